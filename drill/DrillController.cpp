@@ -1,0 +1,163 @@
+#include "DrillController.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace zm {
+
+void DrillController::UstawDomyslne()
+{
+    stan_.StanStartStop = "start";
+    ustawienia_.Lektor = true;
+    ustawienia_.Dzialanie = DzialanieMnozenie;
+    ustawienia_.IloscPytan = 10;
+    ustawienia_.Predkosc = PredkoscSrednio;
+    ustawienia_.WpisAktywny = false;
+}
+
+void DrillController::ButtonStartStopClick()
+{
+    if (stan_.StanStartStop == "start") {
+        stan_.NrPytania = 0;
+        stan_.Dobrze = 0;
+        stan_.Zle = 0;
+        AktywujPrzyciski(false);
+        okno_.UstawInterwalTimera(ustawienia_.Predkosc);
+        stan_.StanStartStop = "stop";
+        okno_.PokazStartStop(true);
+        okno_.PokazOceny(false);
+        okno_.PokazLicznikPytan(true);
+        okno_.UstawPodpisLicznika("numer pytania");
+        okno_.UstawFokusWyniku();
+        NastepnePytanie();
+    } else {
+        stan_.StanStartStop = "start";
+        okno_.PokazStartStop(false);
+        AktywujPrzyciski(true);
+        okno_.WylaczTimer();
+    }
+}
+
+void DrillController::NastepnePytanie()
+{
+    if (stan_.NrPytania == ustawienia_.IloscPytan) {
+        okno_.WylaczTimer();
+        AktywujPrzyciski(true);
+        stan_.StanStartStop = "start";
+        okno_.PokazStartStop(false);
+        UstawProgres(0);
+        okno_.WyczyscObrazy();
+        PokazOcene();
+        return;
+    }
+    ++stan_.NrPytania;
+    LosujPytanie(ustawienia_.Dzialanie, los_, stan_.Liczba1, stan_.Liczba2);
+    stan_.CzasPytania = 0;
+    stan_.OdpowiedzZatwierdzona = false;
+    okno_.UstawLicznikPytan(std::to_string(stan_.NrPytania) + " z " + std::to_string(ustawienia_.IloscPytan));
+    okno_.RysujPytanie(stan_.Liczba1, ustawienia_.Dzialanie, stan_.Liczba2);
+    okno_.UstawDobrze(std::to_string(stan_.Dobrze));
+    okno_.UstawZle(std::to_string(stan_.Zle));
+    okno_.WyczyscWynik();
+    okno_.WlaczTimer();
+}
+
+void DrillController::TimerTimer()
+{
+    ustawienia_.WpisAktywny = true;
+    stan_.CzasPytania += 5;
+    double percent = static_cast<double>(stan_.CzasPytania) / SzerokoscProgresTlo * 100.0;
+    if (percent > 100.0) percent = 100.0;
+    UstawProgres(percent);
+    if (percent == 100.0 || stan_.OdpowiedzZatwierdzona) {
+        SprawdzOdpowiedz();
+        NastepnePytanie();
+    }
+}
+
+void DrillController::UstawProgres(double percent)
+{
+    const double f = percent * 0.01;
+    // nearbyint rounds a half to the even neighbour in the default mode.
+    const int szerokosc = static_cast<int>(std::nearbyint(SzerokoscProgresTlo * f));
+    const int r = std::clamp(static_cast<int>(255.0 * f), 0, 255);
+    okno_.UstawProgresPozycja(szerokosc, static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(255 - r), 0);
+}
+
+void DrillController::FormKeyPress(char16_t& key)
+{
+    if (!ustawienia_.WpisAktywny) {
+        key = 0;
+        return;
+    }
+    if ((key >= u'0' && key <= u'9') || key == 8) return;
+    if (key == 13) {
+        if (!okno_.TekstWyniku().empty()) stan_.OdpowiedzZatwierdzona = true;
+        return;
+    }
+    key = 0;
+}
+
+void DrillController::EditWynikChange(std::string_view tekst) { okno_.RysujWynik(tekst); }
+
+bool CzytajLiczbe(std::string_view tekst, double& wartosc)
+{
+    // Surrounding blanks are tolerated, as a decimal number reader does;
+    // anything else that is not part of the number makes the text invalid.
+    while (!tekst.empty() && std::isspace(static_cast<unsigned char>(tekst.front()))) tekst.remove_prefix(1);
+    while (!tekst.empty() && std::isspace(static_cast<unsigned char>(tekst.back()))) tekst.remove_suffix(1);
+    if (tekst.empty()) return false;
+    if (tekst.front() == '+') tekst.remove_prefix(1);
+    const char* first = tekst.data();
+    const char* last = tekst.data() + tekst.size();
+    const auto [ptr, ec] = std::from_chars(first, last, wartosc, std::chars_format::general);
+    return ec == std::errc{} && ptr == last && std::isfinite(wartosc);
+}
+
+void DrillController::SprawdzOdpowiedz()
+{
+    const std::string tekst = okno_.TekstWyniku();
+    const double poprawny = [this] {
+        const double a = stan_.Liczba1;
+        const double b = stan_.Liczba2;
+        switch (ustawienia_.Dzialanie) {
+        case DzialanieMnozenie: return a * b;
+        case DzialanieDzielenie: return b != 0 ? a / b : 0.0;
+        case DzialanieDodawanie: return a + b;
+        default: return a - b;
+        }
+    }();
+    double odpowiedz = 0;
+    const bool dobrze = !tekst.empty() && CzytajLiczbe(tekst, odpowiedz) && odpowiedz == poprawny;
+    if (dobrze) {
+        ++stan_.Dobrze;
+        return;
+    }
+    ++stan_.Zle;
+    okno_.RysujWynik(std::to_string(WynikPoprawny(ustawienia_.Dzialanie, stan_.Liczba1, stan_.Liczba2)));
+    okno_.CzytajRownanie();
+}
+
+void DrillController::AktywujPrzyciski(bool wlaczone)
+{
+    okno_.UstawDostepnosc(PrzyciskSzybki::Zamknij, wlaczone);
+    okno_.UstawDostepnosc(PrzyciskSzybki::Ustawienia, wlaczone);
+    okno_.UstawDostepnosc(PrzyciskSzybki::About, wlaczone);
+}
+
+void DrillController::PokazOcene()
+{
+    okno_.UstawDobrze(std::to_string(stan_.Dobrze));
+    okno_.UstawZle(std::to_string(stan_.Zle));
+    okno_.UstawPodpisLicznika("ocena");
+    okno_.PokazOceny(true);
+    okno_.PokazLicznikPytan(false);
+    stan_.Ocena = ObliczOcene(stan_.Dobrze, ustawienia_.IloscPytan);
+    for (int n = 1; n <= 6; ++n) okno_.UstawRozmiarOceny(n, 12);
+    okno_.UstawRozmiarOceny(stan_.Ocena, 24);
+}
+
+} // namespace zm

@@ -1,0 +1,40 @@
+#include "DrillState.h"
+
+namespace zm {
+
+char ZnakDzialania(std::uint8_t dzialanie)
+{
+    switch (dzialanie) {
+    case DzialanieMnozenie: return '*';
+    case DzialanieDzielenie: return '/';
+    case DzialanieDodawanie: return '+';
+    case DzialanieOdejmowanie: return '-';
+    default: return '\0';
+    }
+}
+
+std::int32_t WynikPoprawny(std::uint8_t dzialanie, std::int32_t liczba1, std::int32_t liczba2)
+{
+    switch (dzialanie) {
+    case DzialanieMnozenie: return liczba1 * liczba2;
+    case DzialanieDzielenie: return liczba2 != 0 ? liczba1 / liczba2 : 0;
+    case DzialanieDodawanie: return liczba1 + liczba2;
+    default: return liczba1 - liczba2;
+    }
+}
+
+std::uint8_t ObliczOcene(std::int32_t dobrze, std::int32_t iloscPytan)
+{
+    // percent = dobrze / iloscPytan * 100, compared with strict bounds; the
+    // comparison is done on integers so that e.g. 56 of 70 is exactly 80 %.
+    const std::int64_t d = std::int64_t{100} * dobrze;
+    const std::int64_t n = iloscPytan;
+    if (iloscPytan > 0 && d == 100 * n) return 6;
+    if (d > 80 * n) return 5;
+    if (d > 60 * n) return 4;
+    if (d > 45 * n) return 3;
+    if (d > 20 * n) return 2;
+    return 1;
+}
+
+} // namespace zm

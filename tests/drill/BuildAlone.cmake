@@ -1,0 +1,20 @@
+# Configures and builds the drill folder on its own, with Qt unfindable, and
+# fails if any of its sources includes a Qt header.
+file(REMOVE_RECURSE ${OUT})
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${SRC} -B ${OUT} -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
+                RESULT_VARIABLE rc OUTPUT_QUIET)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "drill/ does not configure on its own")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${OUT} RESULT_VARIABLE rc OUTPUT_VARIABLE log ERROR_VARIABLE log)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "drill/ does not build on its own:\n${log}")
+endif()
+file(GLOB sources ${SRC}/*.h ${SRC}/*.cpp)
+foreach(f ${sources})
+    file(STRINGS ${f} qt REGEX "#include *<Q")
+    if(qt)
+        message(FATAL_ERROR "${f} includes Qt: ${qt}")
+    endif()
+endforeach()
+message(STATUS "drill/ builds alone without Qt")

@@ -1,0 +1,315 @@
+#include "FakeOkno.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+using namespace zm;
+using zm::test::FakeOkno;
+
+namespace {
+
+// The log entries from the first occurrence of `od` onwards.
+std::vector<std::string> od(const std::vector<std::string>& log, std::size_t start)
+{
+    return {log.begin() + static_cast<std::ptrdiff_t>(start), log.end()};
+}
+
+} // namespace
+
+TEST(DrillDefaults, ProgramStartsWithMultiplicationTenQuestionsMediumPaceNarratorOn)
+{
+    FakeOkno f;
+    EXPECT_EQ(f.stan().StanStartStop, "start");
+    EXPECT_TRUE(f.ust().Lektor);
+    EXPECT_EQ(f.ust().Dzialanie, DzialanieMnozenie);
+    EXPECT_EQ(f.ust().IloscPytan, 10);
+    EXPECT_EQ(f.ust().Predkosc, 60);
+    EXPECT_FALSE(f.ust().WpisAktywny);
+    EXPECT_EQ(f.stan().Ocena, 0);
+    // Keys are refused before any drill.
+    f.wpisz('5');
+    EXPECT_EQ(f.pole, "0");
+}
+
+TEST(DrillStart, ResetsCountersDisablesButtonsAndAsksTheFirstQuestion)
+{
+    FakeOkno f;
+    f.ust().Predkosc = PredkoscWolno;
+    f.ctl.ButtonStartStopClick();
+    EXPECT_EQ(f.stan().StanStartStop, "stop");
+    EXPECT_EQ(f.interwal, 170);
+    EXPECT_TRUE(f.timer);
+    EXPECT_TRUE(f.obrazStop);
+    EXPECT_TRUE(f.fokus);
+    EXPECT_EQ(f.przyciski, (std::array<bool, 3>{false, false, false}));
+    EXPECT_EQ(f.licznik, "1 z 10");
+    EXPECT_EQ(f.podpis, "numer pytania");
+    EXPECT_EQ(f.pole, "");
+    EXPECT_EQ(f.obrazWynik, "");
+    const std::vector<std::string> oczekiwane{
+        "Przycisk(0,0)", "Przycisk(1,0)", "Przycisk(2,0)", "Interwal(170)", "ObrazStop", "PokazOceny(0)",
+        "PokazLicznik(1)", "Podpis(numer pytania)", "Fokus", "Licznik(1 z 10)", "RysujPytanie", "Dobrze(0)",
+        "Zle(0)", "WyczyscWynik", "RysujWynik()", "WlaczTimer"};
+    EXPECT_EQ(f.log, oczekiwane);
+}
+
+TEST(DrillTiming, QuestionTimesOutOnExactlyTheSixtySeventhTickAtEveryPace)
+{
+    for (int pace : {PredkoscWolno, PredkoscSrednio, PredkoscSzybko}) {
+        FakeOkno f;
+        f.ust().Predkosc = pace;
+        f.ctl.ButtonStartStopClick();
+        EXPECT_EQ(f.interwal, pace);
+        f.tyknij(66);
+        EXPECT_EQ(f.stan().NrPytania, 1) << pace;
+        EXPECT_EQ(f.stan().CzasPytania, 330);
+        EXPECT_EQ(f.progresSzer, 330);
+        EXPECT_EQ(f.stan().Zle, 0);
+        f.tyknij();
+        EXPECT_EQ(f.stan().Zle, 1) << pace;
+        EXPECT_EQ(f.stan().NrPytania, 2);
+        EXPECT_EQ(f.stan().CzasPytania, 0);
+        // The full red bar stays until the next question's first tick.
+        EXPECT_EQ(f.progresSzer, 331);
+        EXPECT_EQ(f.r, 255);
+        EXPECT_EQ(f.g, 0);
+    }
+}
+
+TEST(DrillTiming, BarWidthFollowsTheQuestionTime)
+{
+    FakeOkno f;
+    f.ctl.ButtonStartStopClick();
+    for (int i = 1; i <= 66; ++i) {
+        f.tyknij();
+        ASSERT_EQ(f.progresSzer, f.stan().CzasPytania);
+        ASSERT_EQ(f.stan().CzasPytania, 5 * i);
+    }
+}
+
+TEST(TimeBar, WidthAndColourAtZeroHalfAndFull)
+{
+    FakeOkno f;
+    f.ctl.UstawProgres(0);
+    EXPECT_EQ(f.progresSzer, 0);
+    EXPECT_EQ(std::tuple(f.r, f.g, f.b), std::tuple(0, 255, 0));
+    f.ctl.UstawProgres(50);
+    EXPECT_EQ(f.progresSzer, 166); // 165.5 rounds to the even neighbour
+    EXPECT_EQ(std::tuple(f.r, f.g, f.b), std::tuple(127, 128, 0));
+    f.ctl.UstawProgres(100);
+    EXPECT_EQ(f.progresSzer, 331);
+    EXPECT_EQ(std::tuple(f.r, f.g, f.b), std::tuple(255, 0, 0));
+}
+
+TEST(DrillKeys, RefusedUntilTheFirstTickThenOnlyDigitsBackspaceAndEnter)
+{
+    FakeOkno f;
+    f.ctl.ButtonStartStopClick();
+    f.wpisz('4');
+    EXPECT_EQ(f.pole, "");
+    f.tyknij();
+    f.wpisz("4a-x 5");
+    EXPECT_EQ(f.pole, "45");
+    EXPECT_EQ(f.obrazWynik, "45");
+    f.wpisz('\b');
+    EXPECT_EQ(f.pole, "4");
+    EXPECT_EQ(f.obrazWynik, "4");
+    for (char16_t c : {u'a', u'.', u',', u'-', u' ', u'\x1b', u'\t'}) {
+        char16_t k = c;
+        f.ctl.FormKeyPress(k);
+        EXPECT_EQ(k, 0) << static_cast<int>(c);
+    }
+    for (char16_t c : {u'0', u'9', u'\b', u'\r'}) {
+        char16_t k = c;
+        f.ctl.FormKeyPress(k);
+        EXPECT_EQ(k, c) << static_cast<int>(c);
+    }
+}
+
+TEST(DrillKeys, EnterOnAnEmptyFieldDoesNothingAndTheQuestionTimesOutWrong)
+{
+    FakeOkno f;
+    f.ctl.ButtonStartStopClick();
+    f.tyknij();
+    f.wpisz('\r');
+    EXPECT_FALSE(f.stan().OdpowiedzZatwierdzona);
+    f.tyknij();
+    EXPECT_EQ(f.stan().NrPytania, 1);
+    f.tyknij(65);
+    EXPECT_EQ(f.stan().Zle, 1);
+    EXPECT_EQ(f.stan().NrPytania, 2);
+}
+
+TEST(DrillJudging, ConfirmedAnswerIsJudgedOnTheNextTickWithDigitsTypedMeanwhile)
+{
+    FakeOkno f;
+    f.ctl.ButtonStartStopClick();
+    f.tyknij(3);
+    const std::string odp = std::to_string(f.wynik());
+    f.wpisz(odp.substr(0, 1));
+    f.wpisz('\r');
+    EXPECT_TRUE(f.stan().OdpowiedzZatwierdzona);
+    EXPECT_EQ(f.stan().NrPytania, 1);
+    f.wpisz(odp.substr(1)); // typed after Enter, before the tick
+    const auto przed = f.log.size();
+    f.tyknij();
+    EXPECT_EQ(f.stan().Dobrze, 1);
+    EXPECT_EQ(f.stan().Zle, 0);
+    EXPECT_EQ(f.stan().NrPytania, 2);
+    EXPECT_EQ(f.czytania, 0);
+    // A correct answer changes no picture before the next question.
+    EXPECT_EQ(od(f.log, przed)[1], "Licznik(2 z 10)");
+}
+
+TEST(DrillJudging, CorrectAnswerWithoutEnterCountsWhenTheTimeRunsOut)
+{
+    FakeOkno f;
+    f.ctl.ButtonStartStopClick();
+    f.tyknij();
+    f.wpisz("0" + std::to_string(f.wynik())); // leading zero does not matter
+    f.tyknij(66);
+    EXPECT_EQ(f.stan().Dobrze, 1);
+    EXPECT_EQ(f.stan().Zle, 0);
+}
+
+TEST(DrillJudging, WrongAnswerShowsTheCorrectResultThenAsksForTheReading)
+{
+    FakeOkno f;
+    f.ctl.ButtonStartStopClick();
+    f.tyknij();
+    const int w = f.wynik();
+    f.wpisz(std::to_string((w + 1) % 100));
+    f.wpisz('\r');
+    const auto przed = f.log.size();
+    f.tyknij();
+    const auto l = od(f.log, przed);
+    EXPECT_EQ(l[0], "Progres(10)");
+    EXPECT_EQ(l[1], "RysujWynik(" + std::to_string(w) + ")");
+    EXPECT_EQ(l[2], "CzytajRownanie");
+    EXPECT_EQ(f.stan().Zle, 1);
+    // The narrator cleared the entry flag: keys are refused until the next tick.
+    EXPECT_FALSE(f.ust().WpisAktywny);
+    f.wpisz('7');
+    EXPECT_EQ(f.pole, "");
+}
+
+TEST(DrillJudging, TextThatIsNotANumberIsAWrongAnswerNotACrash)
+{
+    for (const char* wklejone : {"abc", "1x", "", " ", "--1", "nan", "inf", "1e9999"}) {
+        double v = 0;
+        EXPECT_FALSE(CzytajLiczbe(wklejone, v)) << wklejone;
+    }
+    double v = 0;
+    ASSERT_TRUE(CzytajLiczbe("07", v));
+    EXPECT_EQ(v, 7.0);
+    ASSERT_TRUE(CzytajLiczbe("5e1", v));
+    EXPECT_EQ(v, 50.0);
+    ASSERT_TRUE(CzytajLiczbe(" 42 ", v));
+    EXPECT_EQ(v, 42.0);
+
+    FakeOkno f;
+    f.ctl.ButtonStartStopClick();
+    f.tyknij();
+    f.pole = "x?"; // as if pasted past the key filter
+    f.wpisz('\r');
+    f.tyknij();
+    EXPECT_EQ(f.stan().Zle, 1);
+}
+
+TEST(DrillCounters, LabelsShowTheCountsBeforeTheCurrentQuestion)
+{
+    FakeOkno f;
+    f.ctl.ButtonStartStopClick();
+    for (int q = 1; q <= 4; ++q) {
+        EXPECT_EQ(f.licznik, std::to_string(q) + " z 10");
+        EXPECT_EQ(f.dobrze, std::to_string(f.stan().Dobrze));
+        EXPECT_EQ(f.zle, std::to_string(f.stan().Zle));
+        f.tyknij();
+        if (q % 2) f.wpisz(std::to_string(f.wynik()));
+        f.wpisz('\r');
+        f.tyknij(q % 2 ? 1 : 66);
+    }
+    EXPECT_EQ(f.stan().Dobrze, 2);
+    EXPECT_EQ(f.stan().Zle, 2);
+    EXPECT_EQ(f.dobrze, "2");
+}
+
+TEST(DrillEnd, LastQuestionEndsTheDrillInTheSameTickWithTheEndStepsInOrder)
+{
+    FakeOkno f;
+    f.ctl.ButtonStartStopClick();
+    for (int q = 1; q < 10; ++q) {
+        f.tyknij();
+        f.wpisz(std::to_string(f.wynik()));
+        f.wpisz('\r');
+        f.tyknij();
+    }
+    EXPECT_EQ(f.licznik, "10 z 10");
+    f.tyknij();
+    f.wpisz(std::to_string(f.wynik()));
+    f.wpisz('\r');
+    const auto przed = f.log.size();
+    f.tyknij();
+    const std::vector<std::string> oczekiwane{
+        "Progres(10)", "WylaczTimer", "Przycisk(0,1)", "Przycisk(1,1)", "Przycisk(2,1)", "ObrazStart",
+        "Progres(0)", "WyczyscObrazy", "Dobrze(10)", "Zle(0)", "Podpis(ocena)", "PokazOceny(1)",
+        "PokazLicznik(0)", "Rozmiar(1,12)", "Rozmiar(2,12)", "Rozmiar(3,12)", "Rozmiar(4,12)",
+        "Rozmiar(5,12)", "Rozmiar(6,12)", "Rozmiar(6,24)"};
+    EXPECT_EQ(od(f.log, przed), oczekiwane);
+    EXPECT_EQ(f.stan().StanStartStop, "start");
+    EXPECT_EQ(f.stan().Ocena, 6);
+    EXPECT_EQ(f.stan().NrPytania, 10);
+    EXPECT_EQ(f.progresSzer, 0);
+    EXPECT_EQ(std::tuple(f.r, f.g), std::tuple(0, 255));
+    EXPECT_FALSE(f.timer);
+}
+
+TEST(DrillEnd, AfterTheDrillDigitsStillReachTheFieldWhileEntryIsActiveAndStartClearsThem)
+{
+    FakeOkno f;
+    f.ust().Lektor = false;
+    f.ust().IloscPytan = 10;
+    f.ctl.ButtonStartStopClick();
+    f.tyknij(67 * 10);
+    EXPECT_EQ(f.stan().StanStartStop, "start");
+    EXPECT_EQ(f.stan().Ocena, 1);
+    EXPECT_TRUE(f.ust().WpisAktywny);
+    f.wpisz("12345");
+    EXPECT_EQ(f.pole, "123");
+    f.wpisz('\r');
+    EXPECT_TRUE(f.stan().OdpowiedzZatwierdzona);
+    f.ctl.ButtonStartStopClick();
+    EXPECT_EQ(f.pole, "");
+    EXPECT_FALSE(f.stan().OdpowiedzZatwierdzona);
+    EXPECT_EQ(f.stan().Dobrze + f.stan().Zle, 0);
+}
+
+TEST(DrillStop, LeavesEverythingAsItWasAndTheNextStartResets)
+{
+    FakeOkno f;
+    f.ctl.ButtonStartStopClick();
+    f.tyknij(67 * 3 + 10);
+    f.wpisz("12");
+    const auto licznik = f.licznik, pytanie = f.obrazPytanie, wynik = f.obrazWynik;
+    const int szer = f.progresSzer, zle = f.stan().Zle;
+    const auto przed = f.log.size();
+    f.ctl.ButtonStartStopClick();
+    const std::vector<std::string> oczekiwane{"ObrazStart", "Przycisk(0,1)", "Przycisk(1,1)", "Przycisk(2,1)",
+                                              "WylaczTimer"};
+    EXPECT_EQ(od(f.log, przed), oczekiwane);
+    EXPECT_EQ(f.licznik, licznik);
+    EXPECT_EQ(f.obrazPytanie, pytanie);
+    EXPECT_EQ(f.obrazWynik, wynik);
+    EXPECT_EQ(f.progresSzer, szer);
+    EXPECT_EQ(f.stan().Zle, zle);
+    EXPECT_EQ(f.stan().Zle, 3);
+    EXPECT_EQ(f.stan().Ocena, 0);
+    EXPECT_FALSE(f.ocenyWidoczne);
+    f.ctl.ButtonStartStopClick();
+    EXPECT_EQ(f.stan().Zle, 0);
+    EXPECT_EQ(f.stan().NrPytania, 1);
+    EXPECT_EQ(f.licznik, "1 z 10");
+    EXPECT_EQ(f.zle, "0");
+}

@@ -1,0 +1,86 @@
+// Drives the drill with long random sequences of clicks, ticks and keys and
+// checks after every event that its state stays consistent.
+#include "FakeOkno.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace zm;
+
+namespace {
+
+void sprawdzNiezmienniki(test::FakeOkno& f, int krok, int iloscDrillu)
+{
+    const auto& s = f.stan();
+    const auto& u = f.ust();
+    SCOPED_TRACE("event " + std::to_string(krok));
+    ASSERT_LE(u.Dzialanie, 3);
+    ASSERT_TRUE(u.IloscPytan == 10 || u.IloscPytan == 30 || u.IloscPytan == 70 || u.IloscPytan == 100);
+    ASSERT_TRUE(u.Predkosc == 170 || u.Predkosc == 60 || u.Predkosc == 20);
+    ASSERT_GE(s.NrPytania, 0);
+    // The question count of the drill under way (or last run): the settings
+    // may change between drills.
+    ASSERT_LE(s.NrPytania, iloscDrillu);
+    ASSERT_TRUE(s.StanStartStop == "start" || s.StanStartStop == "stop");
+    // The timer runs only while a drill runs.
+    ASSERT_EQ(f.timer, s.StanStartStop == "stop");
+    ASSERT_EQ(f.przyciski[1], s.StanStartStop == "start");
+    ASSERT_EQ(s.CzasPytania % 5, 0);
+    ASSERT_LE(s.CzasPytania, 335);
+    ASSERT_LE(f.pole.size(), 3u);
+    if (s.NrPytania > 0) {
+        // While a question is open, or after Stop, the judged answers are
+        // those of the earlier questions; at the end, of all of them.
+        const bool koniec = s.StanStartStop == "start" && s.Dobrze + s.Zle == s.NrPytania;
+        if (koniec)
+            ASSERT_EQ(s.NrPytania, iloscDrillu);
+        else
+            ASSERT_EQ(s.Dobrze + s.Zle, s.NrPytania - 1);
+        if (s.StanStartStop == "stop") { // operands drawn under the current operation
+            const int w = WynikPoprawny(u.Dzialanie, s.Liczba1, s.Liczba2);
+            ASSERT_GE(w, 0);
+            ASSERT_LE(w, 99);
+        }
+    }
+    ASSERT_LE(s.Ocena, 6);
+}
+
+} // namespace
+
+TEST(DrillInvariants, HoldAfterEveryEventOfLongRandomSessions)
+{
+    for (std::uint32_t seed = 1; seed <= 20; ++seed) {
+        std::mt19937 rng(seed);
+        test::FakeOkno f;
+        f.ctl.losowanie().UstawZiarno(seed);
+        f.ust().Lektor = (seed % 2) == 0;
+        int ukonczone = 0;
+        int iloscDrillu = f.ust().IloscPytan;
+        for (int krok = 0; krok < 20000; ++krok) {
+            const int r = static_cast<int>(rng() % 1000);
+            if (r < 3) {
+                if (f.stan().StanStartStop == "start") iloscDrillu = f.ust().IloscPytan;
+                f.ctl.ButtonStartStopClick();
+            } else if (r < 8 && f.stan().StanStartStop == "start") {
+                // The settings dialog can only be used between drills.
+                f.ust().Dzialanie = static_cast<std::uint8_t>(rng() % 4);
+                f.ust().IloscPytan = std::array{10, 30, 70, 100}[rng() % 4];
+                f.ust().Predkosc = std::array{170, 60, 20}[rng() % 3];
+            } else if (r < 500) {
+                const bool trwala = f.stan().StanStartStop == "stop";
+                f.tyknij();
+                if (trwala && f.stan().StanStartStop == "start") ++ukonczone;
+            } else if (r < 700) {
+                f.wpisz(std::to_string(f.wynik()));
+                f.wpisz('\r');
+            } else {
+                static const char klawisze[] = "0123456789\b\r a.-";
+                f.wpisz(klawisze[rng() % (sizeof klawisze - 1)]);
+            }
+            sprawdzNiezmienniki(f, krok, iloscDrillu);
+            if (::testing::Test::HasFatalFailure()) return;
+        }
+        EXPECT_GT(ukonczone, 0) << "seed " << seed << " never finished a drill";
+    }
+}

@@ -1,0 +1,45 @@
+# Shared by run.sh and test.sh: installs the Debian packages that are missing
+# and builds the project into build/.  Sourced, not run.
+
+ZM_BUILD_PACKAGES=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-qpa-plugins libsdl2-dev
+    espeak-ng sox
+    fonts-wine fonts-dejavu-core
+)
+ZM_TEST_PACKAGES=(
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth openbox xdotool
+)
+
+zm_ensure_packages() {
+    local missing=() p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    ((${#missing[@]} == 0)) && return 0
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null || { echo "Please install as root: ${missing[*]}" >&2; return 1; }
+        sudo=(sudo)
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+zm_build() {
+    local jobs
+    jobs=$(nproc 2>/dev/null || echo 2)
+    if [ ! -f build/CMakeCache.txt ]; then
+        cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    fi
+    # The full log stays in build/build.log; warnings and errors are shown.
+    if ! cmake --build build -j "$jobs" >build/build.log 2>&1; then
+        cat build/build.log >&2
+        echo "Build failed." >&2
+        return 1
+    fi
+    grep -E 'warning:' build/build.log >&2 || true
+}
