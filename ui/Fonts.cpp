@@ -1,0 +1,85 @@
+#include "Fonts.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QStringList>
+
+namespace zm::fonts {
+
+namespace {
+
+constexpr const char* kMsSansSerifFile = "/usr/share/wine/fonts/ms_sans_serif.ttf";
+
+struct Rodziny {
+    QString msSansSerif;
+    QString verdana;
+};
+
+Rodziny& rodziny()
+{
+    static Rodziny r;
+    return r;
+}
+
+QString pierwszaDostepna(const QStringList& kandydaci, const QString& zapas)
+{
+    const QStringList wszystkie = QFontDatabase::families();
+    for (const QString& k : kandydaci)
+        if (wszystkie.contains(k, Qt::CaseInsensitive)) return k;
+    return zapas;
+}
+
+} // namespace
+
+void Zaladuj()
+{
+    Rodziny& r = rodziny();
+    if (!r.msSansSerif.isEmpty()) return;
+    QString ms;
+    if (QFile::exists(kMsSansSerifFile)) {
+        const int id = QFontDatabase::addApplicationFont(kMsSansSerifFile);
+        if (id >= 0) {
+            const QStringList f = QFontDatabase::applicationFontFamilies(id);
+            if (!f.isEmpty()) ms = f.first();
+        }
+    }
+    // Without fonts-wine the nearest small sans is used; the layout is in
+    // pixels, so the captions still fit.
+    r.msSansSerif = ms.isEmpty() ? pierwszaDostepna({"MS Sans Serif", "DejaVu Sans", "Liberation Sans"}, "Sans Serif") : ms;
+    r.verdana = pierwszaDostepna({"Verdana", "DejaVu Sans", "Bitstream Vera Sans"}, "Sans Serif");
+}
+
+QString RodzinaMsSansSerif()
+{
+    Zaladuj();
+    return rodziny().msSansSerif;
+}
+
+QString RodzinaVerdana()
+{
+    Zaladuj();
+    return rodziny().verdana;
+}
+
+QFont MsSansSerif(int wysokoscZnaku, bool pogrubiona)
+{
+    QFont f(RodzinaMsSansSerif());
+    // The bitmap face has strikes of 13, 16 and 20 pixel cells; a character
+    // height of 11 px is the 13 px cell (8 pt at 96 dpi).
+    f.setPixelSize(wysokoscZnaku + 2);
+    f.setBold(pogrubiona);
+    f.setStyleStrategy(QFont::NoAntialias);
+    f.setHintingPreference(QFont::PreferFullHinting);
+    return f;
+}
+
+QFont Verdana(int wysokoscZnaku, bool pogrubiona)
+{
+    QFont f(RodzinaVerdana());
+    f.setPixelSize(wysokoscZnaku);
+    f.setBold(pogrubiona);
+    return f;
+}
+
+} // namespace zm::fonts
