@@ -1,0 +1,25 @@
+// Zoltava mnożenia: start-up. Creates the main window first (it becomes the
+// program's main window), then runs the event loop until it is closed.
+#include "Fonts.h"
+#include "SdlOdtwarzacz.h"
+#include "UnitMain.h"
+#include "ZmConfig.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(zm::config::kTytul));
+    QApplication::setOrganizationName(QString::fromUtf8(zm::config::kFirma));
+    QApplication::setApplicationVersion(QString::fromLatin1(zm::config::kWersjaPliku));
+    zm::fonts::Zaladuj();
+
+    // The sound device is opened at the first word, not here.
+    zm::SdlOdtwarzacz odtwarzacz;
+    zm::TFrmMain::Opcje opcje;
+    opcje.odtwarzacz = &odtwarzacz;
+    zm::TFrmMain FrmMain(opcje);
+    FrmMain.show();
+    return QApplication::exec();
+}

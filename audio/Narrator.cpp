@@ -1,0 +1,52 @@
+#include "Narrator.h"
+
+#include <charconv>
+
+namespace zm {
+
+std::vector<std::string> Narrator::PlikiSlowa(std::string_view token)
+{
+    static constexpr std::pair<std::string_view, const char*> kZnaki[] = {
+        {"*", "razy.wav"}, {"/", "dzielone_na.wav"}, {"+", "dodac.wav"}, {"-", "odjac.wav"}, {"=", "rowna_sie.wav"}};
+    for (const auto& [znak, plik] : kZnaki)
+        if (token == znak) return {plik};
+
+    long long n = 0;
+    const auto [ptr, ec] = std::from_chars(token.data(), token.data() + token.size(), n);
+    if (token.empty() || ec != std::errc{} || ptr != token.data() + token.size() || n < 0) {
+        // Only signs and whole numbers are ever passed; anything else has no word.
+        return {};
+    }
+    const std::string t(token);
+    if (n < 10) return {t.substr(0, 1) + ".wav"};
+    if (n <= 19) return {std::to_string(n) + ".wav"};
+    if (n <= 99) {
+        if (t[1] == '0') return {t.substr(0, 1) + "0.wav"};
+        return {t.substr(0, 1) + "0_.wav", t.substr(1, 1) + ".wav"};
+    }
+    return {"100.wav"};
+}
+
+void Narrator::PowiedzSlowo(std::string_view token)
+{
+    const std::string katalog = katalog_();
+    for (const std::string& plik : PlikiSlowa(token)) odtwarzacz_.Odtworz(katalog + plik);
+}
+
+void Narrator::CzytajRownanie(Ustawienia& ustawienia, const StanCwiczenia& stan)
+{
+    if (!ustawienia.Lektor) return;
+    // Any value other than the first three operations reads as subtraction.
+    const std::uint8_t dzialanie =
+        ustawienia.Dzialanie <= DzialanieDodawanie ? ustawienia.Dzialanie : std::uint8_t{DzialanieOdejmowanie};
+    const char znak[2] = {ZnakDzialania(dzialanie), '\0'};
+    const std::int32_t wynik = WynikPoprawny(dzialanie, stan.Liczba1, stan.Liczba2);
+    ustawienia.WpisAktywny = false;
+    PowiedzSlowo(std::to_string(stan.Liczba1));
+    PowiedzSlowo(znak);
+    PowiedzSlowo(std::to_string(stan.Liczba2));
+    PowiedzSlowo("=");
+    PowiedzSlowo(std::to_string(wynik));
+}
+
+} // namespace zm

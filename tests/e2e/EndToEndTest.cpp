@@ -1,0 +1,150 @@
+// The real program, as a child would use it: on a virtual X screen, clicked
+// and typed at with xdotool, read back from screenshots.
+#include "Screen.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace zm::e2e;
+
+namespace {
+
+const QString kInstalacja = QStringLiteral(ZM_TEST_INSTALL_DIR);
+constexpr QRgb kPanel = 0xFFA6D6FF;
+
+int wynikPytania(const QString& p)
+{
+    // "a<op>b="
+    const qsizetype op = p.indexOf(QRegularExpression("[*/+-]"));
+    const int a = p.left(op).toInt(), b = p.mid(op + 1, p.size() - op - 2).toInt();
+    switch (p[op].toLatin1()) {
+    case '*': return a * b;
+    case '/': return a / b;
+    case '+': return a + b;
+    default: return a - b;
+    }
+}
+
+// White pixels in a grade label: its digit's ink.
+int atramentOceny(const QImage& okno, int n)
+{
+    int ile = 0;
+    for (int y = 293; y < 333; ++y)
+        for (int x = 247 + 33 * (n - 1); x < 279 + 33 * (n - 1); ++x) ile += okno.pixel(x, y) == qRgb(255, 255, 255);
+    return ile;
+}
+
+std::map<QString, QString> srodowiskoDzwieku(const QString& plik)
+{
+    return {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", plik}, {"SDL_DISKAUDIODELAY", "0"}};
+}
+
+} // namespace
+
+TEST(EndToEnd, WindowLooksRightAndTenRightAnswersGetGradeSix)
+{
+    QTemporaryDir tmp;
+    Program program(kInstalacja, srodowiskoDzwieku(tmp.filePath("audio.raw")));
+    ASSERT_TRUE(program.CzekajNaOkno()) << "the main window did not appear";
+    const Glyphy glyphy(kInstalacja + "/graphics");
+
+    // The idle window: rounded corners, its regions, an empty time bar.
+    const QPoint poz = program.Pozycja();
+    const QImage ekran = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage okno = program.Zrzut();
+    EXPECT_EQ(okno.pixel(0, 0), ekran.pixel(poz.x() - 1, poz.y() - 1)) << "corner not cut away";
+    EXPECT_EQ(okno.pixel(681, 484), ekran.pixel(poz.x() + 683, poz.y() + 486));
+    for (int y = 0; y < 485; ++y)
+        for (int x = 0; x < 682; ++x) ASSERT_NE(okno.pixel(x, y), qRgb(254, 2, 254)) << "magenta at " << x << "," << y;
+    EXPECT_EQ(okno.pixel(300, 25), qRgb(218, 219, 222));
+    EXPECT_EQ(okno.pixel(30, 120), kPanel);
+    EXPECT_EQ(okno.pixel(600, 120), kPanel);
+    EXPECT_EQ(okno.pixel(200, 233), qRgb(167, 170, 179)); // the bar looks empty
+    EXPECT_EQ(okno.pixel(500, 233), qRgb(167, 170, 179));
+
+    program.Kliknij({344, 375}); // the start picture
+    for (int q = 1; q <= 10; ++q) {
+        QString pytanie;
+        // A new question: its row is on screen and the answer shows the cursor alone.
+        ASSERT_TRUE(Czekaj(
+            [&] {
+                const QImage z = program.Zrzut();
+                pytanie = glyphy.CzytajPytanie(z);
+                return pytanie.endsWith('=') && glyphy.CzytajWynik(z) == QString();
+            },
+            3000))
+            << "question " << q << " did not appear";
+        QThread::msleep(120); // keys count from the first tick on
+        const QString odp = QString::number(wynikPytania(pytanie));
+        program.Wpisz(odp);
+        ASSERT_TRUE(Czekaj([&] { return glyphy.CzytajWynik(program.Zrzut()) == odp; }, 2000))
+            << "typed digits not shown for " << pytanie.toStdString();
+        if (q == 3 && qEnvironmentVariableIsSet("ZM_E2E_SCREENSHOT"))
+            program.Zrzut().save(qEnvironmentVariable("ZM_E2E_SCREENSHOT"));
+        program.Klawisz("Return");
+        // Judged on the next tick: the answer image changes (next question or the end).
+        ASSERT_TRUE(Czekaj([&] { return glyphy.CzytajWynik(program.Zrzut()) != odp; }, 2000));
+    }
+    // The grade: all six labels, the 6 drawn twice as large.
+    QImage koniec;
+    ASSERT_TRUE(Czekaj(
+        [&] {
+            koniec = program.Zrzut();
+            return atramentOceny(koniec, 1) > 0 && atramentOceny(koniec, 6) > 0;
+        },
+        2000));
+    for (int n = 1; n <= 5; ++n) EXPECT_GT(atramentOceny(koniec, 6), 2 * atramentOceny(koniec, n)) << n;
+    EXPECT_EQ(koniec.pixel(30, 120), kPanel);
+    EXPECT_TRUE(glyphy.CzytajPytanie(koniec).isEmpty());
+    // No sound for right answers.
+    EXPECT_EQ(QFileInfo(tmp.filePath("audio.raw")).size(), 0);
+}
+
+TEST(EndToEnd, UnansweredQuestionTimesOutAfter67TicksAndShowsTheCorrectResult)
+{
+    QTemporaryDir tmp;
+    const QString audio = tmp.filePath("audio.raw");
+    Program program(kInstalacja, srodowiskoDzwieku(audio));
+    ASSERT_TRUE(program.CzekajNaOkno());
+    const Glyphy glyphy(kInstalacja + "/graphics");
+    program.Kliknij({344, 375});
+    QString pytanie;
+    ASSERT_TRUE(Czekaj(
+        [&] {
+            const QImage z = program.Zrzut();
+            pytanie = glyphy.CzytajPytanie(z);
+            return pytanie.endsWith('=') && glyphy.CzytajWynik(z) == QString();
+        },
+        3000, 2))
+        << (program.Zrzut().save("/tmp/e2e-fail.png"), "no question");
+    const auto t0 = Zegar::now();
+    std::optional<QString> pokazany;
+    ASSERT_TRUE(Czekaj(
+        [&] {
+            pokazany = glyphy.CzytajWynik(program.Zrzut());
+            return pokazany && !pokazany->isEmpty();
+        },
+        6000, 2));
+    const double sekundy = std::chrono::duration<double>(Zegar::now() - t0).count();
+    // 67 ticks of 60 ms.
+    EXPECT_NEAR(sekundy, 4.02, 0.3);
+    EXPECT_EQ(*pokazany, QString::number(wynikPytania(pytanie)));
+    // The narrator reads the equation; the sound output grows with it.
+    EXPECT_TRUE(Czekaj([&] { return QFileInfo(audio).size() > 20000; }, 3000));
+}
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

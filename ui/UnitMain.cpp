@@ -1,0 +1,647 @@
+#include "UnitMain.h"
+
+#include "Fonts.h"
+#include "QRVButton.h"
+#include "Widgets.h"
+#include "WindowShape.h"
+#include "ZmConfig.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTimer>
+#include <QUrl>
+#include <QWindow>
+
+#include <chrono>
+
+namespace zm {
+
+namespace {
+
+// Makes the standard controls draw in the platform's current widget style
+// rather than the plain fallback one.
+class ThemeManager : public QObject {
+public:
+    explicit ThemeManager(QObject* parent) : QObject(parent)
+    {
+        setObjectName(QStringLiteral("ThemeManager1"));
+        if (QApplication::style() && QApplication::style()->name().compare(QLatin1String("windows"), Qt::CaseInsensitive) == 0 &&
+            QStyleFactory::keys().contains(QStringLiteral("Fusion")))
+            QApplication::setStyle(QStringLiteral("Fusion"));
+    }
+};
+
+// The player used when none is given: plays nothing.
+class CichyOdtwarzacz final : public IOdtwarzacz {
+public:
+    void Odtworz(const std::string&) override {}
+};
+
+QLabel* etykieta(QWidget* rodzic, const char* nazwa, const QRect& geometria, const QString& tekst, const QFont& font,
+                 const QColor& kolor)
+{
+    auto* l = new QLabel(tekst, rodzic);
+    l->setObjectName(QString::fromLatin1(nazwa));
+    l->setGeometry(geometria);
+    l->setFont(font);
+    l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, kolor);
+    l->setPalette(pal);
+    l->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    return l;
+}
+
+QImage zasob(const char* nazwa)
+{
+    QImage img(QString::fromLatin1(nazwa));
+    return img;
+}
+
+constexpr int kPunktNaPiksel96(int punkty) { return punkty * 96 / 72; }
+
+} // namespace
+
+TFrmMain::TFrmMain() : TFrmMain(Opcje{}) {}
+
+TFrmMain::TFrmMain(Opcje opcje)
+    : sciezki_(opcje.katalogProgramu),
+      wlasneKomunikaty_(opcje.komunikaty ? nullptr : std::make_unique<QtKomunikaty>()),
+      komunikaty_(opcje.komunikaty ? opcje.komunikaty : wlasneKomunikaty_.get()),
+      wlasnyOdtwarzacz_(opcje.odtwarzacz ? nullptr : std::make_unique<CichyOdtwarzacz>()),
+      narrator_(opcje.odtwarzacz ? *opcje.odtwarzacz : *wlasnyOdtwarzacz_,
+                [this] { return sciezki_.KatalogDzwiekow().toStdString(); })
+{
+    setObjectName(QStringLiteral("FrmMain"));
+    setWindowTitle(QString::fromUtf8(config::kTytul));
+    setWindowFlag(Qt::FramelessWindowHint);
+    setFixedSize(682, 485);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(218, 219, 222));
+    pal.setColor(QPalette::WindowText, Qt::black);
+    setPalette(pal);
+    setFont(fonts::MsSansSerif(11));
+    setWindowIcon(QIcon(QStringLiteral(":/ikona.png")));
+    UtworzKomponenty();
+    // Watches the timestamps of all input (see WpisanyPodczasCzytania).
+    qApp->installEventFilter(this);
+    FormCreate();
+    if (const QScreen* ekran = QGuiApplication::primaryScreen())
+        move(ekran->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+TFrmMain::~TFrmMain() { FormDestroy(); }
+
+void TFrmMain::UtworzKomponenty()
+{
+    // Children are created bottom to top: a later one paints over an earlier
+    // one and takes the mouse inside its rectangle.
+    ImgTlo = new TImage(this);
+    ImgTlo->setObjectName(QStringLiteral("ImgTlo"));
+    ImgTlo->setGeometry(0, 0, 682, 485);
+    ImgTlo->setPicture(zasob(":/tlo.bmp").convertToFormat(QImage::Format_RGB32));
+    connect(ImgTlo, &TImage::mousePressed, this, &TFrmMain::ImgTloMouseDown);
+    connect(ImgTlo, &TImage::mouseMoved, this, &TFrmMain::ImgTloMouseMove);
+    connect(ImgTlo, &TImage::mouseReleased, this, [this](Qt::MouseButton b, QPoint) {
+        if (b == Qt::LeftButton) przeciaganie_ = Przeciaganie::Brak;
+    });
+
+    const QFont licznik = fonts::Verdana(48, true);
+    LabelZle = etykieta(this, "LabelZle", {554, 275, 114, 59}, QStringLiteral("100"), licznik, QColor(255, 0, 0));
+
+    ProgresTlo = new TShape(this);
+    ProgresTlo->setObjectName(QStringLiteral("ProgresTlo"));
+    ProgresTlo->setGeometry(179, 226, SzerokoscProgresTlo, 15);
+    ProgresTlo->setBrushColor(QColor(167, 170, 179));
+    ProgresTlo->setPenColor(QColor(225, 227, 235));
+
+    ProgresPozycja = new TShape(this);
+    ProgresPozycja->setObjectName(QStringLiteral("ProgresPozycja"));
+    ProgresPozycja->setGeometry(180, 227, SzerokoscProgresTlo, 14);
+    ProgresPozycja->setBrushColor(QColor(167, 170, 179));
+    ProgresPozycja->setPenVisible(false);
+
+    LabelDobrze = etykieta(this, "LabelDobrze", {12, 275, 114, 59}, QStringLiteral("100"), licznik, QColor(0, 128, 0));
+
+    // Grade labels, in the stacking order of the design: 5, 4, 3, 6, 2, 1.
+    for (int n : {5, 4, 3, 6, 2, 1}) {
+        const QByteArray nazwa = "LabelOcena" + QByteArray::number(n);
+        QLabel* l = etykieta(this, nazwa.constData(), {247 + 33 * (n - 1), 293, 32, 40}, QString::number(n),
+                             fonts::Verdana(n == 5 ? 32 : 16, true), Qt::white);
+        l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        l->setAutoFillBackground(true);
+        QPalette p = l->palette();
+        p.setColor(QPalette::Window, QColor(79, 136, 167));
+        l->setPalette(p);
+        l->hide();
+        LabelOcena[static_cast<std::size_t>(n)] = l;
+    }
+
+    ImgPytanie = new TImage(this);
+    ImgPytanie->setObjectName(QStringLiteral("ImgPytanie"));
+    ImgPytanie->setGeometry(12, 81, 408, 84);
+    ImgWynik = new TImage(this);
+    ImgWynik->setObjectName(QStringLiteral("ImgWynik"));
+    ImgWynik->setGeometry(424, 81, 244, 84);
+
+    const QFont maly = fonts::MsSansSerif(11);
+    Label1 = etykieta(this, "Label1", {6, 336, 127, 13}, QStringLiteral("dobre odpowiedzi"), maly, Qt::black);
+    Label2 = etykieta(this, "Label2", {547, 336, 127, 13}, QStringLiteral("złe odpowiedzi"), maly, Qt::black);
+    LabelPytanieNrCien = etykieta(this, "LabelPytanieNrCien", {159, 293, 377, 42}, QStringLiteral("0z0"),
+                                  fonts::Verdana(37, true), QColor(123, 126, 132));
+    LabelPytanieNr = etykieta(this, "LabelPytanieNr", {158, 292, 377, 42}, QStringLiteral("0z0"),
+                              fonts::Verdana(37, true), QColor(158, 161, 169));
+    Label_NrPytaniaOcena =
+        etykieta(this, "Label_NrPytaniaOcena", {282, 336, 127, 13}, QStringLiteral("numer pytania"), maly, Qt::black);
+
+    auto chrome = [this](const char* nazwa, const char* pasek, int x) {
+        auto* b = new TQRVButton(this);
+        b->setObjectName(QString::fromLatin1(nazwa));
+        b->move(x, 5);
+        b->setGlyph(zasob(pasek));
+        b->setGryphCount(3);
+        b->setCaption(QStringLiteral(" "));
+        b->setCaptionMargin(5);
+        b->setCaptionSkroc(true);
+        b->setCaptionEnd(QStringLiteral("..."));
+        b->setAktywny(true);
+        b->setFuncNumer(0);
+        b->setFuncTyp('\0');
+        return b;
+    };
+    But_Close = chrome("But_Close", ":/zamknij.bmp", 661);
+    connect(But_Close, &TQRVButton::clicked, this, &TFrmMain::But_CloseClick);
+    But_Minimize = chrome("But_Minimize", ":/minimalizuj.bmp", 641);
+    connect(But_Minimize, &TQRVButton::clicked, this, &TFrmMain::But_MinimizeClick);
+
+    ButStartStop = new TImage(this);
+    ButStartStop->setObjectName(QStringLiteral("ButStartStop"));
+    ButStartStop->setGeometry(297, 358, 95, 34);
+    ButStartStop->setCursor(Qt::PointingHandCursor);
+    connect(ButStartStop, &TImage::clicked, this, &TFrmMain::ButtonStartStopClick);
+
+    Shape1 = new TShape(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(192, 424, 297, 33);
+    Shape1->setBrushVisible(false);
+    Shape1->setPenVisible(false);
+    Shape1->setCursor(Qt::PointingHandCursor);
+    Shape1->setToolTip(QString::fromUtf8(config::kAdresWww));
+    connect(Shape1, &TShape::mousePressed, this, [this](Qt::MouseButton) { Shape1MouseDown(); });
+
+    auto szybki = [this](const char* nazwa, const QString& tekst, int x) {
+        auto* b = new TFlatSpeedButton(tekst, this);
+        b->setObjectName(QString::fromLatin1(nazwa));
+        b->setGeometry(x, 19, 74, 19);
+        return b;
+    };
+    ButZamknij = szybki("ButZamknij", QStringLiteral("Zamknij"), 7);
+    connect(ButZamknij, &QAbstractButton::clicked, this, &TFrmMain::ToolButton_KoniecClick);
+    ButUstawienia = szybki("ButUstawienia", QStringLiteral("Ustawienia"), 81);
+    connect(ButUstawienia, &QAbstractButton::clicked, this, &TFrmMain::ToolButton_UstawieniaClick);
+    ButAbout = szybki("ButAbout", QStringLiteral("O programie"), 155);
+    connect(ButAbout, &QAbstractButton::clicked, this, &TFrmMain::ToolButton_WWWClick);
+
+    // The answer field lies to the right of the client area and is never
+    // seen; it is the only control that takes the keyboard focus. Only
+    // digits get in: keys through the filter below, pasted text through the
+    // validator.
+    EditWynik = new QLineEdit(QStringLiteral("0"), this);
+    EditWynik->setObjectName(QStringLiteral("EditWynik"));
+    EditWynik->setGeometry(697, 344, 49, 21);
+    EditWynik->setMaxLength(3);
+    EditWynik->setFont(fonts::Verdana(11, false));
+    EditWynik->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), EditWynik));
+    EditWynik->setContextMenuPolicy(Qt::NoContextMenu);
+    EditWynik->installEventFilter(this);
+    connect(EditWynik, &QLineEdit::textChanged, this, &TFrmMain::EditWynikChange);
+    setFocusProxy(EditWynik);
+
+    Timer = new QTimer(this);
+    Timer->setObjectName(QStringLiteral("Timer"));
+    Timer->setTimerType(Qt::PreciseTimer);
+    Timer->setInterval(20);
+    connect(Timer, &QTimer::timeout, this, &TFrmMain::TimerTimer);
+}
+
+void TFrmMain::FormCreate()
+{
+    ThemeManager1 = new ThemeManager(this);
+    kontroler_.losowanie().Randomize();
+    // The window is frameless and double-buffered already; its shape is set
+    // whenever its size changes.
+    FormResize();
+    BmpStart = QImage();
+    WczytajPrzyciskStartStop(BmpStart, assets::kStartBmp);
+    BmpStop = QImage();
+    WczytajPrzyciskStartStop(BmpStop, assets::kStopBmp);
+    ButStartStop->setPicture(BmpStart);
+    kontroler_.UstawDomyslne();
+    UstawieniaKomponentow();
+}
+
+void TFrmMain::FormDestroy()
+{
+    delete ThemeManager1;
+    ThemeManager1 = nullptr;
+}
+
+void TFrmMain::WczytajPrzyciskStartStop(QImage& cel, const char* nazwa)
+{
+    const QString sciezka = sciezki_.Grafika(QString::fromLatin1(nazwa));
+    if (!QFile::exists(sciezka)) {
+        KomunikatAndClose(0);
+        return;
+    }
+    QImage img;
+    if (!img.load(sciezka, "BMP")) {
+        komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
+                           QStringLiteral("Bitmap image is not valid.\n%1").arg(sciezka));
+        return;
+    }
+    cel = img.convertToFormat(QImage::Format_RGB32);
+}
+
+void TFrmMain::KomunikatAndClose(int index)
+{
+    komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Blad, QStringLiteral("Error"), assets::TekstKomunikatu(index));
+    // Posted, so that it also works before the event loop has started.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void TFrmMain::SprawdzPliki()
+{
+    const auto brak = assets::PierwszyBrakujacy(sciezki_);
+    if (!brak) return;
+    komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Ostrzezenie, QStringLiteral("Warning"),
+                       assets::TekstOstrzezenia(*brak));
+    close();
+}
+
+void TFrmMain::changeEvent(QEvent* e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void TFrmMain::FormActivate()
+{
+    // The warning box takes the activation away and gives it back; one
+    // verification at a time.
+    if (sprawdzanie_) return;
+    sprawdzanie_ = true;
+    SprawdzPliki();
+    sprawdzanie_ = false;
+}
+
+void TFrmMain::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    FormResize();
+}
+
+void TFrmMain::FormResize()
+{
+    if (!ImgTlo) return;
+    // The region follows the background picture's size, one pixel larger.
+    setMask(ZaokraglonyRegion(ImgTlo->width() + 1, ImgTlo->height() + 1, 19, 19));
+}
+
+void TFrmMain::UstawDialogi(QWidget* opcje, QWidget* oProgramie)
+{
+    frmOpcje_ = opcje;
+    frmOprogramie_ = oProgramie;
+}
+
+void TFrmMain::UstawieniaKomponentow()
+{
+    const QString ilosc = QString::number(kontroler_.ustawienia().IloscPytan);
+    LabelPytanieNr->setText(ilosc);
+    LabelPytanieNrCien->setText(ilosc);
+    LabelDobrze->setText(QStringLiteral("0"));
+    LabelZle->setText(QStringLiteral("0"));
+    Label_NrPytaniaOcena->setText(QStringLiteral("numer pytania"));
+    for (int n = 1; n <= 6; ++n) LabelOcena[static_cast<std::size_t>(n)]->hide();
+    LabelPytanieNr->show();
+    LabelPytanieNrCien->show();
+    WczytajGlyphy();
+}
+
+void TFrmMain::WczytajGlyphy()
+{
+    static constexpr const char* kPliki[16] = {"0.bmp",    "1.bmp",        "2.bmp",    "3.bmp",     "4.bmp",
+                                               "5.bmp",    "6.bmp",        "7.bmp",    "8.bmp",     "9.bmp",
+                                               "rowne.bmp", "razy.bmp",    "dzielone.bmp", "plus.bmp", "minus.bmp",
+                                               "kursor.bmp"};
+    const QString katalog = sciezki_.KatalogGrafiki();
+    // A new set replaces the old one; loading stops at the first file that
+    // fails, and the ones after it stay empty (they then draw nothing).
+    for (auto& g : glyphy_) g = QImage();
+    for (std::size_t i = 0; i < glyphy_.size(); ++i) {
+        const QString sciezka = katalog + QString::fromLatin1(kPliki[i]);
+        QFile plik(sciezka);
+        if (!plik.open(QIODevice::ReadOnly)) {
+            komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
+                               QStringLiteral("Cannot open file %1").arg(sciezka));
+            return;
+        }
+        QImage img;
+        if (!img.load(&plik, "BMP")) {
+            komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
+                               QStringLiteral("Bitmap image is not valid.\n%1").arg(sciezka));
+            return;
+        }
+        glyphy_[i] = img.convertToFormat(QImage::Format_RGB32);
+    }
+}
+
+const QImage* TFrmMain::GlyphDla(char znak) const
+{
+    int i = -1;
+    if (znak >= '0' && znak <= '9') i = znak - '0';
+    else if (znak == '=') i = 10;
+    else if (znak == '*') i = 11;
+    else if (znak == '/') i = 12;
+    else if (znak == '+') i = 13;
+    else if (znak == '-') i = 14;
+    if (i < 0 || glyphy_[static_cast<std::size_t>(i)].isNull()) return nullptr;
+    return &glyphy_[static_cast<std::size_t>(i)];
+}
+
+void TFrmMain::RysujPytanie(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2)
+{
+    // The question text selects the glyphs; it is never shown as text.
+    std::string tekst = std::to_string(liczba1).substr(0, 10);
+    if (const char op = ZnakDzialania(dzialanie); op && tekst.size() < 10) tekst += op;
+    tekst = (tekst + std::to_string(liczba2)).substr(0, 10);
+    if (tekst.size() < 10) tekst += '=';
+
+    const int W0 = ImgPytanie->width(), H0 = ImgPytanie->height();
+    QImage robocza(W0, H0, QImage::Format_RGB32);
+    robocza.fill(KolorPanelu);
+    int x = 0;
+    {
+        QPainter p(&robocza);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        for (char c : tekst) {
+            const QImage* g = GlyphDla(c);
+            if (!g) continue;
+            p.drawImage(x, 0, *g);
+            x += g->width();
+        }
+    }
+    const int w = x;
+    QImage& obraz = ImgPytanie->Picture();
+    if (obraz.size() != QSize(W0, H0)) obraz = QImage(W0, H0, QImage::Format_RGB32);
+    QPainter p(&obraz);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(W0 - w, 0, robocza);
+    if (W0 - w > 0) p.fillRect(QRect(0, 0, W0 - w, H0), QColor::fromRgb(KolorPanelu));
+    p.end();
+    ImgPytanie->update();
+}
+
+void TFrmMain::RysujWynik(std::string_view tekst)
+{
+    const int W0 = ImgWynik->width(), H0 = ImgWynik->height();
+    QImage robocza(W0, H0, QImage::Format_RGB32);
+    robocza.fill(KolorPanelu);
+    {
+        QPainter p(&robocza);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        int x = 0;
+        for (char c : tekst) {
+            // Only digits are ever drawn; anything else has no picture.
+            if (c < '0' || c > '9') continue;
+            const QImage* g = GlyphDla(c);
+            if (!g) continue;
+            p.drawImage(x, 0, *g);
+            x += g->width() + 3;
+        }
+        if (!BmpKursor().isNull()) p.drawImage(x, 0, BmpKursor());
+    }
+    ImgWynik->Picture() = robocza;
+    ImgWynik->repaint();
+}
+
+void TFrmMain::WyczyscObrazy()
+{
+    for (TImage* obraz : {ImgWynik, ImgPytanie}) {
+        QImage& img = obraz->Picture();
+        if (img.size() != obraz->size()) img = QImage(obraz->size(), QImage::Format_RGB32);
+        img.fill(KolorPanelu);
+        obraz->repaint();
+    }
+}
+
+void TFrmMain::CzytajRownanie()
+{
+    if (!kontroler_.ustawienia().Lektor) return;
+    narrator_.CzytajRownanie(kontroler_.ustawienia(), kontroler_.stan());
+    koniecCzytania_ = Teraz();
+}
+
+qint64 TFrmMain::Teraz()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool TFrmMain::WpisanyPodczasCzytania(const QInputEvent* e) const
+{
+    if (!koniecCzytania_ || !kalibracja_) return false;
+    const qint64 utworzony = static_cast<qint64>(e->timestamp()) + *kalibracja_;
+    return utworzony < *koniecCzytania_;
+}
+
+void TFrmMain::UstawLicznikPytan(const std::string& tekst)
+{
+    LabelPytanieNr->setText(QString::fromStdString(tekst));
+    LabelPytanieNrCien->setText(QString::fromStdString(tekst));
+}
+
+void TFrmMain::PokazLicznikPytan(bool widoczny)
+{
+    LabelPytanieNr->setVisible(widoczny);
+    LabelPytanieNrCien->setVisible(widoczny);
+}
+
+void TFrmMain::UstawDobrze(const std::string& tekst) { LabelDobrze->setText(QString::fromStdString(tekst)); }
+void TFrmMain::UstawZle(const std::string& tekst) { LabelZle->setText(QString::fromStdString(tekst)); }
+void TFrmMain::UstawPodpisLicznika(const std::string& tekst)
+{
+    Label_NrPytaniaOcena->setText(QString::fromStdString(tekst));
+}
+
+void TFrmMain::PokazOceny(bool widoczne)
+{
+    for (int n = 1; n <= 6; ++n) LabelOcena[static_cast<std::size_t>(n)]->setVisible(widoczne);
+}
+
+void TFrmMain::UstawRozmiarOceny(int nr, int punkty)
+{
+    // The grade labels are found by name.
+    auto* l = findChild<QLabel*>(QStringLiteral("LabelOcena%1").arg(nr), Qt::FindDirectChildrenOnly);
+    if (!l) return;
+    QFont f = l->font();
+    f.setPixelSize(kPunktNaPiksel96(punkty));
+    l->setFont(f);
+}
+
+void TFrmMain::UstawProgresPozycja(int szerokosc, std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    ProgresPozycja->resize(szerokosc, ProgresPozycja->height());
+    ProgresPozycja->setBrushColor(QColor(r, g, b));
+}
+
+void TFrmMain::UstawInterwalTimera(int ms) { Timer->setInterval(ms); }
+void TFrmMain::WlaczTimer()
+{
+    // A running timer keeps its rhythm.
+    if (!Timer->isActive()) Timer->start();
+}
+void TFrmMain::WylaczTimer() { Timer->stop(); }
+
+void TFrmMain::PokazStartStop(bool stop)
+{
+    ButStartStop->setPicture(stop ? BmpStop : BmpStart);
+    ButStartStop->repaint();
+}
+
+void TFrmMain::UstawDostepnosc(PrzyciskSzybki przycisk, bool wlaczony)
+{
+    switch (przycisk) {
+    case PrzyciskSzybki::Zamknij: ButZamknij->setEnabled(wlaczony); break;
+    case PrzyciskSzybki::Ustawienia: ButUstawienia->setEnabled(wlaczony); break;
+    case PrzyciskSzybki::About: ButAbout->setEnabled(wlaczony); break;
+    }
+}
+
+std::string TFrmMain::TekstWyniku() const { return EditWynik->text().toStdString(); }
+
+void TFrmMain::WyczyscWynik()
+{
+    // The change handler runs also when the field was empty already.
+    if (EditWynik->text().isEmpty())
+        EditWynikChange(QString());
+    else
+        EditWynik->clear();
+}
+
+void TFrmMain::UstawFokusWyniku() { EditWynik->setFocus(Qt::OtherFocusReason); }
+
+void TFrmMain::EditWynikChange(const QString& tekst) { kontroler_.EditWynikChange(tekst.toStdString()); }
+
+void TFrmMain::ButtonStartStopClick() { kontroler_.ButtonStartStopClick(); }
+void TFrmMain::TimerTimer() { kontroler_.TimerTimer(); }
+
+bool TFrmMain::eventFilter(QObject* obiekt, QEvent* zdarzenie)
+{
+    switch (zdarzenie->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+        if (const auto* we = static_cast<const QInputEvent*>(zdarzenie); we->timestamp() != 0) {
+            const qint64 roznica = Teraz() - static_cast<qint64>(we->timestamp());
+            if (!kalibracja_ || roznica < *kalibracja_) kalibracja_ = roznica;
+        }
+        break;
+    default:
+        break;
+    }
+    if (obiekt == EditWynik && zdarzenie->type() == QEvent::KeyPress) {
+        bool odrzuc = false;
+        FormKeyPress(static_cast<QKeyEvent*>(zdarzenie), odrzuc);
+        return odrzuc;
+    }
+    return QWidget::eventFilter(obiekt, zdarzenie);
+}
+
+void TFrmMain::FormKeyPress(QKeyEvent* e, bool& odrzuc)
+{
+    const QString tekst = e->text();
+    if (!tekst.isEmpty() && WpisanyPodczasCzytania(e)) {
+        odrzuc = true;
+        return;
+    }
+    // Keys that produce no character (arrows, Delete, Home, End) act on the
+    // field as they are.
+    if (tekst.isEmpty()) return;
+    if (tekst.size() == 1) {
+        char16_t key = tekst.at(0).unicode();
+        kontroler_.FormKeyPress(key);
+        odrzuc = key == 0;
+        return;
+    }
+    // Several characters in one event (an input method): each goes through
+    // the filter, and only what passes reaches the field.
+    QString przepuszczone;
+    for (QChar c : tekst) {
+        char16_t key = c.unicode();
+        kontroler_.FormKeyPress(key);
+        if (key != 0 && key != 13) przepuszczone += QChar(key);
+    }
+    odrzuc = true;
+    for (QChar c : przepuszczone) {
+        if (c == QChar(8))
+            EditWynik->backspace();
+        else
+            EditWynik->insert(QString(c));
+    }
+}
+
+void TFrmMain::ImgTloMouseDown(Qt::MouseButton przycisk, QPoint)
+{
+    if (przycisk != Qt::LeftButton) return;
+    przeciaganie_ = Przeciaganie::Czeka;
+    ruchPoczatek_ = QCursor::pos();
+    oknoPoczatek_ = pos();
+}
+
+void TFrmMain::ImgTloMouseMove(QPoint globalna)
+{
+    // The move is handed to the window system at the first movement with the
+    // button held, not at the press: a window manager told to move a window
+    // after a quick click has already ended would keep it glued to the
+    // pointer. Where the window system cannot move it, the window follows the
+    // pointer by hand.
+    if (przeciaganie_ == Przeciaganie::Czeka) {
+        if (windowHandle() && windowHandle()->startSystemMove()) {
+            przeciaganie_ = Przeciaganie::Brak;
+            return;
+        }
+        przeciaganie_ = Przeciaganie::Reczne;
+    }
+    if (przeciaganie_ == Przeciaganie::Reczne) move(oknoPoczatek_ + globalna - ruchPoczatek_);
+}
+
+void TFrmMain::Shape1MouseDown() { QDesktopServices::openUrl(QUrl(QString::fromUtf8(config::kUrlWww))); }
+
+void TFrmMain::ToolButton_KoniecClick() { close(); }
+void TFrmMain::But_CloseClick() { close(); }
+void TFrmMain::But_MinimizeClick() { showMinimized(); }
+
+void TFrmMain::ToolButton_UstawieniaClick()
+{
+    if (auto* d = qobject_cast<QDialog*>(frmOpcje_)) d->exec();
+    UstawieniaKomponentow();
+}
+
+void TFrmMain::ToolButton_WWWClick()
+{
+    if (auto* d = qobject_cast<QDialog*>(frmOprogramie_)) d->exec();
+}
+
+} // namespace zm

@@ -1,0 +1,169 @@
+// TFrmMain: the program's main window. A fixed 682 x 485 frameless window
+// with rounded corners whose face is one background picture; labels, the
+// time bar, the equation pictures and the buttons lie over it. It implements
+// the drill's window interface and owns the drill controller.
+#pragma once
+
+#include "AssetCatalogue.h"
+#include "DrillController.h"
+#include "Messages.h"
+#include "Narrator.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QInputEvent;
+class QLabel;
+class QLineEdit;
+class QTimer;
+class TQRVButton;
+
+namespace zm {
+
+class TImage;
+class TShape;
+class TFlatSpeedButton;
+
+// Colour of the display panel behind the equation pictures.
+inline constexpr QRgb KolorPanelu = 0xFFA6D6FF; // RGB(166, 214, 255)
+
+class TFrmMain : public QWidget, public IOknoCwiczenia {
+    Q_OBJECT
+public:
+    struct Opcje {
+        QString katalogProgramu;             // empty: the executable's folder
+        IKomunikaty* komunikaty = nullptr;    // empty: real message boxes
+        IOdtwarzacz* odtwarzacz = nullptr;    // empty: the narrator is silent
+    };
+
+    TFrmMain();
+    explicit TFrmMain(Opcje opcje);
+    ~TFrmMain() override;
+
+    DrillController& Kontroler() { return kontroler_; }
+    const assets::Sciezki& Sciezki() const { return sciezki_; }
+
+    // Resets the labels to the idle display, then loads the glyph set.
+    void UstawieniaKomponentow();
+    // Shows the fatal message `index` and asks the program to end.
+    void KomunikatAndClose(int index);
+    // Checks that every verified file is there; names the first missing one
+    // and closes the window.
+    void SprawdzPliki();
+
+    // The dialogs opened by "Ustawienia" and "O programie".
+    void UstawDialogi(QWidget* opcje, QWidget* oProgramie);
+
+    // The glyph for a question or answer character, or null.
+    const QImage* GlyphDla(char znak) const;
+    const QImage& BmpKursor() const { return glyphy_[15]; }
+
+    // IOknoCwiczenia
+    void RysujPytanie(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2) override;
+    void RysujWynik(std::string_view tekst) override;
+    void WyczyscObrazy() override;
+    void CzytajRownanie() override;
+    void UstawLicznikPytan(const std::string& tekst) override;
+    void PokazLicznikPytan(bool widoczny) override;
+    void UstawDobrze(const std::string& tekst) override;
+    void UstawZle(const std::string& tekst) override;
+    void UstawPodpisLicznika(const std::string& tekst) override;
+    void PokazOceny(bool widoczne) override;
+    void UstawRozmiarOceny(int nr, int punkty) override;
+    void UstawProgresPozycja(int szerokosc, std::uint8_t r, std::uint8_t g, std::uint8_t b) override;
+    void UstawInterwalTimera(int ms) override;
+    void WlaczTimer() override;
+    void WylaczTimer() override;
+    void PokazStartStop(bool stop) override;
+    void UstawDostepnosc(PrzyciskSzybki przycisk, bool wlaczony) override;
+    std::string TekstWyniku() const override;
+    void WyczyscWynik() override;
+    void UstawFokusWyniku() override;
+
+protected:
+    bool eventFilter(QObject* obiekt, QEvent* zdarzenie) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    void FormCreate();
+    void FormResize();
+    void FormActivate();
+    void FormDestroy();
+    void UtworzKomponenty();
+    void WczytajPrzyciskStartStop(QImage& cel, const char* nazwa);
+    void WczytajGlyphy();
+    void ImgTloMouseDown(Qt::MouseButton przycisk, QPoint pozycja);
+    void ImgTloMouseMove(QPoint globalna);
+    void Shape1MouseDown();
+    void ToolButton_KoniecClick();
+    void ToolButton_UstawieniaClick();
+    void ToolButton_WWWClick();
+    void But_CloseClick();
+    void But_MinimizeClick();
+    void ButtonStartStopClick();
+    void TimerTimer();
+    void EditWynikChange(const QString& tekst);
+    void FormKeyPress(QKeyEvent* e, bool& odrzuc);
+
+    DrillController kontroler_{*this};
+    assets::Sciezki sciezki_;
+    std::unique_ptr<IKomunikaty> wlasneKomunikaty_;
+    IKomunikaty* komunikaty_;
+    std::unique_ptr<IOdtwarzacz> wlasnyOdtwarzacz_;
+    Narrator narrator_;
+
+    // Glyph set: "0".."9", "=", "*", "/", "+", "-", cursor.
+    std::array<QImage, 16> glyphy_;
+    QImage BmpStart;
+    QImage BmpStop;
+
+    QObject* ThemeManager1 = nullptr;
+    TImage* ImgTlo = nullptr;
+    QLabel* LabelZle = nullptr;
+    TShape* ProgresTlo = nullptr;
+    TShape* ProgresPozycja = nullptr;
+    QLabel* LabelDobrze = nullptr;
+    std::array<QLabel*, 7> LabelOcena{}; // [1]..[6]
+    TImage* ImgPytanie = nullptr;
+    TImage* ImgWynik = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* LabelPytanieNrCien = nullptr;
+    QLabel* LabelPytanieNr = nullptr;
+    QLabel* Label_NrPytaniaOcena = nullptr;
+    TQRVButton* But_Close = nullptr;
+    TQRVButton* But_Minimize = nullptr;
+    TImage* ButStartStop = nullptr;
+    TShape* Shape1 = nullptr;
+    TFlatSpeedButton* ButZamknij = nullptr;
+    TFlatSpeedButton* ButUstawienia = nullptr;
+    TFlatSpeedButton* ButAbout = nullptr;
+    QLineEdit* EditWynik = nullptr;
+    QTimer* Timer = nullptr;
+
+    QWidget* frmOpcje_ = nullptr;
+    QWidget* frmOprogramie_ = nullptr;
+
+    // Keys typed while the narrator reads are dropped, whenever they are
+    // delivered. Input events carry the window system's clock; the smallest
+    // gap seen between it and ours (an event handled at once) maps the one
+    // onto the other.
+    static qint64 Teraz();
+    bool WpisanyPodczasCzytania(const QInputEvent* e) const;
+    std::optional<qint64> kalibracja_;
+    std::optional<qint64> koniecCzytania_;
+
+    bool sprawdzanie_ = false;     // a verification box is on show
+    enum class Przeciaganie { Brak, Czeka, Reczne };
+    Przeciaganie przeciaganie_ = Przeciaganie::Brak; // dragging by the background
+    QPoint ruchPoczatek_;
+    QPoint oknoPoczatek_;
+};
+
+} // namespace zm
