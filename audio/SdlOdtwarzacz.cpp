@@ -26,6 +26,8 @@ SdlOdtwarzacz::~SdlOdtwarzacz()
 
 bool SdlOdtwarzacz::OtworzUrzadzenie()
 {
+    // A file that ends before its header says is damaged: the beep, not a fragment.
+    SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     sdlInit_ = true;
     SDL_AudioSpec chce{};
@@ -55,7 +57,7 @@ bool SdlOdtwarzacz::Otworz()
     proba_ = true;
     if (OtworzUrzadzenie()) return true;
     // No sound device: the silent driver keeps the timing of a real one.
-    SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
     return OtworzUrzadzenie();
 }
 

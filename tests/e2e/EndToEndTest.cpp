@@ -141,6 +141,112 @@ TEST(EndToEnd, UnansweredQuestionTimesOutAfter67TicksAndShowsTheCorrectResult)
     EXPECT_TRUE(Czekaj([&] { return QFileInfo(audio).size() > 20000; }, 3000));
 }
 
+namespace {
+
+// The recordings of the sentence that reads `pytanie` with its result.
+QStringList plikiZdania(const QString& pytanie)
+{
+    QStringList slowa;
+    auto liczba = [&](int n) {
+        const QString t = QString::number(n);
+        if (n < 20) slowa << t + ".wav";
+        else if (t[1] == '0') slowa << t + ".wav";
+        else slowa << QString(t[0]) + "0_.wav" << QString(t[1]) + ".wav";
+    };
+    const qsizetype op = pytanie.indexOf(QRegularExpression("[*/+-]"));
+    liczba(pytanie.left(op).toInt());
+    slowa << QString::fromLatin1(pytanie[op] == '*' ? "razy.wav" : pytanie[op] == '/' ? "dzielone_na.wav"
+                                                                : pytanie[op] == '+' ? "dodac.wav" : "odjac.wav");
+    liczba(pytanie.mid(op + 1, pytanie.size() - op - 2).toInt());
+    slowa << "rowna_sie.wav";
+    liczba(wynikPytania(pytanie));
+    return slowa;
+}
+
+// A copy of the installation, executable included, to damage.
+QString kopiaInstalacji(const QTemporaryDir& tmp)
+{
+    const QString cel = tmp.filePath("instalacja");
+    for (const char* folder : {"graphics", "sounds"}) {
+        QDir().mkpath(cel + "/" + folder);
+        const QDir zrodlo(kInstalacja + "/" + folder);
+        for (const QString& f : zrodlo.entryList(QDir::Files)) QFile::copy(zrodlo.filePath(f), cel + "/" + folder + "/" + f);
+    }
+    QFile::copy(kInstalacja + "/zoltava-mnozenia", cel + "/zoltava-mnozenia");
+    return cel;
+}
+
+// Presses Return in a message box until it is gone (a box that has only
+// just been mapped may not take the first key yet).
+bool zamknijOknoKlawiszem(const QString& okno)
+{
+    for (int proba = 0; proba < 10; ++proba) {
+        Uruchom("xdotool", {"windowactivate", "--sync", okno}, 2000);
+        Uruchom("xdotool", {"key", "--window", okno, "Return"});
+        if (Czekaj([&] { return !Uruchom("xdotool", {"search", "--onlyvisible", "--all", "--name", ".*"})
+                                       .split('\n')
+                                       .contains(okno); },
+                   500, 50))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(EndToEnd, TheSentenceIsReadBeforeTheNextQuestionAppears)
+{
+    QTemporaryDir tmp;
+    const QString audio = tmp.filePath("audio.raw");
+    // The disk driver at its real-time pace.
+    Program program(kInstalacja, {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", audio}});
+    ASSERT_TRUE(program.CzekajNaOkno());
+    const Glyphy glyphy(kInstalacja + "/graphics");
+    program.Kliknij({344, 375});
+    QString pytanie;
+    ASSERT_TRUE(Czekaj([&] { return (pytanie = glyphy.CzytajPytanie(program.Zrzut())).endsWith('='); }, 3000));
+    ASSERT_TRUE(Czekaj(
+        [&] {
+            const auto w = glyphy.CzytajWynik(program.Zrzut());
+            return w && !w->isEmpty();
+        },
+        6000, 5));
+    const auto t0 = Zegar::now();
+    // While the sentence plays the window is not repainted: the result stays.
+    ASSERT_TRUE(Czekaj([&] { return glyphy.CzytajWynik(program.Zrzut()) == QString(); }, 8000, 5));
+    const double czytanie = std::chrono::duration<double>(Zegar::now() - t0).count();
+    qint64 bajty = 0;
+    for (const QString& f : plikiZdania(pytanie)) bajty += QFileInfo(kInstalacja + "/sounds/" + f).size() - 44;
+    const double trwanie = static_cast<double>(bajty) / (2 * 22050);
+    EXPECT_GE(QFileInfo(audio).size(), bajty) << "not every word of " << pytanie.toStdString() << " was played";
+    EXPECT_GT(czytanie, 0.8 * trwanie);
+}
+
+TEST(EndToEnd, MissingRecordingIsNamedInAWarningAndTheProgramEnds)
+{
+    QTemporaryDir tmp;
+    const QString inst = kopiaInstalacji(tmp);
+    ASSERT_TRUE(QFile::remove(inst + "/sounds/dzielone_na.wav"));
+    Program program(inst, {{"SDL_AUDIODRIVER", "dummy"}});
+    const auto box = program.CzekajNaOkno("Warning", 10000);
+    ASSERT_TRUE(box.has_value()) << "no warning box";
+    EXPECT_TRUE(program.Dziala());
+    EXPECT_TRUE(zamknijOknoKlawiszem(*box)); // Cancel
+    EXPECT_TRUE(program.CzekajNaKoniec(5000));
+}
+
+TEST(EndToEnd, MissingStopPictureIsAnErrorAndTheProgramEnds)
+{
+    QTemporaryDir tmp;
+    const QString inst = kopiaInstalacji(tmp);
+    ASSERT_TRUE(QFile::remove(inst + "/graphics/but_STOP.bmp"));
+    Program program(inst, {{"SDL_AUDIODRIVER", "dummy"}});
+    const auto box = program.CzekajNaOkno("Error", 10000);
+    ASSERT_TRUE(box.has_value()) << "no error box";
+    EXPECT_TRUE(zamknijOknoKlawiszem(*box)); // OK
+    EXPECT_TRUE(program.CzekajNaKoniec(5000));
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "xcb");
