@@ -1,8 +1,11 @@
 // Zoltava mnożenia: start-up. Creates the main window first (it becomes the
-// program's main window), then runs the event loop until it is closed.
+// program's main window), then the settings and the about dialogs, hidden,
+// and runs the event loop until the main window is closed.
 #include "Fonts.h"
 #include "SdlOdtwarzacz.h"
 #include "UnitMain.h"
+#include "UnitOpcje.h"
+#include "UnitOprogramie.h"
 #include "ZmConfig.h"
 
 #include <QApplication>
@@ -13,6 +16,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QString::fromUtf8(zm::config::kTytul));
     QApplication::setOrganizationName(QString::fromUtf8(zm::config::kFirma));
     QApplication::setApplicationVersion(QString::fromLatin1(zm::config::kWersjaPliku));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/ikona.png")));
     zm::fonts::Zaladuj();
 
     // The sound device is opened at the first word, not here.
@@ -20,6 +24,10 @@ int main(int argc, char** argv)
     zm::TFrmMain::Opcje opcje;
     opcje.odtwarzacz = &odtwarzacz;
     zm::TFrmMain FrmMain(opcje);
+    zm::TFrmOpcje FrmOpcje(FrmMain.Kontroler().ustawienia());
+    zm::TFrmOprogramie FrmOprogramie;
+    FrmMain.UstawDialogi(&FrmOpcje, &FrmOprogramie);
+
     FrmMain.show();
     return QApplication::exec();
 }

@@ -9,7 +9,7 @@ ZM_BUILD_PACKAGES=(
 )
 ZM_TEST_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth openbox xdotool
+    xvfb xauth openbox xdotool libxcb1-dev
 )
 
 zm_ensure_packages() {

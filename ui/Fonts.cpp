@@ -79,6 +79,10 @@ QFont Verdana(int wysokoscZnaku, bool pogrubiona)
     QFont f(RodzinaVerdana());
     f.setPixelSize(wysokoscZnaku);
     f.setBold(pogrubiona);
+    // Set explicitly, so that a label does not take the bitmap face's
+    // rendering from the window's font.
+    f.setStyleStrategy(QFont::PreferAntialias);
+    f.setHintingPreference(QFont::PreferDefaultHinting);
     return f;
 }
 

@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QScreen>
@@ -247,10 +250,107 @@ TEST(EndToEnd, MissingStopPictureIsAnErrorAndTheProgramEnds)
     EXPECT_TRUE(program.CzekajNaKoniec(5000));
 }
 
+namespace {
+
+// The question counter as the window draws it: two labels, the shadow one
+// pixel right and down in the darker grey, on the window body.
+QImage licznikWzorzec(const QString& tekst)
+{
+    QWidget tlo;
+    tlo.resize(379, 44);
+    QPalette pal = tlo.palette();
+    pal.setColor(QPalette::Window, QColor(187, 190, 200));
+    tlo.setPalette(pal);
+    tlo.setAutoFillBackground(true);
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(37);
+    f.setBold(true);
+    for (const auto& [dx, kolor] : {std::pair{1, QColor(123, 126, 132)}, std::pair{0, QColor(158, 161, 169)}}) {
+        auto* l = new QLabel(tekst, &tlo);
+        l->setGeometry(dx, dx, 377, 42);
+        l->setFont(f);
+        l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, kolor);
+        l->setPalette(p);
+    }
+    QImage img(379, 44, QImage::Format_RGB32);
+    tlo.render(&img);
+    return img;
+}
+
+// How far the window's counter area is from `wzorzec`: the summed grey
+// difference at the best alignment within two pixels.
+double roznica(const QImage& okno, const QImage& wzorzec)
+{
+    double najmniej = 1e18;
+    for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx) {
+            double suma = 0;
+            for (int y = 2; y < 40; ++y)
+                for (int x = 2; x < 375; ++x)
+                    suma += std::abs(qGray(okno.pixel(158 + x + dx, 292 + y + dy)) - qGray(wzorzec.pixel(x, y)));
+            najmniej = std::min(najmniej, suma);
+        }
+    return najmniej;
+}
+
+// Whether the counter reads `tekst` rather than any of `inne`: the screen is
+// clearly nearer to the first. (Text may be laid out a pixel apart from a
+// label drawn here, so an exact match is not asked for.)
+::testing::AssertionResult licznikCzyta(const QImage& okno, const QString& tekst, const QStringList& inne)
+{
+    const double d = roznica(okno, licznikWzorzec(tekst));
+    for (const QString& t : inne) {
+        const double e = roznica(okno, licznikWzorzec(t));
+        if (!(d < 0.6 * e))
+            return ::testing::AssertionFailure() << "counter is not clearly \"" << tekst.toStdString() << "\" rather than \""
+                                                 << t.toStdString() << "\" (" << d << " vs " << e << ")";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace
+
+TEST(EndToEnd, SettingsChosenInTheDialogShapeTheNextDrill)
+{
+    Program program(kInstalacja, {{"SDL_AUDIODRIVER", "dummy"}});
+    ASSERT_TRUE(program.CzekajNaOkno());
+    program.Kliknij({118, 28}); // "Ustawienia"
+    const auto dialog = program.CzekajNaOkno(QString::fromUtf8("Ustawienia programu"), 5000);
+    ASSERT_TRUE(dialog.has_value()) << "the settings dialog did not open";
+    QThread::msleep(300); // mapped and placed by the window manager
+    const QPoint d = PozycjaOkna(*dialog);
+    if (qEnvironmentVariableIsSet("ZM_E2E_SCREENSHOT_DIALOG"))
+        QGuiApplication::primaryScreen()->grabWindow(0, d.x(), d.y(), 371, 313).save(qEnvironmentVariable("ZM_E2E_SCREENSHOT_DIALOG"));
+    auto kliknij = [&](QPoint p) {
+        Uruchom("xdotool", {"mousemove", QString::number(d.x() + p.x()), QString::number(d.y() + p.y()), "sleep",
+                            "0.05", "click", "1"});
+    };
+    kliknij({8 + 16 + 8, 8 + 72 + 8});   // "Dodawanie"
+    kliknij({192 + 16 + 8, 8 + 48 + 8}); // "30"
+    kliknij({8 + 16 + 8, 144 + 72 + 8}); // "Szybkie"
+    kliknij({150 + 30, 256 + 16 + 12});  // OK
+    ASSERT_TRUE(Czekaj([&] { return !program.CzekajNaOkno(QString::fromUtf8("Ustawienia programu"), 0); }, 3000))
+        << "the dialog did not close";
+    ASSERT_TRUE(Czekaj([&] { return licznikCzyta(program.Zrzut(), "30", {"10", "70", "100"}); }, 3000))
+        << licznikCzyta(program.Zrzut(), "30", {"10", "70", "100"}).message();
+
+    const Glyphy glyphy(kInstalacja + "/graphics");
+    program.Kliknij({344, 375});
+    QString pytanie;
+    QImage z;
+    ASSERT_TRUE(Czekaj([&] { return (pytanie = glyphy.CzytajPytanie(z = program.Zrzut())).endsWith('='); }, 3000));
+    EXPECT_TRUE(pytanie.contains('+')) << pytanie.toStdString();
+    EXPECT_TRUE(licznikCzyta(z, "1 z 30", {"1 z 10", "1 z 70", "1 z 100"}));
+    // The fast pace: the next question after 67 ticks of 20 ms and the reading.
+    EXPECT_TRUE(Czekaj([&] { return licznikCzyta(program.Zrzut(), "2 z 30", {"1 z 30", "3 z 30"}); }, 8000, 20));
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "xcb");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -6,6 +6,9 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QThread>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 
 namespace zm::e2e {
 
@@ -59,7 +62,7 @@ std::optional<QString> Program::CzekajNaOkno(const QString& tytul, int msLimit)
     const QString pid = QString::number(proces_.processId());
     Czekaj(
         [&] {
-            const QStringList okna = Uruchom("xdotool", {"search", "--onlyvisible", "--pid", pid, "--name",
+            const QStringList okna = Uruchom("xdotool", {"search", "--all", "--onlyvisible", "--pid", pid, "--name",
                                                          "^" + QRegularExpression::escape(tytul) + "$"})
                                          .split('\n', Qt::SkipEmptyParts);
             if (!okna.isEmpty()) id = okna.last();
@@ -82,16 +85,21 @@ bool Program::CzekajNaOkno(int msLimit)
 
 bool Program::CzekajNaKoniec(int msLimit) { return proces_.waitForFinished(msLimit); }
 
-QPoint Program::Pozycja() const
+QPoint PozycjaOkna(const QString& id)
 {
-    const QString out = Uruchom("xdotool", {"getwindowgeometry", "--shell", okno_});
-    int x = 0, y = 0;
-    for (const QString& linia : out.split('\n')) {
-        if (linia.startsWith("X=")) x = linia.mid(2).toInt();
-        if (linia.startsWith("Y=")) y = linia.mid(2).toInt();
-    }
-    return {x, y};
+    // Asked of the X server itself: xdotool's own answer is off by the
+    // window manager's frame for decorated windows.
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11) return {};
+    xcb_connection_t* c = x11->connection();
+    const xcb_window_t okno = static_cast<xcb_window_t>(id.toULongLong());
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> r(
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, okno, root, 0, 0), nullptr), &std::free);
+    return r ? QPoint(r->dst_x, r->dst_y) : QPoint();
 }
+
+QPoint Program::Pozycja() const { return PozycjaOkna(okno_); }
 
 QImage Program::Zrzut() const
 {

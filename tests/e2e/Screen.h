@@ -65,6 +65,9 @@ private:
     QImage kursor_;
 };
 
+// Where the client area of X window `id` lies on the screen.
+QPoint PozycjaOkna(const QString& id);
+
 // Polls until `warunek` holds or the time is up.
 bool Czekaj(const std::function<bool()>& warunek, int msLimit, int msKrok = 10);
 

@@ -98,6 +98,9 @@ TEST_F(Okno, FontsAndColoursOfTheLabels)
 {
     auto kolor = [](QLabel* x) { return x->palette().color(QPalette::WindowText); };
     EXPECT_EQ(l("LabelZle")->font().pixelSize(), 48);
+    // The counters are smooth: they do not take the bitmap face's rendering from the window.
+    EXPECT_FALSE(l("LabelPytanieNr")->font().styleStrategy() & QFont::NoAntialias);
+    EXPECT_NE(l("LabelPytanieNr")->font().hintingPreference(), QFont::PreferFullHinting);
     EXPECT_TRUE(l("LabelZle")->font().bold());
     EXPECT_EQ(kolor(l("LabelZle")), QColor(255, 0, 0));
     EXPECT_EQ(kolor(l("LabelDobrze")), QColor(0, 128, 0));

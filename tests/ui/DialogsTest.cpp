@@ -1,0 +1,298 @@
+#include "TestSupport.h"
+#include "UnitMain.h"
+#include "UnitOpcje.h"
+#include "UnitOprogramie.h"
+#include "Widgets.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace zm;
+
+namespace {
+
+class Dialogi : public ::testing::Test {
+protected:
+    test::ZapisaneKomunikaty komunikaty;
+    std::unique_ptr<TFrmMain> okno;
+    std::unique_ptr<TFrmOpcje> opcje;
+    std::unique_ptr<TFrmOprogramie> about;
+
+    void SetUp() override
+    {
+        TFrmMain::Opcje o;
+        o.katalogProgramu = test::KatalogInstalacji();
+        o.komunikaty = &komunikaty;
+        okno = std::make_unique<TFrmMain>(o);
+        opcje = std::make_unique<TFrmOpcje>(okno->Kontroler().ustawienia());
+        about = std::make_unique<TFrmOprogramie>();
+        okno->UstawDialogi(opcje.get(), about.get());
+    }
+
+    template <class T = QWidget>
+    T* c(QWidget* w, const char* nazwa)
+    {
+        auto* x = w->findChild<T*>(QString::fromLatin1(nazwa));
+        EXPECT_NE(x, nullptr) << nazwa;
+        return x;
+    }
+    QRadioButton* r(const char* nazwa) { return c<QRadioButton>(opcje.get(), nazwa); }
+    QCheckBox* lektor() { return c<QCheckBox>(opcje.get(), "CheckBoxLektor"); }
+    Ustawienia& u() { return okno->Kontroler().ustawienia(); }
+
+    // Clicks "Ustawienia" and, with the dialog up, runs `wDialogu`.
+    void ustawienia(const std::function<void()>& wDialogu)
+    {
+        bool bylo = false;
+        QTimer::singleShot(0, [&] {
+            bylo = opcje->isVisible();
+            wDialogu();
+            if (opcje->isVisible()) opcje->close();
+        });
+        emit c<QAbstractButton>(okno.get(), "ButUstawienia")->clicked();
+        EXPECT_TRUE(bylo) << "the dialog was not shown";
+    }
+    void ok() { QTest::mouseClick(c<QPushButton>(opcje.get(), "ButtonOK"), Qt::LeftButton); }
+};
+
+} // namespace
+
+TEST_F(Dialogi, SettingsLayoutFollowsTheDesign)
+{
+    EXPECT_EQ(opcje->windowTitle(), "Ustawienia programu");
+    EXPECT_EQ(opcje->size(), QSize(371, 313));
+    EXPECT_EQ(opcje->minimumSize(), opcje->maximumSize());
+    EXPECT_FALSE(opcje->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(opcje->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(opcje->windowFlags() & Qt::WindowCloseButtonHint);
+    struct K {
+        const char* nazwa;
+        const char* rodzic;
+        QRect g;
+        const char* tekst;
+    };
+    const K tabela[] = {
+        {"GroupBox4", "FrmOpcje", {8, 8, 177, 129}, " Działanie "},
+        {"RadioDzialanieMnozenie", "GroupBox4", {16, 24, 113, 17}, "Mnożenie"},
+        {"RadioDzialanieDzielenie", "GroupBox4", {16, 48, 113, 17}, "Dzielenie"},
+        {"RadioDzialanieDodawanie", "GroupBox4", {16, 72, 113, 17}, "Dodawanie"},
+        {"RadioDzialanieOdejmowanie", "GroupBox4", {16, 96, 113, 17}, "Odejmowanie"},
+        {"GroupBox1", "FrmOpcje", {192, 8, 169, 129}, " Ilość pytań "},
+        {"RadioIloscPytan1", "GroupBox1", {16, 24, 113, 17}, "10"},
+        {"RadioIloscPytan2", "GroupBox1", {16, 48, 113, 17}, "30"},
+        {"RadioIloscPytan3", "GroupBox1", {16, 72, 113, 17}, "70"},
+        {"RadioIloscPytan4", "GroupBox1", {16, 96, 113, 17}, "100"},
+        {"GroupBox2", "FrmOpcje", {8, 144, 177, 105}, " Tempo zadawania pytań "},
+        {"RadioPredkoscWolno", "GroupBox2", {16, 24, 113, 17}, "Wolne"},
+        {"RadioPredkoscSrednio", "GroupBox2", {16, 48, 113, 17}, "Średnie"},
+        {"RadioPredkoscSzybko", "GroupBox2", {16, 72, 113, 17}, "Szybkie"},
+        {"GroupBox3", "FrmOpcje", {192, 144, 169, 105}, " Dźwięk "},
+        {"CheckBoxLektor", "GroupBox3", {16, 24, 97, 17}, "Lektor"},
+        {"Panel1", "FrmOpcje", {0, 256, 371, 57}, nullptr},
+        {"ButtonOK", "Panel1", {150, 16, 75, 25}, "OK"},
+    };
+    for (const K& k : tabela) {
+        QWidget* w = c(opcje.get(), k.nazwa);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->geometry(), k.g) << k.nazwa;
+        EXPECT_EQ(w->parentWidget()->objectName(), k.rodzic) << k.nazwa;
+        if (!k.tekst) continue;
+        const QString oczekiwany = QString::fromUtf8(k.tekst);
+        if (auto* g = qobject_cast<QGroupBox*>(w))
+            EXPECT_EQ(g->title(), oczekiwany) << k.nazwa;
+        else
+            EXPECT_EQ(qobject_cast<QAbstractButton*>(w)->text(), oczekiwany) << k.nazwa;
+    }
+    auto* okBtn = c<QPushButton>(opcje.get(), "ButtonOK");
+    EXPECT_FALSE(okBtn->isDefault());
+    EXPECT_FALSE(okBtn->autoDefault());
+    // Tab order runs through the groups in order.
+    auto nastepny = [](QWidget* w) {
+        do w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus));
+        return w;
+    };
+    EXPECT_EQ(nastepny(r("RadioDzialanieOdejmowanie")), r("RadioIloscPytan1"));
+    EXPECT_EQ(nastepny(r("RadioIloscPytan4")), r("RadioPredkoscWolno"));
+    EXPECT_EQ(nastepny(lektor()), okBtn);
+}
+
+TEST_F(Dialogi, FirstOpeningShowsTheDefaultsAndEveryMappingWorksBothWays)
+{
+    ustawienia([&] {
+        EXPECT_TRUE(r("RadioDzialanieMnozenie")->isChecked());
+        EXPECT_TRUE(r("RadioIloscPytan1")->isChecked());
+        EXPECT_TRUE(r("RadioPredkoscSrednio")->isChecked());
+        EXPECT_TRUE(lektor()->isChecked());
+    });
+    const std::vector<std::pair<const char*, int>> dzialania{
+        {"RadioDzialanieMnozenie", 0}, {"RadioDzialanieDzielenie", 1}, {"RadioDzialanieDodawanie", 2}, {"RadioDzialanieOdejmowanie", 3}};
+    const std::vector<std::pair<const char*, int>> ilosci{
+        {"RadioIloscPytan1", 10}, {"RadioIloscPytan2", 30}, {"RadioIloscPytan3", 70}, {"RadioIloscPytan4", 100}};
+    const std::vector<std::pair<const char*, int>> tempa{
+        {"RadioPredkoscWolno", 170}, {"RadioPredkoscSrednio", 60}, {"RadioPredkoscSzybko", 20}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        // Controls to settings.
+        ustawienia([&] {
+            r(dzialania[i].first)->setChecked(true);
+            r(ilosci[i].first)->setChecked(true);
+            r(tempa[i % 3].first)->setChecked(true);
+            lektor()->setChecked(i % 2 == 1);
+            ok();
+        });
+        EXPECT_EQ(u().Dzialanie, dzialania[i].second);
+        EXPECT_EQ(u().IloscPytan, ilosci[i].second);
+        EXPECT_EQ(u().Predkosc, tempa[i % 3].second);
+        EXPECT_EQ(u().Lektor, i % 2 == 1);
+        // Settings to controls, after the controls were disturbed.
+        r(dzialania[(i + 1) % 4].first)->setChecked(true);
+        r(ilosci[(i + 1) % 4].first)->setChecked(true);
+        lektor()->setChecked(i % 2 == 0);
+        ustawienia([&] {
+            EXPECT_TRUE(r(dzialania[i].first)->isChecked());
+            EXPECT_TRUE(r(ilosci[i].first)->isChecked());
+            EXPECT_TRUE(r(tempa[i % 3].first)->isChecked());
+            EXPECT_EQ(lektor()->isChecked(), i % 2 == 1);
+        });
+    }
+}
+
+TEST_F(Dialogi, OkWithoutChangesKeepsTheSettingsAndResetsTheIdleDisplay)
+{
+    auto& k = okno->Kontroler();
+    k.ButtonStartStopClick();
+    while (k.trwa()) k.TimerTimer(); // ten questions time out
+    ASSERT_EQ(k.stan().Ocena, 1);
+    const Ustawienia przed = u();
+    ustawienia([&] { ok(); });
+    EXPECT_EQ(u().Dzialanie, przed.Dzialanie);
+    EXPECT_EQ(u().IloscPytan, przed.IloscPytan);
+    EXPECT_EQ(u().Predkosc, przed.Predkosc);
+    EXPECT_EQ(c<QLabel>(okno.get(), "LabelDobrze")->text(), "0");
+    EXPECT_EQ(c<QLabel>(okno.get(), "LabelPytanieNr")->text(), "10");
+    EXPECT_TRUE(c<QLabel>(okno.get(), "LabelOcena1")->isHidden());
+}
+
+TEST_F(Dialogi, ClosingAnotherWayAppliesNothingButStillResetsTheDisplay)
+{
+    auto& k = okno->Kontroler();
+    k.ButtonStartStopClick();
+    for (int t = 0; t < 67 * 10; ++t) k.TimerTimer();
+    ASSERT_EQ(k.stan().Ocena, 1);
+    ASSERT_FALSE(c<QLabel>(okno.get(), "LabelOcena1")->isHidden());
+    ASSERT_EQ(c<QLabel>(okno.get(), "LabelZle")->text(), "10");
+    ustawienia([&] {
+        r("RadioIloscPytan4")->setChecked(true);
+        r("RadioDzialanieDodawanie")->setChecked(true);
+        QTest::keyClick(opcje.get(), Qt::Key_Escape); // as the close box
+    });
+    EXPECT_EQ(u().IloscPytan, 10);
+    EXPECT_EQ(u().Dzialanie, 0);
+    EXPECT_TRUE(c<QLabel>(okno.get(), "LabelOcena1")->isHidden());
+    EXPECT_EQ(c<QLabel>(okno.get(), "LabelZle")->text(), "0");
+    EXPECT_EQ(c<QLabel>(okno.get(), "LabelPytanieNr")->text(), "10");
+    EXPECT_EQ(c<QLabel>(okno.get(), "Label_NrPytaniaOcena")->text(), "numer pytania");
+    // The unapplied choice stays in the control until the next showing.
+    EXPECT_TRUE(r("RadioIloscPytan4")->isChecked());
+}
+
+TEST_F(Dialogi, HundredQuestionsShowBeforeTheNextStartAndTheDrillHasThem)
+{
+    ustawienia([&] {
+        r("RadioIloscPytan4")->setChecked(true);
+        ok();
+    });
+    EXPECT_EQ(c<QLabel>(okno.get(), "LabelPytanieNr")->text(), "100");
+    auto& k = okno->Kontroler();
+    k.ButtonStartStopClick();
+    EXPECT_EQ(c<QLabel>(okno.get(), "LabelPytanieNr")->text(), "1 z 100");
+    int pytania = 1;
+    while (k.trwa()) {
+        const int przed = k.stan().NrPytania;
+        k.TimerTimer();
+        if (k.stan().NrPytania != przed) ++pytania;
+    }
+    EXPECT_EQ(k.stan().Dobrze + k.stan().Zle, 100);
+    EXPECT_EQ(pytania, 100);
+}
+
+TEST_F(Dialogi, SettingsButtonIsDisabledDuringADrill)
+{
+    okno->Kontroler().ButtonStartStopClick();
+    auto* b = c<QAbstractButton>(okno.get(), "ButUstawienia");
+    EXPECT_FALSE(b->isEnabled());
+    QTest::mouseClick(b, Qt::LeftButton);
+    EXPECT_FALSE(opcje->isVisible());
+}
+
+TEST_F(Dialogi, AboutDialogShowsItsTextsAndClosesByEscOkAndCloseBox)
+{
+    EXPECT_EQ(about->windowTitle(), "O programie");
+    EXPECT_EQ(about->size(), QSize(266, 221));
+    const std::vector<std::tuple<const char*, QRect, QString>> tabela{
+        {"Label1", {27, 24, 206, 16}, QString::fromUtf8("Quorvin - Zoltava mnożenia")},
+        {"LabelWersja", {101, 48, 59, 13}, "wersja: 4.0"},
+        {"Label4", {72, 88, 117, 13}, QString::fromUtf8("Autor: Zespół Quorvin")},
+        {"Label2", {67, 104, 131, 13}, "Lektor: eSpeak NG"},
+        {"Label6", {84, 136, 92, 13}, "www.quorvin.example"},
+    };
+    for (const auto& [nazwa, g, tekst] : tabela) {
+        auto* l = c<QLabel>(about.get(), nazwa);
+        ASSERT_NE(l, nullptr);
+        EXPECT_EQ(l->geometry(), g) << nazwa;
+        EXPECT_EQ(l->text(), tekst) << nazwa;
+    }
+    EXPECT_EQ(c<QLabel>(about.get(), "Label1")->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_TRUE(c<QLabel>(about.get(), "Label1")->font().bold());
+    EXPECT_TRUE(c<QLabel>(about.get(), "Label6")->font().underline());
+    EXPECT_EQ(c<QLabel>(about.get(), "Label6")->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(c<QPushButton>(about.get(), "FlatButton1")->geometry(), QRect(88, 168, 75, 25));
+
+    const std::vector<std::function<void()>> zamkniecia{
+        [&] { QTest::keyClick(about.get(), Qt::Key_Escape, Qt::ShiftModifier); },
+        [&] { QTest::mouseClick(c<QPushButton>(about.get(), "FlatButton1"), Qt::LeftButton); },
+        [&] { about->close(); }, // the title bar's close box
+    };
+    for (const auto& zamknij : zamkniecia) {
+        bool widoczny = false;
+        QTimer::singleShot(0, [&] {
+            widoczny = about->isVisible();
+            zamknij();
+        });
+        emit c<QAbstractButton>(okno.get(), "ButAbout")->clicked();
+        EXPECT_TRUE(widoczny);
+        EXPECT_FALSE(about->isVisible());
+    }
+}
+
+namespace {
+class Adresy : public QObject {
+    Q_OBJECT
+public:
+    int ile = 0;
+public slots:
+    void otworz(const QUrl&) { ++ile; }
+};
+} // namespace
+
+TEST_F(Dialogi, AboutLinkOpensTheAddressAndLeavesTheDialogOpen)
+{
+    Adresy a;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &a, "otworz");
+    about->show();
+    QTest::mouseClick(c<QLabel>(about.get(), "Label6"), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    EXPECT_EQ(a.ile, 1);
+    EXPECT_TRUE(about->isVisible());
+    about->close();
+}
+
+#include "DialogsTest.moc"

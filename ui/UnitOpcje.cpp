@@ -1,0 +1,118 @@
+#include "UnitOpcje.h"
+
+#include "DialogSupport.h"
+#include "Fonts.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <array>
+#include <utility>
+
+namespace zm {
+
+namespace {
+
+template <class T>
+T* kontrolka(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect geometria)
+{
+    auto* w = new T(tekst, rodzic);
+    w->setObjectName(QString::fromLatin1(nazwa));
+    w->setGeometry(geometria);
+    return w;
+}
+
+} // namespace
+
+TFrmOpcje::TFrmOpcje(Ustawienia& ustawienia, QWidget* parent) : QDialog(parent), ustawienia_(ustawienia)
+{
+    setObjectName(QStringLiteral("FrmOpcje"));
+    PrzygotujDialog(*this, QStringLiteral("Ustawienia programu"), QSize(371, 313));
+
+    GroupBox4 = kontrolka<QGroupBox>(this, "GroupBox4", QStringLiteral(" Działanie "), {8, 8, 177, 129});
+    RadioDzialanieMnozenie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieMnozenie", QStringLiteral("Mnożenie"), {16, 24, 113, 17});
+    RadioDzialanieDzielenie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieDzielenie", QStringLiteral("Dzielenie"), {16, 48, 113, 17});
+    RadioDzialanieDodawanie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieDodawanie", QStringLiteral("Dodawanie"), {16, 72, 113, 17});
+    RadioDzialanieOdejmowanie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieOdejmowanie", QStringLiteral("Odejmowanie"), {16, 96, 113, 17});
+
+    GroupBox1 = kontrolka<QGroupBox>(this, "GroupBox1", QStringLiteral(" Ilość pytań "), {192, 8, 169, 129});
+    RadioIloscPytan1 = kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan1", QStringLiteral("10"), {16, 24, 113, 17});
+    RadioIloscPytan2 = kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan2", QStringLiteral("30"), {16, 48, 113, 17});
+    RadioIloscPytan3 = kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan3", QStringLiteral("70"), {16, 72, 113, 17});
+    RadioIloscPytan4 = kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan4", QStringLiteral("100"), {16, 96, 113, 17});
+
+    GroupBox2 = kontrolka<QGroupBox>(this, "GroupBox2", QStringLiteral(" Tempo zadawania pytań "), {8, 144, 177, 105});
+    RadioPredkoscWolno = kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscWolno", QStringLiteral("Wolne"), {16, 24, 113, 17});
+    RadioPredkoscSrednio = kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscSrednio", QStringLiteral("Średnie"), {16, 48, 113, 17});
+    RadioPredkoscSzybko = kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscSzybko", QStringLiteral("Szybkie"), {16, 72, 113, 17});
+
+    GroupBox3 = kontrolka<QGroupBox>(this, "GroupBox3", QStringLiteral(" Dźwięk "), {192, 144, 169, 105});
+    CheckBoxLektor = kontrolka<QCheckBox>(GroupBox3, "CheckBoxLektor", QStringLiteral("Lektor"), {16, 24, 97, 17});
+
+    // The bottom panel (aligned to the bottom edge of the fixed-size dialog).
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(0, 256, 371, 57);
+    ButtonOK = kontrolka<QPushButton>(Panel1, "ButtonOK", QStringLiteral("OK"), {150, 16, 75, 25});
+    // Neither the default nor the cancel button: Enter does not apply.
+    ButtonOK->setAutoDefault(false);
+    ButtonOK->setDefault(false);
+    connect(ButtonOK, &QPushButton::clicked, this, &TFrmOpcje::ZmianaUstawien);
+
+    UstawKolejnoscTab({RadioDzialanieMnozenie, RadioDzialanieDzielenie, RadioDzialanieDodawanie,
+                       RadioDzialanieOdejmowanie, RadioIloscPytan1, RadioIloscPytan2, RadioIloscPytan3,
+                       RadioIloscPytan4, RadioPredkoscWolno, RadioPredkoscSrednio, RadioPredkoscSzybko,
+                       CheckBoxLektor, ButtonOK});
+}
+
+void TFrmOpcje::showEvent(QShowEvent* e)
+{
+    FormShow();
+    WysrodkujNaEkranie(*this);
+    QDialog::showEvent(e);
+}
+
+void TFrmOpcje::FormShow()
+{
+    // A value that matches no button leaves its group as it was.
+    const std::array<std::pair<QRadioButton*, int>, 4> dzialania{
+        {{RadioDzialanieMnozenie, 0}, {RadioDzialanieDzielenie, 1}, {RadioDzialanieDodawanie, 2}, {RadioDzialanieOdejmowanie, 3}}};
+    for (const auto& [r, v] : dzialania)
+        if (ustawienia_.Dzialanie == v) r->setChecked(true);
+    const std::array<std::pair<QRadioButton*, int>, 3> predkosci{
+        {{RadioPredkoscWolno, PredkoscWolno}, {RadioPredkoscSrednio, PredkoscSrednio}, {RadioPredkoscSzybko, PredkoscSzybko}}};
+    for (const auto& [r, v] : predkosci)
+        if (ustawienia_.Predkosc == v) r->setChecked(true);
+    const std::array<std::pair<QRadioButton*, int>, 4> ilosci{
+        {{RadioIloscPytan1, 10}, {RadioIloscPytan2, 30}, {RadioIloscPytan3, 70}, {RadioIloscPytan4, 100}}};
+    for (const auto& [r, v] : ilosci)
+        if (ustawienia_.IloscPytan == v) r->setChecked(true);
+    CheckBoxLektor->setChecked(ustawienia_.Lektor);
+}
+
+void TFrmOpcje::ZmianaUstawien()
+{
+    // The first selected button of each group, in the order of the mapping;
+    // a group with none selected leaves its setting.
+    auto pierwszy = [](std::initializer_list<std::pair<QRadioButton*, int>> grupa, auto& cel) {
+        for (const auto& [r, v] : grupa)
+            if (r->isChecked()) {
+                cel = static_cast<std::remove_reference_t<decltype(cel)>>(v);
+                return;
+            }
+    };
+    pierwszy({{RadioDzialanieMnozenie, 0}, {RadioDzialanieDzielenie, 1}, {RadioDzialanieDodawanie, 2},
+              {RadioDzialanieOdejmowanie, 3}},
+             ustawienia_.Dzialanie);
+    pierwszy({{RadioPredkoscWolno, PredkoscWolno}, {RadioPredkoscSrednio, PredkoscSrednio},
+              {RadioPredkoscSzybko, PredkoscSzybko}},
+             ustawienia_.Predkosc);
+    pierwszy({{RadioIloscPytan1, 10}, {RadioIloscPytan2, 30}, {RadioIloscPytan3, 70}, {RadioIloscPytan4, 100}},
+             ustawienia_.IloscPytan);
+    ustawienia_.Lektor = CheckBoxLektor->isChecked();
+    close();
+}
+
+} // namespace zm
