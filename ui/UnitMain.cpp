@@ -227,11 +227,52 @@ void TFrmMain::UtworzKomponenty()
     connect(EditWynik, &QLineEdit::textChanged, this, &TFrmMain::EditWynikChange);
     setFocusProxy(EditWynik);
 
+    NadajNazwyDostepnosci();
+
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));
     Timer->setTimerType(Qt::PreciseTimer);
     Timer->setInterval(20);
     connect(Timer, &QTimer::timeout, this, &TFrmMain::TimerTimer);
+}
+
+void TFrmMain::NadajNazwyDostepnosci()
+{
+    // Every control has a Polish name for screen readers; the counters, the
+    // pictures and the start/stop picture keep theirs up to date.
+    setAccessibleName(QString::fromUtf8(config::kTytul));
+    ImgTlo->setAccessibleName(QStringLiteral("Tło okna"));
+    ImgPytanie->setAccessibleDescription(QStringLiteral("Pytanie"));
+    ImgWynik->setAccessibleDescription(QStringLiteral("Odpowiedź"));
+    ProgresTlo->setAccessibleName(QStringLiteral("Pasek czasu"));
+    ProgresPozycja->setAccessibleName(QStringLiteral("Upływ czasu"));
+    But_Close->setAccessibleName(QStringLiteral("Zamknij program"));
+    But_Minimize->setAccessibleName(QStringLiteral("Minimalizuj"));
+    ButStartStop->setAccessibleName(QStringLiteral("Start"));
+    Shape1->setAccessibleName(QStringLiteral("Strona ") + QString::fromUtf8(config::kAdresWww));
+    EditWynik->setAccessibleName(QStringLiteral("Odpowiedź"));
+    LabelDobrze->setProperty("nazwaDostepnosci", QStringLiteral("Dobre odpowiedzi"));
+    LabelZle->setProperty("nazwaDostepnosci", QStringLiteral("Złe odpowiedzi"));
+    LabelPytanieNr->setProperty("nazwaDostepnosci", QStringLiteral("Numer pytania"));
+    LabelPytanieNrCien->setProperty("nazwaDostepnosci", QStringLiteral("Numer pytania"));
+    for (int n = 1; n <= 6; ++n) {
+        QLabel* l = LabelOcena[static_cast<std::size_t>(n)];
+        l->setAccessibleName(QStringLiteral("Ocena %1").arg(n));
+    }
+    for (QLabel* l : {LabelDobrze, LabelZle, LabelPytanieNr, LabelPytanieNrCien}) OdswiezNazwe(l);
+}
+
+void TFrmMain::OdswiezNazwe(QLabel* l)
+{
+    l->setAccessibleName(l->property("nazwaDostepnosci").toString() + QStringLiteral(": ") + l->text());
+}
+
+QString TFrmMain::TekstPytania(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2)
+{
+    static const char* const kSlowa[] = {"razy", "podzielone na", "dodać", "odjąć"};
+    QString t = QString::number(liczba1);
+    if (dzialanie < 4) t += QLatin1Char(' ') + QString::fromUtf8(kSlowa[dzialanie]);
+    return t + QLatin1Char(' ') + QString::number(liczba2) + QStringLiteral(" równa się");
 }
 
 void TFrmMain::FormCreate()
@@ -331,6 +372,7 @@ void TFrmMain::UstawieniaKomponentow()
     LabelDobrze->setText(QStringLiteral("0"));
     LabelZle->setText(QStringLiteral("0"));
     Label_NrPytaniaOcena->setText(QStringLiteral("numer pytania"));
+    for (QLabel* l : {LabelDobrze, LabelZle, LabelPytanieNr, LabelPytanieNrCien}) OdswiezNazwe(l);
     for (int n = 1; n <= 6; ++n) LabelOcena[static_cast<std::size_t>(n)]->hide();
     LabelPytanieNr->show();
     LabelPytanieNrCien->show();
@@ -408,6 +450,7 @@ void TFrmMain::RysujPytanie(std::int32_t liczba1, std::uint8_t dzialanie, std::i
     p.drawImage(W0 - w, 0, robocza);
     if (W0 - w > 0) p.fillRect(QRect(0, 0, W0 - w, H0), QColor::fromRgb(KolorPanelu));
     p.end();
+    ImgPytanie->setAccessibleName(TekstPytania(liczba1, dzialanie, liczba2));
     ImgPytanie->update();
 }
 
@@ -431,6 +474,10 @@ void TFrmMain::RysujWynik(std::string_view tekst)
         if (!BmpKursor().isNull()) p.drawImage(x, 0, BmpKursor());
     }
     ImgWynik->Picture() = robocza;
+    QString cyfry;
+    for (char c : tekst)
+        if (c >= '0' && c <= '9') cyfry += QLatin1Char(c);
+    ImgWynik->setAccessibleName(cyfry.isEmpty() ? QStringLiteral("Odpowiedź") : cyfry);
     ImgWynik->repaint();
 }
 
@@ -440,6 +487,7 @@ void TFrmMain::WyczyscObrazy()
         QImage& img = obraz->Picture();
         if (img.size() != obraz->size()) img = QImage(obraz->size(), QImage::Format_RGB32);
         img.fill(KolorPanelu);
+        obraz->setAccessibleName(QString());
         obraz->repaint();
     }
 }
@@ -468,6 +516,8 @@ void TFrmMain::UstawLicznikPytan(const std::string& tekst)
 {
     LabelPytanieNr->setText(QString::fromStdString(tekst));
     LabelPytanieNrCien->setText(QString::fromStdString(tekst));
+    OdswiezNazwe(LabelPytanieNr);
+    OdswiezNazwe(LabelPytanieNrCien);
 }
 
 void TFrmMain::PokazLicznikPytan(bool widoczny)
@@ -476,8 +526,17 @@ void TFrmMain::PokazLicznikPytan(bool widoczny)
     LabelPytanieNrCien->setVisible(widoczny);
 }
 
-void TFrmMain::UstawDobrze(const std::string& tekst) { LabelDobrze->setText(QString::fromStdString(tekst)); }
-void TFrmMain::UstawZle(const std::string& tekst) { LabelZle->setText(QString::fromStdString(tekst)); }
+void TFrmMain::UstawDobrze(const std::string& tekst)
+{
+    LabelDobrze->setText(QString::fromStdString(tekst));
+    OdswiezNazwe(LabelDobrze);
+}
+
+void TFrmMain::UstawZle(const std::string& tekst)
+{
+    LabelZle->setText(QString::fromStdString(tekst));
+    OdswiezNazwe(LabelZle);
+}
 void TFrmMain::UstawPodpisLicznika(const std::string& tekst)
 {
     Label_NrPytaniaOcena->setText(QString::fromStdString(tekst));
@@ -515,6 +574,7 @@ void TFrmMain::WylaczTimer() { Timer->stop(); }
 void TFrmMain::PokazStartStop(bool stop)
 {
     ButStartStop->setPicture(stop ? BmpStop : BmpStart);
+    ButStartStop->setAccessibleName(stop ? QStringLiteral("Stop") : QStringLiteral("Start"));
     ButStartStop->repaint();
 }
 

@@ -59,6 +59,9 @@ public:
     // The dialogs opened by "Ustawienia" and "O programie".
     void UstawDialogi(QWidget* opcje, QWidget* oProgramie);
 
+    // The question as a screen reader says it: "7 razy 8 równa się".
+    static QString TekstPytania(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2);
+
     // The glyph for a question or answer character, or null.
     const QImage* GlyphDla(char znak) const;
     const QImage& BmpKursor() const { return glyphy_[15]; }
@@ -96,6 +99,8 @@ private:
     void FormActivate();
     void FormDestroy();
     void UtworzKomponenty();
+    void NadajNazwyDostepnosci();
+    void OdswiezNazwe(QLabel* etykieta);
     void WczytajPrzyciskStartStop(QImage& cel, const char* nazwa);
     void WczytajGlyphy();
     void ImgTloMouseDown(Qt::MouseButton przycisk, QPoint pozycja);

@@ -55,6 +55,7 @@ TFrmOpcje::TFrmOpcje(Ustawienia& ustawienia, QWidget* parent) : QDialog(parent),
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(0, 256, 371, 57);
+    Panel1->setAccessibleName(QStringLiteral("Panel przycisków"));
     ButtonOK = kontrolka<QPushButton>(Panel1, "ButtonOK", QStringLiteral("OK"), {150, 16, 75, 25});
     // Neither the default nor the cancel button: Enter does not apply.
     ButtonOK->setAutoDefault(false);
