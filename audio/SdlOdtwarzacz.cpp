@@ -1,5 +1,7 @@
 #include "SdlOdtwarzacz.h"
 
+#include "WavFile.h"
+
 #include <SDL.h>
 
 #include <chrono>
@@ -26,8 +28,6 @@ SdlOdtwarzacz::~SdlOdtwarzacz()
 
 bool SdlOdtwarzacz::OtworzUrzadzenie()
 {
-    // A file that ends before its header says is damaged: the beep, not a fragment.
-    SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     sdlInit_ = true;
     SDL_AudioSpec chce{};
@@ -63,30 +63,35 @@ bool SdlOdtwarzacz::Otworz()
 
 std::vector<std::uint8_t> SdlOdtwarzacz::Wczytaj(const std::string& sciezka)
 {
-    std::error_code ec;
-    const auto rozmiar = std::filesystem::file_size(sciezka, ec);
-    if (ec || rozmiar == 0 || rozmiar > kMaksRozmiarPliku) return {};
-
-    SDL_AudioSpec spec{};
-    Uint8* bufor = nullptr;
-    Uint32 dlugosc = 0;
-    if (!SDL_LoadWAV(sciezka.c_str(), &spec, &bufor, &dlugosc)) return {};
-    std::vector<std::uint8_t> wynik;
-    SDL_AudioCVT cvt{};
-    const int b = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, format_,
-                                    static_cast<Uint8>(kanaly_), czestotliwosc_);
-    if (b >= 0 && dlugosc > 0 && dlugosc <= kMaksRozmiarPliku) {
-        std::vector<std::uint8_t> praca(static_cast<std::size_t>(dlugosc) * static_cast<std::size_t>(cvt.len_mult));
-        std::copy(bufor, bufor + dlugosc, praca.begin());
-        cvt.buf = praca.data();
-        cvt.len = static_cast<int>(dlugosc);
-        if (b == 0 || SDL_ConvertAudio(&cvt) == 0) {
-            praca.resize(static_cast<std::size_t>(b == 0 ? cvt.len : cvt.len_cvt));
-            wynik = std::move(praca);
-        }
+    // Our own strict reader, not SDL_LoadWAV: damaged files must be refused,
+    // never half-trusted.
+    const std::optional<Nagranie> wav = CzytajWavZPliku(sciezka, kMaksRozmiarPliku);
+    if (!wav) return {};
+    SDL_AudioFormat format = AUDIO_S16LSB;
+    switch (wav->format) {
+    case Nagranie::Format::U8: format = AUDIO_U8; break;
+    case Nagranie::Format::S16: format = AUDIO_S16LSB; break;
+    case Nagranie::Format::S32: format = AUDIO_S32LSB; break;
+    case Nagranie::Format::F32: format = AUDIO_F32LSB; break;
     }
-    SDL_FreeWAV(bufor);
-    return wynik;
+    return Konwertuj(format, wav->kanaly, wav->czestotliwosc, wav->probki);
+}
+
+std::vector<std::uint8_t> SdlOdtwarzacz::Konwertuj(std::uint16_t format, int kanaly, int czestotliwosc,
+                                                   const std::vector<std::uint8_t>& dane) const
+{
+    SDL_AudioCVT cvt{};
+    const int b = SDL_BuildAudioCVT(&cvt, format, static_cast<Uint8>(kanaly), czestotliwosc, format_,
+                                    static_cast<Uint8>(kanaly_), czestotliwosc_);
+    if (b < 0 || dane.empty() || dane.size() > kMaksRozmiarPliku) return {};
+    if (b == 0) return dane;
+    std::vector<std::uint8_t> praca(dane.size() * static_cast<std::size_t>(cvt.len_mult));
+    std::copy(dane.begin(), dane.end(), praca.begin());
+    cvt.buf = praca.data();
+    cvt.len = static_cast<int>(dane.size());
+    if (SDL_ConvertAudio(&cvt) != 0) return {};
+    praca.resize(static_cast<std::size_t>(cvt.len_cvt));
+    return praca;
 }
 
 std::vector<std::uint8_t> SdlOdtwarzacz::Pisk() const
@@ -100,19 +105,8 @@ std::vector<std::uint8_t> SdlOdtwarzacz::Pisk() const
         const auto v = static_cast<Sint16>(4000.0 * obwiednia * std::sin(2 * M_PI * 660.0 * t));
         for (int k = 0; k < kanaly_; ++k) probki[static_cast<std::size_t>(i * kanaly_ + k)] = v;
     }
-    SDL_AudioCVT cvt{};
-    const int b = SDL_BuildAudioCVT(&cvt, AUDIO_S16SYS, static_cast<Uint8>(kanaly_), czestotliwosc_, format_,
-                                    static_cast<Uint8>(kanaly_), czestotliwosc_);
     const auto* surowe = reinterpret_cast<const std::uint8_t*>(probki.data());
-    const std::size_t bajty = probki.size() * sizeof(Sint16);
-    if (b <= 0) return {surowe, surowe + bajty};
-    std::vector<std::uint8_t> praca(bajty * static_cast<std::size_t>(cvt.len_mult));
-    std::copy(surowe, surowe + bajty, praca.begin());
-    cvt.buf = praca.data();
-    cvt.len = static_cast<int>(bajty);
-    if (SDL_ConvertAudio(&cvt) != 0) return {};
-    praca.resize(static_cast<std::size_t>(cvt.len_cvt));
-    return praca;
+    return Konwertuj(AUDIO_S16SYS, kanaly_, czestotliwosc_, {surowe, surowe + probki.size() * sizeof(Sint16)});
 }
 
 void SdlOdtwarzacz::Kolejkuj(const std::vector<std::uint8_t>& dane)

@@ -39,6 +39,8 @@ private:
     void Kolejkuj(const std::vector<std::uint8_t>& dane);
     std::vector<std::uint8_t> Wczytaj(const std::string& sciezka);
     std::vector<std::uint8_t> Pisk() const;
+    std::vector<std::uint8_t> Konwertuj(std::uint16_t format, int kanaly, int czestotliwosc,
+                                        const std::vector<std::uint8_t>& dane) const;
 
     std::uint32_t urzadzenie_ = 0;
     bool proba_ = false;   // the device was tried already

@@ -4,7 +4,7 @@
 #include "Narrator.h"
 #include "SdlOdtwarzacz.h"
 
-#include <SDL.h>
+#include "WavFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -17,12 +17,8 @@ namespace {
 // The duration of a WAV file in seconds, read from its samples.
 double dlugosc(const std::string& sciezka)
 {
-    SDL_AudioSpec spec{};
-    Uint8* buf = nullptr;
-    Uint32 len = 0;
-    if (!SDL_LoadWAV(sciezka.c_str(), &spec, &buf, &len)) return 0;
-    SDL_FreeWAV(buf);
-    return static_cast<double>(len) / (SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels * spec.freq);
+    const auto wav = zm::CzytajWavZPliku(sciezka, zm::SdlOdtwarzacz::kMaksRozmiarPliku);
+    return wav ? wav->Sekundy() : 0.0;
 }
 
 class Licznik final : public zm::IOdtwarzacz {
