@@ -10,6 +10,7 @@ ZM_BUILD_PACKAGES=(
 ZM_TEST_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth openbox xdotool libxcb1-dev
+    appstream desktop-file-utils dpkg-dev file
 )
 
 zm_ensure_packages() {
