@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QStringList>
 
 namespace zm::fonts {
 
@@ -22,14 +21,6 @@ Rodziny& rodziny()
     return r;
 }
 
-QString pierwszaDostepna(const QStringList& kandydaci, const QString& zapas)
-{
-    const QStringList wszystkie = QFontDatabase::families();
-    for (const QString& k : kandydaci)
-        if (wszystkie.contains(k, Qt::CaseInsensitive)) return k;
-    return zapas;
-}
-
 } // namespace
 
 void Zaladuj()
@@ -45,9 +36,11 @@ void Zaladuj()
         }
     }
     // Without fonts-wine the nearest small sans is used; the layout is in
-    // pixels, so the captions still fit.
-    r.msSansSerif = ms.isEmpty() ? pierwszaDostepna({"MS Sans Serif", "DejaVu Sans", "Liberation Sans"}, "Sans Serif") : ms;
-    r.verdana = pierwszaDostepna({"Verdana", "DejaVu Sans", "Bitstream Vera Sans"}, "Sans Serif");
+    // pixels, so the captions still fit. The font database is not listed
+    // here: enumerating every installed font would cost the start-up more
+    // than everything else the window does.
+    r.msSansSerif = ms.isEmpty() ? QStringLiteral("DejaVu Sans") : ms;
+    r.verdana = QStringLiteral("DejaVu Sans");
 }
 
 QString RodzinaMsSansSerif()

@@ -16,8 +16,6 @@
 #include <QPainter>
 #include <QRegularExpressionValidator>
 #include <QScreen>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -28,17 +26,13 @@ namespace zm {
 
 namespace {
 
-// Makes the standard controls draw in the platform's current widget style
-// rather than the plain fallback one.
+// The theming component: the standard controls (the dialogs' buttons and
+// check boxes) already draw in the platform's widget style under Qt, so it
+// only marks the place where the window owns it, created first and released
+// last.
 class ThemeManager : public QObject {
 public:
-    explicit ThemeManager(QObject* parent) : QObject(parent)
-    {
-        setObjectName(QStringLiteral("ThemeManager1"));
-        if (QApplication::style() && QApplication::style()->name().compare(QLatin1String("windows"), Qt::CaseInsensitive) == 0 &&
-            QStyleFactory::keys().contains(QStringLiteral("Fusion")))
-            QApplication::setStyle(QStringLiteral("Fusion"));
-    }
+    explicit ThemeManager(QObject* parent) : QObject(parent) { setObjectName(QStringLiteral("ThemeManager1")); }
 };
 
 // The player used when none is given: plays nothing.
