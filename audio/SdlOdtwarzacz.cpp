@@ -3,6 +3,7 @@
 #include "WavFile.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <chrono>
 #include <cmath>
@@ -10,6 +11,52 @@
 #include <thread>
 
 namespace zm {
+
+// SDL is loaded when the first word is played, not with the program: its
+// sound back-ends bring in some thirty libraries that start-up need not wait
+// for.
+struct Sdl {
+    decltype(&SDL_InitSubSystem) InitSubSystem = nullptr;
+    decltype(&SDL_QuitSubSystem) QuitSubSystem = nullptr;
+    decltype(&SDL_OpenAudioDevice) OpenAudioDevice = nullptr;
+    decltype(&SDL_CloseAudioDevice) CloseAudioDevice = nullptr;
+    decltype(&SDL_GetCurrentAudioDriver) GetCurrentAudioDriver = nullptr;
+    decltype(&SDL_PauseAudioDevice) PauseAudioDevice = nullptr;
+    decltype(&SDL_SetHintWithPriority) SetHintWithPriority = nullptr;
+    decltype(&SDL_BuildAudioCVT) BuildAudioCVT = nullptr;
+    decltype(&SDL_ConvertAudio) ConvertAudio = nullptr;
+    decltype(&SDL_QueueAudio) QueueAudio = nullptr;
+    decltype(&SDL_GetQueuedAudioSize) GetQueuedAudioSize = nullptr;
+    decltype(&SDL_ClearQueuedAudio) ClearQueuedAudio = nullptr;
+
+    static const Sdl* Zaladuj()
+    {
+        static const Sdl sdl = [] {
+            Sdl s;
+            void* h = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+            if (!h) return s;
+            auto f = [h](auto& wsk, const char* nazwa) { wsk = reinterpret_cast<std::remove_reference_t<decltype(wsk)>>(dlsym(h, nazwa)); };
+            f(s.InitSubSystem, "SDL_InitSubSystem");
+            f(s.QuitSubSystem, "SDL_QuitSubSystem");
+            f(s.OpenAudioDevice, "SDL_OpenAudioDevice");
+            f(s.CloseAudioDevice, "SDL_CloseAudioDevice");
+            f(s.GetCurrentAudioDriver, "SDL_GetCurrentAudioDriver");
+            f(s.PauseAudioDevice, "SDL_PauseAudioDevice");
+            f(s.SetHintWithPriority, "SDL_SetHintWithPriority");
+            f(s.BuildAudioCVT, "SDL_BuildAudioCVT");
+            f(s.ConvertAudio, "SDL_ConvertAudio");
+            f(s.QueueAudio, "SDL_QueueAudio");
+            f(s.GetQueuedAudioSize, "SDL_GetQueuedAudioSize");
+            f(s.ClearQueuedAudio, "SDL_ClearQueuedAudio");
+            return s;
+        }();
+        const bool pelny = sdl.InitSubSystem && sdl.QuitSubSystem && sdl.OpenAudioDevice && sdl.CloseAudioDevice &&
+                           sdl.GetCurrentAudioDriver && sdl.PauseAudioDevice && sdl.SetHintWithPriority &&
+                           sdl.BuildAudioCVT && sdl.ConvertAudio && sdl.QueueAudio && sdl.GetQueuedAudioSize &&
+                           sdl.ClearQueuedAudio;
+        return pelny ? &sdl : nullptr;
+    }
+};
 
 namespace {
 
@@ -22,13 +69,14 @@ using Zegar = std::chrono::steady_clock;
 
 SdlOdtwarzacz::~SdlOdtwarzacz()
 {
-    if (urzadzenie_) SDL_CloseAudioDevice(urzadzenie_);
-    if (sdlInit_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (!sdl_) return;
+    if (urzadzenie_) sdl_->CloseAudioDevice(urzadzenie_);
+    if (sdlInit_) sdl_->QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool SdlOdtwarzacz::OtworzUrzadzenie()
 {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (sdl_->InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     sdlInit_ = true;
     SDL_AudioSpec chce{};
     chce.freq = kCzestotliwosc;
@@ -36,9 +84,9 @@ bool SdlOdtwarzacz::OtworzUrzadzenie()
     chce.channels = 1;
     chce.samples = kBufor;
     SDL_AudioSpec ma{};
-    urzadzenie_ = SDL_OpenAudioDevice(nullptr, 0, &chce, &ma, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    urzadzenie_ = sdl_->OpenAudioDevice(nullptr, 0, &chce, &ma, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     if (!urzadzenie_) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl_->QuitSubSystem(SDL_INIT_AUDIO);
         sdlInit_ = false;
         return false;
     }
@@ -46,8 +94,8 @@ bool SdlOdtwarzacz::OtworzUrzadzenie()
     kanaly_ = ma.channels;
     format_ = ma.format;
     probki_ = ma.samples;
-    if (const char* s = SDL_GetCurrentAudioDriver()) sterownik_ = s;
-    SDL_PauseAudioDevice(urzadzenie_, 0);
+    if (const char* s = sdl_->GetCurrentAudioDriver()) sterownik_ = s;
+    sdl_->PauseAudioDevice(urzadzenie_, 0);
     return true;
 }
 
@@ -55,9 +103,11 @@ bool SdlOdtwarzacz::Otworz()
 {
     if (proba_) return urzadzenie_ != 0;
     proba_ = true;
+    sdl_ = Sdl::Zaladuj();
+    if (!sdl_) return false;
     if (OtworzUrzadzenie()) return true;
     // No sound device: the silent driver keeps the timing of a real one.
-    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    sdl_->SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
     return OtworzUrzadzenie();
 }
 
@@ -81,7 +131,7 @@ std::vector<std::uint8_t> SdlOdtwarzacz::Konwertuj(std::uint16_t format, int kan
                                                    const std::vector<std::uint8_t>& dane) const
 {
     SDL_AudioCVT cvt{};
-    const int b = SDL_BuildAudioCVT(&cvt, format, static_cast<Uint8>(kanaly), czestotliwosc, format_,
+    const int b = sdl_->BuildAudioCVT(&cvt, format, static_cast<Uint8>(kanaly), czestotliwosc, format_,
                                     static_cast<Uint8>(kanaly_), czestotliwosc_);
     if (b < 0 || dane.empty() || dane.size() > kMaksRozmiarPliku) return {};
     if (b == 0) return dane;
@@ -89,7 +139,7 @@ std::vector<std::uint8_t> SdlOdtwarzacz::Konwertuj(std::uint16_t format, int kan
     std::copy(dane.begin(), dane.end(), praca.begin());
     cvt.buf = praca.data();
     cvt.len = static_cast<int>(dane.size());
-    if (SDL_ConvertAudio(&cvt) != 0) return {};
+    if (sdl_->ConvertAudio(&cvt) != 0) return {};
     praca.resize(static_cast<std::size_t>(cvt.len_cvt));
     return praca;
 }
@@ -112,23 +162,30 @@ std::vector<std::uint8_t> SdlOdtwarzacz::Pisk() const
 void SdlOdtwarzacz::Kolejkuj(const std::vector<std::uint8_t>& dane)
 {
     if (dane.empty()) return;
-    SDL_QueueAudio(urzadzenie_, dane.data(), static_cast<Uint32>(dane.size()));
+    sdl_->QueueAudio(urzadzenie_, dane.data(), static_cast<Uint32>(dane.size()));
     const int bajtyNaRamke = SDL_AUDIO_BITSIZE(format_) / 8 * kanaly_;
     const double sekundy = static_cast<double>(dane.size()) / (bajtyNaRamke * czestotliwosc_);
     const auto teraz = Zegar::now();
     // Never wait much longer than the sound itself.
     const auto termin = teraz + std::chrono::milliseconds(static_cast<long>(sekundy * 1000) + 1000);
-    while (SDL_GetQueuedAudioSize(urzadzenie_) > 0 && Zegar::now() < termin)
+    while (sdl_->GetQueuedAudioSize(urzadzenie_) > 0 && Zegar::now() < termin)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     // The last chunk is still in the device's buffer.
     const auto bufor = std::chrono::microseconds(static_cast<long>(1e6 * probki_ / czestotliwosc_));
     std::this_thread::sleep_for(std::min<Zegar::duration>(bufor, std::chrono::milliseconds(100)));
-    SDL_ClearQueuedAudio(urzadzenie_);
+    sdl_->ClearQueuedAudio(urzadzenie_);
 }
 
 void SdlOdtwarzacz::Odtworz(const std::string& sciezka)
 {
-    if (!Otworz()) return; // not even the silent driver: nothing can be played
+    if (!Otworz()) {
+        // No SDL at all: the recording's own length passes in silence, so
+        // that the drill keeps its pace.
+        const auto wav = CzytajWavZPliku(sciezka, kMaksRozmiarPliku);
+        ostatnioDomyslny_ = !wav;
+        std::this_thread::sleep_for(std::chrono::duration<double>(wav ? wav->Sekundy() : 0.12));
+        return;
+    }
     std::vector<std::uint8_t> dane = Wczytaj(sciezka);
     ostatnioDomyslny_ = dane.empty();
     if (ostatnioDomyslny_) dane = Pisk();

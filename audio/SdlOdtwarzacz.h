@@ -16,6 +16,8 @@
 
 namespace zm {
 
+struct Sdl;
+
 class SdlOdtwarzacz final : public IOdtwarzacz {
 public:
     SdlOdtwarzacz() = default;
@@ -42,6 +44,7 @@ private:
     std::vector<std::uint8_t> Konwertuj(std::uint16_t format, int kanaly, int czestotliwosc,
                                         const std::vector<std::uint8_t>& dane) const;
 
+    const Sdl* sdl_ = nullptr; // loaded at the first play
     std::uint32_t urzadzenie_ = 0;
     bool proba_ = false;   // the device was tried already
     bool sdlInit_ = false;
