@@ -28,6 +28,7 @@ struct Sdl {
     decltype(&SDL_QueueAudio) QueueAudio = nullptr;
     decltype(&SDL_GetQueuedAudioSize) GetQueuedAudioSize = nullptr;
     decltype(&SDL_ClearQueuedAudio) ClearQueuedAudio = nullptr;
+    decltype(&SDL_ResetHint) ResetHint = nullptr; // optional (SDL 2.24 and later)
 
     static const Sdl* Zaladuj()
     {
@@ -48,6 +49,7 @@ struct Sdl {
             f(s.QueueAudio, "SDL_QueueAudio");
             f(s.GetQueuedAudioSize, "SDL_GetQueuedAudioSize");
             f(s.ClearQueuedAudio, "SDL_ClearQueuedAudio");
+            f(s.ResetHint, "SDL_ResetHint");
             return s;
         }();
         const bool pelny = sdl.InitSubSystem && sdl.QuitSubSystem && sdl.OpenAudioDevice && sdl.CloseAudioDevice &&
@@ -72,6 +74,8 @@ SdlOdtwarzacz::~SdlOdtwarzacz()
     if (!sdl_) return;
     if (urzadzenie_) sdl_->CloseAudioDevice(urzadzenie_);
     if (sdlInit_) sdl_->QuitSubSystem(SDL_INIT_AUDIO);
+    // The silent-driver fallback is this player's choice, not the process's.
+    if (wymuszonyCichy_ && sdl_->ResetHint) sdl_->ResetHint(SDL_HINT_AUDIODRIVER);
 }
 
 bool SdlOdtwarzacz::OtworzUrzadzenie()
@@ -108,6 +112,7 @@ bool SdlOdtwarzacz::Otworz()
     if (OtworzUrzadzenie()) return true;
     // No sound device: the silent driver keeps the timing of a real one.
     sdl_->SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    wymuszonyCichy_ = true;
     return OtworzUrzadzenie();
 }
 

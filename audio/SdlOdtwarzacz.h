@@ -48,6 +48,7 @@ private:
     std::uint32_t urzadzenie_ = 0;
     bool proba_ = false;   // the device was tried already
     bool sdlInit_ = false;
+    bool wymuszonyCichy_ = false; // the silent driver was forced
     int czestotliwosc_ = 0;
     int kanaly_ = 0;
     std::uint16_t format_ = 0;
