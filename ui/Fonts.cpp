@@ -59,14 +59,7 @@ QFont MsSansSerif(int wysokoscZnaku, bool pogrubiona)
 {
     // A bitmap face cannot be enlarged cleanly: on a scaled screen the small
     // captions use the outline sans instead, at the same size.
-    if (qApp && qApp->devicePixelRatio() > 1.25) {
-        QFont f(RodzinaVerdana());
-        f.setPixelSize(wysokoscZnaku);
-        f.setBold(pogrubiona);
-        f.setStyleStrategy(QFont::PreferAntialias);
-        f.setHintingPreference(QFont::PreferDefaultHinting);
-        return f;
-    }
+    if (qApp && qApp->devicePixelRatio() > 1.25) return Verdana(wysokoscZnaku, pogrubiona);
     QFont f(RodzinaMsSansSerif());
     // The bitmap face has strikes of 13, 16 and 20 pixel cells; a character
     // height of 11 px is the 13 px cell (8 pt at 96 dpi).

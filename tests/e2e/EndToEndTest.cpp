@@ -230,29 +230,33 @@ TEST(EndToEnd, TheSentenceIsReadBeforeTheNextQuestionAppears)
     EXPECT_GT(czytanie, 0.8 * trwanie);
 }
 
-TEST(EndToEnd, MissingRecordingIsNamedInAWarningAndTheProgramEnds)
+namespace {
+
+// Starts a copy of the installation without `plik`; the program must show a
+// box titled `tytul` and end once it is dismissed.
+void bezPlikuKonczySie(const char* plik, const char* tytul)
 {
     QTemporaryDir tmp;
     const QString inst = kopiaInstalacji(tmp);
-    ASSERT_TRUE(QFile::remove(inst + "/sounds/dzielone_na.wav"));
+    ASSERT_TRUE(QFile::remove(inst + "/" + plik));
     Program program(inst, {{"SDL_AUDIODRIVER", "dummy"}});
-    const auto box = program.CzekajNaOkno("Warning", 10000);
-    ASSERT_TRUE(box.has_value()) << "no warning box";
+    const auto box = program.CzekajNaOkno(QString::fromLatin1(tytul), 10000);
+    ASSERT_TRUE(box.has_value()) << "no box titled " << tytul;
     EXPECT_TRUE(program.Dziala());
-    EXPECT_TRUE(zamknijOknoKlawiszem(*box)); // Cancel
+    EXPECT_TRUE(zamknijOknoKlawiszem(*box)); // its one button
     EXPECT_TRUE(program.CzekajNaKoniec(5000));
+}
+
+} // namespace
+
+TEST(EndToEnd, MissingRecordingIsNamedInAWarningAndTheProgramEnds)
+{
+    bezPlikuKonczySie("sounds/dzielone_na.wav", "Warning");
 }
 
 TEST(EndToEnd, MissingStopPictureIsAnErrorAndTheProgramEnds)
 {
-    QTemporaryDir tmp;
-    const QString inst = kopiaInstalacji(tmp);
-    ASSERT_TRUE(QFile::remove(inst + "/graphics/but_STOP.bmp"));
-    Program program(inst, {{"SDL_AUDIODRIVER", "dummy"}});
-    const auto box = program.CzekajNaOkno("Error", 10000);
-    ASSERT_TRUE(box.has_value()) << "no error box";
-    EXPECT_TRUE(zamknijOknoKlawiszem(*box)); // OK
-    EXPECT_TRUE(program.CzekajNaKoniec(5000));
+    bezPlikuKonczySie("graphics/but_STOP.bmp", "Error");
 }
 
 namespace {

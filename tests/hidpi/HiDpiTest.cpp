@@ -27,10 +27,8 @@ QImage zrzut(QWidget& w)
 TEST(HighDpi, MainWindowDoublesEverythingAndCutsNothing)
 {
     test::ZapisaneKomunikaty k;
-    TFrmMain::Opcje o;
-    o.katalogProgramu = test::KatalogInstalacji();
-    o.komunikaty = &k;
-    TFrmMain okno(o);
+    auto w = test::NoweOkno(k);
+    TFrmMain& okno = *w;
     okno.show();
     EXPECT_EQ(okno.size(), QSize(682, 485)); // logical pixels stay as designed
     okno.Kontroler().ButtonStartStopClick();

@@ -26,10 +26,8 @@ QString nazwa(QWidget* okno, const char* dziecko) { return nazwa(okno->findChild
 TEST(Accessibility, EveryControlHasAPolishName)
 {
     test::ZapisaneKomunikaty k;
-    TFrmMain::Opcje o;
-    o.katalogProgramu = test::KatalogInstalacji();
-    o.komunikaty = &k;
-    TFrmMain okno(o);
+    auto w = test::NoweOkno(k);
+    TFrmMain& okno = *w;
     okno.Kontroler().ButtonStartStopClick(); // the pictures have something to say
     Ustawienia u;
     TFrmOpcje opcje(u);
@@ -50,10 +48,8 @@ TEST(Accessibility, EveryControlHasAPolishName)
 TEST(Accessibility, QuestionAndAnswerPicturesSpeakTheirText)
 {
     test::ZapisaneKomunikaty k;
-    TFrmMain::Opcje o;
-    o.katalogProgramu = test::KatalogInstalacji();
-    o.komunikaty = &k;
-    TFrmMain okno(o);
+    auto w = test::NoweOkno(k);
+    TFrmMain& okno = *w;
     okno.RysujPytanie(7, DzialanieMnozenie, 8);
     EXPECT_EQ(nazwa(&okno, "ImgPytanie"), QString::fromUtf8("7 razy 8 równa się"));
     okno.RysujPytanie(56, DzialanieDzielenie, 7);

@@ -28,10 +28,7 @@ protected:
     void usun(const QString& folder, const QString& plik) { ASSERT_TRUE(QFile::remove(katalog + "/" + folder + "/" + plik)); }
     std::unique_ptr<TFrmMain> otworz()
     {
-        TFrmMain::Opcje o;
-        o.katalogProgramu = katalog;
-        o.komunikaty = &komunikaty;
-        return std::make_unique<TFrmMain>(o);
+        return test::NoweOkno(komunikaty, katalog);
     }
 };
 

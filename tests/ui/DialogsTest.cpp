@@ -28,10 +28,7 @@ protected:
 
     void SetUp() override
     {
-        TFrmMain::Opcje o;
-        o.katalogProgramu = test::KatalogInstalacji();
-        o.komunikaty = &komunikaty;
-        okno = std::make_unique<TFrmMain>(o);
+        okno = test::NoweOkno(komunikaty);
         opcje = std::make_unique<TFrmOpcje>(okno->Kontroler().ustawienia());
         about = std::make_unique<TFrmOprogramie>();
         okno->UstawDialogi(opcje.get(), about.get());

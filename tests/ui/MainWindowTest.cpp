@@ -26,10 +26,7 @@ protected:
 
     void SetUp() override
     {
-        TFrmMain::Opcje o;
-        o.katalogProgramu = test::KatalogInstalacji();
-        o.komunikaty = &komunikaty;
-        okno = std::make_unique<TFrmMain>(o);
+        okno = test::NoweOkno(komunikaty);
         okno->Kontroler().losowanie().UstawZiarno(2024);
         okno->Kontroler().ustawienia().Lektor = false;
     }

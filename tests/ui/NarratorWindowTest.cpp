@@ -33,14 +33,18 @@ protected:
     std::unique_ptr<TFrmMain> okno;
     QLineEdit* edit = nullptr;
     std::uint64_t zegarX = 500000; // the window system's clock in these events
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+
+    // Milliseconds since the test began, as the window system would stamp them.
+    std::uint64_t teraz() const
+    {
+        return static_cast<std::uint64_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+    }
 
     void SetUp() override
     {
-        TFrmMain::Opcje o;
-        o.katalogProgramu = test::KatalogInstalacji();
-        o.komunikaty = &komunikaty;
-        o.odtwarzacz = &glos;
-        okno = std::make_unique<TFrmMain>(o);
+        okno = test::NoweOkno(komunikaty, test::KatalogInstalacji(), &glos);
         okno->Kontroler().losowanie().UstawZiarno(77);
         edit = okno->findChild<QLineEdit*>("EditWynik");
     }
@@ -67,11 +71,7 @@ TEST_F(OknoZLektorem, WrongAnswerIsReadWithTheCorrectResultAndARightOneIsNot)
     auto& k = okno->Kontroler();
     k.ButtonStartStopClick();
     k.TimerTimer();
-    const auto start = std::chrono::steady_clock::now();
-    auto teraz = [&] {
-        return static_cast<std::uint64_t>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
-    };
+    start = std::chrono::steady_clock::now();
     for (char c : std::to_string(wynik())) klawisz(c, teraz());
     klawisz('\r', teraz());
     k.TimerTimer();
@@ -101,11 +101,7 @@ TEST_F(OknoZLektorem, KeysTypedDuringTheReadingAreDroppedWhateverComesFirst)
     auto& k = okno->Kontroler();
     k.ButtonStartStopClick();
     k.TimerTimer();
-    const auto start = std::chrono::steady_clock::now();
-    auto teraz = [&] {
-        return static_cast<std::uint64_t>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
-    };
+    start = std::chrono::steady_clock::now();
     klawisz('\r', 0); // nothing typed: Enter does nothing, but the clocks are matched
     for (int t = 0; t < 65; ++t) k.TimerTimer(); // 66 ticks so far
     ASSERT_TRUE(glos.pliki.empty());

@@ -44,10 +44,8 @@ TEST(Robustness, DamagedGlyphPicturesAreReportedAndNeverCrashTheWindow)
         out.write(w.dane);
         out.close();
         test::ZapisaneKomunikaty komunikaty;
-        TFrmMain::Opcje o;
-        o.katalogProgramu = tmp.path();
-        o.komunikaty = &komunikaty;
-        TFrmMain okno(o);
+        auto nowe = test::NoweOkno(komunikaty, tmp.path());
+        TFrmMain& okno = *nowe;
         okno.RysujPytanie(55, DzialanieMnozenie, 5);
         okno.RysujWynik("555");
         const QImage* g = okno.GlyphDla('5');
@@ -96,10 +94,8 @@ void sprawdzStan(TFrmMain& okno, QLineEdit* edit, int krok)
 TEST(Robustness, KeyFloodRapidClicksMinimisingAndPastingKeepTheDrillConsistent)
 {
     test::ZapisaneKomunikaty komunikaty;
-    TFrmMain::Opcje o;
-    o.katalogProgramu = test::KatalogInstalacji();
-    o.komunikaty = &komunikaty;
-    TFrmMain okno(o);
+    auto w = test::NoweOkno(komunikaty);
+    TFrmMain& okno = *w;
     okno.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&okno));
     auto* edit = okno.findChild<QLineEdit*>("EditWynik");

@@ -3,12 +3,15 @@
 #pragma once
 
 #include "Messages.h"
+#include "UnitMain.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <memory>
 
 namespace zm::test {
 
@@ -39,6 +42,18 @@ inline bool KopiujInstalacje(const QString& cel)
             if (!QFile::copy(zrodlo.filePath(plik), cel + "/" + folder + "/" + plik)) return false;
     }
     return true;
+}
+
+// A main window on the given installation whose message boxes go to
+// `komunikaty` (and whose narrator plays through `odtwarzacz`, if given).
+inline std::unique_ptr<TFrmMain> NoweOkno(IKomunikaty& komunikaty, const QString& katalog = KatalogInstalacji(),
+                                         IOdtwarzacz* odtwarzacz = nullptr)
+{
+    TFrmMain::Opcje o;
+    o.katalogProgramu = katalog;
+    o.komunikaty = &komunikaty;
+    o.odtwarzacz = odtwarzacz;
+    return std::make_unique<TFrmMain>(o);
 }
 
 inline QImage Grafika(const QString& nazwa)
