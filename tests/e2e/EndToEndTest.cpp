@@ -45,6 +45,21 @@ int atramentOceny(const QImage& okno, int n)
     return ile;
 }
 
+// Waits for a new question: its row is on screen and the answer shows the
+// cursor alone. Returns the question read, or an empty text.
+QString czekajNaPytanie(const Program& program, const Glyphy& glyphy, int msKrok = 10)
+{
+    QString pytanie;
+    const bool jest = Czekaj(
+        [&] {
+            const QImage z = program.Zrzut();
+            pytanie = glyphy.CzytajPytanie(z);
+            return pytanie.endsWith('=') && glyphy.CzytajWynik(z) == QString();
+        },
+        3000, msKrok);
+    return jest ? pytanie : QString();
+}
+
 std::map<QString, QString> srodowiskoDzwieku(const QString& plik)
 {
     return {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", plik}, {"SDL_DISKAUDIODELAY", "0"}};
@@ -75,16 +90,8 @@ TEST(EndToEnd, WindowLooksRightAndTenRightAnswersGetGradeSix)
 
     program.Kliknij({344, 375}); // the start picture
     for (int q = 1; q <= 10; ++q) {
-        QString pytanie;
-        // A new question: its row is on screen and the answer shows the cursor alone.
-        ASSERT_TRUE(Czekaj(
-            [&] {
-                const QImage z = program.Zrzut();
-                pytanie = glyphy.CzytajPytanie(z);
-                return pytanie.endsWith('=') && glyphy.CzytajWynik(z) == QString();
-            },
-            3000))
-            << "question " << q << " did not appear";
+        const QString pytanie = czekajNaPytanie(program, glyphy);
+        ASSERT_FALSE(pytanie.isEmpty()) << "question " << q << " did not appear";
         QThread::msleep(120); // keys count from the first tick on
         const QString odp = QString::number(wynikPytania(pytanie));
         program.Wpisz(odp);
@@ -124,15 +131,8 @@ TEST(EndToEnd, UnansweredQuestionTimesOutAfter67TicksAndShowsTheCorrectResult)
     ASSERT_TRUE(program.CzekajNaOkno());
     const Glyphy glyphy(kInstalacja + "/graphics");
     program.Kliknij({344, 375});
-    QString pytanie;
-    ASSERT_TRUE(Czekaj(
-        [&] {
-            const QImage z = program.Zrzut();
-            pytanie = glyphy.CzytajPytanie(z);
-            return pytanie.endsWith('=') && glyphy.CzytajWynik(z) == QString();
-        },
-        3000, 2))
-        << (program.Zrzut().save("/tmp/e2e-fail.png"), "no question");
+    const QString pytanie = czekajNaPytanie(program, glyphy, 2);
+    ASSERT_FALSE(pytanie.isEmpty()) << "no question";
     const auto t0 = Zegar::now();
     std::optional<QString> pokazany;
     ASSERT_TRUE(Czekaj(
