@@ -103,7 +103,14 @@ void TFrmMain::UtworzKomponenty()
     ImgTlo = new TImage(this);
     ImgTlo->setObjectName(QStringLiteral("ImgTlo"));
     ImgTlo->setGeometry(0, 0, 682, 485);
-    ImgTlo->setPicture(zasob(":/tlo.bmp").convertToFormat(QImage::Format_RGB32));
+    // On a scaled screen the background drawn with twice the pixels is used.
+    if (qApp->devicePixelRatio() > 1.25) {
+        QImage ostre = zasob(":/tlo@2x.png").convertToFormat(QImage::Format_RGB32);
+        ostre.setDevicePixelRatio(2.0);
+        ImgTlo->setPicture(ostre);
+    } else {
+        ImgTlo->setPicture(zasob(":/tlo.bmp").convertToFormat(QImage::Format_RGB32));
+    }
     connect(ImgTlo, &TImage::mousePressed, this, &TFrmMain::ImgTloMouseDown);
     connect(ImgTlo, &TImage::mouseMoved, this, &TFrmMain::ImgTloMouseMove);
     connect(ImgTlo, &TImage::mouseReleased, this, [this](Qt::MouseButton b, QPoint) {

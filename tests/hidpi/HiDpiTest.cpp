@@ -36,6 +36,14 @@ TEST(HighDpi, MainWindowDoublesEverythingAndCutsNothing)
     const QImage img = zrzut(okno);
     if (qEnvironmentVariableIsSet("ZM_HIDPI_SCREENSHOT")) img.save(qEnvironmentVariable("ZM_HIDPI_SCREENSHOT"));
     ASSERT_EQ(img.size(), QSize(1364, 970));
+    // The background is the one drawn with twice the pixels, not the small one
+    // enlarged: its title text has shades the enlarged one cannot have
+    // (every 2 x 2 block of an enlarged picture is one colour).
+    int mieszane = 0;
+    for (int y = 0; y < 2 * 19; y += 2)
+        for (int x = 2 * 200; x < 2 * 460; x += 2)
+            mieszane += img.pixel(x, y) != img.pixel(x + 1, y) || img.pixel(x, y) != img.pixel(x, y + 1);
+    EXPECT_GT(mieszane, 100);
     // Regions at twice their coordinates.
     EXPECT_EQ(img.pixel(2 * 30, 2 * 120), KolorPanelu);
     EXPECT_EQ(img.pixel(2 * 300 + 1, 2 * 25 + 1), qRgb(218, 219, 222));

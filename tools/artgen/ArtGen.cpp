@@ -215,13 +215,16 @@ void gradientPionowy(QPainter& p, const QRect& r, const QColor& gora, const QCol
 
 // The window's face. Regions are in pixels; the rounded outline is the same
 // rule as the window mask (683 x 486 with 19 x 19 corners).
-QImage tlo()
+// `skala` 2 draws the same picture with twice the pixels, for scaled screens:
+// every region at the same place, text and shading sharper.
+QImage tlo(int skala = 1)
 {
     constexpr int W = 682, H = 485;
     const QColor magenta(254, 2, 254), obrys(24, 41, 51), okno(218, 219, 222), cialo(187, 190, 200),
         pasmo(79, 136, 167);
-    QImage img = nowy(W, H, cialo);
+    QImage img = nowy(W * skala, H * skala, cialo);
     QPainter p(&img);
+    p.scale(skala, skala);
 
     // Title strip.
     gradientPionowy(p, QRect(0, 0, W, 19), QColor(40, 76, 132), QColor(18, 38, 78));
@@ -296,10 +299,14 @@ QImage tlo()
     };
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
+            QRgb c = 0;
             if (!wewnatrz(x, y))
-                img.setPixel(x, y, magenta.rgb());
+                c = magenta.rgb();
             else if (!wewnatrz(x - 1, y) || !wewnatrz(x + 1, y) || !wewnatrz(x, y - 1) || !wewnatrz(x, y + 1))
-                img.setPixel(x, y, obrys.rgb());
+                c = obrys.rgb();
+            if (!c) continue;
+            for (int dy = 0; dy < skala; ++dy)
+                for (int dx = 0; dx < skala; ++dx) img.setPixel(x * skala + dx, y * skala + dy, c);
         }
     return img;
 }
@@ -384,6 +391,7 @@ int main(int argc, char** argv)
                                    qRgb(242, 246, 255), qRgb(229, 230, 234), qRgb(186, 188, 197),
                                    qRgb(0, 0, 0),       qRgb(255, 255, 255)};
     ok &= zapisz(do8Bitow(tlo(), kolory), zasoby + "/tlo.bmp");
+    ok &= tlo(2).save(zasoby + "/tlo@2x.png", "PNG");
     ok &= zapisz(do8Bitow(pasekChrome(true), {}), zasoby + "/zamknij.bmp");
     ok &= zapisz(do8Bitow(pasekChrome(false), {}), zasoby + "/minimalizuj.bmp");
     ok &= ikona().save(zasoby + "/ikona.png", "PNG");
