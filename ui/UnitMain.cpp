@@ -41,21 +41,6 @@ public:
     void Odtworz(const std::string&) override {}
 };
 
-QLabel* etykieta(QWidget* rodzic, const char* nazwa, const QRect& geometria, const QString& tekst, const QFont& font,
-                 const QColor& kolor)
-{
-    auto* l = new QLabel(tekst, rodzic);
-    l->setObjectName(QString::fromLatin1(nazwa));
-    l->setGeometry(geometria);
-    l->setFont(font);
-    l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, kolor);
-    l->setPalette(pal);
-    l->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-    return l;
-}
-
 QImage zasob(const char* nazwa)
 {
     QImage img(QString::fromLatin1(nazwa));
@@ -118,7 +103,7 @@ void TFrmMain::UtworzKomponenty()
     });
 
     const QFont licznik = fonts::Verdana(48, true);
-    LabelZle = etykieta(this, "LabelZle", {554, 275, 114, 59}, QStringLiteral("100"), licznik, QColor(255, 0, 0));
+    LabelZle = NowaEtykieta(this, "LabelZle", {554, 275, 114, 59}, QStringLiteral("100"), licznik, QColor(255, 0, 0));
 
     ProgresTlo = new TShape(this);
     ProgresTlo->setObjectName(QStringLiteral("ProgresTlo"));
@@ -132,12 +117,12 @@ void TFrmMain::UtworzKomponenty()
     ProgresPozycja->setBrushColor(QColor(167, 170, 179));
     ProgresPozycja->setPenVisible(false);
 
-    LabelDobrze = etykieta(this, "LabelDobrze", {12, 275, 114, 59}, QStringLiteral("100"), licznik, QColor(0, 128, 0));
+    LabelDobrze = NowaEtykieta(this, "LabelDobrze", {12, 275, 114, 59}, QStringLiteral("100"), licznik, QColor(0, 128, 0));
 
     // Grade labels, in the stacking order of the design: 5, 4, 3, 6, 2, 1.
     for (int n : {5, 4, 3, 6, 2, 1}) {
         const QByteArray nazwa = "LabelOcena" + QByteArray::number(n);
-        QLabel* l = etykieta(this, nazwa.constData(), {247 + 33 * (n - 1), 293, 32, 40}, QString::number(n),
+        QLabel* l = NowaEtykieta(this, nazwa.constData(), {247 + 33 * (n - 1), 293, 32, 40}, QString::number(n),
                              fonts::Verdana(n == 5 ? 32 : 16, true), Qt::white);
         l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         l->setAutoFillBackground(true);
@@ -156,14 +141,14 @@ void TFrmMain::UtworzKomponenty()
     ImgWynik->setGeometry(424, 81, 244, 84);
 
     const QFont maly = fonts::MsSansSerif(11);
-    Label1 = etykieta(this, "Label1", {6, 336, 127, 13}, QStringLiteral("dobre odpowiedzi"), maly, Qt::black);
-    Label2 = etykieta(this, "Label2", {547, 336, 127, 13}, QStringLiteral("złe odpowiedzi"), maly, Qt::black);
-    LabelPytanieNrCien = etykieta(this, "LabelPytanieNrCien", {159, 293, 377, 42}, QStringLiteral("0z0"),
+    Label1 = NowaEtykieta(this, "Label1", {6, 336, 127, 13}, QStringLiteral("dobre odpowiedzi"), maly, Qt::black);
+    Label2 = NowaEtykieta(this, "Label2", {547, 336, 127, 13}, QStringLiteral("złe odpowiedzi"), maly, Qt::black);
+    LabelPytanieNrCien = NowaEtykieta(this, "LabelPytanieNrCien", {159, 293, 377, 42}, QStringLiteral("0z0"),
                                   fonts::Verdana(37, true), QColor(123, 126, 132));
-    LabelPytanieNr = etykieta(this, "LabelPytanieNr", {158, 292, 377, 42}, QStringLiteral("0z0"),
+    LabelPytanieNr = NowaEtykieta(this, "LabelPytanieNr", {158, 292, 377, 42}, QStringLiteral("0z0"),
                               fonts::Verdana(37, true), QColor(158, 161, 169));
     Label_NrPytaniaOcena =
-        etykieta(this, "Label_NrPytaniaOcena", {282, 336, 127, 13}, QStringLiteral("numer pytania"), maly, Qt::black);
+        NowaEtykieta(this, "Label_NrPytaniaOcena", {282, 336, 127, 13}, QStringLiteral("numer pytania"), maly, Qt::black);
 
     auto chrome = [this](const char* nazwa, const char* pasek, int x) {
         auto* b = new TQRVButton(this);

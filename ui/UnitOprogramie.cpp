@@ -2,6 +2,7 @@
 
 #include "DialogSupport.h"
 #include "Fonts.h"
+#include "Widgets.h"
 #include "ZmConfig.h"
 
 #include <QDesktopServices>
@@ -13,40 +14,27 @@
 
 namespace zm {
 
-namespace {
-
-QLabel* etykieta(QWidget* rodzic, const char* nazwa, QRect geometria, const QString& tekst, const QFont& font,
-                 const QColor& kolor, Qt::Alignment wyrownanie = Qt::AlignLeft | Qt::AlignTop)
-{
-    auto* l = new QLabel(tekst, rodzic);
-    l->setObjectName(QString::fromLatin1(nazwa));
-    l->setGeometry(geometria);
-    l->setFont(font);
-    l->setAlignment(wyrownanie);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, kolor);
-    l->setPalette(p);
-    return l;
-}
-
-} // namespace
 
 TFrmOprogramie::TFrmOprogramie(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrmOprogramie"));
     PrzygotujDialog(*this, QStringLiteral("O programie"), QSize(266, 221));
 
-    Label1 = etykieta(this, "Label1", {27, 24, 206, 16}, QString::fromUtf8("Quorvin - Zoltava mnożenia"),
-                      fonts::MsSansSerif(13, true), Qt::red);
-    LabelWersja = etykieta(this, "LabelWersja", {101, 48, 59, 13}, QString(), fonts::MsSansSerif(11), Qt::black,
-                           Qt::AlignHCenter | Qt::AlignTop);
-    Label4 = etykieta(this, "Label4", {72, 88, 117, 13}, QString::fromUtf8("Autor: Zespół Quorvin"),
-                      fonts::MsSansSerif(11), Qt::black);
-    Label2 = etykieta(this, "Label2", {67, 104, 131, 13}, QStringLiteral("Lektor: eSpeak NG"), fonts::MsSansSerif(11),
-                      Qt::black);
-    QFont podkreslona = fonts::MsSansSerif(11);
+    // Labels lie where the design puts them, their text from the left; only
+    // the version text is centred.
+    const Qt::Alignment lewo = Qt::AlignLeft | Qt::AlignTop;
+    const QFont maly = fonts::MsSansSerif(11);
+    Label1 = NowaEtykieta(this, "Label1", {27, 24, 206, 16}, QString::fromUtf8("Quorvin - Zoltava mnożenia"),
+                          fonts::MsSansSerif(13, true), Qt::red, lewo);
+    LabelWersja = NowaEtykieta(this, "LabelWersja", {101, 48, 59, 13}, QString(), maly, Qt::black);
+    Label4 = NowaEtykieta(this, "Label4", {72, 88, 117, 13}, QString::fromUtf8("Autor: Zespół Quorvin"), maly,
+                          Qt::black, lewo);
+    Label2 = NowaEtykieta(this, "Label2", {67, 104, 131, 13}, QStringLiteral("Lektor: eSpeak NG"), maly, Qt::black,
+                          lewo);
+    QFont podkreslona = maly;
     podkreslona.setUnderline(true);
-    Label6 = etykieta(this, "Label6", {84, 136, 92, 13}, QString::fromUtf8(config::kAdresWww), podkreslona, Qt::black);
+    Label6 = NowaEtykieta(this, "Label6", {84, 136, 92, 13}, QString::fromUtf8(config::kAdresWww), podkreslona,
+                          Qt::black, lewo);
     Label6->setCursor(Qt::PointingHandCursor);
     Label6->installEventFilter(this);
 

@@ -1,9 +1,24 @@
 #include "Widgets.h"
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace zm {
+
+QLabel* NowaEtykieta(QWidget* rodzic, const char* nazwa, const QRect& geometria, const QString& tekst,
+                     const QFont& font, const QColor& kolor, Qt::Alignment wyrownanie)
+{
+    auto* l = new QLabel(tekst, rodzic);
+    l->setObjectName(QString::fromLatin1(nazwa));
+    l->setGeometry(geometria);
+    l->setFont(font);
+    l->setAlignment(wyrownanie);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, kolor);
+    l->setPalette(pal);
+    return l;
+}
 
 TImage::TImage(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::NoFocus); }
 

@@ -3,11 +3,17 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QImage>
 #include <QPen>
 #include <QWidget>
 
 namespace zm {
+
+// A label with its name, place, font and text colour; the text is drawn from
+// the label's top.
+QLabel* NowaEtykieta(QWidget* rodzic, const char* nazwa, const QRect& geometria, const QString& tekst,
+                     const QFont& font, const QColor& kolor, Qt::Alignment wyrownanie = Qt::AlignHCenter | Qt::AlignTop);
 
 // Paints its picture at the top-left corner, unscaled and opaque, clipped to
 // the control. With no picture it is fully transparent.
