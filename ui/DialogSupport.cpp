@@ -3,7 +3,6 @@
 #include "Fonts.h"
 
 #include <QGuiApplication>
-#include <QIcon>
 #include <QScreen>
 
 namespace zm {
@@ -20,7 +19,6 @@ void PrzygotujDialog(QDialog& dialog, const QString& tytul, QSize rozmiar)
     pal.setColor(QPalette::Window, pal.color(QPalette::Button));
     dialog.setPalette(pal);
     dialog.setAutoFillBackground(true);
-    dialog.setWindowIcon(QIcon(QStringLiteral(":/ikona.png")));
 }
 
 void WysrodkujNaEkranie(QWidget& okno)

@@ -1,6 +1,6 @@
 // What the two dialogs share: a fixed client size, a close box only, the
-// button-face background and the small font, their icon, centring on the
-// screen, and the tab order.
+// button-face background and the small font, centring on the screen, and the
+// tab order. Their icon is the application's.
 #pragma once
 
 #include <QDialog>

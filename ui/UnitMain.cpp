@@ -70,7 +70,7 @@ TFrmMain::TFrmMain(Opcje opcje)
     pal.setColor(QPalette::WindowText, Qt::black);
     setPalette(pal);
     setFont(fonts::MsSansSerif(11));
-    setWindowIcon(QIcon(QStringLiteral(":/ikona.png")));
+    // The icon is the application's (set once at start-up), shared by all windows.
     UtworzKomponenty();
     // Watches the timestamps of all input (see WpisanyPodczasCzytania).
     qApp->installEventFilter(this);
@@ -202,11 +202,13 @@ void TFrmMain::UtworzKomponenty()
     // seen; it is the only control that takes the keyboard focus. Only
     // digits get in: keys through the filter below, pasted text through the
     // validator.
-    EditWynik = new QLineEdit(QStringLiteral("0"), this);
+    // Its font is set before its text, so that no other face is loaded for it.
+    EditWynik = new QLineEdit(this);
     EditWynik->setObjectName(QStringLiteral("EditWynik"));
     EditWynik->setGeometry(697, 344, 49, 21);
-    EditWynik->setMaxLength(3);
     EditWynik->setFont(fonts::Verdana(11, false));
+    EditWynik->setMaxLength(3);
+    EditWynik->setText(QStringLiteral("0"));
     EditWynik->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), EditWynik));
     EditWynik->setContextMenuPolicy(Qt::NoContextMenu);
     EditWynik->installEventFilter(this);
