@@ -15,50 +15,41 @@ namespace zm {
 // SDL is loaded when the first word is played, not with the program: its
 // sound back-ends bring in some thirty libraries that start-up need not wait
 // for.
+// The SDL functions the player needs, each named once.
+#define ZM_SDL_FUNKCJE(X)                                                                                               \
+    X(InitSubSystem) X(QuitSubSystem) X(OpenAudioDevice) X(CloseAudioDevice) X(GetCurrentAudioDriver)                  \
+    X(PauseAudioDevice) X(SetHintWithPriority) X(BuildAudioCVT) X(ConvertAudio) X(QueueAudio) X(GetQueuedAudioSize)    \
+    X(ClearQueuedAudio)
+
 struct Sdl {
-    decltype(&SDL_InitSubSystem) InitSubSystem = nullptr;
-    decltype(&SDL_QuitSubSystem) QuitSubSystem = nullptr;
-    decltype(&SDL_OpenAudioDevice) OpenAudioDevice = nullptr;
-    decltype(&SDL_CloseAudioDevice) CloseAudioDevice = nullptr;
-    decltype(&SDL_GetCurrentAudioDriver) GetCurrentAudioDriver = nullptr;
-    decltype(&SDL_PauseAudioDevice) PauseAudioDevice = nullptr;
-    decltype(&SDL_SetHintWithPriority) SetHintWithPriority = nullptr;
-    decltype(&SDL_BuildAudioCVT) BuildAudioCVT = nullptr;
-    decltype(&SDL_ConvertAudio) ConvertAudio = nullptr;
-    decltype(&SDL_QueueAudio) QueueAudio = nullptr;
-    decltype(&SDL_GetQueuedAudioSize) GetQueuedAudioSize = nullptr;
-    decltype(&SDL_ClearQueuedAudio) ClearQueuedAudio = nullptr;
+#define ZM_POLE(f) decltype(&SDL_##f) f = nullptr;
+    ZM_SDL_FUNKCJE(ZM_POLE)
+#undef ZM_POLE
     decltype(&SDL_ResetHint) ResetHint = nullptr; // optional (SDL 2.24 and later)
 
+    // The library with every needed function, or null.
     static const Sdl* Zaladuj()
     {
         static const Sdl sdl = [] {
             Sdl s;
             void* h = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
             if (!h) return s;
-            auto f = [h](auto& wsk, const char* nazwa) { wsk = reinterpret_cast<std::remove_reference_t<decltype(wsk)>>(dlsym(h, nazwa)); };
-            f(s.InitSubSystem, "SDL_InitSubSystem");
-            f(s.QuitSubSystem, "SDL_QuitSubSystem");
-            f(s.OpenAudioDevice, "SDL_OpenAudioDevice");
-            f(s.CloseAudioDevice, "SDL_CloseAudioDevice");
-            f(s.GetCurrentAudioDriver, "SDL_GetCurrentAudioDriver");
-            f(s.PauseAudioDevice, "SDL_PauseAudioDevice");
-            f(s.SetHintWithPriority, "SDL_SetHintWithPriority");
-            f(s.BuildAudioCVT, "SDL_BuildAudioCVT");
-            f(s.ConvertAudio, "SDL_ConvertAudio");
-            f(s.QueueAudio, "SDL_QueueAudio");
-            f(s.GetQueuedAudioSize, "SDL_GetQueuedAudioSize");
-            f(s.ClearQueuedAudio, "SDL_ClearQueuedAudio");
-            f(s.ResetHint, "SDL_ResetHint");
+            auto wez = [h](auto& wsk, const char* nazwa) {
+                wsk = reinterpret_cast<std::remove_reference_t<decltype(wsk)>>(dlsym(h, nazwa));
+            };
+#define ZM_WEZ(f) wez(s.f, "SDL_" #f);
+            ZM_SDL_FUNKCJE(ZM_WEZ)
+#undef ZM_WEZ
+            wez(s.ResetHint, "SDL_ResetHint");
             return s;
         }();
-        const bool pelny = sdl.InitSubSystem && sdl.QuitSubSystem && sdl.OpenAudioDevice && sdl.CloseAudioDevice &&
-                           sdl.GetCurrentAudioDriver && sdl.PauseAudioDevice && sdl.SetHintWithPriority &&
-                           sdl.BuildAudioCVT && sdl.ConvertAudio && sdl.QueueAudio && sdl.GetQueuedAudioSize &&
-                           sdl.ClearQueuedAudio;
+#define ZM_JEST(f) && sdl.f
+        const bool pelny = true ZM_SDL_FUNKCJE(ZM_JEST);
+#undef ZM_JEST
         return pelny ? &sdl : nullptr;
     }
 };
+#undef ZM_SDL_FUNKCJE
 
 namespace {
 

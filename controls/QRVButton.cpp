@@ -263,9 +263,7 @@ void TQRVButton::RysujStan(std::uint8_t stan)
     QPainter p(&picture_);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(QPoint(0, 0), glyph_, QRect(klatka * w, 0, w, h));
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p.setBrush(Qt::NoBrush);
-    p.setFont(font_);
+    p.end();
 
     const QFontMetrics fm(font_, &picture_);
     const int tw = fm.horizontalAdvance(captionWidoczny_);
@@ -274,34 +272,28 @@ void TQRVButton::RysujStan(std::uint8_t stan)
     const int x = (w - tw) / 2;
     const int y = (h - th) / 2;
 
-    const bool piktogram = funcTyp_ == 'a' && [this] {
-        switch (funcNumer_) {
-        case 23: case 24: case 26: case 20: case 25: case 44: case 32: return true;
-        case 3: {
-            const QString sep = QLocale().decimalPoint();
-            return sep == QLatin1String(",") || sep == QLatin1String(".");
-        }
-        default: return false;
-        }
-    }();
-    if (piktogram) {
-        p.end();
-        RysujPiktogram(y);
-    } else {
+    if (!RysujPiktogram(y)) {
+        QPainter t(&picture_);
+        t.setBrush(Qt::NoBrush);
+        t.setFont(font_);
         const std::pair<QPoint, QRgb> przebiegi[] = {
             {{x - 1, y - 1}, KolorPoswiaty}, {{x + 1, y + 1}, KolorPoswiaty}, {{x, y}, qRgb(0, 0, 0)}};
         for (const auto& [punkt, kolor] : przebiegi) {
-            p.setPen(QColor::fromRgb(kolor));
-            p.drawText(punkt.x(), punkt.y() + fm.ascent(), captionWidoczny_);
+            t.setPen(QColor::fromRgb(kolor));
+            t.drawText(punkt.x(), punkt.y() + fm.ascent(), captionWidoczny_);
         }
     }
     update();
 }
 
-void TQRVButton::RysujPiktogram(int y)
+bool TQRVButton::RysujPiktogram(int y)
 {
+    if (funcTyp_ != 'a') return false;
     Raster r(picture_);
-    const bool przecinek = QLocale().decimalPoint() == QLatin1String(",");
+    // The regional decimal separator, looked up at every drawing.
+    const QString separator = QLocale().decimalPoint();
+    const bool przecinek = separator == QLatin1String(",");
+    const bool kropka = separator == QLatin1String(".");
     const std::pair<int, QRgb> przebiegi[] = {{-1, KolorPoswiaty}, {1, KolorPoswiaty}, {0, qRgb(0, 0, 0)}};
     for (const auto& [o, c] : przebiegi) {
         const int Y = y + o; // every pass is moved by the same amount in x and y
@@ -319,12 +311,14 @@ void TQRVButton::RysujPiktogram(int y)
         case 26: // dot
             r.elipsa(25 + o, Y + 4, 31 + o, Y + 10, c);
             break;
-        case 3: // decimal separator
+        case 3: // decimal separator; any other than "," or "." leaves the caption
             if (przecinek) {
                 B(19, 7, 21, 9);
                 P({{20, 9}, {20, 10}, {19, 10}, {19, 12}});
-            } else {
+            } else if (kropka) {
                 B(19, 8, 21, 10);
+            } else {
+                return false;
             }
             break;
         case 20: // semicolon
@@ -345,10 +339,11 @@ void TQRVButton::RysujPiktogram(int y)
             L(32, 1, 37, 6);
             L(36, 1, 31, 6);
             break;
-        default:
-            break;
+        default: // not a pictogram: the caption is drawn instead
+            return false;
         }
     }
+    return true;
 }
 
 void TQRVButton::SkrocCaption()

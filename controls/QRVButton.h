@@ -84,7 +84,8 @@ private:
     void DopasujRozmiar();
     void RysujStan(std::uint8_t stan);
     void SkrocCaption();
-    void RysujPiktogram(int y);
+    // Draws the pictogram chosen by FuncTyp/FuncNumer; false when there is none.
+    bool RysujPiktogram(int y);
     int SzerokoscKlatki() const;
 
     QImage glyph_;
