@@ -3,6 +3,7 @@
 // and runs the event loop until the main window is closed.
 #include "Fonts.h"
 #include "SdlOdtwarzacz.h"
+#include "Signals.h"
 #include "UnitMain.h"
 #include "UnitOpcje.h"
 #include "UnitOprogramie.h"
@@ -18,9 +19,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QString::fromLatin1(zm::config::kWersjaPliku));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ikona.png")));
     zm::fonts::Zaladuj();
+    zm::ZakonczNaSygnal();
 
     // The sound device is opened at the first word, not here.
-    zm::SdlOdtwarzacz odtwarzacz;
+    zm::SdlOdtwarzacz odtwarzacz(zm::config::kTytul);
     zm::TFrmMain::Opcje opcje;
     opcje.odtwarzacz = &odtwarzacz;
     zm::TFrmMain FrmMain(opcje);
@@ -28,6 +30,7 @@ int main(int argc, char** argv)
     zm::TFrmOprogramie FrmOprogramie;
     FrmMain.UstawDialogi(&FrmOpcje, &FrmOprogramie);
 
+    if (const int s = zm::OtrzymanySygnal()) return 128 + s;
     FrmMain.show();
     return QApplication::exec();
 }

@@ -27,26 +27,30 @@ std::vector<std::string> Narrator::PlikiSlowa(std::string_view token)
     return {"100.wav"};
 }
 
-void Narrator::PowiedzSlowo(std::string_view token)
+std::vector<std::string> Narrator::PlikiRownania(const Ustawienia& ustawienia, const StanCwiczenia& stan)
 {
-    const std::string katalog = katalog_();
-    for (const std::string& plik : PlikiSlowa(token)) odtwarzacz_.Odtworz(katalog + plik);
-}
-
-void Narrator::CzytajRownanie(Ustawienia& ustawienia, const StanCwiczenia& stan)
-{
-    if (!ustawienia.Lektor) return;
     // Any value other than the first three operations reads as subtraction.
     const std::uint8_t dzialanie =
         ustawienia.Dzialanie <= DzialanieDodawanie ? ustawienia.Dzialanie : std::uint8_t{DzialanieOdejmowanie};
     const char znak[2] = {ZnakDzialania(dzialanie), '\0'};
     const std::int32_t wynik = WynikPoprawny(dzialanie, stan.Liczba1, stan.Liczba2);
+    std::vector<std::string> pliki;
+    for (const std::string& token :
+         {std::to_string(stan.Liczba1), std::string(znak), std::to_string(stan.Liczba2), std::string("="),
+          std::to_string(wynik)})
+        for (std::string& plik : PlikiSlowa(token)) pliki.push_back(std::move(plik));
+    return pliki;
+}
+
+bool Narrator::CzytajRownanie(Ustawienia& ustawienia, const StanCwiczenia& stan, std::function<void()> koniec)
+{
+    if (!ustawienia.Lektor) return false;
     ustawienia.WpisAktywny = false;
-    PowiedzSlowo(std::to_string(stan.Liczba1));
-    PowiedzSlowo(znak);
-    PowiedzSlowo(std::to_string(stan.Liczba2));
-    PowiedzSlowo("=");
-    PowiedzSlowo(std::to_string(wynik));
+    const std::string katalog = katalog_();
+    std::vector<std::string> zdanie = PlikiRownania(ustawienia, stan);
+    for (std::string& plik : zdanie) plik.insert(0, katalog);
+    odtwarzacz_.Czytaj(std::move(zdanie), std::move(koniec));
+    return true;
 }
 
 } // namespace zm

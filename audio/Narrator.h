@@ -11,12 +11,18 @@
 
 namespace zm {
 
-// Plays one WAV file and returns when it has finished. A file that is
-// missing or cannot be played must not stop the caller.
+// Plays a sentence: WAV files one after another, as one continuous stream.
+// `Czytaj` returns at once; `koniec` is called exactly once, from any thread,
+// when the last word has been heard, or when the sentence's own length has
+// passed in silence (no device, a server that does not answer). A file that
+// is missing or cannot be played must not stop the sentence.
 class IOdtwarzacz {
 public:
     virtual ~IOdtwarzacz() = default;
-    virtual void Odtworz(const std::string& sciezka) = 0;
+    virtual void Czytaj(std::vector<std::string> pliki, std::function<void()> koniec) = 0;
+    // Ends the sentence being read at once. Once it returns, the sentence's
+    // `koniec` is not called any more.
+    virtual void Przerwij() = 0;
 };
 
 class Narrator {
@@ -31,12 +37,18 @@ public:
     // in the order they are played.
     static std::vector<std::string> PlikiSlowa(std::string_view token);
 
-    // Plays the files of one token.
-    void PowiedzSlowo(std::string_view token);
+    // The files that read the current question with its correct result
+    // (the operand, the sign, the operand, "=", the result).
+    static std::vector<std::string> PlikiRownania(const Ustawienia& ustawienia, const StanCwiczenia& stan);
 
-    // Reads the current question with its correct result when the narrator
-    // is on; clears the keyboard-entry flag first. Does nothing when it is off.
-    void CzytajRownanie(Ustawienia& ustawienia, const StanCwiczenia& stan);
+    // Starts reading the current question with its correct result when the
+    // narrator is on, after clearing the keyboard-entry flag, and returns
+    // true; `koniec` follows the last word. Does nothing and returns false
+    // when it is off.
+    bool CzytajRownanie(Ustawienia& ustawienia, const StanCwiczenia& stan, std::function<void()> koniec);
+
+    // Ends the sentence being read at once.
+    void Przerwij() { odtwarzacz_.Przerwij(); }
 
 private:
     IOdtwarzacz& odtwarzacz_;

@@ -5,27 +5,32 @@
 #include <SDL.h>
 #include <dlfcn.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cmath>
-#include <filesystem>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 namespace zm {
 
-// SDL is loaded when the first word is played, not with the program: its
+namespace {
+
+// SDL is loaded when the first sentence is read, not with the program: its
 // sound back-ends bring in some thirty libraries that start-up need not wait
 // for.
 // The SDL functions the player needs, each named once.
 #define ZM_SDL_FUNKCJE(X)                                                                                               \
     X(InitSubSystem) X(QuitSubSystem) X(OpenAudioDevice) X(CloseAudioDevice) X(GetCurrentAudioDriver)                  \
-    X(PauseAudioDevice) X(SetHintWithPriority) X(BuildAudioCVT) X(ConvertAudio) X(QueueAudio) X(GetQueuedAudioSize)    \
-    X(ClearQueuedAudio)
+    X(PauseAudioDevice) X(SetHint) X(QueueAudio) X(GetQueuedAudioSize) X(ClearQueuedAudio) X(GetAudioDeviceStatus)     \
+    X(GetError)
 
 struct Sdl {
 #define ZM_POLE(f) decltype(&SDL_##f) f = nullptr;
     ZM_SDL_FUNKCJE(ZM_POLE)
 #undef ZM_POLE
-    decltype(&SDL_ResetHint) ResetHint = nullptr; // optional (SDL 2.24 and later)
 
     // The library with every needed function, or null.
     static const Sdl* Zaladuj()
@@ -40,7 +45,6 @@ struct Sdl {
 #define ZM_WEZ(f) wez(s.f, "SDL_" #f);
             ZM_SDL_FUNKCJE(ZM_WEZ)
 #undef ZM_WEZ
-            wez(s.ResetHint, "SDL_ResetHint");
             return s;
         }();
 #define ZM_JEST(f) && sdl.f
@@ -51,141 +55,331 @@ struct Sdl {
 };
 #undef ZM_SDL_FUNKCJE
 
-namespace {
-
-constexpr int kCzestotliwosc = 22050;
+using Zegar = std::chrono::steady_clock;
 constexpr int kBufor = 512; // samples: about 23 ms at 22 kHz
 
-using Zegar = std::chrono::steady_clock;
+Zegar::duration CzasProbek(std::size_t probki)
+{
+    return std::chrono::duration_cast<Zegar::duration>(
+        std::chrono::duration<double>(static_cast<double>(probki) / SdlOdtwarzacz::kCzestotliwosc));
+}
+
+// 120 ms of a soft 660 Hz tone with short fades.
+std::vector<std::int16_t> Pisk()
+{
+    constexpr int f = SdlOdtwarzacz::kCzestotliwosc;
+    const int n = f * 12 / 100;
+    std::vector<std::int16_t> p(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const double obwiednia = std::min({1.0, i / (0.01 * f), (n - i) / (0.02 * f)});
+        p[static_cast<std::size_t>(i)] =
+            static_cast<std::int16_t>(4000.0 * obwiednia * std::sin(2 * M_PI * 660.0 * i / f));
+    }
+    return p;
+}
+
+// One sample of frame `ramka`, channels mixed, as a 16-bit value.
+double Probka(const Nagranie& n, std::size_t ramka)
+{
+    double suma = 0;
+    for (int k = 0; k < n.kanaly; ++k) {
+        const std::size_t i = ramka * static_cast<std::size_t>(n.kanaly) + static_cast<std::size_t>(k);
+        const std::uint8_t* d = n.probki.data();
+        switch (n.format) {
+        case Nagranie::Format::U8: suma += (static_cast<int>(d[i]) - 128) * 256.0; break;
+        case Nagranie::Format::S16: {
+            std::int16_t v;
+            std::memcpy(&v, d + 2 * i, 2);
+            suma += v;
+            break;
+        }
+        case Nagranie::Format::S32: {
+            std::int32_t v;
+            std::memcpy(&v, d + 4 * i, 4);
+            suma += v / 65536.0;
+            break;
+        }
+        case Nagranie::Format::F32: {
+            float v;
+            std::memcpy(&v, d + 4 * i, 4);
+            suma += std::isfinite(v) ? std::clamp(static_cast<double>(v), -1.0, 1.0) * 32767.0 : 0.0;
+            break;
+        }
+        }
+    }
+    return suma / n.kanaly;
+}
+
+int BajtyProbki(Nagranie::Format f) { return f == Nagranie::Format::U8 ? 1 : f == Nagranie::Format::S16 ? 2 : 4; }
 
 } // namespace
 
-SdlOdtwarzacz::~SdlOdtwarzacz()
+SdlOdtwarzacz::Slowo SdlOdtwarzacz::WczytajSlowo(const std::string& sciezka)
 {
-    if (!sdl_) return;
-    if (urzadzenie_) sdl_->CloseAudioDevice(urzadzenie_);
-    if (sdlInit_) sdl_->QuitSubSystem(SDL_INIT_AUDIO);
-    // The silent-driver fallback is this player's choice, not the process's.
-    if (wymuszonyCichy_ && sdl_->ResetHint) sdl_->ResetHint(SDL_HINT_AUDIODRIVER);
+    const std::optional<Nagranie> wav = CzytajWavZPliku(sciezka, kMaksRozmiarPliku);
+    if (!wav || wav->Sekundy() > kMaksSekundSlowa) return {Pisk(), true};
+    const std::size_t ramki = wav->probki.size() / static_cast<std::size_t>(BajtyProbki(wav->format) * wav->kanaly);
+    Slowo s;
+    if (wav->czestotliwosc == kCzestotliwosc) {
+        s.probki.resize(ramki);
+        for (std::size_t i = 0; i < ramki; ++i)
+            s.probki[i] = static_cast<std::int16_t>(std::lround(std::clamp(Probka(*wav, i), -32768.0, 32767.0)));
+        return s;
+    }
+    // Another rate: linear interpolation between neighbouring frames. The
+    // output's size follows the word's duration, bounded above.
+    const double krok = static_cast<double>(wav->czestotliwosc) / kCzestotliwosc;
+    const auto wyjscie = static_cast<std::size_t>(static_cast<double>(ramki) / krok);
+    s.probki.resize(wyjscie);
+    for (std::size_t i = 0; i < wyjscie; ++i) {
+        const double poz = static_cast<double>(i) * krok;
+        const auto j = std::min(static_cast<std::size_t>(poz), ramki - 1);
+        const double u = poz - static_cast<double>(j);
+        const double v = j + 1 < ramki ? Probka(*wav, j) * (1 - u) + Probka(*wav, j + 1) * u : Probka(*wav, j);
+        s.probki[i] = static_cast<std::int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
+    }
+    return s;
 }
 
-bool SdlOdtwarzacz::OtworzUrzadzenie()
+// Everything the player's two threads and its owner share, under one lock.
+// The threads hold it by a shared pointer, so that a device thread held up
+// by the sound server may outlive the player.
+struct SdlOdtwarzacz::Stan {
+    std::mutex m;
+    std::condition_variable cv;
+    std::string nazwaProgramu, nazwaStrumienia;
+
+    // The sentence being read: a new one or Przerwij changes the number.
+    std::uint64_t nr = 0;
+    std::optional<std::pair<std::vector<std::string>, std::function<void()>>> zlecenie;
+    bool koniecPracy = false;
+    bool domyslny = false;
+    std::string sterownik;
+
+    // The device thread's work: the samples of sentence `nrGrania`.
+    std::vector<std::int16_t> doZagrania;
+    std::uint64_t nrGrania = 0;
+    bool zajety = false;        // the device thread has work (and may be held up in it)
+    enum class Otwarcie { Czeka, Otwarte, Nieudane } otwarcie = Otwarcie::Czeka;
+    bool zagrane = false;
+    bool urzadzenieZakonczone = false;
+    bool cichyZgloszony = false;
+
+    // Used by the device thread only.
+    const Sdl* sdl = nullptr;
+    bool sdlInit = false;
+    SDL_AudioDeviceID urzadzenie = 0;
+
+    void Nadzorca();
+    void Urzadzenie();
+    bool OtworzUrzadzenie();
+    void Zamknij();
+    void ZglosCisze(const char* dlaczego);
+};
+
+void SdlOdtwarzacz::Stan::ZglosCisze(const char* dlaczego)
 {
-    if (sdl_->InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    sdlInit_ = true;
+    std::lock_guard l(m);
+    if (cichyZgloszony) return;
+    cichyZgloszony = true;
+    std::fprintf(stderr, "%s: brak dźwięku (%s); lektor czyta po cichu.\n", nazwaProgramu.c_str(), dlaczego);
+}
+
+void SdlOdtwarzacz::Stan::Zamknij()
+{
+    if (urzadzenie) sdl->CloseAudioDevice(urzadzenie);
+    urzadzenie = 0;
+    if (sdlInit) sdl->QuitSubSystem(SDL_INIT_AUDIO);
+    sdlInit = false;
+    std::lock_guard l(m);
+    sterownik.clear();
+}
+
+bool SdlOdtwarzacz::Stan::OtworzUrzadzenie()
+{
+    if (!sdl) sdl = Sdl::Zaladuj();
+    if (!sdl) {
+        ZglosCisze("libSDL2-2.0.so.0 cannot be loaded");
+        return false;
+    }
+    // A device whose sound server went away is opened anew, on a fresh
+    // connection.
+    if (urzadzenie && sdl->GetAudioDeviceStatus(urzadzenie) == SDL_AUDIO_STOPPED) Zamknij();
+    if (urzadzenie) return true;
+    if (!sdlInit) {
+        // The program handles its own signals; SDL must not take them.
+        sdl->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        sdl->SetHint("SDL_AUDIO_DEVICE_APP_NAME", nazwaProgramu.c_str());
+        sdl->SetHint("SDL_AUDIO_DEVICE_STREAM_NAME", nazwaStrumienia.c_str());
+        if (sdl->InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            ZglosCisze(sdl->GetError());
+            return false;
+        }
+        sdlInit = true;
+    }
     SDL_AudioSpec chce{};
-    chce.freq = kCzestotliwosc;
+    chce.freq = SdlOdtwarzacz::kCzestotliwosc;
     chce.format = AUDIO_S16SYS;
     chce.channels = 1;
     chce.samples = kBufor;
     SDL_AudioSpec ma{};
-    urzadzenie_ = sdl_->OpenAudioDevice(nullptr, 0, &chce, &ma, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-    if (!urzadzenie_) {
-        sdl_->QuitSubSystem(SDL_INIT_AUDIO);
-        sdlInit_ = false;
+    // SDL converts the one stream format to whatever the device takes.
+    urzadzenie = sdl->OpenAudioDevice(nullptr, 0, &chce, &ma, 0);
+    if (!urzadzenie) {
+        ZglosCisze(sdl->GetError());
+        Zamknij();
         return false;
     }
-    czestotliwosc_ = ma.freq;
-    kanaly_ = ma.channels;
-    format_ = ma.format;
-    probki_ = ma.samples;
-    if (const char* s = sdl_->GetCurrentAudioDriver()) sterownik_ = s;
-    sdl_->PauseAudioDevice(urzadzenie_, 0);
+    sdl->PauseAudioDevice(urzadzenie, 0);
+    std::lock_guard l(m);
+    if (const char* s = sdl->GetCurrentAudioDriver()) sterownik = s;
     return true;
 }
 
-bool SdlOdtwarzacz::Otworz()
+void SdlOdtwarzacz::Stan::Urzadzenie()
 {
-    if (proba_) return urzadzenie_ != 0;
-    proba_ = true;
-    sdl_ = Sdl::Zaladuj();
-    if (!sdl_) return false;
-    if (OtworzUrzadzenie()) return true;
-    // No sound device: the silent driver keeps the timing of a real one.
-    sdl_->SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-    wymuszonyCichy_ = true;
-    return OtworzUrzadzenie();
-}
-
-std::vector<std::uint8_t> SdlOdtwarzacz::Wczytaj(const std::string& sciezka)
-{
-    // Our own strict reader, not SDL_LoadWAV: damaged files must be refused,
-    // never half-trusted.
-    const std::optional<Nagranie> wav = CzytajWavZPliku(sciezka, kMaksRozmiarPliku);
-    if (!wav) return {};
-    SDL_AudioFormat format = AUDIO_S16LSB;
-    switch (wav->format) {
-    case Nagranie::Format::U8: format = AUDIO_U8; break;
-    case Nagranie::Format::S16: format = AUDIO_S16LSB; break;
-    case Nagranie::Format::S32: format = AUDIO_S32LSB; break;
-    case Nagranie::Format::F32: format = AUDIO_F32LSB; break;
+    std::unique_lock l(m);
+    for (;;) {
+        cv.wait(l, [&] { return koniecPracy || (zajety && otwarcie == Otwarcie::Czeka); });
+        if (koniecPracy) break;
+        const std::uint64_t moj = nrGrania;
+        std::vector<std::int16_t> probki = std::move(doZagrania);
+        l.unlock();
+        const bool otwarte = OtworzUrzadzenie(); // may take as long as the server likes
+        l.lock();
+        otwarcie = otwarte ? Otwarcie::Otwarte : Otwarcie::Nieudane;
+        cv.notify_all();
+        if (otwarte && moj == nrGrania && moj == nr && !koniecPracy) {
+            l.unlock();
+            sdl->ClearQueuedAudio(urzadzenie);
+            sdl->QueueAudio(urzadzenie, probki.data(), static_cast<Uint32>(probki.size() * sizeof(std::int16_t)));
+            l.lock();
+            // Until the queue is empty, the sentence is interrupted, or a
+            // stalled device has had its grace.
+            const auto termin = Zegar::now() + CzasProbek(probki.size()) + kLimitOpoznienia;
+            while (moj == nr && !koniecPracy && Zegar::now() < termin && sdl->GetQueuedAudioSize(urzadzenie) > 0)
+                cv.wait_for(l, std::chrono::milliseconds(2));
+            // The last chunk is still in the device's buffer.
+            const auto ogon = Zegar::now() + CzasProbek(kBufor);
+            cv.wait_until(l, ogon, [&] { return moj != nr || koniecPracy; });
+            if (moj != nr || koniecPracy) sdl->ClearQueuedAudio(urzadzenie);
+        }
+        zagrane = true;
+        zajety = false;
+        cv.notify_all();
     }
-    return Konwertuj(format, wav->kanaly, wav->czestotliwosc, wav->probki);
+    l.unlock();
+    if (sdl) Zamknij();
+    l.lock();
+    urzadzenieZakonczone = true;
+    cv.notify_all();
 }
 
-std::vector<std::uint8_t> SdlOdtwarzacz::Konwertuj(std::uint16_t format, int kanaly, int czestotliwosc,
-                                                   const std::vector<std::uint8_t>& dane) const
+void SdlOdtwarzacz::Stan::Nadzorca()
 {
-    SDL_AudioCVT cvt{};
-    const int b = sdl_->BuildAudioCVT(&cvt, format, static_cast<Uint8>(kanaly), czestotliwosc, format_,
-                                    static_cast<Uint8>(kanaly_), czestotliwosc_);
-    if (b < 0 || dane.empty() || dane.size() > kMaksRozmiarPliku) return {};
-    if (b == 0) return dane;
-    std::vector<std::uint8_t> praca(dane.size() * static_cast<std::size_t>(cvt.len_mult));
-    std::copy(dane.begin(), dane.end(), praca.begin());
-    cvt.buf = praca.data();
-    cvt.len = static_cast<int>(dane.size());
-    if (sdl_->ConvertAudio(&cvt) != 0) return {};
-    praca.resize(static_cast<std::size_t>(cvt.len_cvt));
-    return praca;
-}
-
-std::vector<std::uint8_t> SdlOdtwarzacz::Pisk() const
-{
-    // 120 ms of a soft 660 Hz tone with short fades, in 16-bit samples.
-    const int n = czestotliwosc_ * 12 / 100;
-    std::vector<Sint16> probki(static_cast<std::size_t>(n) * static_cast<std::size_t>(kanaly_));
-    for (int i = 0; i < n; ++i) {
-        const double t = static_cast<double>(i) / czestotliwosc_;
-        const double obwiednia = std::min({1.0, i / (0.01 * czestotliwosc_), (n - i) / (0.02 * czestotliwosc_)});
-        const auto v = static_cast<Sint16>(4000.0 * obwiednia * std::sin(2 * M_PI * 660.0 * t));
-        for (int k = 0; k < kanaly_; ++k) probki[static_cast<std::size_t>(i * kanaly_ + k)] = v;
+    std::unique_lock l(m);
+    for (;;) {
+        cv.wait(l, [&] { return koniecPracy || zlecenie; });
+        if (koniecPracy) break;
+        auto [pliki, koniec] = std::move(*zlecenie);
+        zlecenie.reset();
+        const std::uint64_t moj = nr;
+        l.unlock();
+        std::vector<std::int16_t> probki;
+        bool zPiskiem = false;
+        for (const std::string& p : pliki) {
+            Slowo s = WczytajSlowo(p);
+            zPiskiem |= s.domyslny;
+            probki.insert(probki.end(), s.probki.begin(), s.probki.end());
+        }
+        const auto dlugosc = CzasProbek(probki.size());
+        l.lock();
+        auto przerwane = [&] { return moj != nr || koniecPracy; };
+        if (przerwane()) continue;
+        domyslny = zPiskiem;
+        const auto start = Zegar::now();
+        auto termin = start + dlugosc; // in silence
+        bool gra = false;
+        if (!zajety) {
+            // The device thread is free: it opens the device if need be and
+            // plays. One held up by an earlier sentence is left alone, and
+            // this one passes in silence.
+            doZagrania = std::move(probki);
+            nrGrania = moj;
+            zajety = true;
+            otwarcie = Otwarcie::Czeka;
+            zagrane = false;
+            cv.notify_all();
+            cv.wait_until(l, start + kLimitOtwarcia, [&] { return przerwane() || otwarcie != Otwarcie::Czeka; });
+            if (otwarcie == Otwarcie::Otwarte) {
+                gra = true;
+                termin = Zegar::now() + dlugosc + kLimitOpoznienia + CzasProbek(kBufor);
+            } else {
+                nrGrania = 0; // a device that opens late must not play it
+            }
+        }
+        cv.wait_until(l, termin, [&] { return przerwane() || (gra && zagrane); });
+        // Called under the lock, so that once Przerwij has returned it is not.
+        if (!przerwane()) koniec();
     }
-    const auto* surowe = reinterpret_cast<const std::uint8_t*>(probki.data());
-    return Konwertuj(AUDIO_S16SYS, kanaly_, czestotliwosc_, {surowe, surowe + probki.size() * sizeof(Sint16)});
 }
 
-void SdlOdtwarzacz::Kolejkuj(const std::vector<std::uint8_t>& dane)
+SdlOdtwarzacz::SdlOdtwarzacz(std::string nazwaProgramu, std::string nazwaStrumienia) : stan_(std::make_shared<Stan>())
 {
-    if (dane.empty()) return;
-    sdl_->QueueAudio(urzadzenie_, dane.data(), static_cast<Uint32>(dane.size()));
-    const int bajtyNaRamke = SDL_AUDIO_BITSIZE(format_) / 8 * kanaly_;
-    const double sekundy = static_cast<double>(dane.size()) / (bajtyNaRamke * czestotliwosc_);
-    const auto teraz = Zegar::now();
-    // Never wait much longer than the sound itself.
-    const auto termin = teraz + std::chrono::milliseconds(static_cast<long>(sekundy * 1000) + 1000);
-    while (sdl_->GetQueuedAudioSize(urzadzenie_) > 0 && Zegar::now() < termin)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    // The last chunk is still in the device's buffer.
-    const auto bufor = std::chrono::microseconds(static_cast<long>(1e6 * probki_ / czestotliwosc_));
-    std::this_thread::sleep_for(std::min<Zegar::duration>(bufor, std::chrono::milliseconds(100)));
-    sdl_->ClearQueuedAudio(urzadzenie_);
+    stan_->nazwaProgramu = std::move(nazwaProgramu);
+    stan_->nazwaStrumienia = std::move(nazwaStrumienia);
 }
 
-void SdlOdtwarzacz::Odtworz(const std::string& sciezka)
+SdlOdtwarzacz::~SdlOdtwarzacz()
 {
-    if (!Otworz()) {
-        // No SDL at all: the recording's own length passes in silence, so
-        // that the drill keeps its pace.
-        const auto wav = CzytajWavZPliku(sciezka, kMaksRozmiarPliku);
-        ostatnioDomyslny_ = !wav;
-        std::this_thread::sleep_for(std::chrono::duration<double>(wav ? wav->Sekundy() : 0.12));
-        return;
+    if (!nadzorca_.joinable()) return;
+    std::unique_lock l(stan_->m);
+    stan_->koniecPracy = true;
+    stan_->cv.notify_all();
+    // The device thread closes the device on its way out; a sound server that
+    // does not answer may hold it, and then it is left to end with the
+    // process.
+    const bool zakonczone =
+        stan_->cv.wait_for(l, std::chrono::milliseconds(300), [&] { return stan_->urzadzenieZakonczone; });
+    l.unlock();
+    nadzorca_.join();
+    if (zakonczone)
+        urzadzenie_.join();
+    else
+        urzadzenie_.detach();
+}
+
+void SdlOdtwarzacz::Czytaj(std::vector<std::string> pliki, std::function<void()> koniec)
+{
+    std::lock_guard l(stan_->m);
+    ++stan_->nr;
+    stan_->zlecenie.emplace(std::move(pliki), std::move(koniec));
+    if (!nadzorca_.joinable()) {
+        // Started at the first sentence; each keeps the shared state.
+        nadzorca_ = std::thread([s = stan_] { s->Nadzorca(); });
+        urzadzenie_ = std::thread([s = stan_] { s->Urzadzenie(); });
     }
-    std::vector<std::uint8_t> dane = Wczytaj(sciezka);
-    ostatnioDomyslny_ = dane.empty();
-    if (ostatnioDomyslny_) dane = Pisk();
-    Kolejkuj(dane);
+    stan_->cv.notify_all();
+}
+
+void SdlOdtwarzacz::Przerwij()
+{
+    std::lock_guard l(stan_->m);
+    ++stan_->nr;
+    stan_->zlecenie.reset();
+    stan_->cv.notify_all();
+}
+
+bool SdlOdtwarzacz::OstatnioDomyslny() const
+{
+    std::lock_guard l(stan_->m);
+    return stan_->domyslny;
+}
+
+std::string SdlOdtwarzacz::Sterownik() const
+{
+    std::lock_guard l(stan_->m);
+    return stan_->sterownik;
 }
 
 } // namespace zm

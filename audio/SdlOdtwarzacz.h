@@ -1,60 +1,71 @@
-// Plays WAV files synchronously through SDL2's audio subsystem.
+// Plays sentences through SDL2's audio subsystem, off the caller's thread.
 //
-// One device is opened at the first play and kept. Each file is converted to
-// the device's format, queued, and the call returns when it has been heard
-// (the queue drained plus the device's own buffer), or at a deadline, so that
-// it never hangs. A missing, empty or corrupt file plays a short soft beep
-// instead. Without a usable sound device SDL's silent driver is used, so
-// that the sentence still takes its time.
+// A sentence's words are read by our strict WAV reader, converted to the
+// one stream format (22050 Hz, mono, 16-bit) and queued as one buffer, so
+// that the words follow each other with no gap. A missing, empty, damaged or
+// overlong file becomes a short soft beep.
+//
+// Two threads of the player's own do the work: the device thread makes every
+// SDL call (a sound server that does not answer can hold it for as long as it
+// likes), and the supervisor that decodes the words and ends each sentence
+// on time whatever the device thread is doing: at the last word heard, or,
+// when the device cannot be opened within kLimitOtwarcia or stalls, when the
+// sentence's own length has passed in silence. A device that was lost (the
+// sound server went away) or never opened is tried again at the next
+// sentence.
 #pragma once
 
 #include "Narrator.h"
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace zm {
 
-struct Sdl;
-
 class SdlOdtwarzacz final : public IOdtwarzacz {
 public:
-    SdlOdtwarzacz() = default;
+    // `nazwaProgramu` and `nazwaStrumienia` are what the sound server's mixer shows.
+    explicit SdlOdtwarzacz(std::string nazwaProgramu = "Zoltava mnożenia", std::string nazwaStrumienia = "Lektor");
     ~SdlOdtwarzacz() override;
     SdlOdtwarzacz(const SdlOdtwarzacz&) = delete;
     SdlOdtwarzacz& operator=(const SdlOdtwarzacz&) = delete;
 
-    void Odtworz(const std::string& sciezka) override;
+    void Czytaj(std::vector<std::string> pliki, std::function<void()> koniec) override;
+    void Przerwij() override;
 
-    // Whether the last play fell back to the beep.
-    bool OstatnioDomyslny() const { return ostatnioDomyslny_; }
-    // The driver in use ("dummy" when no device could be opened), after the first play.
-    std::string Sterownik() const { return sterownik_; }
+    // Whether a word of the last sentence fell back to the beep.
+    bool OstatnioDomyslny() const;
+    // The driver of the open device; empty while none is open.
+    std::string Sterownik() const;
 
-    // Files larger than this are not loaded (a word is well under a second).
+    // The stream's format.
+    static constexpr int kCzestotliwosc = 22050;
+    // Files larger than this are not read.
     static constexpr std::uintmax_t kMaksRozmiarPliku = 16u * 1024 * 1024;
+    // A word that would play longer than this plays the beep instead.
+    static constexpr double kMaksSekundSlowa = 10.0;
+    // The longest wait for the device to open before the sentence goes on in
+    // silence, and the most a stalled device may add to a sentence.
+    static constexpr std::chrono::milliseconds kLimitOtwarcia{1000};
+    static constexpr std::chrono::milliseconds kLimitOpoznienia{500};
+
+    // One word as the stream plays it: 16-bit mono samples at kCzestotliwosc,
+    // or the beep when the file cannot be played (`domyslny`).
+    struct Slowo {
+        std::vector<std::int16_t> probki;
+        bool domyslny = false;
+    };
+    static Slowo WczytajSlowo(const std::string& sciezka);
+
+    struct Stan;
 
 private:
-    bool Otworz();
-    bool OtworzUrzadzenie();
-    void Kolejkuj(const std::vector<std::uint8_t>& dane);
-    std::vector<std::uint8_t> Wczytaj(const std::string& sciezka);
-    std::vector<std::uint8_t> Pisk() const;
-    std::vector<std::uint8_t> Konwertuj(std::uint16_t format, int kanaly, int czestotliwosc,
-                                        const std::vector<std::uint8_t>& dane) const;
-
-    const Sdl* sdl_ = nullptr; // loaded at the first play
-    std::uint32_t urzadzenie_ = 0;
-    bool proba_ = false;   // the device was tried already
-    bool sdlInit_ = false;
-    bool wymuszonyCichy_ = false; // the silent driver was forced
-    int czestotliwosc_ = 0;
-    int kanaly_ = 0;
-    std::uint16_t format_ = 0;
-    int probki_ = 0;
-    bool ostatnioDomyslny_ = false;
-    std::string sterownik_;
+    std::shared_ptr<Stan> stan_;
+    std::thread nadzorca_, urzadzenie_;
 };
 
 } // namespace zm

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -35,10 +36,11 @@ public:
     explicit ThemeManager(QObject* parent) : QObject(parent) { setObjectName(QStringLiteral("ThemeManager1")); }
 };
 
-// The player used when none is given: plays nothing.
+// The player used when none is given: plays nothing and ends at once.
 class CichyOdtwarzacz final : public IOdtwarzacz {
 public:
-    void Odtworz(const std::string&) override {}
+    void Czytaj(std::vector<std::string>, std::function<void()> koniec) override { koniec(); }
+    void Przerwij() override {}
 };
 
 QImage zasob(const char* nazwa)
@@ -79,7 +81,11 @@ TFrmMain::TFrmMain(Opcje opcje)
         move(ekran->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
-TFrmMain::~TFrmMain() { FormDestroy(); }
+TFrmMain::~TFrmMain()
+{
+    narrator_.Przerwij();
+    FormDestroy();
+}
 
 void TFrmMain::UtworzKomponenty()
 {
@@ -482,9 +488,71 @@ void TFrmMain::WyczyscObrazy()
 
 void TFrmMain::CzytajRownanie()
 {
-    if (!kontroler_.ustawienia().Lektor) return;
-    narrator_.CzytajRownanie(kontroler_.ustawienia(), kontroler_.stan());
+    // The time bar and the timer wait while the equation is read; the next
+    // question starts the timer again.
+    Timer->stop();
+    const quint64 nr = ++nrCzytania_;
+    czytanieTrwa_ = true;
+    const bool czyta = narrator_.CzytajRownanie(kontroler_.ustawienia(), kontroler_.stan(), [this, nr] {
+        // From the player's thread: the end is handled in the window's loop.
+        QMetaObject::invokeMethod(
+            this,
+            [this, nr] {
+                if (nr != nrCzytania_ || !czytanieTrwa_) return;
+                czytanieTrwa_ = false;
+                if (czytanie_) czytanie_->quit();
+            },
+            Qt::QueuedConnection);
+    });
+    if (!czyta) {
+        czytanieTrwa_ = false;
+        return;
+    }
+    QEventLoop petla;
+    czytanie_ = &petla;
+    if (czytanieTrwa_) petla.exec();
+    czytanie_ = nullptr;
+    if (czytanieTrwa_) {
+        // Left before the last word: the program is ending.
+        czytanieTrwa_ = false;
+        narrator_.Przerwij();
+    }
     koniecCzytania_ = Teraz();
+    // Clicks made during the reading are handled after it, in their order.
+    for (auto& [cel, zdarzenie] : odlozone_)
+        if (cel) QCoreApplication::postEvent(cel, zdarzenie.release());
+    odlozone_.clear();
+}
+
+bool TFrmMain::OdlozonyPodczasCzytania(QObject* obiekt, QEvent* zdarzenie)
+{
+    if (!czytanie_ || !obiekt->isWidgetType() || static_cast<QWidget*>(obiekt)->window() != this) return false;
+    switch (zdarzenie->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        // The drill's own buttons; the background (dragging), the close
+        // cross and the minimise button act at once.
+        for (QObject* przycisk : std::initializer_list<QObject*>{ButStartStop, ButZamknij, ButUstawienia, ButAbout, Shape1}) {
+            if (obiekt != przycisk) continue;
+            odlozone_.emplace_back(obiekt, static_cast<QMouseEvent*>(zdarzenie)->clone());
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TFrmMain::closeEvent(QCloseEvent* e)
+{
+    // A window closed during the reading does not wait for the sentence.
+    if (czytanie_) czytanie_->quit();
+    QWidget::closeEvent(e);
 }
 
 qint64 TFrmMain::Teraz()
@@ -609,6 +677,7 @@ bool TFrmMain::eventFilter(QObject* obiekt, QEvent* zdarzenie)
     default:
         break;
     }
+    if (OdlozonyPodczasCzytania(obiekt, zdarzenie)) return true;
     if (obiekt == EditWynik && zdarzenie->type() == QEvent::KeyPress) {
         bool odrzuc = false;
         FormKeyPress(static_cast<QKeyEvent*>(zdarzenie), odrzuc);

@@ -11,12 +11,15 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
+class QEventLoop;
 class QInputEvent;
 class QLabel;
 class QLineEdit;
@@ -91,6 +94,7 @@ public:
 protected:
     bool eventFilter(QObject* obiekt, QEvent* zdarzenie) override;
     void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
 
 private:
@@ -159,6 +163,15 @@ private:
     // delivered. Input events carry the window system's clock; the smallest
     // gap seen between it and ours (an event handled at once) maps the one
     // onto the other.
+    // While the equation is read the event loop runs on: the window paints,
+    // moves, minimises, closes and answers assistive technology, but keys are
+    // dropped and clicks on the drill's buttons wait until the last word.
+    bool OdlozonyPodczasCzytania(QObject* obiekt, QEvent* zdarzenie);
+    QEventLoop* czytanie_ = nullptr;
+    bool czytanieTrwa_ = false;
+    quint64 nrCzytania_ = 0;
+    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> odlozone_;
+
     static qint64 Teraz();
     bool WpisanyPodczasCzytania(const QInputEvent* e) const;
     std::optional<qint64> kalibracja_;

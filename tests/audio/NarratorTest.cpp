@@ -12,7 +12,12 @@ namespace {
 class ZapisOdtwarzacza : public IOdtwarzacz {
 public:
     std::vector<std::string> pliki;
-    void Odtworz(const std::string& sciezka) override { pliki.push_back(sciezka); }
+    void Czytaj(std::vector<std::string> p, std::function<void()> koniec) override
+    {
+        pliki = std::move(p);
+        koniec();
+    }
+    void Przerwij() override {}
 };
 
 using Lista = std::vector<std::string>;
@@ -28,7 +33,9 @@ Lista czytaj(std::uint8_t dzialanie, int a, int b, bool lektor = true, bool* wpi
     StanCwiczenia s;
     s.Liczba1 = a;
     s.Liczba2 = b;
-    n.CzytajRownanie(u, s);
+    int konce = 0;
+    EXPECT_EQ(n.CzytajRownanie(u, s, [&] { ++konce; }), lektor);
+    EXPECT_EQ(konce, lektor ? 1 : 0);
     if (wpis) *wpis = u.WpisAktywny;
     Lista nazwy;
     for (const auto& p : z.pliki) {

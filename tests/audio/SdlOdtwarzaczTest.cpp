@@ -1,14 +1,19 @@
 // The real player on SDL's disk driver, which writes what would be heard to
 // a file as raw samples.
 #include "SdlOdtwarzacz.h"
+#include "Sentence.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 using namespace zm;
@@ -33,26 +38,27 @@ protected:
     }
     void TearDown() override { fs::remove_all(katalog); }
 
-    // A 22050 Hz mono 16-bit WAV of `n` samples of value `v`.
-    fs::path wav(const std::string& nazwa, std::int16_t v, std::uint32_t n)
+    // A 16-bit WAV of `n` frames of value `v` in every channel.
+    fs::path wav(const std::string& nazwa, std::int16_t v, std::uint32_t n, std::uint32_t hz = 22050,
+                 std::uint16_t kanaly = 1)
     {
         const fs::path p = katalog / nazwa;
         std::ofstream f(p, std::ios::binary);
         auto u32 = [&](std::uint32_t x) { f.write(reinterpret_cast<const char*>(&x), 4); };
         auto u16 = [&](std::uint16_t x) { f.write(reinterpret_cast<const char*>(&x), 2); };
         f.write("RIFF", 4);
-        u32(36 + 2 * n);
+        u32(36 + 2 * n * kanaly);
         f.write("WAVEfmt ", 8);
         u32(16);
         u16(1);
-        u16(1);
-        u32(22050);
-        u32(44100);
-        u16(2);
+        u16(kanaly);
+        u32(hz);
+        u32(hz * 2 * kanaly);
+        u16(static_cast<std::uint16_t>(2 * kanaly));
         u16(16);
         f.write("data", 4);
-        u32(2 * n);
-        for (std::uint32_t i = 0; i < n; ++i) f.write(reinterpret_cast<const char*>(&v), 2);
+        u32(2 * n * kanaly);
+        for (std::uint32_t i = 0; i < n * kanaly; ++i) f.write(reinterpret_cast<const char*>(&v), 2);
         return p;
     }
 
@@ -80,28 +86,29 @@ protected:
     }
 };
 
-double sekundy(const std::chrono::steady_clock::time_point& od)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - od).count();
-}
-
 } // namespace
 
-TEST_F(Dysk, FilesAreHeardWholeAndInOrder)
+TEST_F(Dysk, ASentenceIsOneStreamWithTheWordsEndToEnd)
 {
-    const auto a = wav("a.wav", 1000, 2205), b = wav("b.wav", -2000, 4410);
+    // The third word is at twice the rate in stereo: it is converted.
+    const auto a = wav("a.wav", 1000, 2205), b = wav("b.wav", -2000, 4410), c = wav("c.wav", 3000, 4410, 44100, 2);
     {
         SdlOdtwarzacz o;
-        o.Odtworz(a.string());
+        test::CzytajIZaczekaj(o, {a.string(), b.string(), c.string()});
         EXPECT_FALSE(o.OstatnioDomyslny());
         EXPECT_EQ(o.Sterownik(), "disk");
-        o.Odtworz(b.string());
-        EXPECT_FALSE(o.OstatnioDomyslny());
+        test::CzytajIZaczekaj(o, {b.string()}); // the device is kept for the next sentence
     }
+    const auto p = probki();
+    const auto pierwsza = std::find(p.begin(), p.end(), 1000) - p.begin();
+    const std::vector<std::int16_t> zdanie(p.begin() + pierwsza, p.begin() + std::min<long>(p.size(), pierwsza + 8820));
+    std::vector<std::int16_t> oczekiwane(2205, 1000);
+    oczekiwane.insert(oczekiwane.end(), 4410, -2000);
+    oczekiwane.insert(oczekiwane.end(), 2205, 3000);
+    EXPECT_EQ(zdanie, oczekiwane) << "not sample for sample, without gaps";
     const auto s = serie();
-    ASSERT_EQ(s.size(), 2u);
-    EXPECT_EQ(s[0], std::make_pair(1000, 2205));
-    EXPECT_EQ(s[1], std::make_pair(-2000, 4410));
+    ASSERT_EQ(s.size(), 4u);
+    EXPECT_EQ(s[3], std::make_pair(-2000, 4410));
 }
 
 TEST_F(Dysk, BadFilesPlayTheBeepAndReturnPromptly)
@@ -121,30 +128,56 @@ TEST_F(Dysk, BadFilesPlayTheBeepAndReturnPromptly)
                                    'd', 'a', 't', 'a', 0xF0, 0xFF, 0xFF, 0xFF, 1, 2, 3, 4};
         f.write(reinterpret_cast<const char*>(h), sizeof h);
     }
+    // A valid word far too long to be one (12 s at 1000 Hz), and a pipe
+    // nobody writes to.
+    const fs::path dlugi = wav("dlugi.wav", 1234, 12000, 1000);
+    const fs::path rura = katalog / "rura.wav";
+    ASSERT_EQ(::mkfifo(rura.c_str(), 0600), 0);
     SdlOdtwarzacz o;
-    for (const fs::path& p : {katalog / "brak.wav", pusty, tekst, obciety, ogromny}) {
-        const auto t0 = std::chrono::steady_clock::now();
-        o.Odtworz(p.string());
+    for (const fs::path& p : {katalog / "brak.wav", pusty, tekst, obciety, ogromny, dlugi, rura}) {
+        EXPECT_LT(test::CzytajIZaczekaj(o, {p.string()}), 1.0) << p;
         EXPECT_TRUE(o.OstatnioDomyslny()) << p;
-        EXPECT_LT(sekundy(t0), 1.0) << p;
     }
-    // Five beeps were heard, and nothing of the damaged files.
-    int glosne = 0;
-    for (std::int16_t s : probki()) {
-        EXPECT_NE(s, 1234);
-        glosne += std::abs(s) > 1000;
-    }
-    EXPECT_GT(glosne, 5 * 1000);
+    // Seven beeps were heard, sample for sample, and nothing of the damaged files.
+    const auto pisk = SdlOdtwarzacz::WczytajSlowo((katalog / "brak.wav").string());
+    ASSERT_TRUE(pisk.domyslny);
+    ASSERT_EQ(pisk.probki.size(), 22050u * 12 / 100);
+    std::vector<std::int16_t> oczekiwane;
+    for (int i = 0; i < 7; ++i) oczekiwane.insert(oczekiwane.end(), pisk.probki.begin(), pisk.probki.end());
+    std::erase(oczekiwane, 0);
+    auto p = probki();
+    std::erase(p, 0);
+    EXPECT_EQ(p, oczekiwane);
 }
 
-TEST_F(Dysk, SilentDriverKeepsTheTimingWhenNoDeviceOpens)
+TEST_F(Dysk, WithoutADeviceTheSentenceTakesItsTimeAndTheNextOneTriesAgain)
 {
     ::setenv("SDL_AUDIODRIVER", "nonexistent_driver", 1);
     const auto a = wav("a.wav", 500, 11025); // half a second
     SdlOdtwarzacz o;
-    const auto t0 = std::chrono::steady_clock::now();
-    o.Odtworz(a.string());
-    EXPECT_EQ(o.Sterownik(), "dummy");
-    EXPECT_GT(sekundy(t0), 0.4);
-    EXPECT_LT(sekundy(t0), 1.5);
+    const double s = test::CzytajIZaczekaj(o, {a.string()});
+    EXPECT_GT(s, 0.45);
+    EXPECT_LT(s, 1.2);
+    EXPECT_EQ(o.Sterownik(), "");
+    // A device that can be had now is opened for the next sentence.
+    ::setenv("SDL_AUDIODRIVER", "disk", 1);
+    test::CzytajIZaczekaj(o, {a.string()});
+    EXPECT_EQ(o.Sterownik(), "disk");
+    EXPECT_EQ(serie(), (std::vector<std::pair<int, int>>{{500, 11025}}));
+}
+
+TEST_F(Dysk, AnInterruptedSentenceStopsAndNeverReportsItsEnd)
+{
+    ::unsetenv("SDL_DISKAUDIODELAY"); // the disk driver at the real pace
+    const auto a = wav("a.wav", 700, 44100); // two seconds
+    SdlOdtwarzacz o;
+    std::atomic<int> konce = 0;
+    o.Czytaj({a.string()}, [&] { ++konce; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    o.Przerwij();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2200));
+    EXPECT_EQ(konce, 0);
+    const auto s = serie();
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_LT(s[0].second, 22050); // well under the whole word
 }

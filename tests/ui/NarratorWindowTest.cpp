@@ -6,24 +6,51 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QThread>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 using namespace zm;
 
 namespace {
 
-// Takes its time like a real voice and remembers what it played.
+// Takes its time like a real voice (on a thread of its own, as the real
+// player does) and remembers what it played.
 class WolnyOdtwarzacz final : public IOdtwarzacz {
 public:
     std::vector<std::string> pliki;
-    void Odtworz(const std::string& sciezka) override
+    int msNaSlowo = 25;
+    bool przerwany = false;
+    ~WolnyOdtwarzacz() override { Przerwij(); }
+    void Czytaj(std::vector<std::string> zdanie, std::function<void()> koniec) override
     {
-        pliki.push_back(sciezka.substr(sciezka.rfind('/') + 1));
-        QThread::msleep(25);
+        Przerwij();
+        for (const auto& p : zdanie) pliki.push_back(p.substr(p.rfind('/') + 1));
+        przerwany = false;
+        watek_ = std::thread([this, ms = msNaSlowo * static_cast<int>(zdanie.size()), koniec = std::move(koniec)] {
+            std::unique_lock l(m_);
+            if (!cv_.wait_for(l, std::chrono::milliseconds(ms), [&] { return przerwany; })) koniec();
+        });
     }
+    void Przerwij() override
+    {
+        {
+            std::lock_guard l(m_);
+            przerwany = true;
+        }
+        cv_.notify_all();
+        if (watek_.joinable()) watek_.join();
+    }
+
+private:
+    std::mutex m_;
+    std::condition_variable cv_;
+    std::thread watek_;
 };
 
 class OknoZLektorem : public ::testing::Test {
@@ -118,4 +145,43 @@ TEST_F(OknoZLektorem, KeysTypedDuringTheReadingAreDroppedWhateverComesFirst)
     EXPECT_EQ(edit->text(), "");
     klawisz('7', poCzytaniu + 5); // typed after the reading
     EXPECT_EQ(edit->text(), "7");
+}
+
+TEST_F(OknoZLektorem, TheWindowLivesDuringTheReadingAndAClickWaitsForTheLastWord)
+{
+    auto& k = okno->Kontroler();
+    glos.msNaSlowo = 60;
+    k.ButtonStartStopClick();
+    for (int t = 0; t < 66; ++t) k.TimerTimer();
+    // During the reading: the loop runs, a key is dropped, and a click on STOP
+    // is held until the next question is on screen.
+    auto* start = okno->findChild<QWidget*>("ButStartStop");
+    std::string stanPodczas;
+    int pytaniePodczas = 0;
+    QTimer::singleShot(100, [&] {
+        klawisz('5', teraz());
+        QTest::mouseClick(start, Qt::LeftButton);
+        stanPodczas = k.stan().StanStartStop;
+        pytaniePodczas = k.stan().NrPytania;
+    });
+    const auto t0 = std::chrono::steady_clock::now();
+    k.TimerTimer(); // time out: the equation is read
+    EXPECT_GT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(300));
+    EXPECT_EQ(stanPodczas, "stop");
+    EXPECT_EQ(pytaniePodczas, 1);
+    EXPECT_EQ(edit->text(), "");
+    EXPECT_EQ(k.stan().NrPytania, 2);
+    EXPECT_EQ(k.stan().StanStartStop, "stop");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(k.stan().StanStartStop, "start"); // the click, after the last word
+
+    // Closing the window during a reading ends it at once.
+    k.ButtonStartStopClick();
+    for (int t = 0; t < 66; ++t) k.TimerTimer();
+    glos.msNaSlowo = 1000;
+    QTimer::singleShot(100, [&] { okno->close(); });
+    const auto t1 = std::chrono::steady_clock::now();
+    k.TimerTimer();
+    EXPECT_LT(std::chrono::steady_clock::now() - t1, std::chrono::milliseconds(1000));
+    EXPECT_TRUE(glos.przerwany);
 }
