@@ -162,6 +162,9 @@ struct SdlOdtwarzacz::Stan {
     bool zajety = false;        // the device thread has work (and may be held up in it)
     enum class Otwarcie { Czeka, Otwarte, Nieudane } otwarcie = Otwarcie::Czeka;
     bool zagrane = false;
+    // How the sentence went on the device: heard to the end, cut short by a
+    // lost device, or not heard (a device that takes nothing).
+    enum class Wynik { Zagrane, Utracone, Wstrzymane } wynik = Wynik::Zagrane;
     bool urzadzenieZakonczone = false;
     bool cichyZgloszony = false;
 
@@ -254,15 +257,38 @@ void SdlOdtwarzacz::Stan::Urzadzenie()
             sdl->ClearQueuedAudio(urzadzenie);
             sdl->QueueAudio(urzadzenie, probki.data(), static_cast<Uint32>(probki.size() * sizeof(std::int16_t)));
             l.lock();
-            // Until the queue is empty, the sentence is interrupted, or a
-            // stalled device has had its grace.
-            const auto termin = Zegar::now() + CzasProbek(probki.size()) + kLimitOpoznienia;
-            while (moj == nr && !koniecPracy && Zegar::now() < termin && sdl->GetQueuedAudioSize(urzadzenie) > 0)
+            // Until the queue is empty, the sentence is interrupted, the
+            // device is lost (the server went away: the drill need not wait
+            // for the rest), or the device falls behind: a new stream must
+            // start taking samples within kLimitStartu, and once it has, take
+            // them all within the sentence's length and kLimitOpoznienia.
+            const auto poczatkowo = sdl->GetQueuedAudioSize(urzadzenie);
+            auto termin = Zegar::now() + kLimitStartu;
+            bool ruszylo = false;
+            wynik = Wynik::Zagrane;
+            for (auto zostalo = poczatkowo; moj == nr && !koniecPracy && zostalo > 0;
+                 zostalo = sdl->GetQueuedAudioSize(urzadzenie)) {
+                if (sdl->GetAudioDeviceStatus(urzadzenie) == SDL_AUDIO_STOPPED) {
+                    wynik = Wynik::Utracone;
+                    break;
+                }
+                if (!ruszylo && zostalo != poczatkowo) {
+                    ruszylo = true;
+                    termin = Zegar::now() + CzasProbek(probki.size()) + kLimitOpoznienia;
+                }
+                if (Zegar::now() > termin) {
+                    wynik = Wynik::Wstrzymane;
+                    break;
+                }
                 cv.wait_for(l, std::chrono::milliseconds(2));
+            }
             // The last chunk is still in the device's buffer.
-            const auto ogon = Zegar::now() + CzasProbek(kBufor);
-            cv.wait_until(l, ogon, [&] { return moj != nr || koniecPracy; });
-            if (moj != nr || koniecPracy) sdl->ClearQueuedAudio(urzadzenie);
+            if (wynik == Wynik::Zagrane)
+                cv.wait_until(l, Zegar::now() + CzasProbek(kBufor), [&] { return moj != nr || koniecPracy; });
+            // Whatever is left (a stalled device) must not play later.
+            sdl->ClearQueuedAudio(urzadzenie);
+        } else {
+            wynik = Wynik::Wstrzymane;
         }
         zagrane = true;
         zajety = false;
@@ -299,7 +325,6 @@ void SdlOdtwarzacz::Stan::Nadzorca()
         domyslny = zPiskiem;
         const auto start = Zegar::now();
         auto termin = start + dlugosc; // in silence
-        bool gra = false;
         if (!zajety) {
             // The device thread is free: it opens the device if need be and
             // plays. One held up by an earlier sentence is left alone, and
@@ -312,13 +337,18 @@ void SdlOdtwarzacz::Stan::Nadzorca()
             cv.notify_all();
             cv.wait_until(l, start + kLimitOtwarcia, [&] { return przerwane() || otwarcie != Otwarcie::Czeka; });
             if (otwarcie == Otwarcie::Otwarte) {
-                gra = true;
-                termin = Zegar::now() + dlugosc + kLimitOpoznienia + CzasProbek(kBufor);
+                // The device thread never waits on SDL from here on; the
+                // deadline only guards against the unforeseen.
+                cv.wait_until(l, Zegar::now() + dlugosc + kLimitStartu + kLimitOpoznienia + std::chrono::seconds(1),
+                              [&] { return przerwane() || zagrane; });
+                // A sentence not heard still takes its time; one whose device
+                // was lost ends now.
+                if (zagrane && wynik != Wynik::Wstrzymane) termin = Zegar::now();
             } else {
                 nrGrania = 0; // a device that opens late must not play it
             }
         }
-        cv.wait_until(l, termin, [&] { return przerwane() || (gra && zagrane); });
+        cv.wait_until(l, termin, [&] { return przerwane(); });
         // Called under the lock, so that once Przerwij has returned it is not.
         if (!przerwane()) koniec();
     }

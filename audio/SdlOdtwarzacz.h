@@ -49,9 +49,12 @@ public:
     // A word that would play longer than this plays the beep instead.
     static constexpr double kMaksSekundSlowa = 10.0;
     // The longest wait for the device to open before the sentence goes on in
-    // silence, and the most a stalled device may add to a sentence.
+    // silence; for a new stream to take its first samples; and how far a
+    // playing one may fall behind the sentence's length before it counts as
+    // stalled.
     static constexpr std::chrono::milliseconds kLimitOtwarcia{1000};
-    static constexpr std::chrono::milliseconds kLimitOpoznienia{500};
+    static constexpr std::chrono::milliseconds kLimitStartu{1500};
+    static constexpr std::chrono::milliseconds kLimitOpoznienia{1000};
 
     // One word as the stream plays it: 16-bit mono samples at kCzestotliwosc,
     // or the beep when the file cannot be played (`domyslny`).

@@ -16,6 +16,12 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include "SdlOdtwarzacz.h"
+#include "WordFinder.h"
+
+#include <csignal>
+#include <cstring>
+
 using namespace zm::e2e;
 
 namespace {
@@ -47,7 +53,7 @@ int atramentOceny(const QImage& okno, int n)
 
 // Waits for a new question: its row is on screen and the answer shows the
 // cursor alone. Returns the question read, or an empty text.
-QString czekajNaPytanie(const Program& program, const Glyphy& glyphy, int msKrok = 10)
+QString czekajNaPytanie(const Program& program, const Glyphy& glyphy, int msKrok = 10, int msLimit = 3000)
 {
     QString pytanie;
     const bool jest = Czekaj(
@@ -56,7 +62,7 @@ QString czekajNaPytanie(const Program& program, const Glyphy& glyphy, int msKrok
             pytanie = glyphy.CzytajPytanie(z);
             return pytanie.endsWith('=') && glyphy.CzytajWynik(z) == QString();
         },
-        3000, msKrok);
+        msLimit, msKrok);
     return jest ? pytanie : QString();
 }
 
@@ -354,6 +360,200 @@ TEST(EndToEnd, SettingsChosenInTheDialogShapeTheNextDrill)
     EXPECT_TRUE(licznikCzyta(z, "1 z 30", {"1 z 10", "1 z 70", "1 z 100"}));
     // The fast pace: the next question after 67 ticks of 20 ms and the reading.
     EXPECT_TRUE(Czekaj([&] { return licznikCzyta(program.Zrzut(), "2 z 30", {"1 z 30", "3 z 30"}); }, 8000, 20));
+}
+
+namespace {
+
+// A PulseAudio daemon of the test's own, on a private socket, playing into
+// a null sink at the narrator's format; `parec` records what it plays. A
+// stream of silence keeps the sink running at a short latency, as a sound
+// card's is (an idle null sink takes over a second to start a new stream,
+// and its monitor loses the start).
+class SerwerDzwieku {
+public:
+    explicit SerwerDzwieku(const QString& katalog) : katalog_(katalog)
+    {
+        QDir().mkpath(katalog_ + "/rt");
+        QFile konfig(katalog_ + "/default.pa");
+        konfig.open(QIODevice::WriteOnly);
+        konfig.write(QStringLiteral("load-module module-native-protocol-unix auth-anonymous=1 socket=%1/native\n"
+                                    "load-module module-null-sink sink_name=zm rate=22050 channels=1 format=s16le\n"
+                                    "set-default-sink zm\n")
+                         .arg(katalog_)
+                         .toUtf8());
+    }
+    ~SerwerDzwieku()
+    {
+        Nagrywaj({});
+        Zabij();
+    }
+    QString Adres() const { return "unix:" + katalog_ + "/native"; }
+    bool Uruchom()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", katalog_ + "/rt");
+        env.insert("HOME", katalog_);
+        demon_.setProcessEnvironment(env);
+        demon_.setStandardOutputFile(katalog_ + "/pulse.log", QIODevice::Append);
+        demon_.setStandardErrorFile(katalog_ + "/pulse.log", QIODevice::Append);
+        demon_.start("pulseaudio", {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                                    "--disable-shm=yes", "-F", katalog_ + "/default.pa"});
+        if (!demon_.waitForStarted(5000) || !Czekaj([&] { return !Pactl({"info"}).isEmpty(); }, 10000, 50)) return false;
+        env.insert("PULSE_SERVER", Adres());
+        cisza_.setProcessEnvironment(env);
+        cisza_.setStandardInputFile("/dev/zero");
+        cisza_.start("pacat", {"--playback", "-d", "zm", "--raw", "--format=s16le", "--rate=22050", "--channels=1",
+                               "--latency-msec=20", "--client-name=cisza"});
+        return cisza_.waitForStarted(3000);
+    }
+    void Zabij()
+    {
+        if (demon_.state() == QProcess::NotRunning) return;
+        ::kill(static_cast<pid_t>(demon_.processId()), SIGCONT);
+        demon_.kill();
+        demon_.waitForFinished(3000);
+        cisza_.kill();
+        cisza_.waitForFinished(3000);
+    }
+    void Sygnal(int s) { ::kill(static_cast<pid_t>(demon_.processId()), s); }
+    QString Pactl(const QStringList& a) const
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PULSE_SERVER", Adres());
+        p.setProcessEnvironment(env);
+        p.start("pactl", a);
+        if (!p.waitForFinished(2000) || p.exitCode() != 0) return {};
+        return QString::fromUtf8(p.readAllStandardOutput()) + " ";
+    }
+    // Records into `plik` from now on (an empty name stops the recording).
+    void Nagrywaj(const QString& plik)
+    {
+        if (nagrywanie_.state() != QProcess::NotRunning) {
+            nagrywanie_.terminate();
+            nagrywanie_.waitForFinished(2000);
+        }
+        if (plik.isEmpty()) return;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PULSE_SERVER", Adres());
+        nagrywanie_.setProcessEnvironment(env);
+        nagrywanie_.setStandardOutputFile(plik);
+        nagrywanie_.start("parec", {"-d", "zm.monitor", "--raw", "--format=s16le", "--rate=22050", "--channels=1",
+                                    "--latency-msec=20"});
+        nagrywanie_.waitForStarted(3000);
+    }
+
+private:
+    QString katalog_;
+    QProcess demon_, nagrywanie_, cisza_;
+};
+
+std::vector<std::int16_t> probkiZPliku(const QString& plik)
+{
+    QFile f(plik);
+    f.open(QIODevice::ReadOnly);
+    const QByteArray b = f.readAll();
+    std::vector<std::int16_t> v(static_cast<std::size_t>(b.size() / 2));
+    std::memcpy(v.data(), b.constData(), v.size() * 2);
+    return v;
+}
+
+// Types a wrong answer into the question on screen; returns the question once
+// its correct result is shown, that is when the reading starts.
+QString bladINaCzytanie(const Program& program, const Glyphy& glyphy)
+{
+    const QString pytanie = czekajNaPytanie(program, glyphy);
+    if (pytanie.isEmpty()) return {};
+    QThread::msleep(150);
+    program.Wpisz("1");
+    program.Klawisz("Return");
+    const QString wynik = QString::number(wynikPytania(pytanie));
+    if (!Czekaj([&] { return glyphy.CzytajWynik(program.Zrzut()) == wynik; }, 3000, 5)) return {};
+    return pytanie;
+}
+
+} // namespace
+
+TEST(EndToEnd, SoundOnARealServerNeverHoldsTheDrillAndComesBack)
+{
+    QTemporaryDir tmp;
+    SerwerDzwieku serwer(tmp.path());
+    ASSERT_TRUE(serwer.Uruchom()) << "pulseaudio did not start";
+    serwer.Nagrywaj(tmp.filePath("zdanie1.raw"));
+    Program program(kInstalacja, {{"PULSE_SERVER", serwer.Adres()}});
+    ASSERT_TRUE(program.CzekajNaOkno());
+    const Glyphy glyphy(kInstalacja + "/graphics");
+    program.Kliknij({344, 375});
+
+    // A wrong answer: every word of the sentence is heard, in order, end to
+    // end. (The first sentence opens the stream, and the sink's monitor may
+    // lose the start of a new stream: the second one is examined.)
+    ASSERT_FALSE(bladINaCzytanie(program, glyphy).isEmpty());
+    EXPECT_TRUE(Czekaj([&] { return serwer.Pactl({"list", "sink-inputs"}).contains("application.name = \"Zoltava mnożenia\""); }, 2000))
+        << serwer.Pactl({"list", "sink-inputs"}).toStdString();
+    EXPECT_TRUE(serwer.Pactl({"list", "sink-inputs"}).contains("media.name = \"Lektor\""));
+    ASSERT_FALSE(czekajNaPytanie(program, glyphy, 10, 8000).isEmpty());
+    serwer.Nagrywaj(tmp.filePath("zdanie2.raw"));
+    QThread::msleep(700); // the recording has started
+    const QString pytanie = bladINaCzytanie(program, glyphy);
+    ASSERT_FALSE(pytanie.isEmpty());
+    ASSERT_FALSE(czekajNaPytanie(program, glyphy, 10, 8000).isEmpty());
+    QThread::msleep(300);
+    serwer.Nagrywaj({});
+    auto slowaZdania = [&](const QString& p) {
+        std::vector<std::vector<std::int16_t>> slowa;
+        for (const QString& f : plikiZdania(p))
+            slowa.push_back(zm::SdlOdtwarzacz::WczytajSlowo((kInstalacja + "/sounds/" + f).toStdString()).probki);
+        return slowa;
+    };
+    const auto slowa = slowaZdania(pytanie);
+    const auto znalezione = zm::test::ZnajdzSlowa(probkiZPliku(tmp.filePath("zdanie2.raw")), slowa);
+    ASSERT_EQ(znalezione.size(), slowa.size());
+    for (std::size_t i = 0; i < slowa.size(); ++i) {
+        EXPECT_GE(znalezione[i].korelacja, 0.99) << "word " << i << " of " << pytanie.toStdString();
+        if (i == 0) continue;
+        const long przerwa = znalezione[i].poczatek - znalezione[i - 1].poczatek - static_cast<long>(slowa[i - 1].size());
+        EXPECT_LE(std::abs(przerwa), 22050 * 5 / 1000) << "gap before word " << i << ": " << przerwa << " samples";
+    }
+
+    // The server killed mid-sentence: the drill goes on within a second.
+    ASSERT_FALSE(bladINaCzytanie(program, glyphy).isEmpty());
+    QThread::msleep(200);
+    serwer.Zabij();
+    auto t0 = Zegar::now();
+    ASSERT_FALSE(czekajNaPytanie(program, glyphy, 10, 8000).isEmpty());
+    EXPECT_LT(Zegar::now() - t0, std::chrono::milliseconds(1000));
+
+    // Started again: the next sentence is heard.
+    ASSERT_TRUE(serwer.Uruchom());
+    serwer.Nagrywaj(tmp.filePath("zdanie3.raw"));
+    QThread::msleep(700);
+    const QString trzecie = bladINaCzytanie(program, glyphy);
+    ASSERT_FALSE(trzecie.isEmpty());
+    ASSERT_FALSE(czekajNaPytanie(program, glyphy, 10, 8000).isEmpty());
+    QThread::msleep(300);
+    serwer.Nagrywaj({});
+    // The second word: the start of a new stream may be lost, see above.
+    const auto poRestarcie = zm::test::ZnajdzSlowa(probkiZPliku(tmp.filePath("zdanie3.raw")), {slowaZdania(trzecie)[1]});
+    EXPECT_GE(poRestarcie.front().korelacja, 0.99) << "no voice after the server came back";
+
+    // A server that does not answer: the window still answers, the drill goes on.
+    serwer.Sygnal(SIGSTOP);
+    ASSERT_FALSE(bladINaCzytanie(program, glyphy).isEmpty());
+    t0 = Zegar::now();
+    EXPECT_EQ(Uruchom("xdotool", {"getwindowname", program.Okno()}, 100), QString::fromUtf8("Zoltava mnożenia"));
+    EXPECT_LT(Zegar::now() - t0, std::chrono::milliseconds(100));
+    EXPECT_FALSE(czekajNaPytanie(program, glyphy, 10, 8000).isEmpty()) << "the drill stopped with the server";
+    serwer.Sygnal(SIGCONT);
+
+    // SIGTERM during a reading: gone within half a second, no stream left.
+    ASSERT_FALSE(bladINaCzytanie(program, glyphy).isEmpty());
+    QThread::msleep(200);
+    ::kill(static_cast<pid_t>(program.Pid()), SIGTERM);
+    t0 = Zegar::now();
+    EXPECT_TRUE(program.CzekajNaKoniec(500));
+    EXPECT_LT(Zegar::now() - t0, std::chrono::milliseconds(500));
+    EXPECT_TRUE(Czekaj([&] { return !serwer.Pactl({"list", "sink-inputs"}).contains("Zoltava"); }, 1000));
 }
 
 int main(int argc, char** argv)

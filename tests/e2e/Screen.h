@@ -33,6 +33,7 @@ public:
     bool Dziala() const { return proces_.state() != QProcess::NotRunning; }
     bool CzekajNaKoniec(int msLimit);
     int KodWyjscia() const { return proces_.exitCode(); }
+    qint64 Pid() const { return proces_.processId(); }
 
     QPoint Pozycja() const; // of the main window on the screen
     // A screenshot of the main window's 682 x 485 rectangle.

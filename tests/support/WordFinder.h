@@ -26,26 +26,26 @@ inline double Korelacja(const std::vector<std::int16_t>& nagranie, long od, cons
     return xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0.0;
 }
 
-// Each word is looked for within `okno` samples of where the one before it
-// ended; the first one after the first sound in the recording.
+// The first word is looked for in the first `poczatek` samples, each next
+// one within `okno` samples of where the one before it ended.
 inline std::vector<Znalezione> ZnajdzSlowa(const std::vector<std::int16_t>& nagranie,
-                                           const std::vector<std::vector<std::int16_t>>& slowa, long okno = 4410)
+                                           const std::vector<std::vector<std::int16_t>>& slowa, long okno = 2205,
+                                           long poczatek = 22050 * 4)
 {
     std::vector<Znalezione> wynik;
-    long oczekiwany = 0;
-    while (oczekiwany < static_cast<long>(nagranie.size()) && std::abs(nagranie[static_cast<std::size_t>(oczekiwany)]) < 64)
-        ++oczekiwany;
+    long od0 = 0, do0 = poczatek;
     for (const auto& slowo : slowa) {
         Znalezione z;
         const long n = static_cast<long>(slowo.size());
-        for (long od = std::max(0L, oczekiwany - okno); od <= oczekiwany + okno; ++od) {
+        for (long od = std::max(0L, od0); od <= do0; ++od) {
             if (od + n > static_cast<long>(nagranie.size())) break;
             const double k = Korelacja(nagranie, od, slowo);
             if (k > z.korelacja) z = {od, k};
         }
         wynik.push_back(z);
         if (z.poczatek < 0) break;
-        oczekiwany = z.poczatek + n;
+        od0 = z.poczatek + n - okno;
+        do0 = z.poczatek + n + okno;
     }
     return wynik;
 }
