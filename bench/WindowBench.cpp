@@ -2,6 +2,7 @@
 // unanswered questions at each pace, the CPU cost of a tick (with the time
 // bar's repaint) and of asking a question, and key-to-screen latency.
 //   zm_bench_window [--quick]
+#include "SdlOdtwarzacz.h"
 #include "UnitMain.h"
 #include "Widgets.h"
 
@@ -138,6 +139,43 @@ void opoznienieKlawisza()
                 mediana(czasy), percentyl(czasy, 0.99));
 }
 
+// The longest gap in the window's event loop while the equation is read by
+// the real player (on whatever sound server the environment gives), seen by
+// a 1 ms timer, over three readings.
+void petlaPodczasCzytania()
+{
+    SdlOdtwarzacz glos;
+    TFrmMain::Opcje o;
+    o.katalogProgramu = QStringLiteral(ZM_BENCH_INSTALL);
+    o.odtwarzacz = &glos;
+    TFrmMain okno(o);
+    auto& k = okno.Kontroler();
+    std::vector<double> przerwy, czytania;
+    for (int r = 0; r < 3; ++r) {
+        k.ButtonStartStopClick();
+        for (int t = 0; t < 66; ++t) k.TimerTimer();
+        QTimer zegar;
+        zegar.setTimerType(Qt::PreciseTimer);
+        zegar.setInterval(1);
+        auto ostatni = std::chrono::steady_clock::now();
+        double najdluzsza = 0;
+        QObject::connect(&zegar, &QTimer::timeout, [&] {
+            const auto teraz = std::chrono::steady_clock::now();
+            najdluzsza = std::max(najdluzsza, std::chrono::duration<double, std::milli>(teraz - ostatni).count());
+            ostatni = teraz;
+        });
+        zegar.start();
+        const auto t0 = std::chrono::steady_clock::now();
+        ostatni = t0;
+        k.TimerTimer(); // time out: the reading
+        czytania.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        przerwy.push_back(najdluzsza);
+        k.ButtonStartStopClick();
+    }
+    std::printf("  longest event-loop gap during a reading: %.1f ms (median of 3; readings took %.2f s; driver %s)\n",
+                mediana(przerwy), mediana(czytania), glos.Sterownik().c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -153,5 +191,7 @@ int main(int argc, char** argv)
     kosztTyku();
     std::printf("latency\n");
     opoznienieKlawisza();
+    std::printf("the window during a reading\n");
+    petlaPodczasCzytania();
     return 0;
 }
