@@ -11,7 +11,7 @@ ZM_TEST_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth openbox xdotool libxcb1-dev
     appstream desktop-file-utils dpkg-dev file
-    pulseaudio pulseaudio-utils
+    pulseaudio pulseaudio-utils lintian
 )
 
 zm_ensure_packages() {
