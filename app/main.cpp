@@ -11,9 +11,39 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Until the application exists Qt's messages are held back: when no window
+// system can be reached Qt ends with advice to reinstall the program, and
+// the user is told in one line what is really wrong instead.
+QList<QString> gWstrzymane;
+
+void PrzedStartem(QtMsgType typ, const QMessageLogContext& kontekst, const QString& tekst)
+{
+    if (typ == QtFatalMsg && tekst.contains(QLatin1String("platform plugin"))) {
+        std::fprintf(stderr, "%s: nie ma pulpitu, na którym można pokazać okno (DISPLAY=%s, WAYLAND_DISPLAY=%s).\n",
+                     zm::config::kTytul, qgetenv("DISPLAY").constData(), qgetenv("WAYLAND_DISPLAY").constData());
+        std::_Exit(1);
+    }
+    gWstrzymane.append(qFormatLogMessage(typ, kontekst, tekst));
+    if (typ == QtFatalMsg) {
+        for (const QString& w : gWstrzymane) std::fprintf(stderr, "%s\n", qPrintable(w));
+        std::abort();
+    }
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    qInstallMessageHandler(PrzedStartem);
     QApplication app(argc, argv);
+    qInstallMessageHandler(nullptr);
+    for (const QString& w : gWstrzymane) std::fprintf(stderr, "%s\n", qPrintable(w));
+    gWstrzymane.clear();
     QApplication::setApplicationName(QString::fromUtf8(zm::config::kTytul));
     QApplication::setOrganizationName(QString::fromUtf8(zm::config::kFirma));
     QApplication::setApplicationVersion(QString::fromLatin1(zm::config::kWersjaPliku));
@@ -31,6 +61,7 @@ int main(int argc, char** argv)
     FrmMain.UstawDialogi(&FrmOpcje, &FrmOprogramie);
 
     if (const int s = zm::OtrzymanySygnal()) return 128 + s;
+    if (FrmMain.Konczy()) return 1; // a fatal start-up error: never a usable window
     FrmMain.show();
     return QApplication::exec();
 }

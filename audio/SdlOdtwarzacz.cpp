@@ -56,6 +56,18 @@ struct Sdl {
 #undef ZM_SDL_FUNKCJE
 
 using Zegar = std::chrono::steady_clock;
+
+// ALSA's library reports every device it fails to open on the terminal; the
+// player says once, in one line, that it plays silently instead.
+extern "C" void CichyAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+void UciszAlsa()
+{
+    void* h = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!h) return;
+    using Obsluga = void (*)(const char*, int, const char*, int, const char*, ...);
+    if (auto ustaw = reinterpret_cast<int (*)(Obsluga)>(dlsym(h, "snd_lib_error_set_handler"))) ustaw(CichyAlsa);
+}
 constexpr int kBufor = 512; // samples: about 23 ms at 22 kHz
 
 Zegar::duration CzasProbek(std::size_t probki)
@@ -212,6 +224,7 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie()
     if (!sdlInit) {
         // The program handles its own signals; SDL must not take them.
         sdl->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        UciszAlsa();
         sdl->SetHint("SDL_AUDIO_DEVICE_APP_NAME", nazwaProgramu.c_str());
         sdl->SetHint("SDL_AUDIO_DEVICE_STREAM_NAME", nazwaStrumienia.c_str());
         if (sdl->InitSubSystem(SDL_INIT_AUDIO) != 0) {

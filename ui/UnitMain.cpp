@@ -1,5 +1,6 @@
 #include "UnitMain.h"
 
+#include "Bitmap.h"
 #include "Fonts.h"
 #include "QRVButton.h"
 #include "Widgets.h"
@@ -298,19 +299,29 @@ void TFrmMain::WczytajPrzyciskStartStop(QImage& cel, const char* nazwa)
         KomunikatAndClose(0);
         return;
     }
-    QImage img;
-    if (!img.load(sciezka, "BMP")) {
-        komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
-                           QStringLiteral("Bitmap image is not valid.\n%1").arg(sciezka));
+    const assets::Obrazek bmp = assets::WczytajBmp(sciezka);
+    if (bmp.blad != assets::BladObrazka::Brak) {
+        Komunikat(IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
+                  QStringLiteral("Bitmap image is not valid.\n%1").arg(sciezka));
         return;
     }
-    cel = img.convertToFormat(QImage::Format_RGB32);
+    cel = bmp.obraz.convertToFormat(QImage::Format_RGB32);
+}
+
+void TFrmMain::Komunikat(IKomunikaty::Rodzaj rodzaj, const QString& tytul, const QString& tekst)
+{
+    // After a fatal message the program ends: no other box follows it.
+    if (konczy_) return;
+    komunikaty_->Pokaz(this, rodzaj, tytul, tekst);
 }
 
 void TFrmMain::KomunikatAndClose(int index)
 {
-    komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Blad, QStringLiteral("Error"), assets::TekstKomunikatu(index));
-    // Posted, so that it also works before the event loop has started.
+    Komunikat(IKomunikaty::Rodzaj::Blad, QStringLiteral("Error"), assets::TekstKomunikatu(index));
+    konczy_ = true;
+    // Posted, so that it also works before the event loop has started; the
+    // start-up also asks Konczy() before showing the window, since a quit
+    // delivered inside another modal loop never reaches the main one.
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
@@ -318,8 +329,7 @@ void TFrmMain::SprawdzPliki()
 {
     const auto brak = assets::PierwszyBrakujacy(sciezki_);
     if (!brak) return;
-    komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Ostrzezenie, QStringLiteral("Warning"),
-                       assets::TekstOstrzezenia(*brak));
+    Komunikat(IKomunikaty::Rodzaj::Ostrzezenie, QStringLiteral("Warning"), assets::TekstOstrzezenia(*brak));
     close();
 }
 
@@ -385,19 +395,18 @@ void TFrmMain::WczytajGlyphy()
     for (auto& g : glyphy_) g = QImage();
     for (std::size_t i = 0; i < glyphy_.size(); ++i) {
         const QString sciezka = katalog + QString::fromLatin1(kPliki[i]);
-        QFile plik(sciezka);
-        if (!plik.open(QIODevice::ReadOnly)) {
-            komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
-                               QStringLiteral("Cannot open file %1").arg(sciezka));
+        const assets::Obrazek bmp = assets::WczytajBmp(sciezka);
+        if (bmp.blad == assets::BladObrazka::NieOtwarty) {
+            Komunikat(IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
+                      QStringLiteral("Cannot open file %1").arg(sciezka));
             return;
         }
-        QImage img;
-        if (!img.load(&plik, "BMP")) {
-            komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
-                               QStringLiteral("Bitmap image is not valid.\n%1").arg(sciezka));
+        if (bmp.blad == assets::BladObrazka::Niepoprawny) {
+            Komunikat(IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
+                      QStringLiteral("Bitmap image is not valid.\n%1").arg(sciezka));
             return;
         }
-        glyphy_[i] = img.convertToFormat(QImage::Format_RGB32);
+        glyphy_[i] = bmp.obraz.convertToFormat(QImage::Format_RGB32);
     }
 }
 

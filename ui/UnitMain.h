@@ -55,6 +55,8 @@ public:
     void UstawieniaKomponentow();
     // Shows the fatal message `index` and asks the program to end.
     void KomunikatAndClose(int index);
+    // Whether a fatal message asked the program to end.
+    bool Konczy() const { return konczy_; }
     // Checks that every verified file is there; names the first missing one
     // and closes the window.
     void SprawdzPliki();
@@ -177,6 +179,8 @@ private:
     std::optional<qint64> kalibracja_;
     std::optional<qint64> koniecCzytania_;
 
+    void Komunikat(IKomunikaty::Rodzaj rodzaj, const QString& tytul, const QString& tekst);
+    bool konczy_ = false;          // a fatal message was shown
     bool sprawdzanie_ = false;     // a verification box is on show
     enum class Przeciaganie { Brak, Czeka, Reczne };
     Przeciaganie przeciaganie_ = Przeciaganie::Brak; // dragging by the background

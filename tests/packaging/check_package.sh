@@ -27,6 +27,13 @@ done
 desktop-file-validate "$root/usr/share/applications/zoltava-mnozenia.desktop"
 grep -q '^Categories=Education;Math;$' "$root/usr/share/applications/zoltava-mnozenia.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/example.quorvin.ZoltavaMnozenia.metainfo.xml"
+# A display that does not answer is named in one line, not with advice to
+# reinstall.
+if out=$(env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=:9999 "$root/usr/bin/zoltava-mnozenia" 2>&1 >/dev/null); then
+    echo "the program started without a display"; exit 1
+fi
+[ "$(printf '%s\n' "$out" | wc -l)" -eq 1 ] && grep -q 'nie ma pulpitu' <<<"$out" ||
+    { echo "without a display it said:"; echo "$out"; exit 1; }
 # Installed as a package is: owned by root, read-only to everyone else.
 chmod -R a-w "$root/usr"
 chmod a+rx "$root"

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace zm;
 
 namespace {
@@ -111,31 +113,59 @@ TEST_F(Instalacja, MissingStopPictureIsFatalOnceAndTheStartPictureStillLoads)
     QCoreApplication::removePostedEvents(qApp); // the posted quit request
 }
 
-TEST_F(Instalacja, BothButtonPicturesMissingGiveTheMessageTwice)
+TEST_F(Instalacja, AfterTheFatalMessageNoOtherBoxFollows)
 {
+    // Both button pictures missing, and a glyph damaged: one box, and the
+    // program ends.
     usun("graphics", "but_STOP.bmp");
     usun("graphics", "but_START.bmp");
+    {
+        QFile f(katalog + "/graphics/0.bmp");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    }
     auto okno = otworz();
-    EXPECT_EQ(komunikaty.lista.size(), 2);
+    ASSERT_EQ(komunikaty.lista.size(), 1);
+    EXPECT_EQ(komunikaty.lista[0].tekst, assets::TekstKomunikatu(0));
+    EXPECT_TRUE(okno->Konczy());
     QCoreApplication::removePostedEvents(qApp);
 }
 
 TEST_F(Instalacja, UnreadablePictureIsNamedAndTheProgramCarriesOn)
 {
-    {
-        QFile f(katalog + "/graphics/5.bmp");
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("BM this is not a bitmap");
+    // Text with a BMP signature, a picture cut after its header or inside
+    // its rows, and a pipe nobody writes to (which must not block).
+    const QString sciezka = katalog + "/graphics/5.bmp";
+    QFile oryginal(sciezka);
+    ASSERT_TRUE(oryginal.open(QIODevice::ReadOnly));
+    const QByteArray dobry = oryginal.readAll();
+    oryginal.close();
+    const struct {
+        const char* opis;
+        QByteArray dane; // empty: a pipe
+        const char* komunikat;
+    } przypadki[] = {{"text", "BM this is not a bitmap", "Bitmap image is not valid.\n"},
+                     {"header only", dobry.left(60), "Bitmap image is not valid.\n"},
+                     {"rows cut", dobry.left(dobry.size() - 1), "Bitmap image is not valid.\n"},
+                     {"pipe", {}, "Cannot open file "}};
+    for (const auto& p : przypadki) {
+        QFile::remove(sciezka);
+        if (p.dane.isEmpty()) {
+            ASSERT_EQ(::mkfifo(qPrintable(sciezka), 0600), 0);
+        } else {
+            QFile f(sciezka);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(p.dane);
+        }
+        komunikaty.lista.clear();
+        auto okno = otworz();
+        ASSERT_EQ(komunikaty.lista.size(), 1) << p.opis;
+        EXPECT_EQ(komunikaty.lista[0].tekst, QString::fromLatin1(p.komunikat) + sciezka) << p.opis;
+        // The glyphs before it loaded; the question still draws without a crash.
+        EXPECT_NE(okno->GlyphDla('4'), nullptr);
+        EXPECT_EQ(okno->GlyphDla('5'), nullptr);
+        okno->RysujPytanie(55, DzialanieMnozenie, 5);
+        okno->RysujWynik("555");
     }
-    auto okno = otworz();
-    ASSERT_EQ(komunikaty.lista.size(), 1);
-    EXPECT_TRUE(komunikaty.lista[0].tekst.contains("Bitmap image is not valid"));
-    EXPECT_TRUE(komunikaty.lista[0].tekst.contains(katalog + "/graphics/5.bmp"));
-    // The glyphs before it loaded; the question still draws without a crash.
-    EXPECT_NE(okno->GlyphDla('4'), nullptr);
-    EXPECT_EQ(okno->GlyphDla('5'), nullptr);
-    okno->RysujPytanie(55, DzialanieMnozenie, 5);
-    okno->RysujWynik("555");
 }
 
 TEST_F(Instalacja, DeepInstallationFolderIsNamedInFull)
