@@ -1,12 +1,14 @@
 # Shared by run.sh and test.sh: installs the Debian packages that are missing
 # and builds the project into build/.  Sourced, not run.
 
+# What building and running the program needs (./run.sh).
 ZM_BUILD_PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-qpa-plugins libsdl2-dev
     espeak-ng sox
     fonts-wine fonts-dejavu-core
 )
+# What the tests and benchmarks add (./test.sh).
 ZM_TEST_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth openbox xdotool libxcb1-dev
@@ -31,14 +33,24 @@ zm_ensure_packages() {
     "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
+# zm_build [program]: builds everything (the tests and benchmarks too), or,
+# with "program", only the program with its pictures and recordings.
 zm_build() {
-    local jobs
+    local jobs tests=ON cel=()
     jobs=$(nproc 2>/dev/null || echo 2)
+    if [ "${1:-}" = program ]; then
+        tests=OFF
+        cel=(--target zoltava-mnozenia)
+    fi
     if [ ! -f build/CMakeCache.txt ]; then
-        cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+        mkdir -p build
+        cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZM_BUILD_TESTS=$tests >build/configure.log 2>&1 ||
+            { cat build/configure.log >&2; return 1; }
+    elif [ "$tests" = ON ] && grep -q '^ZM_BUILD_TESTS:BOOL=OFF' build/CMakeCache.txt; then
+        cmake -S . -B build -DZM_BUILD_TESTS=ON >build/configure.log 2>&1 || { cat build/configure.log >&2; return 1; }
     fi
     # The full log stays in build/build.log; warnings and errors are shown.
-    if ! cmake --build build -j "$jobs" >build/build.log 2>&1; then
+    if ! cmake --build build -j "$jobs" "${cel[@]}" >build/build.log 2>&1; then
         cat build/build.log >&2
         echo "Build failed." >&2
         return 1
