@@ -56,8 +56,10 @@ int main(int argc, char** argv)
     zm::TFrmMain::Opcje opcje;
     opcje.odtwarzacz = &odtwarzacz;
     zm::TFrmMain FrmMain(opcje);
-    zm::TFrmOpcje FrmOpcje(FrmMain.Kontroler().ustawienia());
-    zm::TFrmOprogramie FrmOprogramie;
+    // The dialogs belong to the main window (the window manager keeps them
+    // with it).
+    zm::TFrmOpcje FrmOpcje(FrmMain.Kontroler().ustawienia(), &FrmMain);
+    zm::TFrmOprogramie FrmOprogramie(&FrmMain);
     FrmMain.UstawDialogi(&FrmOpcje, &FrmOprogramie);
 
     if (const int s = zm::OtrzymanySygnal()) return 128 + s;

@@ -4,6 +4,7 @@
 #include "Fonts.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -62,6 +63,13 @@ TFrmOpcje::TFrmOpcje(Ustawienia& ustawienia, QWidget* parent) : QDialog(parent),
     ButtonOK->setDefault(false);
     connect(ButtonOK, &QPushButton::clicked, this, &TFrmOpcje::ZmianaUstawien);
 
+    for (auto grupa : {std::initializer_list<QRadioButton*>{RadioDzialanieMnozenie, RadioDzialanieDzielenie,
+                                                             RadioDzialanieDodawanie, RadioDzialanieOdejmowanie},
+                       std::initializer_list<QRadioButton*>{RadioIloscPytan1, RadioIloscPytan2, RadioIloscPytan3,
+                                                             RadioIloscPytan4},
+                       std::initializer_list<QRadioButton*>{RadioPredkoscWolno, RadioPredkoscSrednio,
+                                                             RadioPredkoscSzybko}})
+        TabNaZaznaczony(grupa);
     UstawKolejnoscTab({RadioDzialanieMnozenie, RadioDzialanieDzielenie, RadioDzialanieDodawanie,
                        RadioDzialanieOdejmowanie, RadioIloscPytan1, RadioIloscPytan2, RadioIloscPytan3,
                        RadioIloscPytan4, RadioPredkoscWolno, RadioPredkoscSrednio, RadioPredkoscSzybko,
@@ -73,6 +81,17 @@ void TFrmOpcje::showEvent(QShowEvent* e)
     FormShow();
     WysrodkujNaEkranie(*this);
     QDialog::showEvent(e);
+}
+
+void TFrmOpcje::keyPressEvent(QKeyEvent* e)
+{
+    if (!KliknijSkupionyPrzycisk(*this, e)) QDialog::keyPressEvent(e);
+}
+
+void TFrmOpcje::changeEvent(QEvent* e)
+{
+    QDialog::changeEvent(e);
+    MinimalizujZRodzicem(*this, e);
 }
 
 void TFrmOpcje::FormShow()

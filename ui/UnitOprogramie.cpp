@@ -65,6 +65,12 @@ void TFrmOprogramie::keyPressEvent(QKeyEvent* e)
     QDialog::keyPressEvent(e);
 }
 
+void TFrmOprogramie::changeEvent(QEvent* e)
+{
+    QDialog::changeEvent(e);
+    MinimalizujZRodzicem(*this, e);
+}
+
 bool TFrmOprogramie::eventFilter(QObject* obiekt, QEvent* e)
 {
     if (obiekt == Label6 && e->type() == QEvent::MouseButtonRelease &&

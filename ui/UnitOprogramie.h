@@ -16,6 +16,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* obiekt, QEvent* e) override;
 

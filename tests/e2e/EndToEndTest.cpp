@@ -362,6 +362,27 @@ TEST(EndToEnd, SettingsChosenInTheDialogShapeTheNextDrill)
     EXPECT_TRUE(licznikCzyta(z, "1 z 30", {"1 z 10", "1 z 70", "1 z 100"}));
     // The fast pace: the next question after 67 ticks of 20 ms and the reading.
     EXPECT_TRUE(Czekaj([&] { return licznikCzyta(program.Zrzut(), "2 z 30", {"1 z 30", "3 z 30"}); }, 8000, 20));
+    program.Kliknij({344, 375}); // STOP
+
+    // Opened again, the dialog is where it was the first time. Asked to
+    // minimise it, the window manager never leaves the main window blocked
+    // with its dialog hidden: the dialog stays, or both go and come back.
+    ASSERT_TRUE(Czekaj([&] {
+        program.Kliknij({118, 28});
+        return program.CzekajNaOkno(QString::fromUtf8("Ustawienia programu"), 1000).has_value();
+    }, 5000, 200));
+    const auto znow = program.CzekajNaOkno(QString::fromUtf8("Ustawienia programu"), 1000);
+    ASSERT_TRUE(znow.has_value());
+    QThread::msleep(300);
+    EXPECT_EQ(PozycjaOkna(*znow), d);
+    Uruchom("xdotool", {"windowminimize", "--sync", *znow}, 3000);
+    QThread::msleep(500);
+    const QStringList widoczne = Uruchom("xdotool", {"search", "--onlyvisible", "--all", "--name", ".*"}).split('\n');
+    EXPECT_TRUE(widoczne.contains(*znow) || !widoczne.contains(program.Okno()))
+        << "the dialog was hidden and the main window left blocked";
+    Uruchom("xdotool", {"windowactivate", program.Okno()}, 3000);
+    EXPECT_TRUE(Czekaj([&] { return program.CzekajNaOkno(QString::fromUtf8("Ustawienia programu"), 0).has_value(); }, 3000))
+        << "the dialog did not come back with the main window";
 }
 
 namespace {
