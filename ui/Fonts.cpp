@@ -23,30 +23,31 @@ Rodziny& rodziny()
 
 } // namespace
 
-void Zaladuj()
+void Zaladuj() { ZaladujZ(QString::fromLatin1(kMsSansSerifFile), false); }
+
+void ZaladujZ(const QString& plik, bool odNowa)
 {
     Rodziny& r = rodziny();
-    if (!r.msSansSerif.isEmpty()) return;
+    if (!r.msSansSerif.isEmpty() && !odNowa) return;
     QString ms;
-    if (QFile::exists(kMsSansSerifFile)) {
-        const int id = QFontDatabase::addApplicationFont(kMsSansSerifFile);
+    if (QFile::exists(plik)) {
+        const int id = QFontDatabase::addApplicationFont(plik);
         if (id >= 0) {
             const QStringList f = QFontDatabase::applicationFontFamilies(id);
             if (!f.isEmpty()) ms = f.first();
         }
     }
-    // Without fonts-wine the nearest small sans is used; the layout is in
-    // pixels, so the captions still fit. The font database is not listed
-    // here: enumerating every installed font would cost the start-up more
-    // than everything else the window does.
-    r.msSansSerif = ms.isEmpty() ? QStringLiteral("DejaVu Sans") : ms;
+    // Without fonts-wine the outline sans stands in (see MsSansSerif). The
+    // font database is not listed here: enumerating every installed font
+    // would cost the start-up more than everything else the window does.
+    r.msSansSerif = ms;
     r.verdana = QStringLiteral("DejaVu Sans");
 }
 
 QString RodzinaMsSansSerif()
 {
     Zaladuj();
-    return rodziny().msSansSerif;
+    return rodziny().msSansSerif.isEmpty() ? RodzinaVerdana() : rodziny().msSansSerif;
 }
 
 QString RodzinaVerdana()
@@ -57,14 +58,18 @@ QString RodzinaVerdana()
 
 QFont MsSansSerif(int wysokoscZnaku, bool pogrubiona)
 {
-    // A bitmap face cannot be enlarged cleanly: on a scaled screen the small
-    // captions use the outline sans instead, at the same size.
-    if (qApp && qApp->devicePixelRatio() > 1.25) return Verdana(wysokoscZnaku, pogrubiona);
-    QFont f(RodzinaMsSansSerif());
-    // The bitmap face has strikes of 13, 16 and 20 pixel cells; a character
-    // height of 11 px is the 13 px cell (8 pt at 96 dpi).
+    // The bitmap face has one strike: regular, 13-pixel cells (a character
+    // height of 11 px, 8 pt at 96 dpi). Other sizes, bold, a scaled screen
+    // (a bitmap cannot be enlarged cleanly) and a machine without the face
+    // use the outline sans: at the same character height, and for the 8-pt
+    // captions a pixel smaller, since the outline face is wider and every
+    // caption must fit the place laid out for the bitmap face.
+    Zaladuj();
+    const bool skalowany = qApp && qApp->devicePixelRatio() > 1.25;
+    if (skalowany || pogrubiona || wysokoscZnaku != 11 || rodziny().msSansSerif.isEmpty())
+        return Verdana(wysokoscZnaku == 11 && !skalowany ? 10 : wysokoscZnaku, pogrubiona);
+    QFont f(rodziny().msSansSerif);
     f.setPixelSize(wysokoscZnaku + 2);
-    f.setBold(pogrubiona);
     f.setStyleStrategy(QFont::NoAntialias);
     f.setHintingPreference(QFont::PreferFullHinting);
     return f;

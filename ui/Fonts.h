@@ -14,8 +14,12 @@ namespace zm::fonts {
 // Registers the bundled faces with the application; safe to call repeatedly.
 // Needs a QGuiApplication.
 void Zaladuj();
+// The same from another file of the bitmap face (a missing one leaves the
+// outline sans in its place); `odNowa` replaces what was loaded before.
+void ZaladujZ(const QString& plikMsSansSerif, bool odNowa);
 
-// "MS Sans Serif" with the given character height in pixels (11 is 8 pt).
+// "MS Sans Serif" with the given character height in pixels (11 is 8 pt);
+// the outline sans where the bitmap face has no such strike.
 QFont MsSansSerif(int wysokoscZnaku = 11, bool pogrubiona = false);
 
 // The "Verdana" stand-in with the given character height in pixels.

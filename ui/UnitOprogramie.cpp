@@ -6,6 +6,7 @@
 #include "ZmConfig.h"
 
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -33,7 +34,10 @@ TFrmOprogramie::TFrmOprogramie(QWidget* parent) : QDialog(parent)
                           lewo);
     QFont podkreslona = maly;
     podkreslona.setUnderline(true);
-    Label6 = NowaEtykieta(this, "Label6", {84, 136, 92, 13}, QString::fromUtf8(config::kAdresWww), podkreslona,
+    // The link is as wide as its address, centred where the design puts it.
+    const QString adres = QString::fromUtf8(config::kAdresWww);
+    const int szerokosc = std::max(92, QFontMetrics(podkreslona).horizontalAdvance(adres) + 2);
+    Label6 = NowaEtykieta(this, "Label6", {84 + 46 - szerokosc / 2, 136, szerokosc, 13}, adres, podkreslona,
                           Qt::black, lewo);
     Label6->setCursor(Qt::PointingHandCursor);
     Label6->installEventFilter(this);
