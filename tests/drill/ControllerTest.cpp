@@ -109,6 +109,13 @@ TEST(DrillKeys, RefusedUntilTheFirstTickThenOnlyDigitsBackspaceAndEnter)
     f.ctl.ButtonStartStopClick();
     f.wpisz('4');
     EXPECT_EQ(f.pole, "");
+    // Enter too, even with text in the field (pasted, say).
+    f.pole = "12";
+    char16_t enter = u'\r';
+    f.ctl.FormKeyPress(enter);
+    EXPECT_EQ(enter, 0);
+    EXPECT_FALSE(f.stan().OdpowiedzZatwierdzona);
+    f.pole.clear();
     f.tyknij();
     f.wpisz("4a-x 5");
     EXPECT_EQ(f.pole, "45");
@@ -140,27 +147,41 @@ TEST(DrillKeys, EnterOnAnEmptyFieldDoesNothingAndTheQuestionTimesOutWrong)
     f.tyknij(65);
     EXPECT_EQ(f.stan().Zle, 1);
     EXPECT_EQ(f.stan().NrPytania, 2);
+    // The correct result shown for it is gone with the next question.
+    EXPECT_EQ(f.obrazWynik, "");
+    EXPECT_EQ(f.pole, "");
 }
 
 TEST(DrillJudging, ConfirmedAnswerIsJudgedOnTheNextTickWithDigitsTypedMeanwhile)
 {
-    FakeOkno f;
-    f.ctl.ButtonStartStopClick();
-    f.tyknij(3);
-    const std::string odp = std::to_string(f.wynik());
-    f.wpisz(odp.substr(0, 1));
-    f.wpisz('\r');
-    EXPECT_TRUE(f.stan().OdpowiedzZatwierdzona);
-    EXPECT_EQ(f.stan().NrPytania, 1);
-    f.wpisz(odp.substr(1)); // typed after Enter, before the tick
-    const auto przed = f.log.size();
-    f.tyknij();
-    EXPECT_EQ(f.stan().Dobrze, 1);
-    EXPECT_EQ(f.stan().Zle, 0);
-    EXPECT_EQ(f.stan().NrPytania, 2);
-    EXPECT_EQ(f.czytania, 0);
-    // A correct answer changes no picture before the next question.
-    EXPECT_EQ(od(f.log, przed)[1], "Licznik(2 z 10)");
+    // Every operation, over several questions whose operands differ: the
+    // right answer counts (the result of the operands taken the other way
+    // round would not, for division and subtraction).
+    for (std::uint8_t op : {DzialanieMnozenie, DzialanieDzielenie, DzialanieDodawanie, DzialanieOdejmowanie}) {
+        FakeOkno f;
+        f.ust().Dzialanie = op;
+        f.ctl.ButtonStartStopClick();
+        int niesymetryczne = 0;
+        for (int q = 1; q <= 5; ++q) {
+            f.tyknij(3);
+            const int a = f.stan().Liczba1, b = f.stan().Liczba2;
+            niesymetryczne += a != b;
+            const std::string odp = std::to_string(f.wynik());
+            f.wpisz(odp.substr(0, 1));
+            f.wpisz('\r');
+            EXPECT_TRUE(f.stan().OdpowiedzZatwierdzona);
+            EXPECT_EQ(f.stan().NrPytania, q);
+            f.wpisz(odp.substr(1)); // typed after Enter, before the tick
+            const auto przed = f.log.size();
+            f.tyknij();
+            EXPECT_EQ(f.stan().Dobrze, q) << int(op) << ": " << a << " " << b;
+            EXPECT_EQ(f.stan().Zle, 0) << int(op);
+            EXPECT_EQ(f.czytania, 0);
+            // A correct answer changes no picture before the next question.
+            EXPECT_EQ(od(f.log, przed)[1], "Licznik(" + std::to_string(q + 1) + " z 10)");
+        }
+        EXPECT_GE(niesymetryczne, 2) << int(op);
+    }
 }
 
 TEST(DrillJudging, CorrectAnswerWithoutEnterCountsWhenTheTimeRunsOut)

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <set>
 #include <utility>
 #include <vector>
@@ -41,9 +43,21 @@ TEST(RandomSource, StepsTheSeedAndTakesTheUpperHalfOfTheProduct)
     }
 }
 
-TEST(RandomSource, SeedFromTimeOfDayIsWithinADay)
+TEST(RandomSource, SeedIsTheUtcTimeOfDayInMilliseconds)
 {
-    EXPECT_LT(ZiarnoZCzasu(), 24u * 60 * 60 * 1000);
+    auto msDnia = [] {
+        using namespace std::chrono;
+        const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+        return static_cast<std::uint32_t>(ms % (24LL * 60 * 60 * 1000));
+    };
+    std::uint32_t przed, ziarno, po;
+    do { // not across midnight
+        przed = msDnia();
+        ziarno = ZiarnoZCzasu();
+        po = msDnia();
+    } while (po < przed);
+    EXPECT_GE(ziarno, przed);
+    EXPECT_LE(ziarno, po);
 }
 
 TEST(QuestionGenerator, FirstDrawsForAFixedSeed)
