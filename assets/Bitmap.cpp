@@ -4,7 +4,8 @@
 #include <QFileInfo>
 
 #include <cstdint>
-#include <cstring>
+#include <algorithm>
+#include <vector>
 
 namespace zm::assets {
 
@@ -13,26 +14,29 @@ namespace {
 // Pictures are small; anything larger is not one of ours.
 constexpr qint64 kMaksRozmiar = 16 * 1024 * 1024;
 
-std::uint32_t u32(const QByteArray& d, int poz)
+// Little-endian fields of the header, read from a copy whose size the
+// caller has checked.
+std::uint32_t u32(const std::vector<std::uint8_t>& d, std::size_t poz)
 {
-    std::uint32_t v;
-    std::memcpy(&v, d.constData() + poz, 4);
-    return v;
+    return d[poz] | d[poz + 1] << 8 | d[poz + 2] << 16 | static_cast<std::uint32_t>(d[poz + 3]) << 24;
 }
 
-std::uint16_t u16(const QByteArray& d, int poz)
+std::uint16_t u16(const std::vector<std::uint8_t>& d, std::size_t poz)
 {
-    std::uint16_t v;
-    std::memcpy(&v, d.constData() + poz, 2);
-    return v;
+    return static_cast<std::uint16_t>(d[poz] | d[poz + 1] << 8);
 }
 
 } // namespace
 
-bool BmpKompletny(const QByteArray& dane)
+bool BmpKompletny(const QByteArray& bajty)
 {
-    const auto n = static_cast<std::uint64_t>(dane.size());
-    if (n < 14 + 12 || dane[0] != 'B' || dane[1] != 'M') return false;
+    const auto n = static_cast<std::uint64_t>(bajty.size());
+    if (n < 14 + 12) return false;
+    // A copy with room for the longest header read below; the sizes it
+    // declares are checked against `n`, the bytes really there.
+    std::vector<std::uint8_t> dane(bajty.begin(), bajty.end());
+    dane.resize(std::max<std::size_t>(dane.size(), 14 + 40), 0);
+    if (dane[0] != 'B' || dane[1] != 'M') return false;
     const std::uint64_t poczatekPikseli = u32(dane, 10);
     const std::uint32_t rozmiarNaglowka = u32(dane, 14);
     if (rozmiarNaglowka < 12 || 14 + static_cast<std::uint64_t>(rozmiarNaglowka) > n) return false;
@@ -44,9 +48,8 @@ bool BmpKompletny(const QByteArray& dane)
         bity = u16(dane, 24);
     } else {
         if (rozmiarNaglowka < 16 + 4) return false;
-        std::int32_t s, w;
-        std::memcpy(&s, dane.constData() + 18, 4);
-        std::memcpy(&w, dane.constData() + 22, 4);
+        const auto s = static_cast<std::int32_t>(u32(dane, 18));
+        const auto w = static_cast<std::int32_t>(u32(dane, 22));
         szerokosc = s;
         wysokosc = w < 0 ? -static_cast<std::int64_t>(w) : w;
         bity = u16(dane, 28);

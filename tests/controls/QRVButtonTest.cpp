@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -87,6 +88,11 @@ TEST(QRVButtonFrames, ThreeFrameStripFollowsPointerAndLeftButton)
     mysz(b, QEvent::MouseButtonPress, Qt::LeftButton);
     EXPECT_EQ(widocznaKlatka(b), 1);
     EXPECT_EQ(down.count(), 1);
+    // Moving inside with the button held keeps it pressed.
+    QMouseEvent ruch(QEvent::MouseMove, QPointF(7, 6), b.mapToGlobal(QPointF(7, 6)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(&b, &ruch);
+    EXPECT_EQ(widocznaKlatka(b), 1);
     mysz(b, QEvent::MouseButtonRelease, Qt::LeftButton);
     EXPECT_EQ(widocznaKlatka(b), 2);
     EXPECT_EQ(up.count(), 1);
@@ -291,9 +297,38 @@ TEST(QRVButtonCaption, KeepsOneCharacterFewerThanTheLongestFittingBeginning)
     d.setCaption("WW");
     EXPECT_EQ(d.CaptionWidoczny(), "...");
 
+    // Inside the loop too, the margin counts and an exact fit does not fit.
+    TQRVButton m;
+    m.setCaptionEnd("..");
+    const int wm = szer(m, "AB..") + 6; // "AB.." with a margin of 6 exactly fills it
+    ASSERT_GE(szer(m, "ABCDEF"), wm);
+    m.setGlyph(jednolity(wm, 20, kBialy));
+    m.setCaption("ABCDEF");
+    m.setCaptionMargin(5); // "AB.." + 5 < W: the longest fitting beginning is "AB", one fewer kept
+    EXPECT_EQ(m.CaptionWidoczny(), "A..");
+    m.setCaptionMargin(6); // "AB.." + 6 == W: only "A.." fits, "" is kept
+    EXPECT_EQ(m.CaptionWidoczny(), "..");
+    m.setCaptionMargin(0);
+    EXPECT_EQ(m.CaptionWidoczny(), szer(m, "ABC..") < wm ? "AB.." : "A..");
+
     // Nothing fits at all: the whole caption and the ending.
     d.setGlyph(jednolity(4, 20, kBialy));
     EXPECT_EQ(d.CaptionWidoczny(), "WW...");
+}
+
+TEST(QRVButtonCaption, ANewFrameCountShortensTheCaptionAgain)
+{
+    TQRVButton b;
+    b.setCaptionEnd("");
+    b.setCaptionMargin(0);
+    const int w = szer(b, "Ustawienia") + 2; // fits one frame of 2w, not of w
+    b.setGlyph(jednolity(2 * w, 20, kBialy));
+    b.setGryphCount(1);
+    b.setCaption("Ustawienia programu");
+    const QString szeroki = b.CaptionWidoczny();
+    b.setGryphCount(2);
+    EXPECT_LT(szer(b, b.CaptionWidoczny()), w);
+    EXPECT_LT(b.CaptionWidoczny().size(), szeroki.size());
 }
 
 TEST(QRVButtonCaption, SingleSpaceOnAChromeButtonFitsAndLeavesNoMark)
@@ -309,20 +344,49 @@ TEST(QRVButtonCaption, SingleSpaceOnAChromeButtonFitsAndLeavesNoMark)
         for (int x = 0; x < 17; ++x) ASSERT_EQ(ekran.pixel(x, y), kKolory[0]) << x << "," << y;
 }
 
-TEST(QRVButtonCaption, CaptionIsDrawnBlackOverTwoHighlightPasses)
+namespace {
+
+// What three passes of the ink set `tusz` (points of the black pass) leave
+// on a background: black where the ink is, the highlight where the passes
+// moved one pixel up-left and down-right reach, the background elsewhere.
+QImage trzyPrzebiegi(const QImage& tlo, const std::vector<QPoint>& tusz)
 {
+    QImage img = tlo.copy();
+    for (const QPoint o : {QPoint(-1, -1), QPoint(1, 1), QPoint(0, 0)})
+        for (const QPoint p : tusz)
+            if (img.rect().contains(p + o)) img.setPixel(p + o, o.isNull() ? kCzarny : TQRVButton::KolorPoswiaty);
+    return img;
+}
+
+} // namespace
+
+TEST(QRVButtonCaption, CaptionIsCentredAndDrawnBlackOverTwoHighlightPasses)
+{
+    // Odd room on both axes: the centring's rounding shows.
     TQRVButton b;
-    b.setGlyph(jednolity(80, 24, qRgb(90, 90, 90)));
-    b.setCaption("I");
-    const QImage img = b.Picture();
-    int czarne = 0, poswiata = 0;
-    for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 80; ++x) {
-            czarne += img.pixel(x, y) == kCzarny;
-            poswiata += img.pixel(x, y) == TQRVButton::KolorPoswiaty;
-        }
-    EXPECT_GT(czarne, 3);
-    EXPECT_GT(poswiata, czarne);
+    const int W = szer(b, "Wb") + 21, H = 24;
+    const QImage tlo = jednolity(W, H, qRgb(90, 90, 90));
+    b.setGlyph(tlo);
+    b.setCaption("Wb");
+    ASSERT_TRUE(b.CaptionFont().styleStrategy() & QFont::NoAntialias) << "the bitmap face draws without grey";
+    // The caption's ink, drawn once on its own.
+    const QFontMetrics fm(b.CaptionFont(), &b.Picture());
+    ASSERT_EQ((H - fm.height()) % 2, 1);
+    QImage sam(W, H, QImage::Format_RGB32);
+    sam.fill(kBialy);
+    {
+        QPainter p(&sam);
+        p.setFont(b.CaptionFont());
+        p.setPen(Qt::black);
+        p.drawText(0, fm.ascent(), "Wb");
+    }
+    const int x = 10, y = (H - fm.height()) / 2; // 21 / 2 and 11 / 2, truncated
+    std::vector<QPoint> tusz;
+    for (int yy = 0; yy < H; ++yy)
+        for (int xx = 0; xx < W; ++xx)
+            if (sam.pixel(xx, yy) != kBialy) tusz.emplace_back(x + xx, y + yy);
+    ASSERT_GT(tusz.size(), 10u);
+    EXPECT_EQ(b.Picture(), trzyPrzebiegi(tlo, tusz));
 }
 
 namespace {
@@ -371,6 +435,36 @@ TEST(QRVButtonPictograms, SlashDotAndRadicalAreDrawn)
     const QImage radical = piktogram(44, 'a', y);
     EXPECT_EQ(radical.pixel(39, y + 1), kCzarny);
     EXPECT_EQ(radical.pixel(40, y + 2), TQRVButton::KolorPoswiaty); // lower-right pass reaches column 40
+}
+
+TEST(QRVButtonPictograms, SemicolonLetterNAndCommaPixelForPixel)
+{
+    // The black pass, as the design gives it: rectangles cover their left
+    // and top edges, a line leaves out its end point.
+    auto prostokat = [](int x0, int y0, int x1, int y1, std::vector<QPoint>& z) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) z.emplace_back(x, y);
+    };
+    std::vector<QPoint> srednik, n, przecinek;
+    prostokat(19, 2, 21, 4, srednik);
+    prostokat(19, 9, 21, 11, srednik);
+    srednik.insert(srednik.end(), {{20, 11}, {20, 12}, {19, 12}, {19, 13}});
+    for (int y = 11; y > 3; --y) n.emplace_back(23, y);
+    n.insert(n.end(), {{23, 3}, {24, 4}, {25, 5}, {25, 6}, {26, 7}, {27, 8}, {27, 9}, {28, 10}});
+    for (int y = 11; y > 2; --y) n.emplace_back(29, y);
+    for (int i = 0; i < 5; ++i) n.insert(n.end(), {{32 + i, 1 + i}, {36 - i, 1 + i}});
+    prostokat(19, 7, 21, 9, przecinek);
+    przecinek.insert(przecinek.end(), {{20, 9}, {20, 10}, {19, 10}, {19, 11}});
+    const QLocale poprzedni;
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    for (const auto& [numer, ksztalt] : {std::pair{20, srednik}, std::pair{32, n}, std::pair{3, przecinek}}) {
+        int y = 0;
+        const QImage img = piktogram(numer, 'a', y);
+        std::vector<QPoint> tusz;
+        for (const QPoint& p : ksztalt) tusz.emplace_back(p.x(), p.y() + y);
+        EXPECT_EQ(img, trzyPrzebiegi(jednolity(48, 24, kBialy), tusz)) << numer;
+    }
+    QLocale::setDefault(poprzedni);
 }
 
 TEST(QRVButtonPictograms, DecimalSeparatorFollowsTheLocaleAtEveryDrawing)
