@@ -1,5 +1,6 @@
 #include "UnitMain.h"
 
+#include "Accessibility.h"
 #include "Bitmap.h"
 #include "Fonts.h"
 #include "QRVButton.h"
@@ -65,6 +66,7 @@ TFrmMain::TFrmMain(Opcje opcje)
                 [this] { return sciezki_.KatalogDzwiekow().toStdString(); })
 {
     setObjectName(QStringLiteral("FrmMain"));
+    OknoZDekoracjami(this);
     setWindowTitle(QString::fromUtf8(config::kTytul));
     setWindowFlag(Qt::FramelessWindowHint);
     setFixedSize(682, 485);
@@ -212,7 +214,19 @@ void TFrmMain::UtworzKomponenty()
     // Its font is set before its text, so that no other face is loaded for it.
     EditWynik = new QLineEdit(this);
     EditWynik->setObjectName(QStringLiteral("EditWynik"));
-    EditWynik->setGeometry(697, 344, 49, 21);
+    // It lies under the answer picture, where a magnifier that follows the
+    // focus shows the answer, and draws nothing of its own.
+    EditWynik->setGeometry(ImgWynik->geometry());
+    EditWynik->stackUnder(ImgWynik);
+    EditWynik->setFrame(false);
+    {
+        QPalette p = EditWynik->palette();
+        for (QPalette::ColorRole r : {QPalette::Base, QPalette::Text, QPalette::Highlight, QPalette::HighlightedText})
+            p.setColor(r, Qt::transparent);
+        EditWynik->setPalette(p);
+    }
+    // A touch desktop offers a number pad, not a full keyboard.
+    EditWynik->setInputMethodHints(Qt::ImhDigitsOnly);
     EditWynik->setFont(fonts::Verdana(11, false));
     EditWynik->setMaxLength(3);
     EditWynik->setText(QStringLiteral("0"));
@@ -221,7 +235,11 @@ void TFrmMain::UtworzKomponenty()
     EditWynik->installEventFilter(this);
     connect(EditWynik, &QLineEdit::textChanged, this, &TFrmMain::EditWynikChange);
     setFocusProxy(EditWynik);
+    // The window starts with the keyboard in the answer field (the flat
+    // buttons come before it in the tab order).
+    EditWynik->setFocus(Qt::OtherFocusReason);
 
+    oglaszacz_ = new Oglaszacz(this);
     NadajNazwyDostepnosci();
 
     Timer = new QTimer(this);
@@ -233,6 +251,11 @@ void TFrmMain::UtworzKomponenty()
 
 void TFrmMain::NadajNazwyDostepnosci()
 {
+    // The drill's pictures that act as buttons are buttons; the flat buttons
+    // are reached by Tab; the counter's shadow says nothing.
+    for (QWidget* w : std::initializer_list<QWidget*>{ButStartStop, But_Close, But_Minimize}) OznaczJakoPrzycisk(w);
+    for (QWidget* w : std::initializer_list<QWidget*>{ButZamknij, ButUstawienia, ButAbout}) w->setFocusPolicy(Qt::TabFocus);
+    OznaczJakoDekoracje(LabelPytanieNrCien);
     // Every control has a Polish name for screen readers; the counters, the
     // pictures and the start/stop picture keep theirs up to date.
     setAccessibleName(QString::fromUtf8(config::kTytul));
@@ -455,6 +478,8 @@ void TFrmMain::RysujPytanie(std::int32_t liczba1, std::uint8_t dzialanie, std::i
     p.end();
     ImgPytanie->setAccessibleName(TekstPytania(liczba1, dzialanie, liczba2));
     ImgPytanie->update();
+    doOgloszenia_.pytanie = ImgPytanie->accessibleName();
+    ZaplanujOgloszenie();
 }
 
 void TFrmMain::RysujWynik(std::string_view tekst)
@@ -497,6 +522,10 @@ void TFrmMain::WyczyscObrazy()
 
 void TFrmMain::CzytajRownanie()
 {
+    {
+        const auto& k = kontroler_;
+        poprawnyWynik_ = QString::number(WynikPoprawny(k.ustawienia().Dzialanie, k.stan().Liczba1, k.stan().Liczba2));
+    }
     // The time bar and the timer wait while the equation is read; the next
     // question starts the timer again.
     Timer->stop();
@@ -527,6 +556,7 @@ void TFrmMain::CzytajRownanie()
         narrator_.Przerwij();
     }
     koniecCzytania_ = Teraz();
+    ZaplanujOgloszenie(); // held during the reading
     // Clicks made during the reading are handled after it, in their order.
     for (auto& [cel, zdarzenie] : odlozone_)
         if (cel) QCoreApplication::postEvent(cel, zdarzenie.release());
@@ -555,6 +585,62 @@ bool TFrmMain::OdlozonyPodczasCzytania(QObject* obiekt, QEvent* zdarzenie)
     default:
         return false;
     }
+}
+
+bool TFrmMain::KlawiszStartStop(QObject* obiekt, QEvent* zdarzenie)
+{
+    if (zdarzenie->type() != QEvent::KeyPress || !obiekt->isWidgetType() ||
+        static_cast<QWidget*>(obiekt)->window() != this)
+        return false;
+    const int klawisz = static_cast<QKeyEvent*>(zdarzenie)->key();
+    const bool trwa = kontroler_.trwa();
+    if (klawisz == Qt::Key_F2 || (klawisz == Qt::Key_Escape && trwa) ||
+        (klawisz == Qt::Key_Space && !trwa && obiekt == EditWynik)) {
+        ButtonStartStopClick();
+        return true;
+    }
+    return false;
+}
+
+void TFrmMain::ZaplanujOgloszenie()
+{
+    if (ogloszenieZaplanowane_) return;
+    ogloszenieZaplanowane_ = true;
+    QTimer::singleShot(0, this, &TFrmMain::Oglos);
+}
+
+void TFrmMain::Oglos()
+{
+    ogloszenieZaplanowane_ = false;
+    if (czytanie_) return; // after the last word
+    DoOgloszenia d = std::exchange(doOgloszenia_, {});
+    QStringList czesci;
+    if (d.start) czesci << QStringLiteral("Start.");
+    if (d.zle) czesci << QStringLiteral("Źle. Wynik: %1.").arg(d.wynik);
+    if (d.dobrze) czesci << QStringLiteral("Dobrze.");
+    if (d.ocena) {
+        const auto& s = kontroler_.stan();
+        czesci << QStringLiteral("Koniec. Ocena: %1. Dobre odpowiedzi: %2, złe: %3.")
+                      .arg(s.Ocena)
+                      .arg(s.Dobrze)
+                      .arg(s.Zle);
+    } else if (d.stop) {
+        czesci << QStringLiteral("Stop.");
+    }
+    if (!d.pytanie.isEmpty() && !d.ocena && !d.stop) czesci << d.pytanie;
+    if (!czesci.isEmpty()) oglaszacz_->Oglos(czesci.join(QLatin1Char(' ')));
+}
+
+void TFrmMain::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    if (powitano_) return;
+    powitano_ = true;
+    // After the window's own name: how to start.
+    QTimer::singleShot(800, this, [this] {
+        if (!kontroler_.trwa())
+            oglaszacz_->Oglos(QStringLiteral("Aby zacząć ćwiczenie, naciśnij spację albo F2. F2 albo Escape kończy."));
+    });
 }
 
 void TFrmMain::closeEvent(QCloseEvent* e)
@@ -593,12 +679,21 @@ void TFrmMain::PokazLicznikPytan(bool widoczny)
 
 void TFrmMain::UstawDobrze(const std::string& tekst)
 {
+    const int n = QString::fromStdString(tekst).toInt();
+    if (n > ostatnieDobrze_) doOgloszenia_.dobrze = true;
+    ostatnieDobrze_ = n;
     LabelDobrze->setText(QString::fromStdString(tekst));
     OdswiezNazwe(LabelDobrze);
 }
 
 void TFrmMain::UstawZle(const std::string& tekst)
 {
+    const int n = QString::fromStdString(tekst).toInt();
+    if (n > ostatnieZle_) {
+        doOgloszenia_.zle = true;
+        doOgloszenia_.wynik = poprawnyWynik_;
+    }
+    ostatnieZle_ = n;
     LabelZle->setText(QString::fromStdString(tekst));
     OdswiezNazwe(LabelZle);
 }
@@ -609,6 +704,10 @@ void TFrmMain::UstawPodpisLicznika(const std::string& tekst)
 
 void TFrmMain::PokazOceny(bool widoczne)
 {
+    if (widoczne) {
+        doOgloszenia_.ocena = true;
+        ZaplanujOgloszenie();
+    }
     for (int n = 1; n <= 6; ++n) LabelOcena[static_cast<std::size_t>(n)]->setVisible(widoczne);
 }
 
@@ -638,6 +737,8 @@ void TFrmMain::WylaczTimer() { Timer->stop(); }
 
 void TFrmMain::PokazStartStop(bool stop)
 {
+    (stop ? doOgloszenia_.start : doOgloszenia_.stop) = true;
+    ZaplanujOgloszenie();
     ButStartStop->setPicture(stop ? BmpStop : BmpStart);
     ButStartStop->setAccessibleName(stop ? QStringLiteral("Stop") : QStringLiteral("Start"));
     ButStartStop->repaint();
@@ -687,6 +788,7 @@ bool TFrmMain::eventFilter(QObject* obiekt, QEvent* zdarzenie)
         break;
     }
     if (OdlozonyPodczasCzytania(obiekt, zdarzenie)) return true;
+    if (KlawiszStartStop(obiekt, zdarzenie)) return true;
     if (obiekt == EditWynik && zdarzenie->type() == QEvent::KeyPress) {
         bool odrzuc = false;
         FormKeyPress(static_cast<QKeyEvent*>(zdarzenie), odrzuc);

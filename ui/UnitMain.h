@@ -28,6 +28,7 @@ class TQRVButton;
 
 namespace zm {
 
+class Oglaszacz;
 class TImage;
 class TShape;
 class TFlatSpeedButton;
@@ -97,6 +98,7 @@ protected:
     bool eventFilter(QObject* obiekt, QEvent* zdarzenie) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void changeEvent(QEvent* e) override;
 
 private:
@@ -173,6 +175,25 @@ private:
     bool czytanieTrwa_ = false;
     quint64 nrCzytania_ = 0;
     std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> odlozone_;
+
+    // The keyboard's way to start and stop: F2 at any time, Space in the
+    // answer field while no drill runs, Escape during a drill.
+    bool KlawiszStartStop(QObject* obiekt, QEvent* zdarzenie);
+
+    // Announcements for screen readers, gathered over one pass of the event
+    // loop and held while the equation is read.
+    struct DoOgloszenia {
+        bool start = false, stop = false, dobrze = false, zle = false, ocena = false;
+        QString pytanie, wynik;
+    };
+    void ZaplanujOgloszenie();
+    void Oglos();
+    Oglaszacz* oglaszacz_ = nullptr;
+    DoOgloszenia doOgloszenia_;
+    bool ogloszenieZaplanowane_ = false;
+    bool powitano_ = false;
+    int ostatnieDobrze_ = 0, ostatnieZle_ = 0;
+    QString poprawnyWynik_;
 
     static qint64 Teraz();
     bool WpisanyPodczasCzytania(const QInputEvent* e) const;

@@ -1,4 +1,5 @@
 // What a screen reader is told, through Qt's accessibility interface.
+#include "Accessibility.h"
 #include "TestSupport.h"
 #include "UnitMain.h"
 #include "UnitOpcje.h"
@@ -68,4 +69,81 @@ TEST(Accessibility, QuestionAndAnswerPicturesSpeakTheirText)
     EXPECT_EQ(nazwa(&okno, "ImgWynik"), "5");
     okno.WyczyscObrazy();
     EXPECT_TRUE(nazwa(&okno, "ImgWynik").isEmpty());
+}
+
+TEST(Accessibility, PictureButtonsPressLikeButtonsAndTheShadowIsLeftOut)
+{
+    test::ZapisaneKomunikaty k;
+    auto w = test::NoweOkno(k);
+    TFrmMain& okno = *w;
+    for (const char* n : {"ButStartStop", "But_Close", "But_Minimize"}) {
+        QAccessibleInterface* i = QAccessible::queryAccessibleInterface(okno.findChild<QWidget*>(n));
+        ASSERT_NE(i, nullptr);
+        EXPECT_EQ(i->role(), QAccessible::Button) << n;
+        ASSERT_NE(i->actionInterface(), nullptr) << n;
+        EXPECT_EQ(i->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()}) << n;
+    }
+    QAccessible::queryAccessibleInterface(okno.findChild<QWidget*>("ButStartStop"))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(okno.Kontroler().trwa()) << "the press action did not start the drill";
+
+    QAccessibleInterface* oknoI = QAccessible::queryAccessibleInterface(&okno);
+    QStringList dzieci;
+    for (int i = 0; i < oknoI->childCount(); ++i) dzieci << oknoI->child(i)->object()->objectName();
+    EXPECT_TRUE(dzieci.contains("LabelPytanieNr"));
+    EXPECT_FALSE(dzieci.contains("LabelPytanieNrCien"));
+    EXPECT_EQ(oknoI->indexOfChild(QAccessible::queryAccessibleInterface(okno.findChild<QWidget*>("LabelPytanieNr"))),
+              dzieci.indexOf("LabelPytanieNr"));
+
+    // The focused field lies over the answer picture and asks for digits.
+    auto* edit = okno.findChild<QLineEdit*>("EditWynik");
+    EXPECT_EQ(edit->geometry(), okno.findChild<QWidget*>("ImgWynik")->geometry());
+    EXPECT_EQ(edit->inputMethodHints(), Qt::ImhDigitsOnly);
+}
+
+TEST(Accessibility, TheKeyboardStartsAndStopsAndEveryStepIsAnnounced)
+{
+    test::ZapisaneKomunikaty k;
+    auto w = test::NoweOkno(k);
+    TFrmMain& okno = *w;
+    auto& ctl = okno.Kontroler();
+    auto* edit = okno.findChild<QLineEdit*>("EditWynik");
+    auto* oglaszacz = okno.findChild<Oglaszacz*>();
+    ASSERT_NE(oglaszacz, nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(oglaszacz)->role(), QAccessible::Notification);
+    auto ogloszenie = [&] {
+        QCoreApplication::processEvents();
+        return oglaszacz->Ostatnie();
+    };
+    auto pytanie = [&] { return QAccessible::queryAccessibleInterface(okno.findChild<QWidget*>("ImgPytanie"))->text(QAccessible::Name); };
+
+    QTest::keyClick(edit, Qt::Key_Space);
+    ASSERT_TRUE(ctl.trwa());
+    EXPECT_EQ(ogloszenie(), "Start. " + pytanie());
+    QTest::keyClick(edit, Qt::Key_Space); // not a digit: no effect during a drill
+    EXPECT_TRUE(ctl.trwa());
+    ctl.TimerTimer();
+    QTest::keyClicks(edit, QString::number(WynikPoprawny(ctl.ustawienia().Dzialanie, ctl.stan().Liczba1, ctl.stan().Liczba2)));
+    QTest::keyClick(edit, Qt::Key_Return);
+    ctl.TimerTimer();
+    EXPECT_EQ(ogloszenie(), QString::fromUtf8("Dobrze. ") + pytanie());
+    const int poprawny = WynikPoprawny(ctl.ustawienia().Dzialanie, ctl.stan().Liczba1, ctl.stan().Liczba2);
+    for (int t = 0; t < 67; ++t) ctl.TimerTimer(); // time out
+    EXPECT_EQ(ogloszenie(), QString::fromUtf8("Źle. Wynik: %1. ").arg(poprawny) + pytanie());
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_FALSE(ctl.trwa());
+    EXPECT_EQ(ogloszenie(), "Stop.");
+    QTest::keyClick(edit, Qt::Key_F2);
+    EXPECT_TRUE(ctl.trwa());
+    EXPECT_EQ(ogloszenie(), "Start. " + pytanie());
+    int ostatni = 0;
+    while (ctl.trwa()) {
+        ostatni = WynikPoprawny(ctl.ustawienia().Dzialanie, ctl.stan().Liczba1, ctl.stan().Liczba2);
+        for (int t = 0; t < 67; ++t) ctl.TimerTimer();
+        ogloszenie();
+    }
+    EXPECT_EQ(oglaszacz->Ostatnie(),
+              QString::fromUtf8("Źle. Wynik: %1. Koniec. Ocena: 1. Dobre odpowiedzi: 0, złe: 10.").arg(ostatni));
 }

@@ -1,0 +1,166 @@
+#!/usr/bin/python3
+"""A drill played with the keyboard alone while a listener on the AT-SPI bus
+records what the program tells assistive technology.
+
+    screen_reader.py <program>
+
+Run on an X screen with a session D-Bus and the AT-SPI bus (run_e2e.sh
+--atspi). Checks that each question, the correct result after a mistake and
+the grade reach a notification (what a screen reader speaks) within 0.2 s of
+the question picture changing, and that START/STOP is a button with a press
+action. Exits non-zero on any failure.
+"""
+import os
+import re
+import subprocess
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+program = sys.argv[1]
+env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", SDL_AUDIODRIVER="dummy")
+env.pop("QT_QPA_PLATFORM", None)
+proc = subprocess.Popen([program], env=env)
+
+events = []  # (time, kind, role, name)
+failures = []
+
+
+def on_event(e):
+    try:
+        src = e.source
+        role = src.getRoleName()
+        name = src.name
+    except Exception:
+        return
+    if e.type.startswith("object:state-changed:showing") and e.detail1 == 1 and role == "notification":
+        events.append((time.monotonic(), "notification", role, name))
+    elif e.type.startswith("object:property-change:accessible-name"):
+        events.append((time.monotonic(), "name", role, name))
+
+
+pyatspi.Registry.registerEventListener(on_event, "object:state-changed:showing",
+                                       "object:property-change:accessible-name")
+
+
+def xdo(*args):
+    subprocess.run(["xdotool", *args], check=False, capture_output=True)
+
+
+def window():
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(proc.pid), "--name",
+                          "^Zoltava mnożenia$"], capture_output=True, text=True).stdout.split()
+    return out[0] if out else None
+
+
+def key(name):
+    w = window()
+    if w:
+        xdo("windowactivate", "--sync", w)
+    xdo("key", name)
+    xdo("keyup", name)
+
+
+def notifications():
+    return [ev for ev in events if ev[1] == "notification"]
+
+
+def last_question():
+    for ev in reversed(events):
+        if ev[1] == "name" and ev[2] != "notification" and ev[3].endswith("równa się"):
+            return ev
+    return None
+
+
+def result(question):
+    a, op, b = re.match(r"(\d+) (razy|podzielone na|dodać|odjąć) (\d+)", question).groups()
+    a, b = int(a), int(b)
+    return {"razy": a * b, "podzielone na": a // b, "dodać": a + b, "odjąć": a - b}[op]
+
+
+def wait_for(cond, seconds):
+    end = time.monotonic() + seconds
+    ctx = GLib.MainContext.default()
+    while time.monotonic() < end:
+        while ctx.pending():
+            ctx.iteration(False)
+        if cond():
+            return True
+        time.sleep(0.01)
+    return cond()
+
+
+def check(cond, message):
+    if not cond:
+        failures.append(message)
+        print("FAIL:", message, flush=True)
+
+
+def spoken_with_question(prefix):
+    """The newest notification starts with `prefix` and ends with the question
+    now on screen, and came within 0.2 s of the question's change."""
+    q = last_question()
+    n = notifications()[-1] if notifications() else None
+    check(q is not None and n is not None, "no question or no notification")
+    if not q or not n:
+        return
+    check(n[3] == prefix + q[3], f"spoken {n[3]!r}, expected {prefix + q[3]!r}")
+    check(abs(n[0] - q[0]) <= 0.2, f"spoken {n[0] - q[0]:.3f} s after the question appeared")
+
+
+def main():
+    # Runs the listener's main loop in small steps from wait_for.
+    check(wait_for(lambda: window() is not None, 10), "the window did not appear")
+    desktop = pyatspi.Registry.getDesktop(0)
+    app = None
+    for i in range(desktop.childCount):
+        a = desktop.getChildAtIndex(i)
+        if a is not None and a.name in ("zoltava-mnozenia", "Zoltava mnożenia"):
+            app = a
+    check(app is not None, "the program is not on the AT-SPI bus")
+    if app is not None:
+        buttons = pyatspi.findAllDescendants(app, lambda x: x.getRoleName() == "push button" and x.name in ("Start", "Stop"))
+        check(len(buttons) == 1, "START/STOP is not one push button")
+        if buttons:
+            actions = buttons[0].queryAction()
+            names = [actions.getName(i) for i in range(actions.nActions)]
+            check(len(names) == 1 and names[0].lower() in ("press", "click"), f"START/STOP actions: {names}")
+        shadows = pyatspi.findAllDescendants(app, lambda x: x.name.startswith("Numer pytania"))
+        check(len(shadows) == 1, f"the question number is exposed {len(shadows)} times")
+    check(wait_for(lambda: any("naciśnij spację" in n[3] for n in notifications()), 5), "not told how to start")
+
+    key("space")
+    check(wait_for(lambda: notifications() and notifications()[-1][3].startswith("Start. "), 2), "START not spoken")
+    spoken_with_question("Start. ")
+    q = last_question()[3]
+    # A wrong answer: after the reading, the correct result, then the next question.
+    time.sleep(0.2)
+    for k in ("1", "Return"):
+        key(k)
+    wrong = f"Źle. Wynik: {result(q)}. "
+    check(wait_for(lambda: notifications()[-1][3].startswith(wrong), 10), "the mistake and its result not spoken")
+    spoken_with_question(wrong)
+    # The rest right.
+    while True:
+        q = last_question()[3]
+        time.sleep(0.15)
+        count = len(notifications())
+        for k in list(str(result(q))) + ["Return"]:
+            key(k)
+        if not wait_for(lambda: len(notifications()) > count, 3):
+            check(False, "no notification after a right answer")
+            break
+        text = notifications()[-1][3]
+        if "Koniec" in text:
+            check(text == "Dobrze. Koniec. Ocena: 5. Dobre odpowiedzi: 9, złe: 1.", f"the grade spoken as {text!r}")
+            break
+        spoken_with_question("Dobrze. ")
+    proc.terminate()
+    proc.wait(5)
+    print("screen reader check:", "passed" if not failures else f"{len(failures)} failures", flush=True)
+    return 1 if failures else 0
+
+
+sys.exit(main())
