@@ -15,6 +15,7 @@ ZM_TEST_PACKAGES=(
     appstream desktop-file-utils dpkg-dev file
     pulseaudio pulseaudio-utils lintian
     dbus-daemon at-spi2-core python3-pyatspi orca
+    weston qt6-wayland
 )
 
 zm_ensure_packages() {

@@ -98,13 +98,26 @@ void TFrmMain::UtworzKomponenty()
     ImgTlo->setObjectName(QStringLiteral("ImgTlo"));
     ImgTlo->setGeometry(0, 0, 682, 485);
     // On a scaled screen the background drawn with twice the pixels is used.
+    QImage tlo;
     if (qApp->devicePixelRatio() > 1.25) {
-        QImage ostre = zasob(":/tlo@2x.png").convertToFormat(QImage::Format_RGB32);
-        ostre.setDevicePixelRatio(2.0);
-        ImgTlo->setPicture(ostre);
+        tlo = zasob(":/tlo@2x.png").convertToFormat(QImage::Format_RGB32);
+        tlo.setDevicePixelRatio(2.0);
     } else {
-        ImgTlo->setPicture(zasob(":/tlo.bmp").convertToFormat(QImage::Format_RGB32));
+        tlo = zasob(":/tlo.bmp").convertToFormat(QImage::Format_RGB32);
     }
+    // Wayland does not shape a window by its mask (it only limits input):
+    // there the window is translucent and its background is painted through
+    // the same outline the mask uses, so the corners show the desktop.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        setAttribute(Qt::WA_TranslucentBackground);
+        tlo = tlo.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&tlo);
+        const QRect cale(0, 0, 682, 485);
+        p.setClipRegion(QRegion(cale) - ZaokraglonyRegion(cale.width() + 1, cale.height() + 1, 19, 19));
+        p.setCompositionMode(QPainter::CompositionMode_Clear);
+        p.fillRect(cale, Qt::transparent);
+    }
+    ImgTlo->setPicture(tlo);
     connect(ImgTlo, &TImage::mousePressed, this, &TFrmMain::ImgTloMouseDown);
     connect(ImgTlo, &TImage::mouseMoved, this, &TFrmMain::ImgTloMouseMove);
     connect(ImgTlo, &TImage::mouseReleased, this, [this](Qt::MouseButton b, QPoint) {
