@@ -69,7 +69,7 @@ TFrmMain::TFrmMain(Opcje opcje)
     OknoZDekoracjami(this);
     setWindowTitle(QString::fromUtf8(config::kTytul));
     setWindowFlag(Qt::FramelessWindowHint);
-    setFixedSize(682, 485);
+    setFixedSize(SzerokoscOkna, WysokoscOkna);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(218, 219, 222));
     pal.setColor(QPalette::WindowText, Qt::black);
@@ -96,7 +96,7 @@ void TFrmMain::UtworzKomponenty()
     // one and takes the mouse inside its rectangle.
     ImgTlo = new TImage(this);
     ImgTlo->setObjectName(QStringLiteral("ImgTlo"));
-    ImgTlo->setGeometry(0, 0, 682, 485);
+    ImgTlo->setGeometry(0, 0, SzerokoscOkna, WysokoscOkna);
     // On a scaled screen the background drawn with twice the pixels is used.
     QImage tlo;
     if (qApp->devicePixelRatio() > 1.25) {
@@ -112,8 +112,8 @@ void TFrmMain::UtworzKomponenty()
         setAttribute(Qt::WA_TranslucentBackground);
         tlo = tlo.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         QPainter p(&tlo);
-        const QRect cale(0, 0, 682, 485);
-        p.setClipRegion(QRegion(cale) - ZaokraglonyRegion(cale.width() + 1, cale.height() + 1, 19, 19));
+        const QRect cale(0, 0, SzerokoscOkna, WysokoscOkna);
+        p.setClipRegion(QRegion(cale) - ObrysOkna());
         p.setCompositionMode(QPainter::CompositionMode_Clear);
         p.fillRect(cale, Qt::transparent);
     }
@@ -395,7 +395,7 @@ void TFrmMain::FormResize()
 {
     if (!ImgTlo) return;
     // The region follows the background picture's size, one pixel larger.
-    setMask(ZaokraglonyRegion(ImgTlo->width() + 1, ImgTlo->height() + 1, 19, 19));
+    setMask(ObrysOkna());
 }
 
 void TFrmMain::UstawDialogi(QWidget* opcje, QWidget* oProgramie)

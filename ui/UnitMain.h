@@ -8,6 +8,7 @@
 #include "DrillController.h"
 #include "Messages.h"
 #include "Narrator.h"
+#include "WindowShape.h"
 
 #include <QImage>
 #include <QPoint>
@@ -32,9 +33,6 @@ class Oglaszacz;
 class TImage;
 class TShape;
 class TFlatSpeedButton;
-
-// Colour of the display panel behind the equation pictures.
-inline constexpr QRgb KolorPanelu = 0xFFA6D6FF; // RGB(166, 214, 255)
 
 class TFrmMain : public QWidget, public IOknoCwiczenia {
     Q_OBJECT

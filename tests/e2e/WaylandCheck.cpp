@@ -43,12 +43,13 @@ int main(int argc, char** argv)
         std::printf("the window is not on the screenshot\n");
         return 1;
     }
+    const QRegion obrys = zm::ObrysOkna();
     int magenta = 0, naroza = 0, zle = 0;
     for (int y = 0; y < tlo.height(); ++y)
         for (int x = 0; x < tlo.width(); ++x) {
             const QRgb c = zrzut.pixel(okno + QPoint(x, y));
             magenta += c == qRgb(254, 2, 254);
-            if (zm::WewnatrzZaokraglenia(x, y, tlo.width() + 1, tlo.height() + 1, 19, 19)) continue;
+            if (obrys.contains(QPoint(x, y))) continue;
             ++naroza;
             zle += c != pulpit.pixel(okno + QPoint(x, y));
         }

@@ -24,7 +24,7 @@
 
 namespace {
 
-const QColor kPanel(166, 214, 255); // the display panel, behind every glyph
+const QColor kPanel = QColor::fromRgb(zm::KolorPanelu); // the display panel, behind every glyph
 const QColor kCyfra(22, 64, 148);
 const QColor kCyfraJasna(58, 116, 214);
 const QColor kObrys(255, 255, 255);
@@ -214,12 +214,12 @@ void gradientPionowy(QPainter& p, const QRect& r, const QColor& gora, const QCol
 }
 
 // The window's face. Regions are in pixels; the rounded outline is the same
-// rule as the window mask (683 x 486 with 19 x 19 corners).
+// rule as the window mask (one pixel larger than the picture).
 // `skala` 2 draws the same picture with twice the pixels, for scaled screens:
 // every region at the same place, text and shading sharper.
 QImage tlo(int skala = 1)
 {
-    constexpr int W = 682, H = 485;
+    constexpr int W = zm::SzerokoscOkna, H = zm::WysokoscOkna;
     const QColor magenta(254, 2, 254), obrys(24, 41, 51), okno(218, 219, 222), cialo(187, 190, 200),
         pasmo(79, 136, 167);
     QImage img = nowy(W * skala, H * skala, cialo);
@@ -295,7 +295,7 @@ QImage tlo(int skala = 1)
 
     // Corners and outline follow the window's shape.
     auto wewnatrz = [](int x, int y) {
-        return x >= 0 && y >= 0 && x < W && y < H && zm::WewnatrzZaokraglenia(x, y, W + 1, H + 1, 19, 19);
+        return x >= 0 && y >= 0 && x < W && y < H && zm::WewnatrzZaokraglenia(x, y, W + 1, H + 1, zm::ZaokraglenieOkna, zm::ZaokraglenieOkna);
     };
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {

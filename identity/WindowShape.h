@@ -4,8 +4,16 @@
 #pragma once
 
 #include <QRegion>
+#include <QRgb>
 
 namespace zm {
+
+// The main window's measures: its client area, the ellipse that rounds its
+// corners, and the colour of the display panel behind the equation pictures.
+inline constexpr int SzerokoscOkna = 682;
+inline constexpr int WysokoscOkna = 485;
+inline constexpr int ZaokraglenieOkna = 19;
+inline constexpr QRgb KolorPanelu = 0xFFA6D6FF; // RGB(166, 214, 255)
 
 // Whether pixel (x, y) lies inside the rounded rectangle (0, 0)-(w, h) whose
 // corners are rounded by an ellipse ew x eh. A pixel is inside when its
@@ -40,6 +48,13 @@ inline QRegion ZaokraglonyRegion(int w, int h, int ew, int eh)
         if (x1 > x0) r += QRect(x0, y, x1 - x0, 1);
     }
     return r;
+}
+
+// The window's outline: its mask, and on Wayland the edge of its painting.
+// One pixel larger than the background picture.
+inline QRegion ObrysOkna()
+{
+    return ZaokraglonyRegion(SzerokoscOkna + 1, WysokoscOkna + 1, ZaokraglenieOkna, ZaokraglenieOkna);
 }
 
 } // namespace zm
