@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     zm::TFrmMain FrmMain(opcje);
     // The dialogs belong to the main window (the window manager keeps them
     // with it).
-    zm::TFrmOpcje FrmOpcje(FrmMain.Kontroler().ustawienia(), &FrmMain);
+    zm::TFrmOpcje FrmOpcje(&FrmMain);
     zm::TFrmOprogramie FrmOprogramie(&FrmMain);
     FrmMain.UstawDialogi(&FrmOpcje, &FrmOprogramie);
 

@@ -42,10 +42,10 @@ std::vector<std::string> Narrator::PlikiRownania(const Ustawienia& ustawienia, c
     return pliki;
 }
 
-bool Narrator::CzytajRownanie(Ustawienia& ustawienia, const StanCwiczenia& stan, std::function<void()> koniec)
+bool Narrator::CzytajRownanie(const Ustawienia& ustawienia, const StanCwiczenia& stan,
+                              std::function<void()> koniec)
 {
     if (!ustawienia.Lektor) return false;
-    ustawienia.WpisAktywny = false;
     const std::string katalog = katalog_();
     std::vector<std::string> zdanie = PlikiRownania(ustawienia, stan);
     for (std::string& plik : zdanie) plik.insert(0, katalog);

@@ -42,10 +42,10 @@ public:
     static std::vector<std::string> PlikiRownania(const Ustawienia& ustawienia, const StanCwiczenia& stan);
 
     // Starts reading the current question with its correct result when the
-    // narrator is on, after clearing the keyboard-entry flag, and returns
-    // true; `koniec` follows the last word. Does nothing and returns false
-    // when it is off.
-    bool CzytajRownanie(Ustawienia& ustawienia, const StanCwiczenia& stan, std::function<void()> koniec);
+    // narrator is on and returns true; `koniec` follows the last word. Does
+    // nothing and returns false when it is off. It only turns values into
+    // words.
+    bool CzytajRownanie(const Ustawienia& ustawienia, const StanCwiczenia& stan, std::function<void()> koniec);
 
     // Ends the sentence being read at once.
     void Przerwij() { odtwarzacz_.Przerwij(); }

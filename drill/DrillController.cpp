@@ -15,7 +15,7 @@ void DrillController::UstawDomyslne()
     ustawienia_.Dzialanie = DzialanieMnozenie;
     ustawienia_.IloscPytan = 10;
     ustawienia_.Predkosc = PredkoscSrednio;
-    ustawienia_.WpisAktywny = false;
+    stan_.WpisAktywny = false;
 }
 
 void DrillController::ButtonStartStopClick()
@@ -67,7 +67,7 @@ void DrillController::NastepnePytanie()
 
 void DrillController::TimerTimer()
 {
-    ustawienia_.WpisAktywny = true;
+    stan_.WpisAktywny = true;
     stan_.CzasPytania += 5;
     double percent = static_cast<double>(stan_.CzasPytania) / SzerokoscProgresTlo * 100.0;
     if (percent > 100.0) percent = 100.0;
@@ -89,7 +89,7 @@ void DrillController::UstawProgres(double percent)
 
 void DrillController::FormKeyPress(char16_t& key)
 {
-    if (!ustawienia_.WpisAktywny) {
+    if (!stan_.WpisAktywny) {
         key = 0;
         return;
     }
@@ -138,6 +138,9 @@ void DrillController::SprawdzOdpowiedz()
     }
     ++stan_.Zle;
     okno_.RysujWynik(std::to_string(WynikPoprawny(ustawienia_.Dzialanie, stan_.Liczba1, stan_.Liczba2)));
+    // Keys typed while the equation is read are not taken into the next
+    // answer: entry stays refused until the next tick.
+    if (ustawienia_.Lektor) stan_.WpisAktywny = false;
     okno_.CzytajRownanie();
 }
 

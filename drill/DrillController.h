@@ -20,6 +20,8 @@ public:
     // Window creation: the defaults, in order ("start", narrator on,
     // multiplication, 10 questions, medium pace, keys refused).
     void UstawDomyslne();
+    // Applies the settings chosen in the settings dialog.
+    void ZmienUstawienia(const Ustawienia& ustawienia) { ustawienia_ = ustawienia; }
 
     // Event handlers.
     void ButtonStartStopClick();

@@ -24,9 +24,8 @@ inline constexpr std::int32_t PredkoscSzybko = 20;
 // in the units of `CzasPytania`.
 inline constexpr std::int32_t SzerokoscProgresTlo = 331;
 
-// The user's choices and the keyboard-entry flag (fields of the main window).
+// The user's choices (fields of the main window).
 struct Ustawienia {
-    bool WpisAktywny = false;
     bool Lektor = true;
     std::uint8_t Dzialanie = DzialanieMnozenie;
     std::int32_t IloscPytan = 10;
@@ -36,6 +35,9 @@ struct Ustawienia {
 // The progress of the drill. Everything starts at zero; the window's creation
 // sets `StanStartStop` to "start".
 struct StanCwiczenia {
+    // Keys are taken only while set: each tick sets it, the reading of an
+    // equation clears it.
+    bool WpisAktywny = false;
     std::int32_t Liczba1 = 0;
     std::int32_t Liczba2 = 0;
     std::int32_t NrPytania = 0;

@@ -21,8 +21,8 @@ public:
     virtual void RysujWynik(std::string_view tekst) = 0;
     virtual void WyczyscObrazy() = 0;
 
-    // Reads the current equation aloud when the narrator is on (and clears
-    // the keyboard-entry flag first); returns after the last word.
+    // Reads the current equation aloud when the narrator is on; returns
+    // after the last word.
     virtual void CzytajRownanie() = 0;
 
     // Labels. The question counter sets the main label, then its shadow.

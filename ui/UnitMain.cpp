@@ -4,6 +4,7 @@
 #include "Bitmap.h"
 #include "Fonts.h"
 #include "QRVButton.h"
+#include "UnitOpcje.h"
 #include "Widgets.h"
 #include "WindowShape.h"
 #include "ZmConfig.h"
@@ -876,7 +877,8 @@ void TFrmMain::But_MinimizeClick() { showMinimized(); }
 
 void TFrmMain::ToolButton_UstawieniaClick()
 {
-    if (auto* d = qobject_cast<QDialog*>(frmOpcje_)) d->exec();
+    if (auto* d = qobject_cast<TFrmOpcje*>(frmOpcje_))
+        if (const auto wybrane = d->Wybierz(kontroler_.ustawienia())) kontroler_.ZmienUstawienia(*wybrane);
     UstawieniaKomponentow();
 }
 

@@ -27,7 +27,7 @@ T* kontrolka(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect geo
 
 } // namespace
 
-TFrmOpcje::TFrmOpcje(Ustawienia& ustawienia, QWidget* parent) : QDialog(parent), ustawienia_(ustawienia)
+TFrmOpcje::TFrmOpcje(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrmOpcje"));
     PrzygotujDialog(*this, QStringLiteral("Ustawienia programu"), QSize(371, 313));
@@ -100,16 +100,16 @@ void TFrmOpcje::FormShow()
     const std::array<std::pair<QRadioButton*, int>, 4> dzialania{
         {{RadioDzialanieMnozenie, 0}, {RadioDzialanieDzielenie, 1}, {RadioDzialanieDodawanie, 2}, {RadioDzialanieOdejmowanie, 3}}};
     for (const auto& [r, v] : dzialania)
-        if (ustawienia_.Dzialanie == v) r->setChecked(true);
+        if (wybrane_.Dzialanie == v) r->setChecked(true);
     const std::array<std::pair<QRadioButton*, int>, 3> predkosci{
         {{RadioPredkoscWolno, PredkoscWolno}, {RadioPredkoscSrednio, PredkoscSrednio}, {RadioPredkoscSzybko, PredkoscSzybko}}};
     for (const auto& [r, v] : predkosci)
-        if (ustawienia_.Predkosc == v) r->setChecked(true);
+        if (wybrane_.Predkosc == v) r->setChecked(true);
     const std::array<std::pair<QRadioButton*, int>, 4> ilosci{
         {{RadioIloscPytan1, 10}, {RadioIloscPytan2, 30}, {RadioIloscPytan3, 70}, {RadioIloscPytan4, 100}}};
     for (const auto& [r, v] : ilosci)
-        if (ustawienia_.IloscPytan == v) r->setChecked(true);
-    CheckBoxLektor->setChecked(ustawienia_.Lektor);
+        if (wybrane_.IloscPytan == v) r->setChecked(true);
+    CheckBoxLektor->setChecked(wybrane_.Lektor);
 }
 
 void TFrmOpcje::ZmianaUstawien()
@@ -125,14 +125,21 @@ void TFrmOpcje::ZmianaUstawien()
     };
     pierwszy({{RadioDzialanieMnozenie, 0}, {RadioDzialanieDzielenie, 1}, {RadioDzialanieDodawanie, 2},
               {RadioDzialanieOdejmowanie, 3}},
-             ustawienia_.Dzialanie);
+             wybrane_.Dzialanie);
     pierwszy({{RadioPredkoscWolno, PredkoscWolno}, {RadioPredkoscSrednio, PredkoscSrednio},
               {RadioPredkoscSzybko, PredkoscSzybko}},
-             ustawienia_.Predkosc);
+             wybrane_.Predkosc);
     pierwszy({{RadioIloscPytan1, 10}, {RadioIloscPytan2, 30}, {RadioIloscPytan3, 70}, {RadioIloscPytan4, 100}},
-             ustawienia_.IloscPytan);
-    ustawienia_.Lektor = CheckBoxLektor->isChecked();
-    close();
+             wybrane_.IloscPytan);
+    wybrane_.Lektor = CheckBoxLektor->isChecked();
+    accept();
+}
+
+std::optional<Ustawienia> TFrmOpcje::Wybierz(const Ustawienia& obecne)
+{
+    wybrane_ = obecne;
+    if (exec() != QDialog::Accepted) return std::nullopt;
+    return wybrane_;
 }
 
 } // namespace zm

@@ -1,10 +1,12 @@
-// TFrmOpcje: the settings dialog. It holds no settings of its own: shown, it
-// reflects the main window's settings; its OK button writes them back.
+// TFrmOpcje: the settings dialog. Shown with the drill's settings, it
+// reflects them; OK returns the chosen ones, which the caller applies.
 #pragma once
 
 #include "DrillState.h"
 
 #include <QDialog>
+
+#include <optional>
 
 class QCheckBox;
 class QGroupBox;
@@ -16,7 +18,11 @@ namespace zm {
 class TFrmOpcje : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrmOpcje(Ustawienia& ustawienia, QWidget* parent = nullptr);
+    explicit TFrmOpcje(QWidget* parent = nullptr);
+
+    // Shows the dialog modally with `obecne`; the chosen settings after OK,
+    // nothing when it was closed another way.
+    std::optional<Ustawienia> Wybierz(const Ustawienia& obecne);
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -27,7 +33,7 @@ private:
     void FormShow();
     void ZmianaUstawien();
 
-    Ustawienia& ustawienia_;
+    Ustawienia wybrane_;
     QGroupBox* GroupBox4 = nullptr;
     QRadioButton* RadioDzialanieMnozenie = nullptr;
     QRadioButton* RadioDzialanieDzielenie = nullptr;

@@ -26,7 +26,7 @@ TEST(DrillDefaults, ProgramStartsWithMultiplicationTenQuestionsMediumPaceNarrato
     EXPECT_EQ(f.ust().Dzialanie, DzialanieMnozenie);
     EXPECT_EQ(f.ust().IloscPytan, 10);
     EXPECT_EQ(f.ust().Predkosc, 60);
-    EXPECT_FALSE(f.ust().WpisAktywny);
+    EXPECT_FALSE(f.stan().WpisAktywny);
     EXPECT_EQ(f.stan().Ocena, 0);
     // Keys are refused before any drill.
     f.wpisz('5');
@@ -210,10 +210,19 @@ TEST(DrillJudging, WrongAnswerShowsTheCorrectResultThenAsksForTheReading)
     EXPECT_EQ(l[1], "RysujWynik(" + std::to_string(w) + ")");
     EXPECT_EQ(l[2], "CzytajRownanie");
     EXPECT_EQ(f.stan().Zle, 1);
-    // The narrator cleared the entry flag: keys are refused until the next tick.
-    EXPECT_FALSE(f.ust().WpisAktywny);
+    // Entry was cleared for the reading: keys are refused until the next tick.
+    EXPECT_FALSE(f.stan().WpisAktywny);
     f.wpisz('7');
     EXPECT_EQ(f.pole, "");
+
+    // With the narrator off, entry is left as it was.
+    f.ust().Lektor = false;
+    f.tyknij();
+    f.wpisz(std::to_string((f.wynik() + 1) % 100));
+    f.wpisz('\r');
+    f.tyknij();
+    EXPECT_EQ(f.stan().Zle, 2);
+    EXPECT_TRUE(f.stan().WpisAktywny);
 }
 
 TEST(DrillJudging, TextThatIsNotANumberIsAWrongAnswerNotACrash)
@@ -296,7 +305,7 @@ TEST(DrillEnd, AfterTheDrillDigitsStillReachTheFieldWhileEntryIsActiveAndStartCl
     f.tyknij(67 * 10);
     EXPECT_EQ(f.stan().StanStartStop, "start");
     EXPECT_EQ(f.stan().Ocena, 1);
-    EXPECT_TRUE(f.ust().WpisAktywny);
+    EXPECT_TRUE(f.stan().WpisAktywny);
     f.wpisz("12345");
     EXPECT_EQ(f.pole, "123");
     f.wpisz('\r');

@@ -82,7 +82,6 @@ public:
     void CzytajRownanie() override
     {
         ++czytania;
-        if (ctl.ustawienia().Lektor) ctl.ustawienia().WpisAktywny = false;
         log.push_back("CzytajRownanie");
     }
     void UstawLicznikPytan(const std::string& t) override

@@ -69,8 +69,7 @@ TEST(HighDpi, MainWindowDoublesEverythingAndCutsNothing)
 
 TEST(HighDpi, DialogsKeepTheirLayout)
 {
-    Ustawienia u;
-    TFrmOpcje opcje(u);
+    TFrmOpcje opcje;
     TFrmOprogramie about;
     for (QDialog* d : std::initializer_list<QDialog*>{&opcje, &about}) {
         d->show();

@@ -30,8 +30,7 @@ TEST(Accessibility, EveryControlHasAPolishName)
     auto w = test::NoweOkno(k);
     TFrmMain& okno = *w;
     okno.Kontroler().ButtonStartStopClick(); // the pictures have something to say
-    Ustawienia u;
-    TFrmOpcje opcje(u);
+    TFrmOpcje opcje;
     TFrmOprogramie about;
     for (QWidget* w : std::initializer_list<QWidget*>{&okno, &opcje, &about}) {
         EXPECT_FALSE(nazwa(w).isEmpty()) << w->objectName().toStdString();

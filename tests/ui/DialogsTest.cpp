@@ -30,7 +30,7 @@ protected:
     void SetUp() override
     {
         okno = test::NoweOkno(komunikaty);
-        opcje = std::make_unique<TFrmOpcje>(okno->Kontroler().ustawienia());
+        opcje = std::make_unique<TFrmOpcje>();
         about = std::make_unique<TFrmOprogramie>();
         okno->UstawDialogi(opcje.get(), about.get());
     }
@@ -333,7 +333,7 @@ TEST(FontFallback, WithoutTheBitmapFaceEveryCaptionFitsItsPlace)
     test::ZapisaneKomunikaty komunikaty;
     {
         auto okno = test::NoweOkno(komunikaty);
-        TFrmOpcje opcje(okno->Kontroler().ustawienia());
+        TFrmOpcje opcje;
         TFrmOprogramie about;
         int sprawdzone = 0;
         for (QWidget* w : std::initializer_list<QWidget*>{okno.get(), &opcje, &about}) {
