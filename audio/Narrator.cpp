@@ -1,15 +1,16 @@
 #include "Narrator.h"
 
+#include "Operations.h"
+
 #include <charconv>
 
 namespace zm {
 
 std::vector<std::string> Narrator::PlikiSlowa(std::string_view token)
 {
-    static constexpr std::pair<std::string_view, const char*> kZnaki[] = {
-        {"*", "razy.wav"}, {"/", "dzielone_na.wav"}, {"+", "dodac.wav"}, {"-", "odjac.wav"}, {"=", "rowna_sie.wav"}};
-    for (const auto& [znak, plik] : kZnaki)
-        if (token == znak) return {plik};
+    for (const FaktyDzialania& f : Dzialania())
+        if (token.size() == 1 && token[0] == f.znak) return {f.nagranie};
+    if (token == "=") return {"rowna_sie.wav"};
 
     long long n = 0;
     const auto [ptr, ec] = std::from_chars(token.data(), token.data() + token.size(), n);

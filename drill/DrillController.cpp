@@ -1,5 +1,7 @@
 #include "DrillController.h"
 
+#include "Operations.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -120,16 +122,9 @@ bool CzytajLiczbe(std::string_view tekst, double& wartosc)
 void DrillController::SprawdzOdpowiedz()
 {
     const std::string tekst = okno_.TekstWyniku();
-    const double poprawny = [this] {
-        const double a = stan_.Liczba1;
-        const double b = stan_.Liczba2;
-        switch (ustawienia_.Dzialanie) {
-        case DzialanieMnozenie: return a * b;
-        case DzialanieDzielenie: return b != 0 ? a / b : 0.0;
-        case DzialanieDodawanie: return a + b;
-        default: return a - b;
-        }
-    }();
+    const FaktyDzialania* fakty = Fakty(ustawienia_.Dzialanie);
+    const double poprawny =
+        (fakty ? *fakty : Dzialania().back()).wynikRzeczywisty(stan_.Liczba1, stan_.Liczba2);
     double odpowiedz = 0;
     const bool dobrze = !tekst.empty() && CzytajLiczbe(tekst, odpowiedz) && odpowiedz == poprawny;
     if (dobrze) {

@@ -1,26 +1,20 @@
 #include "DrillState.h"
 
+#include "Operations.h"
+
 namespace zm {
 
 char ZnakDzialania(std::uint8_t dzialanie)
 {
-    switch (dzialanie) {
-    case DzialanieMnozenie: return '*';
-    case DzialanieDzielenie: return '/';
-    case DzialanieDodawanie: return '+';
-    case DzialanieOdejmowanie: return '-';
-    default: return '\0';
-    }
+    const FaktyDzialania* f = Fakty(dzialanie);
+    return f ? f->znak : '\0';
 }
 
 std::int32_t WynikPoprawny(std::uint8_t dzialanie, std::int32_t liczba1, std::int32_t liczba2)
 {
-    switch (dzialanie) {
-    case DzialanieMnozenie: return liczba1 * liczba2;
-    case DzialanieDzielenie: return liczba2 != 0 ? liczba1 / liczba2 : 0;
-    case DzialanieDodawanie: return liczba1 + liczba2;
-    default: return liczba1 - liczba2;
-    }
+    // Any value other than the first three operations computes as subtraction.
+    const FaktyDzialania* f = Fakty(dzialanie);
+    return (f ? *f : Dzialania().back()).wynik(liczba1, liczba2);
 }
 
 std::uint8_t ObliczOcene(std::int32_t dobrze, std::int32_t iloscPytan)

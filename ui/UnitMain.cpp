@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "Bitmap.h"
+#include "EquationPictures.h"
 #include "Fonts.h"
 #include "QRVButton.h"
 #include "UnitOpcje.h"
@@ -299,13 +300,6 @@ void TFrmMain::OdswiezNazwe(QLabel* l)
     l->setAccessibleName(l->property("nazwaDostepnosci").toString() + QStringLiteral(": ") + l->text());
 }
 
-QString TFrmMain::TekstPytania(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2)
-{
-    static const char* const kSlowa[] = {"razy", "podzielone na", "dodać", "odjąć"};
-    QString t = QString::number(liczba1);
-    if (dzialanie < 4) t += QLatin1Char(' ') + QString::fromUtf8(kSlowa[dzialanie]);
-    return t + QLatin1Char(' ') + QString::number(liczba2) + QStringLiteral(" równa się");
-}
 
 void TFrmMain::FormCreate()
 {
@@ -422,16 +416,13 @@ void TFrmMain::UstawieniaKomponentow()
 
 void TFrmMain::WczytajGlyphy()
 {
-    static constexpr const char* kPliki[16] = {"0.bmp",    "1.bmp",        "2.bmp",    "3.bmp",     "4.bmp",
-                                               "5.bmp",    "6.bmp",        "7.bmp",    "8.bmp",     "9.bmp",
-                                               "rowne.bmp", "razy.bmp",    "dzielone.bmp", "plus.bmp", "minus.bmp",
-                                               "kursor.bmp"};
     const QString katalog = sciezki_.KatalogGrafiki();
+    const auto pliki = ZestawGlyphow::Pliki();
     // A new set replaces the old one; loading stops at the first file that
     // fails, and the ones after it stay empty (they then draw nothing).
-    for (auto& g : glyphy_) g = QImage();
-    for (std::size_t i = 0; i < glyphy_.size(); ++i) {
-        const QString sciezka = katalog + QString::fromLatin1(kPliki[i]);
+    glyphy_ = ZestawGlyphow{};
+    for (std::size_t i = 0; i < pliki.size(); ++i) {
+        const QString sciezka = katalog + pliki[i];
         const assets::Obrazek bmp = assets::WczytajBmp(sciezka);
         if (bmp.blad == assets::BladObrazka::NieOtwarty) {
             Komunikat(IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
@@ -443,53 +434,18 @@ void TFrmMain::WczytajGlyphy()
                       QStringLiteral("Bitmap image is not valid.\n%1").arg(sciezka));
             return;
         }
-        glyphy_[i] = bmp.obraz.convertToFormat(QImage::Format_RGB32);
+        glyphy_.obrazy[i] = bmp.obraz.convertToFormat(QImage::Format_RGB32);
     }
 }
 
-const QImage* TFrmMain::GlyphDla(char znak) const
-{
-    int i = -1;
-    if (znak >= '0' && znak <= '9') i = znak - '0';
-    else if (znak == '=') i = 10;
-    else if (znak == '*') i = 11;
-    else if (znak == '/') i = 12;
-    else if (znak == '+') i = 13;
-    else if (znak == '-') i = 14;
-    if (i < 0 || glyphy_[static_cast<std::size_t>(i)].isNull()) return nullptr;
-    return &glyphy_[static_cast<std::size_t>(i)];
-}
+const QImage* TFrmMain::GlyphDla(char znak) const { return glyphy_.Dla(znak); }
 
 void TFrmMain::RysujPytanie(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2)
 {
     // The question text selects the glyphs; it is never shown as text.
-    std::string tekst = std::to_string(liczba1).substr(0, 10);
-    if (const char op = ZnakDzialania(dzialanie); op && tekst.size() < 10) tekst += op;
-    tekst = (tekst + std::to_string(liczba2)).substr(0, 10);
-    if (tekst.size() < 10) tekst += '=';
-
-    const int W0 = ImgPytanie->width(), H0 = ImgPytanie->height();
-    QImage robocza(W0, H0, QImage::Format_RGB32);
-    robocza.fill(KolorPanelu);
-    int x = 0;
-    {
-        QPainter p(&robocza);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        for (char c : tekst) {
-            const QImage* g = GlyphDla(c);
-            if (!g) continue;
-            p.drawImage(x, 0, *g);
-            x += g->width();
-        }
-    }
-    const int w = x;
     QImage& obraz = ImgPytanie->Picture();
-    if (obraz.size() != QSize(W0, H0)) obraz = QImage(W0, H0, QImage::Format_RGB32);
-    QPainter p(&obraz);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(W0 - w, 0, robocza);
-    if (W0 - w > 0) p.fillRect(QRect(0, 0, W0 - w, H0), QColor::fromRgb(KolorPanelu));
-    p.end();
+    if (obraz.size() != ImgPytanie->size()) obraz = QImage(ImgPytanie->size(), QImage::Format_RGB32);
+    KomponujPytanie(obraz, glyphy_, TekstRownania(liczba1, dzialanie, liczba2));
     ImgPytanie->setAccessibleName(TekstPytania(liczba1, dzialanie, liczba2));
     ImgPytanie->update();
     doOgloszenia_.pytanie = ImgPytanie->accessibleName();
@@ -498,24 +454,7 @@ void TFrmMain::RysujPytanie(std::int32_t liczba1, std::uint8_t dzialanie, std::i
 
 void TFrmMain::RysujWynik(std::string_view tekst)
 {
-    const int W0 = ImgWynik->width(), H0 = ImgWynik->height();
-    QImage robocza(W0, H0, QImage::Format_RGB32);
-    robocza.fill(KolorPanelu);
-    {
-        QPainter p(&robocza);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        int x = 0;
-        for (char c : tekst) {
-            // Only digits are ever drawn; anything else has no picture.
-            if (c < '0' || c > '9') continue;
-            const QImage* g = GlyphDla(c);
-            if (!g) continue;
-            p.drawImage(x, 0, *g);
-            x += g->width() + 3;
-        }
-        if (!BmpKursor().isNull()) p.drawImage(x, 0, BmpKursor());
-    }
-    ImgWynik->Picture() = robocza;
+    ImgWynik->Picture() = KomponujWynik(ImgWynik->size(), glyphy_, tekst);
     QString cyfry;
     for (char c : tekst)
         if (c >= '0' && c <= '9') cyfry += QLatin1Char(c);

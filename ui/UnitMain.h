@@ -6,6 +6,7 @@
 
 #include "AssetCatalogue.h"
 #include "DrillController.h"
+#include "EquationPictures.h"
 #include "Messages.h"
 #include "Narrator.h"
 #include "WindowShape.h"
@@ -63,12 +64,9 @@ public:
     // The dialogs opened by "Ustawienia" and "O programie".
     void UstawDialogi(QWidget* opcje, QWidget* oProgramie);
 
-    // The question as a screen reader says it: "7 razy 8 równa się".
-    static QString TekstPytania(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2);
-
     // The glyph for a question or answer character, or null.
     const QImage* GlyphDla(char znak) const;
-    const QImage& BmpKursor() const { return glyphy_[15]; }
+    const QImage& BmpKursor() const { return glyphy_.Kursor(); }
 
     // IOknoCwiczenia
     void RysujPytanie(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2) override;
@@ -129,8 +127,7 @@ private:
     std::unique_ptr<IOdtwarzacz> wlasnyOdtwarzacz_;
     Narrator narrator_;
 
-    // Glyph set: "0".."9", "=", "*", "/", "+", "-", cursor.
-    std::array<QImage, 16> glyphy_;
+    ZestawGlyphow glyphy_;
     QImage BmpStart;
     QImage BmpStop;
 

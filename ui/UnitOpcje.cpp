@@ -2,6 +2,7 @@
 
 #include "DialogSupport.h"
 #include "Fonts.h"
+#include "Operations.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -33,10 +34,11 @@ TFrmOpcje::TFrmOpcje(QWidget* parent) : QDialog(parent)
     PrzygotujDialog(*this, QStringLiteral("Ustawienia programu"), QSize(371, 313));
 
     GroupBox4 = kontrolka<QGroupBox>(this, "GroupBox4", QStringLiteral(" Działanie "), {8, 8, 177, 129});
-    RadioDzialanieMnozenie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieMnozenie", QStringLiteral("Mnożenie"), {16, 24, 113, 17});
-    RadioDzialanieDzielenie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieDzielenie", QStringLiteral("Dzielenie"), {16, 48, 113, 17});
-    RadioDzialanieDodawanie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieDodawanie", QStringLiteral("Dodawanie"), {16, 72, 113, 17});
-    RadioDzialanieOdejmowanie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieOdejmowanie", QStringLiteral("Odejmowanie"), {16, 96, 113, 17});
+    auto etykieta = [](std::uint8_t d) { return QString::fromUtf8(Fakty(d)->etykieta); };
+    RadioDzialanieMnozenie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieMnozenie", etykieta(DzialanieMnozenie), {16, 24, 113, 17});
+    RadioDzialanieDzielenie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieDzielenie", etykieta(DzialanieDzielenie), {16, 48, 113, 17});
+    RadioDzialanieDodawanie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieDodawanie", etykieta(DzialanieDodawanie), {16, 72, 113, 17});
+    RadioDzialanieOdejmowanie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieOdejmowanie", etykieta(DzialanieOdejmowanie), {16, 96, 113, 17});
 
     GroupBox1 = kontrolka<QGroupBox>(this, "GroupBox1", QStringLiteral(" Ilość pytań "), {192, 8, 169, 129});
     RadioIloscPytan1 = kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan1", QStringLiteral("10"), {16, 24, 113, 17});

@@ -1,0 +1,32 @@
+#include "Operations.h"
+
+#include "DrillState.h"
+
+#include <array>
+
+namespace zm {
+
+namespace {
+
+constexpr std::array<FaktyDzialania, 4> kDzialania{{
+    {DzialanieMnozenie, '*', "razy.bmp", "razy.wav", "razy", "Mnożenie",
+     [](std::int32_t a, std::int32_t b) { return a * b; }, [](double a, double b) { return a * b; }},
+    {DzialanieDzielenie, '/', "dzielone.bmp", "dzielone_na.wav", "podzielone na", "Dzielenie",
+     [](std::int32_t a, std::int32_t b) { return b != 0 ? a / b : 0; },
+     [](double a, double b) { return b != 0 ? a / b : 0.0; }},
+    {DzialanieDodawanie, '+', "plus.bmp", "dodac.wav", "dodać", "Dodawanie",
+     [](std::int32_t a, std::int32_t b) { return a + b; }, [](double a, double b) { return a + b; }},
+    {DzialanieOdejmowanie, '-', "minus.bmp", "odjac.wav", "odjąć", "Odejmowanie",
+     [](std::int32_t a, std::int32_t b) { return a - b; }, [](double a, double b) { return a - b; }},
+}};
+
+} // namespace
+
+std::span<const FaktyDzialania> Dzialania() { return kDzialania; }
+
+const FaktyDzialania* Fakty(std::uint8_t dzialanie)
+{
+    return dzialanie < kDzialania.size() ? &kDzialania[dzialanie] : nullptr;
+}
+
+} // namespace zm

@@ -1,0 +1,91 @@
+#include "EquationPictures.h"
+
+#include "DrillState.h"
+#include "Operations.h"
+#include "WindowShape.h"
+
+#include <QPainter>
+
+namespace zm {
+
+std::array<QString, ZestawGlyphow::kLiczba> ZestawGlyphow::Pliki()
+{
+    std::array<QString, kLiczba> p;
+    for (int i = 0; i < 10; ++i) p[static_cast<std::size_t>(i)] = QStringLiteral("%1.bmp").arg(i);
+    p[10] = QStringLiteral("rowne.bmp");
+    for (const FaktyDzialania& f : Dzialania()) p[11 + f.dzialanie] = QString::fromLatin1(f.obrazek);
+    p[kLiczba - 1] = QStringLiteral("kursor.bmp");
+    return p;
+}
+
+const QImage* ZestawGlyphow::Dla(char znak) const
+{
+    int i = -1;
+    if (znak >= '0' && znak <= '9') i = znak - '0';
+    else if (znak == '=') i = 10;
+    else
+        for (const FaktyDzialania& f : Dzialania())
+            if (f.znak == znak) i = 11 + f.dzialanie;
+    if (i < 0 || obrazy[static_cast<std::size_t>(i)].isNull()) return nullptr;
+    return &obrazy[static_cast<std::size_t>(i)];
+}
+
+std::string TekstRownania(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2)
+{
+    std::string tekst = std::to_string(liczba1).substr(0, 10);
+    if (const char op = ZnakDzialania(dzialanie); op && tekst.size() < 10) tekst += op;
+    tekst = (tekst + std::to_string(liczba2)).substr(0, 10);
+    if (tekst.size() < 10) tekst += '=';
+    return tekst;
+}
+
+QString TekstPytania(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2)
+{
+    QString t = QString::number(liczba1);
+    if (const FaktyDzialania* f = Fakty(dzialanie)) t += QLatin1Char(' ') + QString::fromUtf8(f->slowo);
+    return t + QLatin1Char(' ') + QString::number(liczba2) + QStringLiteral(" równa się");
+}
+
+void KomponujPytanie(QImage& obraz, const ZestawGlyphow& glyphy, std::string_view tekst)
+{
+    const QSize rozmiar = obraz.size();
+    QImage robocza(rozmiar, QImage::Format_RGB32);
+    robocza.fill(KolorPanelu);
+    int x = 0;
+    {
+        QPainter p(&robocza);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        for (char c : tekst) {
+            const QImage* g = glyphy.Dla(c);
+            if (!g) continue;
+            p.drawImage(x, 0, *g);
+            x += g->width();
+        }
+    }
+    const int w = x, W0 = rozmiar.width();
+    QPainter p(&obraz);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(W0 - w, 0, robocza);
+    if (W0 - w > 0) p.fillRect(QRect(0, 0, W0 - w, rozmiar.height()), QColor::fromRgb(KolorPanelu));
+}
+
+QImage KomponujWynik(QSize rozmiar, const ZestawGlyphow& glyphy, std::string_view tekst)
+{
+    QImage robocza(rozmiar, QImage::Format_RGB32);
+    robocza.fill(KolorPanelu);
+    QPainter p(&robocza);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    int x = 0;
+    for (char c : tekst) {
+        // Only digits are ever drawn; anything else has no picture.
+        if (c < '0' || c > '9') continue;
+        const QImage* g = glyphy.Dla(c);
+        if (!g) continue;
+        p.drawImage(x, 0, *g);
+        x += g->width() + 3;
+    }
+    if (!glyphy.Kursor().isNull()) p.drawImage(x, 0, glyphy.Kursor());
+    return robocza;
+}
+
+} // namespace zm
