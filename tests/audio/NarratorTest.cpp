@@ -1,3 +1,4 @@
+#include "FakePlayer.h"
 #include "Narrator.h"
 
 #include <gtest/gtest.h>
@@ -9,22 +10,12 @@ using namespace zm;
 
 namespace {
 
-class ZapisOdtwarzacza : public IOdtwarzacz {
-public:
-    std::vector<std::string> pliki;
-    void Czytaj(std::vector<std::string> p, std::function<void()> koniec) override
-    {
-        pliki = std::move(p);
-        koniec();
-    }
-    void Przerwij() override {}
-};
 
 using Lista = std::vector<std::string>;
 
 Lista czytaj(std::uint8_t dzialanie, int a, int b, bool lektor = true)
 {
-    ZapisOdtwarzacza z;
+    test::ZapisujacyOdtwarzacz z;
     Narrator n(z, [] { return std::string("/opt/zm/sounds/"); });
     Ustawienia u;
     u.Lektor = lektor;

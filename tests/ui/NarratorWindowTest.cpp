@@ -1,5 +1,6 @@
 // The narrator in the window: what a wrong answer plays, and that keys typed
 // while it reads never reach the next answer.
+#include "FakePlayer.h"
 #include "TestSupport.h"
 #include "UnitMain.h"
 
@@ -19,44 +20,11 @@ using namespace zm;
 
 namespace {
 
-// Takes its time like a real voice (on a thread of its own, as the real
-// player does) and remembers what it played.
-class WolnyOdtwarzacz final : public IOdtwarzacz {
-public:
-    std::vector<std::string> pliki;
-    int msNaSlowo = 25;
-    bool przerwany = false;
-    ~WolnyOdtwarzacz() override { Przerwij(); }
-    void Czytaj(std::vector<std::string> zdanie, std::function<void()> koniec) override
-    {
-        Przerwij();
-        for (const auto& p : zdanie) pliki.push_back(p.substr(p.rfind('/') + 1));
-        przerwany = false;
-        watek_ = std::thread([this, ms = msNaSlowo * static_cast<int>(zdanie.size()), koniec = std::move(koniec)] {
-            std::unique_lock l(m_);
-            if (!cv_.wait_for(l, std::chrono::milliseconds(ms), [&] { return przerwany; })) koniec();
-        });
-    }
-    void Przerwij() override
-    {
-        {
-            std::lock_guard l(m_);
-            przerwany = true;
-        }
-        cv_.notify_all();
-        if (watek_.joinable()) watek_.join();
-    }
-
-private:
-    std::mutex m_;
-    std::condition_variable cv_;
-    std::thread watek_;
-};
 
 class OknoZLektorem : public ::testing::Test {
 protected:
     test::ZapisaneKomunikaty komunikaty;
-    WolnyOdtwarzacz glos;
+    test::ZapisujacyOdtwarzacz glos;
     std::unique_ptr<TFrmMain> okno;
     QLineEdit* edit = nullptr;
     std::uint64_t zegarX = 500000; // the window system's clock in these events
@@ -71,6 +39,7 @@ protected:
 
     void SetUp() override
     {
+        glos.msNaSlowo = 25;
         okno = test::NoweOkno(komunikaty, test::KatalogInstalacji(), &glos);
         okno->Kontroler().losowanie().UstawZiarno(77);
         edit = okno->findChild<QLineEdit*>("EditWynik");
@@ -102,7 +71,7 @@ TEST_F(OknoZLektorem, WrongAnswerIsReadWithTheCorrectResultAndARightOneIsNot)
     for (char c : std::to_string(wynik())) klawisz(c, teraz());
     klawisz('\r', teraz());
     k.TimerTimer();
-    EXPECT_TRUE(glos.pliki.empty());
+    EXPECT_TRUE(glos.Nazwy().empty());
 
     k.TimerTimer();
     const std::string zla = std::to_string(wynik() + 1);
@@ -120,7 +89,7 @@ TEST_F(OknoZLektorem, WrongAnswerIsReadWithTheCorrectResultAndARightOneIsNot)
     dodaj(std::to_string(l2));
     dodaj("=");
     dodaj(std::to_string(l1 * l2));
-    EXPECT_EQ(glos.pliki, oczekiwane);
+    EXPECT_EQ(glos.Nazwy(), oczekiwane);
 }
 
 TEST_F(OknoZLektorem, KeysTypedDuringTheReadingAreDroppedWhateverComesFirst)
@@ -131,10 +100,10 @@ TEST_F(OknoZLektorem, KeysTypedDuringTheReadingAreDroppedWhateverComesFirst)
     start = std::chrono::steady_clock::now();
     klawisz('\r', 0); // nothing typed: Enter does nothing, but the clocks are matched
     for (int t = 0; t < 65; ++t) k.TimerTimer(); // 66 ticks so far
-    ASSERT_TRUE(glos.pliki.empty());
+    ASSERT_TRUE(glos.Nazwy().empty());
     const std::uint64_t przedCzytaniem = teraz();
     k.TimerTimer(); // time out: the narrator reads for a while
-    ASSERT_FALSE(glos.pliki.empty());
+    ASSERT_FALSE(glos.Nazwy().empty());
     const std::uint64_t poCzytaniu = teraz();
     ASSERT_GT(poCzytaniu, przedCzytaniem + 50);
     EXPECT_EQ(k.stan().NrPytania, 2);
