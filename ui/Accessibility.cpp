@@ -3,6 +3,9 @@
 #include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QTimer>
+
+#include <utility>
 
 namespace zm {
 
@@ -103,7 +106,8 @@ void OknoZDekoracjami(QWidget* okno)
     okno->setProperty("zmMaDekoracje", true);
 }
 
-Oglaszacz::Oglaszacz(QWidget* rodzic) : QWidget(rodzic)
+Oglaszacz::Oglaszacz(QWidget* rodzic, std::function<bool()> wstrzymane)
+    : QWidget(rodzic), wstrzymane_(std::move(wstrzymane))
 {
     ZainstalujDostepnosc();
     setObjectName(QStringLiteral("Oglaszacz"));
@@ -121,6 +125,69 @@ void Oglaszacz::Oglos(const QString& tekst)
     hide();
     setAccessibleName(tekst);
     show();
+}
+
+void Oglaszacz::Start()
+{
+    zebrane_.start = true;
+    Zaplanuj();
+}
+
+void Oglaszacz::Stop()
+{
+    zebrane_.stop = true;
+    Zaplanuj();
+}
+
+void Oglaszacz::Dobrze()
+{
+    zebrane_.dobrze = true;
+    Zaplanuj();
+}
+
+void Oglaszacz::Zle(const QString& poprawnyWynik)
+{
+    zebrane_.zle = true;
+    zebrane_.wynik = poprawnyWynik;
+    Zaplanuj();
+}
+
+void Oglaszacz::Pytanie(const QString& tekst)
+{
+    zebrane_.pytanie = tekst;
+    Zaplanuj();
+}
+
+void Oglaszacz::Ocena(int ocena, int dobrze, int zle)
+{
+    zebrane_.ocena = true;
+    zebrane_.tekstOceny =
+        QStringLiteral("Koniec. Ocena: %1. Dobre odpowiedzi: %2, złe: %3.").arg(ocena).arg(dobrze).arg(zle);
+    Zaplanuj();
+}
+
+void Oglaszacz::Zaplanuj()
+{
+    if (zaplanowane_) return;
+    zaplanowane_ = true;
+    QTimer::singleShot(0, this, &Oglaszacz::Zbierz);
+}
+
+void Oglaszacz::Zbierz()
+{
+    zaplanowane_ = false;
+    if (wstrzymane_ && wstrzymane_()) return;
+    const Zebrane z = std::exchange(zebrane_, {});
+    QStringList czesci;
+    if (z.start) czesci << QStringLiteral("Start.");
+    if (z.zle) czesci << QStringLiteral("Źle. Wynik: %1.").arg(z.wynik);
+    if (z.dobrze) czesci << QStringLiteral("Dobrze.");
+    if (z.ocena)
+        czesci << z.tekstOceny;
+    else if (z.stop)
+        czesci << QStringLiteral("Stop.");
+    if (!z.pytanie.isEmpty() && !z.ocena && !z.stop) czesci << z.pytanie;
+    if (!czesci.isEmpty()) Oglos(czesci.join(QLatin1Char(' ')));
 }
 
 } // namespace zm

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 namespace zm {
 
 // Installs the accessibility factory for the program's widgets; once.
@@ -26,16 +28,36 @@ void OznaczJakoPrzycisk(QWidget* w);
 void OznaczJakoDekoracje(QWidget* w);
 void OknoZDekoracjami(QWidget* okno);
 
-// The notification that carries announcements.
+// The notification that carries announcements. What happens over one pass
+// of the event loop (start, right or wrong with the correct result, the next
+// question, stop, the grade) is gathered into one announcement, held while
+// `wstrzymane` says so (the narrator reads) and made after it.
 class Oglaszacz : public QWidget {
     Q_OBJECT
 public:
-    explicit Oglaszacz(QWidget* rodzic);
+    Oglaszacz(QWidget* rodzic, std::function<bool()> wstrzymane);
     // Shows `tekst` anew, so that it is spoken even when the same as before.
     void Oglos(const QString& tekst);
     const QString& Ostatnie() const { return ostatnie_; }
 
+    void Start();
+    void Stop();
+    void Dobrze();
+    void Zle(const QString& poprawnyWynik);
+    void Pytanie(const QString& tekst);
+    void Ocena(int ocena, int dobrze, int zle);
+    // Makes what was gathered, unless held; called again after a hold.
+    void Zaplanuj();
+
 private:
+    void Zbierz();
+    struct Zebrane {
+        bool start = false, stop = false, dobrze = false, zle = false, ocena = false;
+        QString pytanie, wynik, tekstOceny;
+    };
+    std::function<bool()> wstrzymane_;
+    Zebrane zebrane_;
+    bool zaplanowane_ = false;
     QString ostatnie_;
 };
 

@@ -5,6 +5,7 @@
 #include "EquationPictures.h"
 #include "Fonts.h"
 #include "QRVButton.h"
+#include "ReadingGuard.h"
 #include "UnitOpcje.h"
 #include "Widgets.h"
 #include "WindowShape.h"
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -79,8 +79,10 @@ TFrmMain::TFrmMain(Opcje opcje)
     setFont(fonts::MsSansSerif(11));
     // The icon is the application's (set once at start-up), shared by all windows.
     UtworzKomponenty();
-    // Watches the timestamps of all input (see WpisanyPodczasCzytania).
+    // The keyboard's start and stop, from any control of the window.
     qApp->installEventFilter(this);
+    // Installed after it, so that it sees every event first.
+    straznik_ = new StraznikCzytania(this, {ButStartStop, ButZamknij, ButUstawienia, ButAbout, Shape1});
     FormCreate();
     if (const QScreen* ekran = QGuiApplication::primaryScreen())
         move(ekran->availableGeometry().center() - QPoint(width() / 2, height() / 2));
@@ -254,7 +256,7 @@ void TFrmMain::UtworzKomponenty()
     // buttons come before it in the tab order).
     EditWynik->setFocus(Qt::OtherFocusReason);
 
-    oglaszacz_ = new Oglaszacz(this);
+    oglaszacz_ = new Oglaszacz(this, [this] { return straznik_ && straznik_->Trwa(); });
     NadajNazwyDostepnosci();
 
     Timer = new QTimer(this);
@@ -448,8 +450,7 @@ void TFrmMain::RysujPytanie(std::int32_t liczba1, std::uint8_t dzialanie, std::i
     KomponujPytanie(obraz, glyphy_, TekstRownania(liczba1, dzialanie, liczba2));
     ImgPytanie->setAccessibleName(TekstPytania(liczba1, dzialanie, liczba2));
     ImgPytanie->update();
-    doOgloszenia_.pytanie = ImgPytanie->accessibleName();
-    ZaplanujOgloszenie();
+    oglaszacz_->Pytanie(ImgPytanie->accessibleName());
 }
 
 void TFrmMain::RysujWynik(std::string_view tekst)
@@ -482,62 +483,12 @@ void TFrmMain::CzytajRownanie()
     // The time bar and the timer wait while the equation is read; the next
     // question starts the timer again.
     Timer->stop();
-    const quint64 nr = ++nrCzytania_;
-    czytanieTrwa_ = true;
-    const bool czyta = narrator_.CzytajRownanie(kontroler_.ustawienia(), kontroler_.stan(), [this, nr] {
-        // From the player's thread: the end is handled in the window's loop.
-        QMetaObject::invokeMethod(
-            this,
-            [this, nr] {
-                if (nr != nrCzytania_ || !czytanieTrwa_) return;
-                czytanieTrwa_ = false;
-                if (czytanie_) czytanie_->quit();
-            },
-            Qt::QueuedConnection);
-    });
-    if (!czyta) {
-        czytanieTrwa_ = false;
-        return;
-    }
-    QEventLoop petla;
-    czytanie_ = &petla;
-    if (czytanieTrwa_) petla.exec();
-    czytanie_ = nullptr;
-    if (czytanieTrwa_) {
-        // Left before the last word: the program is ending.
-        czytanieTrwa_ = false;
-        narrator_.Przerwij();
-    }
-    koniecCzytania_ = Teraz();
-    ZaplanujOgloszenie(); // held during the reading
-    // Clicks made during the reading are handled after it, in their order.
-    for (auto& [cel, zdarzenie] : odlozone_)
-        if (cel) QCoreApplication::postEvent(cel, zdarzenie.release());
-    odlozone_.clear();
-}
-
-bool TFrmMain::OdlozonyPodczasCzytania(QObject* obiekt, QEvent* zdarzenie)
-{
-    if (!czytanie_ || !obiekt->isWidgetType() || static_cast<QWidget*>(obiekt)->window() != this) return false;
-    switch (zdarzenie->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-        return true;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-        // The drill's own buttons; the background (dragging), the close
-        // cross and the minimise button act at once.
-        for (QObject* przycisk : std::initializer_list<QObject*>{ButStartStop, ButZamknij, ButUstawienia, ButAbout, Shape1}) {
-            if (obiekt != przycisk) continue;
-            odlozone_.emplace_back(obiekt, static_cast<QMouseEvent*>(zdarzenie)->clone());
-            return true;
-        }
-        return false;
-    default:
-        return false;
-    }
+    straznik_->Czytaj(
+        [this](std::function<void()> koniec) {
+            return narrator_.CzytajRownanie(kontroler_.ustawienia(), kontroler_.stan(), std::move(koniec));
+        },
+        [this] { narrator_.Przerwij(); });
+    oglaszacz_->Zaplanuj(); // held during the reading
 }
 
 bool TFrmMain::KlawiszStartStop(QObject* obiekt, QEvent* zdarzenie)
@@ -555,35 +506,6 @@ bool TFrmMain::KlawiszStartStop(QObject* obiekt, QEvent* zdarzenie)
     return false;
 }
 
-void TFrmMain::ZaplanujOgloszenie()
-{
-    if (ogloszenieZaplanowane_) return;
-    ogloszenieZaplanowane_ = true;
-    QTimer::singleShot(0, this, &TFrmMain::Oglos);
-}
-
-void TFrmMain::Oglos()
-{
-    ogloszenieZaplanowane_ = false;
-    if (czytanie_) return; // after the last word
-    DoOgloszenia d = std::exchange(doOgloszenia_, {});
-    QStringList czesci;
-    if (d.start) czesci << QStringLiteral("Start.");
-    if (d.zle) czesci << QStringLiteral("Źle. Wynik: %1.").arg(d.wynik);
-    if (d.dobrze) czesci << QStringLiteral("Dobrze.");
-    if (d.ocena) {
-        const auto& s = kontroler_.stan();
-        czesci << QStringLiteral("Koniec. Ocena: %1. Dobre odpowiedzi: %2, złe: %3.")
-                      .arg(s.Ocena)
-                      .arg(s.Dobrze)
-                      .arg(s.Zle);
-    } else if (d.stop) {
-        czesci << QStringLiteral("Stop.");
-    }
-    if (!d.pytanie.isEmpty() && !d.ocena && !d.stop) czesci << d.pytanie;
-    if (!czesci.isEmpty()) oglaszacz_->Oglos(czesci.join(QLatin1Char(' ')));
-}
-
 void TFrmMain::showEvent(QShowEvent* e)
 {
     QWidget::showEvent(e);
@@ -599,22 +521,11 @@ void TFrmMain::showEvent(QShowEvent* e)
 void TFrmMain::closeEvent(QCloseEvent* e)
 {
     // A window closed during the reading does not wait for the sentence.
-    if (czytanie_) czytanie_->quit();
+    straznik_->Opusc();
     QWidget::closeEvent(e);
 }
 
-qint64 TFrmMain::Teraz()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
-bool TFrmMain::WpisanyPodczasCzytania(const QInputEvent* e) const
-{
-    if (!koniecCzytania_ || !kalibracja_) return false;
-    const qint64 utworzony = static_cast<qint64>(e->timestamp()) + *kalibracja_;
-    return utworzony < *koniecCzytania_;
-}
 
 void TFrmMain::UstawLicznikPytan(const std::string& tekst)
 {
@@ -633,7 +544,7 @@ void TFrmMain::PokazLicznikPytan(bool widoczny)
 void TFrmMain::UstawDobrze(const std::string& tekst)
 {
     const int n = QString::fromStdString(tekst).toInt();
-    if (n > ostatnieDobrze_) doOgloszenia_.dobrze = true;
+    if (n > ostatnieDobrze_) oglaszacz_->Dobrze();
     ostatnieDobrze_ = n;
     LabelDobrze->setText(QString::fromStdString(tekst));
     OdswiezNazwe(LabelDobrze);
@@ -643,8 +554,7 @@ void TFrmMain::UstawZle(const std::string& tekst)
 {
     const int n = QString::fromStdString(tekst).toInt();
     if (n > ostatnieZle_) {
-        doOgloszenia_.zle = true;
-        doOgloszenia_.wynik = poprawnyWynik_;
+        oglaszacz_->Zle(poprawnyWynik_);
     }
     ostatnieZle_ = n;
     LabelZle->setText(QString::fromStdString(tekst));
@@ -658,8 +568,8 @@ void TFrmMain::UstawPodpisLicznika(const std::string& tekst)
 void TFrmMain::PokazOceny(bool widoczne)
 {
     if (widoczne) {
-        doOgloszenia_.ocena = true;
-        ZaplanujOgloszenie();
+        const auto& s = kontroler_.stan();
+        oglaszacz_->Ocena(ObliczOcene(s.Dobrze, kontroler_.ustawienia().IloscPytan), s.Dobrze, s.Zle);
     }
     for (int n = 1; n <= 6; ++n) LabelOcena[static_cast<std::size_t>(n)]->setVisible(widoczne);
 }
@@ -690,8 +600,10 @@ void TFrmMain::WylaczTimer() { Timer->stop(); }
 
 void TFrmMain::PokazStartStop(bool stop)
 {
-    (stop ? doOgloszenia_.start : doOgloszenia_.stop) = true;
-    ZaplanujOgloszenie();
+    if (stop)
+        oglaszacz_->Start();
+    else
+        oglaszacz_->Stop();
     ButStartStop->setPicture(stop ? BmpStop : BmpStart);
     ButStartStop->setAccessibleName(stop ? QStringLiteral("Stop") : QStringLiteral("Start"));
     ButStartStop->repaint();
@@ -726,21 +638,6 @@ void TFrmMain::TimerTimer() { kontroler_.TimerTimer(); }
 
 bool TFrmMain::eventFilter(QObject* obiekt, QEvent* zdarzenie)
 {
-    switch (zdarzenie->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseMove:
-        if (const auto* we = static_cast<const QInputEvent*>(zdarzenie); we->timestamp() != 0) {
-            const qint64 roznica = Teraz() - static_cast<qint64>(we->timestamp());
-            if (!kalibracja_ || roznica < *kalibracja_) kalibracja_ = roznica;
-        }
-        break;
-    default:
-        break;
-    }
-    if (OdlozonyPodczasCzytania(obiekt, zdarzenie)) return true;
     if (KlawiszStartStop(obiekt, zdarzenie)) return true;
     if (obiekt == EditWynik && zdarzenie->type() == QEvent::KeyPress) {
         bool odrzuc = false;
@@ -753,7 +650,7 @@ bool TFrmMain::eventFilter(QObject* obiekt, QEvent* zdarzenie)
 void TFrmMain::FormKeyPress(QKeyEvent* e, bool& odrzuc)
 {
     const QString tekst = e->text();
-    if (!tekst.isEmpty() && WpisanyPodczasCzytania(e)) {
+    if (!tekst.isEmpty() && straznik_->WpisanyPodczasCzytania(e)) {
         odrzuc = true;
         return;
     }

@@ -21,7 +21,6 @@
 #include <optional>
 #include <vector>
 
-class QEventLoop;
 class QInputEvent;
 class QLabel;
 class QLineEdit;
@@ -31,6 +30,7 @@ class TQRVButton;
 namespace zm {
 
 class Oglaszacz;
+class StraznikCzytania;
 class TImage;
 class TShape;
 class TFlatSpeedButton;
@@ -162,38 +162,17 @@ private:
     // delivered. Input events carry the window system's clock; the smallest
     // gap seen between it and ours (an event handled at once) maps the one
     // onto the other.
-    // While the equation is read the event loop runs on: the window paints,
-    // moves, minimises, closes and answers assistive technology, but keys are
-    // dropped and clicks on the drill's buttons wait until the last word.
-    bool OdlozonyPodczasCzytania(QObject* obiekt, QEvent* zdarzenie);
-    QEventLoop* czytanie_ = nullptr;
-    bool czytanieTrwa_ = false;
-    quint64 nrCzytania_ = 0;
-    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> odlozone_;
+    StraznikCzytania* straznik_ = nullptr;
 
     // The keyboard's way to start and stop: F2 at any time, Space in the
     // answer field while no drill runs, Escape during a drill.
     bool KlawiszStartStop(QObject* obiekt, QEvent* zdarzenie);
 
-    // Announcements for screen readers, gathered over one pass of the event
-    // loop and held while the equation is read.
-    struct DoOgloszenia {
-        bool start = false, stop = false, dobrze = false, zle = false, ocena = false;
-        QString pytanie, wynik;
-    };
-    void ZaplanujOgloszenie();
-    void Oglos();
+    // Announcements for screen readers.
     Oglaszacz* oglaszacz_ = nullptr;
-    DoOgloszenia doOgloszenia_;
-    bool ogloszenieZaplanowane_ = false;
     bool powitano_ = false;
     int ostatnieDobrze_ = 0, ostatnieZle_ = 0;
     QString poprawnyWynik_;
-
-    static qint64 Teraz();
-    bool WpisanyPodczasCzytania(const QInputEvent* e) const;
-    std::optional<qint64> kalibracja_;
-    std::optional<qint64> koniecCzytania_;
 
     void Komunikat(IKomunikaty::Rodzaj rodzaj, const QString& tytul, const QString& tekst);
     bool konczy_ = false;          // a fatal message was shown
