@@ -25,7 +25,6 @@
 #include <QUrl>
 #include <QWindow>
 
-#include <chrono>
 
 namespace zm {
 
@@ -332,13 +331,20 @@ void TFrmMain::WczytajPrzyciskStartStop(QImage& cel, const char* nazwa)
         KomunikatAndClose(0);
         return;
     }
-    const assets::Obrazek bmp = assets::WczytajBmp(sciezka);
-    if (bmp.blad != assets::BladObrazka::Brak) {
-        Komunikat(IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
-                  QStringLiteral("Bitmap image is not valid.\n%1").arg(sciezka));
-        return;
-    }
-    cel = bmp.obraz.convertToFormat(QImage::Format_RGB32);
+    // A picture that cannot be read is an invalid one here.
+    if (const auto obraz = WczytajObrazek(sciezka, assets::BladObrazka::Niepoprawny)) cel = *obraz;
+}
+
+std::optional<QImage> TFrmMain::WczytajObrazek(const QString& sciezka, assets::BladObrazka gdyNieOtwarty)
+{
+    assets::Obrazek bmp = assets::WczytajBmp(sciezka);
+    if (bmp.blad == assets::BladObrazka::NieOtwarty) bmp.blad = gdyNieOtwarty;
+    if (bmp.blad == assets::BladObrazka::Brak) return bmp.obraz.convertToFormat(QImage::Format_RGB32);
+    Komunikat(IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
+              bmp.blad == assets::BladObrazka::NieOtwarty
+                  ? QStringLiteral("Cannot open file %1").arg(sciezka)
+                  : QStringLiteral("Bitmap image is not valid.\n%1").arg(sciezka));
+    return std::nullopt;
 }
 
 void TFrmMain::Komunikat(IKomunikaty::Rodzaj rodzaj, const QString& tytul, const QString& tekst)
@@ -424,19 +430,9 @@ void TFrmMain::WczytajGlyphy()
     // fails, and the ones after it stay empty (they then draw nothing).
     glyphy_ = ZestawGlyphow{};
     for (std::size_t i = 0; i < pliki.size(); ++i) {
-        const QString sciezka = katalog + pliki[i];
-        const assets::Obrazek bmp = assets::WczytajBmp(sciezka);
-        if (bmp.blad == assets::BladObrazka::NieOtwarty) {
-            Komunikat(IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
-                      QStringLiteral("Cannot open file %1").arg(sciezka));
-            return;
-        }
-        if (bmp.blad == assets::BladObrazka::Niepoprawny) {
-            Komunikat(IKomunikaty::Rodzaj::Blad, QString::fromUtf8(config::kTytul),
-                      QStringLiteral("Bitmap image is not valid.\n%1").arg(sciezka));
-            return;
-        }
-        glyphy_.obrazy[i] = bmp.obraz.convertToFormat(QImage::Format_RGB32);
+        const auto obraz = WczytajObrazek(katalog + pliki[i], assets::BladObrazka::NieOtwarty);
+        if (!obraz) return;
+        glyphy_.obrazy[i] = *obraz;
     }
 }
 
@@ -524,8 +520,6 @@ void TFrmMain::closeEvent(QCloseEvent* e)
     straznik_->Opusc();
     QWidget::closeEvent(e);
 }
-
-
 
 void TFrmMain::UstawLicznikPytan(const std::string& tekst)
 {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "AssetCatalogue.h"
+#include "Bitmap.h"
 #include "DrillController.h"
 #include "EquationPictures.h"
 #include "Messages.h"
@@ -21,7 +22,6 @@
 #include <optional>
 #include <vector>
 
-class QInputEvent;
 class QLabel;
 class QLineEdit;
 class QTimer;
@@ -175,6 +175,10 @@ private:
     QString poprawnyWynik_;
 
     void Komunikat(IKomunikaty::Rodzaj rodzaj, const QString& tytul, const QString& tekst);
+    // A picture of graphics/, or nothing after its message ("Cannot open
+    // file" for one that cannot be opened, unless `gdyNieOtwarty` says it is
+    // just invalid).
+    std::optional<QImage> WczytajObrazek(const QString& sciezka, assets::BladObrazka gdyNieOtwarty);
     bool konczy_ = false;          // a fatal message was shown
     bool sprawdzanie_ = false;     // a verification box is on show
     enum class Przeciaganie { Brak, Czeka, Reczne };
