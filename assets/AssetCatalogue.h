@@ -1,6 +1,8 @@
-// The one list of the files the program reads at run time, how their paths
-// are built, and the checks that guard them.
+// Where the catalogue's files are found at run time, and the checks that
+// guard them.
 #pragma once
+
+#include "CatalogueFiles.h"
 
 #include <QString>
 
@@ -8,19 +10,6 @@
 #include <span>
 
 namespace zm::assets {
-
-enum class Folder { Sounds, Graphics };
-
-struct Plik {
-    Folder folder;
-    const char* nazwa;
-    // Place in the verification run at activation (1-based), or 0 for a file
-    // that is not verified there.
-    int kolejnosc;
-};
-
-// Every file, sounds first, in catalogue order.
-std::span<const Plik> Katalog();
 
 // The verified files, in verification order (57 of them).
 std::span<const Plik> DoWeryfikacji();
@@ -51,8 +40,5 @@ QString TekstKomunikatu(int index);
 
 // The warning that names a missing file and where to get the program.
 QString TekstOstrzezenia(const QString& sciezka);
-
-inline constexpr const char* kStartBmp = "but_START.bmp";
-inline constexpr const char* kStopBmp = "but_STOP.bmp";
 
 } // namespace zm::assets

@@ -1,31 +1,31 @@
 #include "Narrator.h"
 
+#include "CatalogueFiles.h"
 #include "Operations.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace zm {
 
 std::vector<std::string> Narrator::PlikiSlowa(std::string_view token)
 {
-    for (const FaktyDzialania& f : Dzialania())
-        if (token.size() == 1 && token[0] == f.znak) return {f.nagranie};
-    if (token == "=") return {"rowna_sie.wav"};
-
+    // Signs and whole numbers up to 100; anything else has no word.
+    auto plik = [](std::string_view znaczenie) -> std::vector<std::string> {
+        const char* nazwa = assets::PlikDla(assets::Folder::Sounds, znaczenie);
+        if (!nazwa) return {};
+        return {nazwa};
+    };
     long long n = 0;
     const auto [ptr, ec] = std::from_chars(token.data(), token.data() + token.size(), n);
-    if (token.empty() || ec != std::errc{} || ptr != token.data() + token.size() || n < 0) {
-        // Only signs and whole numbers are ever passed; anything else has no word.
-        return {};
-    }
-    const std::string t(token);
-    if (n < 10) return {t.substr(0, 1) + ".wav"};
-    if (n <= 19) return {std::to_string(n) + ".wav"};
-    if (n <= 99) {
-        if (t[1] == '0') return {t.substr(0, 1) + "0.wav"};
-        return {t.substr(0, 1) + "0_.wav", t.substr(1, 1) + ".wav"};
-    }
-    return {"100.wav"};
+    if (token.empty() || ec != std::errc{} || ptr != token.data() + token.size() || n < 0) return plik(token);
+    // Above a hundred there is only the word for a hundred; a tens word
+    // before a unit word is said as the sentence goes on.
+    const std::string liczba = std::to_string(std::min(n, 100LL));
+    if (n <= 20 || n >= 100 || n % 10 == 0) return plik(liczba);
+    std::vector<std::string> pliki = plik(liczba.substr(0, 1) + "0_");
+    for (std::string& p : plik(liczba.substr(1))) pliki.push_back(std::move(p));
+    return pliki;
 }
 
 std::vector<std::string> Narrator::PlikiRownania(const Ustawienia& ustawienia, const StanCwiczenia& stan)

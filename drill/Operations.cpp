@@ -9,14 +9,14 @@ namespace zm {
 namespace {
 
 constexpr std::array<FaktyDzialania, 4> kDzialania{{
-    {DzialanieMnozenie, '*', "razy.bmp", "razy.wav", "razy", "Mnożenie",
+    {DzialanieMnozenie, '*', "razy", "Mnożenie",
      [](std::int32_t a, std::int32_t b) { return a * b; }, [](double a, double b) { return a * b; }},
-    {DzialanieDzielenie, '/', "dzielone.bmp", "dzielone_na.wav", "podzielone na", "Dzielenie",
+    {DzialanieDzielenie, '/', "podzielone na", "Dzielenie",
      [](std::int32_t a, std::int32_t b) { return b != 0 ? a / b : 0; },
      [](double a, double b) { return b != 0 ? a / b : 0.0; }},
-    {DzialanieDodawanie, '+', "plus.bmp", "dodac.wav", "dodać", "Dodawanie",
+    {DzialanieDodawanie, '+', "dodać", "Dodawanie",
      [](std::int32_t a, std::int32_t b) { return a + b; }, [](double a, double b) { return a + b; }},
-    {DzialanieOdejmowanie, '-', "minus.bmp", "odjac.wav", "odjąć", "Odejmowanie",
+    {DzialanieOdejmowanie, '-', "odjąć", "Odejmowanie",
      [](std::int32_t a, std::int32_t b) { return a - b; }, [](double a, double b) { return a - b; }},
 }};
 

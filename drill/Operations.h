@@ -1,6 +1,7 @@
 // The facts of the four operations, in one table that every layer reads: the
-// sign, the picture of the sign, the narrator's word, the screen reader's
-// word, the settings dialog's label, and how the result is computed.
+// sign (which also names its picture and recording in the file catalogue),
+// the screen reader's word, the settings dialog's label, and how the result
+// is computed.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +12,6 @@ namespace zm {
 struct FaktyDzialania {
     std::uint8_t dzialanie; // the `Dzialanie` code
     char znak;              // the sign in a question's text
-    const char* obrazek;    // the sign's picture in graphics/
-    const char* nagranie;   // the narrator's word in sounds/
     const char* slowo;      // what a screen reader says for the sign
     const char* etykieta;   // the settings dialog's choice
     // The correct result, exact for every question the generator draws.

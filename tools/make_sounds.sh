@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Records the narrator's words with espeak-ng and trims them with sox.
-#   make_sounds.sh <word-list.tsv> <sounds-folder>
+#   make_sounds.sh <catalogue.tsv> <sounds-folder>   (its "sounds" rows)
 # Voice: Polish, 150 words a minute, a little lower than the default pitch,
 # clear word gaps. Each file: silence trimmed at both ends, 40 ms of quiet
 # after the word so that words do not run together, peak-normalised to
@@ -11,8 +11,8 @@ out=$2
 mkdir -p "$out"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-while IFS=$'\t' read -r file text how; do
-    [[ -z "$file" || "$file" == \#* ]] && continue
+while IFS=$'\t' read -r folder file check meaning text how; do
+    [[ "$folder" == sounds ]] || continue
     # A comma keeps the tone up, as in the middle of a sentence.
     [[ "$how" == dalej ]] && text="$text,"
     espeak-ng -v pl -s 150 -p 45 -g 2 -w "$tmp/raw.wav" "$text"

@@ -1,5 +1,6 @@
 #include "EquationPictures.h"
 
+#include "CatalogueFiles.h"
 #include "DrillState.h"
 #include "Operations.h"
 #include "WindowShape.h"
@@ -10,11 +11,15 @@ namespace zm {
 
 std::array<QString, ZestawGlyphow::kLiczba> ZestawGlyphow::Pliki()
 {
+    // The catalogue's pictures for "0".."9", "=", the signs and the cursor.
+    std::array<std::string, kLiczba> znaczenia;
+    for (int i = 0; i < 10; ++i) znaczenia[static_cast<std::size_t>(i)] = std::to_string(i);
+    znaczenia[10] = "=";
+    for (const FaktyDzialania& f : Dzialania()) znaczenia[11 + f.dzialanie] = std::string(1, f.znak);
+    znaczenia[kLiczba - 1] = "kursor";
     std::array<QString, kLiczba> p;
-    for (int i = 0; i < 10; ++i) p[static_cast<std::size_t>(i)] = QStringLiteral("%1.bmp").arg(i);
-    p[10] = QStringLiteral("rowne.bmp");
-    for (const FaktyDzialania& f : Dzialania()) p[11 + f.dzialanie] = QString::fromLatin1(f.obrazek);
-    p[kLiczba - 1] = QStringLiteral("kursor.bmp");
+    for (std::size_t i = 0; i < kLiczba; ++i)
+        p[i] = QString::fromLatin1(assets::PlikDla(assets::Folder::Graphics, znaczenia[i]));
     return p;
 }
 

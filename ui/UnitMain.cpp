@@ -310,9 +310,9 @@ void TFrmMain::FormCreate()
     // whenever its size changes.
     FormResize();
     BmpStart = QImage();
-    WczytajPrzyciskStartStop(BmpStart, assets::kStartBmp);
+    WczytajPrzyciskStartStop(BmpStart, assets::PlikDla(assets::Folder::Graphics, "start"));
     BmpStop = QImage();
-    WczytajPrzyciskStartStop(BmpStop, assets::kStopBmp);
+    WczytajPrzyciskStartStop(BmpStop, assets::PlikDla(assets::Folder::Graphics, "stop"));
     ButStartStop->setPicture(BmpStart);
     kontroler_.UstawDomyslne();
     UstawieniaKomponentow();

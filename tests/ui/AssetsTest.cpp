@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -54,6 +55,20 @@ TEST(AssetCatalogue, VerificationOrderIsSoundsThenPictures)
     // Every catalogued file is built.
     const assets::Sciezki s(test::KatalogInstalacji());
     for (const auto& p : assets::Katalog()) EXPECT_TRUE(QFile::exists(s.Sciezka(p))) << p.nazwa;
+}
+
+TEST(AssetCatalogue, GeneratorDrawsExactlyTheCataloguedPictures)
+{
+    QTemporaryDir grafika, zasoby;
+    QProcess gen;
+    gen.start(QStringLiteral(ZM_TEST_ARTGEN), {grafika.path(), zasoby.path()});
+    ASSERT_TRUE(gen.waitForFinished(60000));
+    ASSERT_EQ(gen.exitCode(), 0) << gen.readAllStandardError().toStdString();
+    QStringList oczekiwane;
+    for (const auto& p : assets::Katalog())
+        if (p.folder == assets::Folder::Graphics) oczekiwane << QString::fromLatin1(p.nazwa);
+    oczekiwane.sort();
+    EXPECT_EQ(QDir(grafika.path()).entryList(QDir::Files, QDir::Name), oczekiwane);
 }
 
 TEST(AssetCatalogue, MessagesReadExactly)

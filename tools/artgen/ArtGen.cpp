@@ -5,6 +5,7 @@
 //
 //   zm_artgen <graphics-folder> <resource-folder>
 
+#include "CatalogueFiles.h"
 #include "WindowShape.h"
 #include "ZmConfig.h"
 
@@ -374,17 +375,26 @@ int main(int argc, char** argv)
     QDir().mkpath(zasoby);
 
     bool ok = true;
-    for (int d = 0; d <= 9; ++d) ok &= zapisz(cyfra(d), grafika + QStringLiteral("/%1.bmp").arg(d));
-    ok &= zapisz(znak('='), grafika + "/rowne.bmp");
-    ok &= zapisz(znak('*'), grafika + "/razy.bmp");
-    ok &= zapisz(znak('/'), grafika + "/dzielone.bmp");
-    ok &= zapisz(znak('+'), grafika + "/plus.bmp");
-    ok &= zapisz(znak('-'), grafika + "/minus.bmp");
-    ok &= zapisz(kursor(), grafika + "/kursor.bmp");
-    ok &= zapisz(przyciskStartStop(QStringLiteral("START"), QColor(64, 178, 72), QColor(28, 110, 40)),
-                 grafika + "/but_START.bmp");
-    ok &= zapisz(przyciskStartStop(QStringLiteral("STOP"), QColor(222, 70, 58), QColor(140, 28, 24)),
-                 grafika + "/but_STOP.bmp");
+    // The catalogue's pictures, each drawn for what it stands for.
+    for (const zm::assets::Plik& p : zm::assets::Katalog()) {
+        if (p.folder != zm::assets::Folder::Graphics) continue;
+        const std::string_view z = p.znaczenie;
+        const QString sciezka = grafika + QLatin1Char('/') + QString::fromLatin1(p.nazwa);
+        if (z.size() == 1 && z[0] >= '0' && z[0] <= '9')
+            ok &= zapisz(cyfra(z[0] - '0'), sciezka);
+        else if (z.size() == 1)
+            ok &= zapisz(znak(z[0]), sciezka);
+        else if (z == "kursor")
+            ok &= zapisz(kursor(), sciezka);
+        else if (z == "start")
+            ok &= zapisz(przyciskStartStop(QStringLiteral("START"), QColor(64, 178, 72), QColor(28, 110, 40)), sciezka);
+        else if (z == "stop")
+            ok &= zapisz(przyciskStartStop(QStringLiteral("STOP"), QColor(222, 70, 58), QColor(140, 28, 24)), sciezka);
+        else {
+            std::fprintf(stderr, "zm_artgen: no drawing for %s (%s)\n", p.nazwa, p.znaczenie);
+            ok = false;
+        }
+    }
 
     const std::vector<QRgb> kolory{qRgb(254, 2, 254),   qRgb(24, 41, 51),    qRgb(218, 219, 222),
                                    qRgb(187, 190, 200), qRgb(79, 136, 167),  kPanel.rgb(),
