@@ -1,14 +1,12 @@
 #include "UnitMain.h"
 
 #include "Accessibility.h"
-#include "Bitmap.h"
-#include "EquationPictures.h"
+#include "AnswerKeys.h"
 #include "Fonts.h"
 #include "QRVButton.h"
 #include "ReadingGuard.h"
 #include "UnitOpcje.h"
 #include "Widgets.h"
-#include "WindowShape.h"
 #include "ZmConfig.h"
 
 #include <QApplication>
@@ -18,12 +16,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
-#include <QWindow>
 
 
 namespace zm {
@@ -45,12 +40,6 @@ public:
     void Czytaj(std::vector<std::string>, std::function<void()> koniec) override { koniec(); }
     void Przerwij() override {}
 };
-
-QImage zasob(const char* nazwa)
-{
-    QImage img(QString::fromLatin1(nazwa));
-    return img;
-}
 
 constexpr int kPunktNaPiksel96(int punkty) { return punkty * 96 / 72; }
 
@@ -95,212 +84,27 @@ TFrmMain::~TFrmMain()
 
 void TFrmMain::UtworzKomponenty()
 {
-    // Children are created bottom to top: a later one paints over an earlier
-    // one and takes the mouse inside its rectangle.
-    ImgTlo = new TImage(this);
-    ImgTlo->setObjectName(QStringLiteral("ImgTlo"));
-    ImgTlo->setGeometry(0, 0, SzerokoscOkna, WysokoscOkna);
-    // On a scaled screen the background drawn with twice the pixels is used.
-    QImage tlo;
-    if (qApp->devicePixelRatio() > 1.25) {
-        tlo = zasob(":/tlo@2x.png").convertToFormat(QImage::Format_RGB32);
-        tlo.setDevicePixelRatio(2.0);
-    } else {
-        tlo = zasob(":/tlo.bmp").convertToFormat(QImage::Format_RGB32);
-    }
-    // Wayland does not shape a window by its mask (it only limits input):
-    // there the window is translucent and its background is painted through
-    // the same outline the mask uses, so the corners show the desktop.
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-        setAttribute(Qt::WA_TranslucentBackground);
-        tlo = tlo.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        QPainter p(&tlo);
-        const QRect cale(0, 0, SzerokoscOkna, WysokoscOkna);
-        p.setClipRegion(QRegion(cale) - ObrysOkna());
-        p.setCompositionMode(QPainter::CompositionMode_Clear);
-        p.fillRect(cale, Qt::transparent);
-    }
-    ImgTlo->setPicture(tlo);
+    zm::UtworzKomponenty(this, *this);
     connect(ImgTlo, &TImage::mousePressed, this, &TFrmMain::ImgTloMouseDown);
     connect(ImgTlo, &TImage::mouseMoved, this, &TFrmMain::ImgTloMouseMove);
-    connect(ImgTlo, &TImage::mouseReleased, this, [this](Qt::MouseButton b, QPoint) {
-        if (b == Qt::LeftButton) przeciaganie_ = Przeciaganie::Brak;
-    });
-
-    const QFont licznik = fonts::Verdana(48, true);
-    LabelZle = NowaEtykieta(this, "LabelZle", {554, 275, 114, 59}, QStringLiteral("100"), licznik, QColor(255, 0, 0));
-
-    ProgresTlo = new TShape(this);
-    ProgresTlo->setObjectName(QStringLiteral("ProgresTlo"));
-    ProgresTlo->setGeometry(179, 226, SzerokoscProgresTlo, 15);
-    ProgresTlo->setBrushColor(QColor(167, 170, 179));
-    ProgresTlo->setPenColor(QColor(225, 227, 235));
-
-    ProgresPozycja = new TShape(this);
-    ProgresPozycja->setObjectName(QStringLiteral("ProgresPozycja"));
-    ProgresPozycja->setGeometry(180, 227, SzerokoscProgresTlo, 14);
-    ProgresPozycja->setBrushColor(QColor(167, 170, 179));
-    ProgresPozycja->setPenVisible(false);
-
-    LabelDobrze = NowaEtykieta(this, "LabelDobrze", {12, 275, 114, 59}, QStringLiteral("100"), licznik, QColor(0, 128, 0));
-
-    // Grade labels, in the stacking order of the design: 5, 4, 3, 6, 2, 1.
-    for (int n : {5, 4, 3, 6, 2, 1}) {
-        const QByteArray nazwa = "LabelOcena" + QByteArray::number(n);
-        QLabel* l = NowaEtykieta(this, nazwa.constData(), {247 + 33 * (n - 1), 293, 32, 40}, QString::number(n),
-                             fonts::Verdana(n == 5 ? 32 : 16, true), Qt::white);
-        l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        l->setAutoFillBackground(true);
-        QPalette p = l->palette();
-        p.setColor(QPalette::Window, QColor(79, 136, 167));
-        l->setPalette(p);
-        l->hide();
-        LabelOcena[static_cast<std::size_t>(n)] = l;
-    }
-
-    ImgPytanie = new TImage(this);
-    ImgPytanie->setObjectName(QStringLiteral("ImgPytanie"));
-    ImgPytanie->setGeometry(12, 81, 408, 84);
-    ImgWynik = new TImage(this);
-    ImgWynik->setObjectName(QStringLiteral("ImgWynik"));
-    ImgWynik->setGeometry(424, 81, 244, 84);
-
-    const QFont maly = fonts::MsSansSerif(11);
-    Label1 = NowaEtykieta(this, "Label1", {6, 336, 127, 13}, QStringLiteral("dobre odpowiedzi"), maly, Qt::black);
-    Label2 = NowaEtykieta(this, "Label2", {547, 336, 127, 13}, QStringLiteral("złe odpowiedzi"), maly, Qt::black);
-    LabelPytanieNrCien = NowaEtykieta(this, "LabelPytanieNrCien", {159, 293, 377, 42}, QStringLiteral("0z0"),
-                                  fonts::Verdana(37, true), QColor(123, 126, 132));
-    LabelPytanieNr = NowaEtykieta(this, "LabelPytanieNr", {158, 292, 377, 42}, QStringLiteral("0z0"),
-                              fonts::Verdana(37, true), QColor(158, 161, 169));
-    Label_NrPytaniaOcena =
-        NowaEtykieta(this, "Label_NrPytaniaOcena", {282, 336, 127, 13}, QStringLiteral("numer pytania"), maly, Qt::black);
-
-    auto chrome = [this](const char* nazwa, const char* pasek, int x) {
-        auto* b = new TQRVButton(this);
-        b->setObjectName(QString::fromLatin1(nazwa));
-        b->move(x, 5);
-        b->setGlyph(zasob(pasek));
-        b->setGryphCount(3);
-        b->setCaption(QStringLiteral(" "));
-        b->setCaptionMargin(5);
-        b->setCaptionSkroc(true);
-        b->setCaptionEnd(QStringLiteral("..."));
-        b->setAktywny(true);
-        b->setFuncNumer(0);
-        b->setFuncTyp('\0');
-        return b;
-    };
-    But_Close = chrome("But_Close", ":/zamknij.bmp", 661);
+    connect(ImgTlo, &TImage::mouseReleased, this, [this](Qt::MouseButton b, QPoint) { przeciaganie_.Puszczony(b); });
     connect(But_Close, &TQRVButton::clicked, this, &TFrmMain::But_CloseClick);
-    But_Minimize = chrome("But_Minimize", ":/minimalizuj.bmp", 641);
     connect(But_Minimize, &TQRVButton::clicked, this, &TFrmMain::But_MinimizeClick);
-
-    ButStartStop = new TImage(this);
-    ButStartStop->setObjectName(QStringLiteral("ButStartStop"));
-    ButStartStop->setGeometry(297, 358, 95, 34);
-    ButStartStop->setCursor(Qt::PointingHandCursor);
     connect(ButStartStop, &TImage::clicked, this, &TFrmMain::ButtonStartStopClick);
-
-    Shape1 = new TShape(this);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(192, 424, 297, 33);
-    Shape1->setBrushVisible(false);
-    Shape1->setPenVisible(false);
-    Shape1->setCursor(Qt::PointingHandCursor);
-    Shape1->setToolTip(QString::fromUtf8(config::kAdresWww));
     connect(Shape1, &TShape::mousePressed, this, [this](Qt::MouseButton) { Shape1MouseDown(); });
-
-    auto szybki = [this](const char* nazwa, const QString& tekst, int x) {
-        auto* b = new TFlatSpeedButton(tekst, this);
-        b->setObjectName(QString::fromLatin1(nazwa));
-        b->setGeometry(x, 19, 74, 19);
-        return b;
-    };
-    ButZamknij = szybki("ButZamknij", QStringLiteral("Zamknij"), 7);
     connect(ButZamknij, &QAbstractButton::clicked, this, &TFrmMain::ToolButton_KoniecClick);
-    ButUstawienia = szybki("ButUstawienia", QStringLiteral("Ustawienia"), 81);
     connect(ButUstawienia, &QAbstractButton::clicked, this, &TFrmMain::ToolButton_UstawieniaClick);
-    ButAbout = szybki("ButAbout", QStringLiteral("O programie"), 155);
     connect(ButAbout, &QAbstractButton::clicked, this, &TFrmMain::ToolButton_WWWClick);
-
-    // The answer field lies to the right of the client area and is never
-    // seen; it is the only control that takes the keyboard focus. Only
-    // digits get in: keys through the filter below, pasted text through the
-    // validator.
-    // Its font is set before its text, so that no other face is loaded for it.
-    EditWynik = new QLineEdit(this);
-    EditWynik->setObjectName(QStringLiteral("EditWynik"));
-    // It lies under the answer picture, where a magnifier that follows the
-    // focus shows the answer, and draws nothing of its own.
-    EditWynik->setGeometry(ImgWynik->geometry());
-    EditWynik->stackUnder(ImgWynik);
-    EditWynik->setFrame(false);
-    {
-        QPalette p = EditWynik->palette();
-        for (QPalette::ColorRole r : {QPalette::Base, QPalette::Text, QPalette::Highlight, QPalette::HighlightedText})
-            p.setColor(r, Qt::transparent);
-        EditWynik->setPalette(p);
-    }
-    // A touch desktop offers a number pad, not a full keyboard.
-    EditWynik->setInputMethodHints(Qt::ImhDigitsOnly);
-    EditWynik->setFont(fonts::Verdana(11, false));
-    EditWynik->setMaxLength(3);
-    EditWynik->setText(QStringLiteral("0"));
-    EditWynik->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), EditWynik));
-    EditWynik->setContextMenuPolicy(Qt::NoContextMenu);
-    EditWynik->installEventFilter(this);
     connect(EditWynik, &QLineEdit::textChanged, this, &TFrmMain::EditWynikChange);
+    connect(Timer, &QTimer::timeout, this, &TFrmMain::TimerTimer);
+    EditWynik->installEventFilter(this);
     setFocusProxy(EditWynik);
     // The window starts with the keyboard in the answer field (the flat
     // buttons come before it in the tab order).
     EditWynik->setFocus(Qt::OtherFocusReason);
-
     oglaszacz_ = new Oglaszacz(this, [this] { return straznik_ && straznik_->Trwa(); });
-    NadajNazwyDostepnosci();
-
-    Timer = new QTimer(this);
-    Timer->setObjectName(QStringLiteral("Timer"));
-    Timer->setTimerType(Qt::PreciseTimer);
-    Timer->setInterval(20);
-    connect(Timer, &QTimer::timeout, this, &TFrmMain::TimerTimer);
+    NadajNazwyDostepnosci(this, *this);
 }
-
-void TFrmMain::NadajNazwyDostepnosci()
-{
-    // The drill's pictures that act as buttons are buttons; the flat buttons
-    // are reached by Tab; the counter's shadow says nothing.
-    for (QWidget* w : std::initializer_list<QWidget*>{ButStartStop, But_Close, But_Minimize}) OznaczJakoPrzycisk(w);
-    for (QWidget* w : std::initializer_list<QWidget*>{ButZamknij, ButUstawienia, ButAbout}) w->setFocusPolicy(Qt::TabFocus);
-    OznaczJakoDekoracje(LabelPytanieNrCien);
-    // Every control has a Polish name for screen readers; the counters, the
-    // pictures and the start/stop picture keep theirs up to date.
-    setAccessibleName(QString::fromUtf8(config::kTytul));
-    ImgTlo->setAccessibleName(QStringLiteral("Tło okna"));
-    ImgPytanie->setAccessibleDescription(QStringLiteral("Pytanie"));
-    ImgWynik->setAccessibleDescription(QStringLiteral("Odpowiedź"));
-    ProgresTlo->setAccessibleName(QStringLiteral("Pasek czasu"));
-    ProgresPozycja->setAccessibleName(QStringLiteral("Upływ czasu"));
-    But_Close->setAccessibleName(QStringLiteral("Zamknij program"));
-    But_Minimize->setAccessibleName(QStringLiteral("Minimalizuj"));
-    ButStartStop->setAccessibleName(QStringLiteral("Start"));
-    Shape1->setAccessibleName(QStringLiteral("Strona ") + QString::fromUtf8(config::kAdresWww));
-    EditWynik->setAccessibleName(QStringLiteral("Odpowiedź"));
-    LabelDobrze->setProperty("nazwaDostepnosci", QStringLiteral("Dobre odpowiedzi"));
-    LabelZle->setProperty("nazwaDostepnosci", QStringLiteral("Złe odpowiedzi"));
-    LabelPytanieNr->setProperty("nazwaDostepnosci", QStringLiteral("Numer pytania"));
-    LabelPytanieNrCien->setProperty("nazwaDostepnosci", QStringLiteral("Numer pytania"));
-    for (int n = 1; n <= 6; ++n) {
-        QLabel* l = LabelOcena[static_cast<std::size_t>(n)];
-        l->setAccessibleName(QStringLiteral("Ocena %1").arg(n));
-    }
-    for (QLabel* l : {LabelDobrze, LabelZle, LabelPytanieNr, LabelPytanieNrCien}) OdswiezNazwe(l);
-}
-
-void TFrmMain::OdswiezNazwe(QLabel* l)
-{
-    l->setAccessibleName(l->property("nazwaDostepnosci").toString() + QStringLiteral(": ") + l->text());
-}
-
 
 void TFrmMain::FormCreate()
 {
@@ -490,16 +294,11 @@ void TFrmMain::CzytajRownanie()
 bool TFrmMain::KlawiszStartStop(QObject* obiekt, QEvent* zdarzenie)
 {
     if (zdarzenie->type() != QEvent::KeyPress || !obiekt->isWidgetType() ||
-        static_cast<QWidget*>(obiekt)->window() != this)
+        static_cast<QWidget*>(obiekt)->window() != this ||
+        !StartujeLubKonczy(static_cast<QKeyEvent*>(zdarzenie)->key(), kontroler_.trwa(), obiekt == EditWynik))
         return false;
-    const int klawisz = static_cast<QKeyEvent*>(zdarzenie)->key();
-    const bool trwa = kontroler_.trwa();
-    if (klawisz == Qt::Key_F2 || (klawisz == Qt::Key_Escape && trwa) ||
-        (klawisz == Qt::Key_Space && !trwa && obiekt == EditWynik)) {
-        ButtonStartStopClick();
-        return true;
-    }
-    return false;
+    ButtonStartStopClick();
+    return true;
 }
 
 void TFrmMain::showEvent(QShowEvent* e)
@@ -643,61 +442,16 @@ bool TFrmMain::eventFilter(QObject* obiekt, QEvent* zdarzenie)
 
 void TFrmMain::FormKeyPress(QKeyEvent* e, bool& odrzuc)
 {
-    const QString tekst = e->text();
-    if (!tekst.isEmpty() && straznik_->WpisanyPodczasCzytania(e)) {
-        odrzuc = true;
-        return;
-    }
     // Keys that produce no character (arrows, Delete, Home, End) act on the
     // field as they are.
+    const QString tekst = e->text();
     if (tekst.isEmpty()) return;
-    if (tekst.size() == 1) {
-        char16_t key = tekst.at(0).unicode();
-        kontroler_.FormKeyPress(key);
-        odrzuc = key == 0;
-        return;
-    }
-    // Several characters in one event (an input method): each goes through
-    // the filter, and only what passes reaches the field.
-    QString przepuszczone;
-    for (QChar c : tekst) {
-        char16_t key = c.unicode();
-        kontroler_.FormKeyPress(key);
-        if (key != 0 && key != 13) przepuszczone += QChar(key);
-    }
-    odrzuc = true;
-    for (QChar c : przepuszczone) {
-        if (c == QChar(8))
-            EditWynik->backspace();
-        else
-            EditWynik->insert(QString(c));
-    }
+    odrzuc = straznik_->WpisanyPodczasCzytania(e) ||
+             PrzepuscPrzezFiltr(EditWynik, tekst, [this](char16_t& key) { kontroler_.FormKeyPress(key); });
 }
 
-void TFrmMain::ImgTloMouseDown(Qt::MouseButton przycisk, QPoint)
-{
-    if (przycisk != Qt::LeftButton) return;
-    przeciaganie_ = Przeciaganie::Czeka;
-    ruchPoczatek_ = QCursor::pos();
-    oknoPoczatek_ = pos();
-}
-
-void TFrmMain::ImgTloMouseMove(QPoint globalna)
-{
-    // The move is handed to the window system at the first movement with the
-    // button held, not at the press: a window manager told to move a window
-    // after a quick click has already ended would keep it glued to the
-    // pointer. Where the window system cannot move it, the window follows the
-    // pointer by hand.
-    if (przeciaganie_ == Przeciaganie::Czeka) {
-        if (windowHandle() && windowHandle()->startSystemMove()) {
-            przeciaganie_ = Przeciaganie::Brak;
-            return;
-        }
-        przeciaganie_ = Przeciaganie::Reczne;
-    }
-    if (przeciaganie_ == Przeciaganie::Reczne) move(oknoPoczatek_ + globalna - ruchPoczatek_);
-}
+void TFrmMain::ImgTloMouseDown(Qt::MouseButton przycisk, QPoint) { przeciaganie_.Nacisniety(przycisk); }
+void TFrmMain::ImgTloMouseMove(QPoint globalna) { przeciaganie_.Ruch(globalna); }
 
 void TFrmMain::Shape1MouseDown() { QDesktopServices::openUrl(QUrl(QString::fromUtf8(config::kUrlWww))); }
 

@@ -8,8 +8,10 @@
 #include "Bitmap.h"
 #include "DrillController.h"
 #include "EquationPictures.h"
+#include "MainLayout.h"
 #include "Messages.h"
 #include "Narrator.h"
+#include "WindowDrag.h"
 #include "WindowShape.h"
 
 #include <QImage>
@@ -22,20 +24,13 @@
 #include <optional>
 #include <vector>
 
-class QLabel;
-class QLineEdit;
-class QTimer;
-class TQRVButton;
 
 namespace zm {
 
 class Oglaszacz;
 class StraznikCzytania;
-class TImage;
-class TShape;
-class TFlatSpeedButton;
 
-class TFrmMain : public QWidget, public IOknoCwiczenia {
+class TFrmMain : public QWidget, public IOknoCwiczenia, private KomponentyGlowne {
     Q_OBJECT
 public:
     struct Opcje {
@@ -103,8 +98,6 @@ private:
     void FormActivate();
     void FormDestroy();
     void UtworzKomponenty();
-    void NadajNazwyDostepnosci();
-    void OdswiezNazwe(QLabel* etykieta);
     void WczytajPrzyciskStartStop(QImage& cel, const char* nazwa);
     void WczytajGlyphy();
     void ImgTloMouseDown(Qt::MouseButton przycisk, QPoint pozycja);
@@ -132,28 +125,6 @@ private:
     QImage BmpStop;
 
     QObject* ThemeManager1 = nullptr;
-    TImage* ImgTlo = nullptr;
-    QLabel* LabelZle = nullptr;
-    TShape* ProgresTlo = nullptr;
-    TShape* ProgresPozycja = nullptr;
-    QLabel* LabelDobrze = nullptr;
-    std::array<QLabel*, 7> LabelOcena{}; // [1]..[6]
-    TImage* ImgPytanie = nullptr;
-    TImage* ImgWynik = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* LabelPytanieNrCien = nullptr;
-    QLabel* LabelPytanieNr = nullptr;
-    QLabel* Label_NrPytaniaOcena = nullptr;
-    TQRVButton* But_Close = nullptr;
-    TQRVButton* But_Minimize = nullptr;
-    TImage* ButStartStop = nullptr;
-    TShape* Shape1 = nullptr;
-    TFlatSpeedButton* ButZamknij = nullptr;
-    TFlatSpeedButton* ButUstawienia = nullptr;
-    TFlatSpeedButton* ButAbout = nullptr;
-    QLineEdit* EditWynik = nullptr;
-    QTimer* Timer = nullptr;
 
     QWidget* frmOpcje_ = nullptr;
     QWidget* frmOprogramie_ = nullptr;
@@ -181,10 +152,7 @@ private:
     std::optional<QImage> WczytajObrazek(const QString& sciezka, assets::BladObrazka gdyNieOtwarty);
     bool konczy_ = false;          // a fatal message was shown
     bool sprawdzanie_ = false;     // a verification box is on show
-    enum class Przeciaganie { Brak, Czeka, Reczne };
-    Przeciaganie przeciaganie_ = Przeciaganie::Brak; // dragging by the background
-    QPoint ruchPoczatek_;
-    QPoint oknoPoczatek_;
+    PrzeciaganieOkna przeciaganie_{this}; // dragging by the background
 };
 
 } // namespace zm
