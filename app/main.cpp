@@ -2,6 +2,7 @@
 // program's main window), then the settings and the about dialogs, hidden,
 // and runs the event loop until the main window is closed.
 #include "Fonts.h"
+#include "ResultsJournal.h"
 #include "SdlOdtwarzacz.h"
 #include "Signals.h"
 #include "UnitMain.h"
@@ -53,8 +54,12 @@ int main(int argc, char** argv)
 
     // The sound device is opened at the first word, not here.
     zm::SdlOdtwarzacz odtwarzacz(zm::config::kTytul);
+    // Finished drills are kept in the user's data folder; the file is
+    // opened on the journal's own thread.
+    zm::DziennikWynikow dziennik(zm::DziennikWynikow::DomyslnyPlik());
     zm::TFrmMain::Opcje opcje;
     opcje.odtwarzacz = &odtwarzacz;
+    opcje.dziennik = &dziennik;
     zm::TFrmMain FrmMain(opcje);
     // The dialogs belong to the main window (the window manager keeps them
     // with it).

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <string>
 
@@ -26,6 +27,7 @@ void DrillController::ButtonStartStopClick()
         stan_.NrPytania = 0;
         stan_.Dobrze = 0;
         stan_.Zle = 0;
+        biezacy_ = ZapisCwiczenia{};
         AktywujPrzyciski(false);
         okno_.UstawInterwalTimera(ustawienia_.Predkosc);
         stan_.StanStartStop = "stop";
@@ -70,7 +72,7 @@ void DrillController::NastepnePytanie()
 void DrillController::TimerTimer()
 {
     stan_.WpisAktywny = true;
-    stan_.CzasPytania += 5;
+    stan_.CzasPytania += KrokCzasu;
     double percent = static_cast<double>(stan_.CzasPytania) / SzerokoscProgresTlo * 100.0;
     if (percent > 100.0) percent = 100.0;
     UstawProgres(percent);
@@ -127,6 +129,8 @@ void DrillController::SprawdzOdpowiedz()
         (fakty ? *fakty : Dzialania().back()).wynikRzeczywisty(stan_.Liczba1, stan_.Liczba2);
     double odpowiedz = 0;
     const bool dobrze = !tekst.empty() && CzytajLiczbe(tekst, odpowiedz) && odpowiedz == poprawny;
+    biezacy_.pytania.push_back({stan_.Liczba1, stan_.Liczba2, tekst, dobrze,
+                                stan_.CzasPytania / KrokCzasu * ustawienia_.Predkosc});
     if (dobrze) {
         ++stan_.Dobrze;
         return;
@@ -156,6 +160,18 @@ void DrillController::PokazOcene()
     stan_.Ocena = ObliczOcene(stan_.Dobrze, ustawienia_.IloscPytan);
     for (int n = 1; n <= 6; ++n) okno_.UstawRozmiarOceny(n, 12);
     okno_.UstawRozmiarOceny(stan_.Ocena, 24);
+    if (!zapis_) return;
+    biezacy_.koniecMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+    biezacy_.dzialanie = ustawienia_.Dzialanie;
+    biezacy_.iloscPytan = ustawienia_.IloscPytan;
+    biezacy_.predkosc = ustawienia_.Predkosc;
+    biezacy_.lektor = ustawienia_.Lektor;
+    biezacy_.dobrze = stan_.Dobrze;
+    biezacy_.zle = stan_.Zle;
+    biezacy_.ocena = stan_.Ocena;
+    zapis_->Zapisz(biezacy_);
 }
 
 } // namespace zm

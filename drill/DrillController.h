@@ -2,6 +2,7 @@
 // ticks, the keys typed into the hidden answer field, judging and the grade.
 #pragma once
 
+#include "DrillRecord.h"
 #include "DrillState.h"
 #include "DrillView.h"
 #include "QuestionGenerator.h"
@@ -20,6 +21,9 @@ public:
     // Window creation: the defaults, in order ("start", narrator on,
     // multiplication, 10 questions, medium pace, keys refused).
     void UstawDomyslne();
+    // Where finished drills are written (none: they are not kept).
+    void UstawZapis(IZapisWynikow* zapis) { zapis_ = zapis; }
+
     // Applies the settings chosen in the settings dialog.
     void ZmienUstawienia(const Ustawienia& ustawienia) { ustawienia_ = ustawienia; }
 
@@ -49,6 +53,8 @@ private:
     Ustawienia ustawienia_;
     StanCwiczenia stan_;
     GeneratorLosowy los_;
+    IZapisWynikow* zapis_ = nullptr;
+    ZapisCwiczenia biezacy_; // the drill in progress, question by question
 };
 
 // Reads an answer typed (or pasted) into the answer field as a decimal number.

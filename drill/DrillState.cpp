@@ -4,6 +4,16 @@
 
 namespace zm {
 
+const char* NazwaPredkosci(std::int32_t predkosc)
+{
+    switch (predkosc) {
+    case PredkoscWolno: return "Wolne";
+    case PredkoscSrednio: return "Średnie";
+    case PredkoscSzybko: return "Szybkie";
+    default: return nullptr;
+    }
+}
+
 char ZnakDzialania(std::uint8_t dzialanie)
 {
     const FaktyDzialania* f = Fakty(dzialanie);

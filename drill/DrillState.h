@@ -23,6 +23,8 @@ inline constexpr std::int32_t PredkoscSzybko = 20;
 // Width of the time bar background; it is also the time budget of a question
 // in the units of `CzasPytania`.
 inline constexpr std::int32_t SzerokoscProgresTlo = 331;
+// What each tick adds to `CzasPytania`.
+inline constexpr std::int32_t KrokCzasu = 5;
 
 // The user's choices (fields of the main window).
 struct Ustawienia {
@@ -48,6 +50,10 @@ struct StanCwiczenia {
     std::uint8_t Ocena = 0;
     std::string StanStartStop;
 };
+
+// The settings dialog's name of a pace ("Wolne", "Średnie", "Szybkie"), or
+// null for another value.
+const char* NazwaPredkosci(std::int32_t predkosc);
 
 // The sign character of an operation ("*", "/", "+", "-"), or '\0' for a value
 // that is not an operation.

@@ -4,7 +4,7 @@
 # What building and running the program needs (./run.sh).
 ZM_BUILD_PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-qpa-plugins libsdl2-dev
+    qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libsdl2-dev
     espeak-ng sox
     fonts-wine fonts-dejavu-core
 )

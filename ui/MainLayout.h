@@ -38,6 +38,7 @@ struct KomponentyGlowne {
     TFlatSpeedButton* ButZamknij = nullptr;
     TFlatSpeedButton* ButUstawienia = nullptr;
     TFlatSpeedButton* ButAbout = nullptr;
+    TFlatSpeedButton* ButWyniki = nullptr;
     QLineEdit* EditWynik = nullptr;
     QTimer* Timer = nullptr;
 };

@@ -8,8 +8,10 @@ void QtKomunikaty::Pokaz(QWidget* rodzic, Rodzaj rodzaj, const QString& tytul, c
 {
     const bool blad = rodzaj == Rodzaj::Blad;
     QMessageBox box(blad ? QMessageBox::Critical : QMessageBox::Warning, tytul, tekst,
-                    blad ? QMessageBox::Ok : QMessageBox::Cancel, rodzic);
-    box.setObjectName(blad ? QStringLiteral("KomunikatBledu") : QStringLiteral("KomunikatOstrzezenia"));
+                    rodzaj == Rodzaj::Ostrzezenie ? QMessageBox::Cancel : QMessageBox::Ok, rodzic);
+    box.setObjectName(blad                             ? QStringLiteral("KomunikatBledu")
+                      : rodzaj == Rodzaj::Ostrzezenie ? QStringLiteral("KomunikatOstrzezenia")
+                                                      : QStringLiteral("KomunikatUwagi"));
     box.exec();
 }
 

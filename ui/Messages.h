@@ -10,10 +10,11 @@ namespace zm {
 
 class IKomunikaty {
 public:
-    enum class Rodzaj { Blad, Ostrzezenie };
+    enum class Rodzaj { Blad, Ostrzezenie, Uwaga };
     virtual ~IKomunikaty() = default;
     // Shows a modal box and returns when it is dismissed. An error box has one
-    // "OK" button, a warning box one "Cancel" button.
+    // "OK" button, a warning box one "Cancel" button, a notice (a warning
+    // that asks nothing) one "OK" button.
     virtual void Pokaz(QWidget* rodzic, Rodzaj rodzaj, const QString& tytul, const QString& tekst) = 0;
 };
 

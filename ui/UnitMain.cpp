@@ -5,6 +5,8 @@
 #include "Fonts.h"
 #include "QRVButton.h"
 #include "ReadingGuard.h"
+#include "ResultsJournal.h"
+#include "ResultsWindow.h"
 #include "UnitOpcje.h"
 #include "Widgets.h"
 #include "ZmConfig.h"
@@ -70,8 +72,13 @@ TFrmMain::TFrmMain(Opcje opcje)
     // The keyboard's start and stop, from any control of the window.
     qApp->installEventFilter(this);
     // Installed after it, so that it sees every event first.
-    straznik_ = new StraznikCzytania(this, {ButStartStop, ButZamknij, ButUstawienia, ButAbout, Shape1});
+    straznik_ = new StraznikCzytania(this, {ButStartStop, ButZamknij, ButUstawienia, ButAbout, ButWyniki, Shape1});
     FormCreate();
+    if (opcje.dziennik) {
+        dziennik_ = opcje.dziennik;
+        kontroler_.UstawZapis(dziennik_);
+        connect(dziennik_, &DziennikWynikow::Problem, this, &TFrmMain::ProblemWynikow);
+    }
     if (const QScreen* ekran = QGuiApplication::primaryScreen())
         move(ekran->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }
@@ -95,6 +102,7 @@ void TFrmMain::UtworzKomponenty()
     connect(ButZamknij, &QAbstractButton::clicked, this, &TFrmMain::ToolButton_KoniecClick);
     connect(ButUstawienia, &QAbstractButton::clicked, this, &TFrmMain::ToolButton_UstawieniaClick);
     connect(ButAbout, &QAbstractButton::clicked, this, &TFrmMain::ToolButton_WWWClick);
+    connect(ButWyniki, &QAbstractButton::clicked, this, &TFrmMain::ToolButton_WynikiClick);
     connect(EditWynik, &QLineEdit::textChanged, this, &TFrmMain::EditWynikChange);
     connect(Timer, &QTimer::timeout, this, &TFrmMain::TimerTimer);
     EditWynik->installEventFilter(this);
@@ -398,6 +406,8 @@ void TFrmMain::PokazStartStop(bool stop)
     else
         oglaszacz_->Stop();
     ButStartStop->setPicture(stop ? BmpStop : BmpStart);
+    if (!stop && !problemyWynikow_.isEmpty())
+        QTimer::singleShot(0, this, &TFrmMain::PokazProblemyWynikow);
     ButStartStop->setAccessibleName(stop ? QStringLiteral("Stop") : QStringLiteral("Start"));
     ButStartStop->repaint();
 }
@@ -406,7 +416,11 @@ void TFrmMain::UstawDostepnosc(PrzyciskSzybki przycisk, bool wlaczony)
 {
     switch (przycisk) {
     case PrzyciskSzybki::Zamknij: ButZamknij->setEnabled(wlaczony); break;
-    case PrzyciskSzybki::Ustawienia: ButUstawienia->setEnabled(wlaczony); break;
+    case PrzyciskSzybki::Ustawienia:
+        ButUstawienia->setEnabled(wlaczony);
+        // The results open only between drills, as the settings do.
+        ButWyniki->setEnabled(wlaczony);
+        break;
     case PrzyciskSzybki::About: ButAbout->setEnabled(wlaczony); break;
     }
 }
@@ -469,6 +483,28 @@ void TFrmMain::ToolButton_UstawieniaClick()
 void TFrmMain::ToolButton_WWWClick()
 {
     if (auto* d = qobject_cast<QDialog*>(frmOprogramie_)) d->exec();
+}
+
+void TFrmMain::ToolButton_WynikiClick()
+{
+    if (!frmWyniki_)
+        frmWyniki_ = new TFrmWyniki(this, dziennik_ ? dziennik_->Plik() : DziennikWynikow::DomyslnyPlik(), komunikaty_);
+    frmWyniki_->Odswiez();
+    frmWyniki_->exec();
+}
+
+void TFrmMain::ProblemWynikow(const QString& tekst)
+{
+    problemyWynikow_.append(tekst);
+    QTimer::singleShot(0, this, &TFrmMain::PokazProblemyWynikow);
+}
+
+void TFrmMain::PokazProblemyWynikow()
+{
+    // Never during a drill: the drill's own end shows what waits.
+    if (kontroler_.trwa() || straznik_->Trwa()) return;
+    while (!problemyWynikow_.isEmpty())
+        Komunikat(IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Zapis wyników"), problemyWynikow_.takeFirst());
 }
 
 } // namespace zm

@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -27,7 +28,9 @@
 
 namespace zm {
 
+class DziennikWynikow;
 class Oglaszacz;
+class TFrmWyniki;
 class StraznikCzytania;
 
 class TFrmMain : public QWidget, public IOknoCwiczenia, private KomponentyGlowne {
@@ -37,6 +40,7 @@ public:
         QString katalogProgramu;             // empty: the executable's folder
         IKomunikaty* komunikaty = nullptr;    // empty: real message boxes
         IOdtwarzacz* odtwarzacz = nullptr;    // empty: the narrator is silent
+        DziennikWynikow* dziennik = nullptr;  // empty: drills are not kept
     };
 
     TFrmMain();
@@ -106,6 +110,10 @@ private:
     void ToolButton_KoniecClick();
     void ToolButton_UstawieniaClick();
     void ToolButton_WWWClick();
+    void ToolButton_WynikiClick();
+    // A problem of the results journal: told once no drill runs.
+    void ProblemWynikow(const QString& tekst);
+    void PokazProblemyWynikow();
     void But_CloseClick();
     void But_MinimizeClick();
     void ButtonStartStopClick();
@@ -128,6 +136,9 @@ private:
 
     QWidget* frmOpcje_ = nullptr;
     QWidget* frmOprogramie_ = nullptr;
+    DziennikWynikow* dziennik_ = nullptr;
+    TFrmWyniki* frmWyniki_ = nullptr;
+    QStringList problemyWynikow_;
 
     // Keys typed while the narrator reads are dropped, whenever they are
     // delivered. Input events carry the window system's clock; the smallest

@@ -47,9 +47,9 @@ TFrmOpcje::TFrmOpcje(QWidget* parent) : QDialog(parent)
     RadioIloscPytan4 = kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan4", QStringLiteral("100"), {16, 96, 113, 17});
 
     GroupBox2 = kontrolka<QGroupBox>(this, "GroupBox2", QStringLiteral(" Tempo zadawania pytań "), {8, 144, 177, 105});
-    RadioPredkoscWolno = kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscWolno", QStringLiteral("Wolne"), {16, 24, 113, 17});
-    RadioPredkoscSrednio = kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscSrednio", QStringLiteral("Średnie"), {16, 48, 113, 17});
-    RadioPredkoscSzybko = kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscSzybko", QStringLiteral("Szybkie"), {16, 72, 113, 17});
+    RadioPredkoscWolno = kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscWolno", QString::fromUtf8(NazwaPredkosci(PredkoscWolno)), {16, 24, 113, 17});
+    RadioPredkoscSrednio = kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscSrednio", QString::fromUtf8(NazwaPredkosci(PredkoscSrednio)), {16, 48, 113, 17});
+    RadioPredkoscSzybko = kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscSzybko", QString::fromUtf8(NazwaPredkosci(PredkoscSzybko)), {16, 72, 113, 17});
 
     GroupBox3 = kontrolka<QGroupBox>(this, "GroupBox3", QStringLiteral(" Dźwięk "), {192, 144, 169, 105});
     CheckBoxLektor = kontrolka<QCheckBox>(GroupBox3, "CheckBoxLektor", QStringLiteral("Lektor"), {16, 24, 97, 17});

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <tuple>
 #include <random>
 
 using namespace zm;
@@ -294,6 +296,60 @@ TEST(DrillEnd, LastQuestionEndsTheDrillInTheSameTickWithTheEndStepsInOrder)
     EXPECT_EQ(f.progresSzer, 0);
     EXPECT_EQ(std::tuple(f.r, f.g), std::tuple(0, 255));
     EXPECT_FALSE(f.timer);
+}
+
+TEST(DrillEnd, OnlyAGradedDrillIsHandedOverWithEveryQuestionAnswerAndTime)
+{
+    struct Zapisy : IZapisWynikow {
+        std::vector<ZapisCwiczenia> lista;
+        void Zapisz(const ZapisCwiczenia& z) override { lista.push_back(z); }
+    } zapisy;
+    FakeOkno f;
+    f.ctl.UstawZapis(&zapisy);
+    f.ust().Dzialanie = DzialanieDodawanie;
+    f.ust().Predkosc = PredkoscSzybko;
+    f.ust().Lektor = false;
+    // Stopped halfway: nothing is kept.
+    f.ctl.ButtonStartStopClick();
+    f.tyknij(3);
+    f.ctl.ButtonStartStopClick();
+    EXPECT_TRUE(zapisy.lista.empty());
+
+    const auto teraz = [] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    };
+    std::vector<std::tuple<int, int, std::string, bool, int>> oczekiwane;
+    f.ctl.ButtonStartStopClick();
+    for (int q = 1; q <= 10; ++q) {
+        f.tyknij();
+        const int a = f.stan().Liczba1, b = f.stan().Liczba2, w = f.wynik();
+        if (q == 3) { // no answer: the question runs out after 67 ticks of 20 ms
+            f.pole.clear();
+            f.tyknij(66);
+            oczekiwane.emplace_back(a, b, "", false, 67 * 20);
+            continue;
+        }
+        const std::string odp = std::to_string(q == 5 ? w + 1 : w);
+        f.tyknij(q == 7 ? 4 : 0); // a slower answer: judged on the sixth tick
+        f.wpisz(odp);
+        f.wpisz('\r');
+        f.tyknij();
+        oczekiwane.emplace_back(a, b, odp, q != 5, (q == 7 ? 6 : 2) * 20);
+    }
+    const auto po = teraz();
+    ASSERT_EQ(zapisy.lista.size(), 1u);
+    const ZapisCwiczenia& z = zapisy.lista[0];
+    EXPECT_GE(z.koniecMs, po - 5000);
+    EXPECT_LE(z.koniecMs, po);
+    EXPECT_EQ(std::tuple(int(z.dzialanie), z.iloscPytan, z.predkosc, z.lektor, z.dobrze, z.zle, int(z.ocena)),
+              std::tuple(int(DzialanieDodawanie), 10, 20, false, 8, 2, 4));
+    ASSERT_EQ(z.pytania.size(), 10u);
+    for (std::size_t i = 0; i < 10; ++i) {
+        const PytanieCwiczenia& p = z.pytania[i];
+        EXPECT_EQ(std::tuple(p.liczba1, p.liczba2, p.odpowiedz, p.dobrze, p.czasMs), oczekiwane[i]) << "question " << i + 1;
+    }
 }
 
 TEST(DrillEnd, AfterTheDrillDigitsStillReachTheFieldWhileEntryIsActiveAndStartClearsThem)
