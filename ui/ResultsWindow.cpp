@@ -33,6 +33,14 @@ const std::array<QColor, 4> kKolorDzialania{QColor(79, 136, 167), QColor(200, 62
 
 constexpr int kSzerokosc = 640, kWysokosc = 460;
 
+// A grade's colour in the list: red for 1, through orange, to green for 6.
+QColor kolorOceny(int ocena)
+{
+    static const std::array<QColor, 6> kolory{QColor(190, 30, 30), QColor(205, 90, 20), QColor(190, 130, 0),
+                                              QColor(110, 140, 20), QColor(40, 140, 40), QColor(0, 110, 50)};
+    return kolory[static_cast<std::size_t>(std::clamp(ocena, 1, 6) - 1)];
+}
+
 } // namespace
 
 // The drills list.
@@ -62,7 +70,11 @@ public:
         if (rola == Qt::TextAlignmentRole)
             return QVariant::fromValue(i.column() >= 2 && i.column() != 3 ? Qt::AlignCenter
                                                                          : Qt::AlignLeft | Qt::AlignVCenter);
-        if (rola == Qt::ForegroundRole && i.column() == 5) return kKolorDzialania[c.dzialanie % 4];
+        if (rola == Qt::ForegroundRole && i.column() == 5) return kolorOceny(c.ocena);
+        if (rola == Qt::FontRole && i.column() == 5) {
+            QFont f = fonts::MsSansSerif(11, true);
+            return f;
+        }
         if (rola != Qt::DisplayRole) return {};
         switch (i.column()) {
         case 0: return DataCwiczenia(c.koniecMs);
@@ -121,27 +133,43 @@ protected:
         p.drawText(QRect(pole.left(), pole.bottom() + 6, 200, 16), Qt::AlignLeft, DataCwiczenia(od));
         p.drawText(QRect(pole.right() - 200, pole.bottom() + 6, 200, 16), Qt::AlignRight, DataCwiczenia(doKonca));
         p.setRenderHint(QPainter::Antialiasing);
+        // Many drills are drawn as the mean grade of equal stretches of
+        // time, about eight pixels each; a few as they are.
+        const int przedzialy = std::max(1, pole.width() / 8);
         for (const FaktyDzialania& f : Dzialania()) {
-            QPainterPath linia;
-            int punkty = 0;
-            // The list is newest first: walk it backwards.
+            std::vector<std::pair<double, double>> punkty; // x 0..1, grade
+            std::vector<double> suma(static_cast<std::size_t>(przedzialy)), ile(suma.size());
+            int wszystkie = 0;
+            for (const WierszCwiczenia& c : *lista_)
+                if (c.dzialanie == f.dzialanie) ++wszystkie;
             for (auto it = lista_->rbegin(); it != lista_->rend(); ++it) {
                 if (it->dzialanie != f.dzialanie) continue;
-                const QPointF pt(pole.left() + (lista_->size() == 1 ? pole.width() / 2.0
-                                                                      : (it->koniecMs - od) / zakres * pole.width()),
-                                 pole.bottom() - (it->ocena - 1) * pole.height() / 5.0);
-                if (punkty++ == 0)
+                const double x = lista_->size() == 1 ? 0.5 : (it->koniecMs - od) / zakres;
+                if (wszystkie <= przedzialy) {
+                    punkty.emplace_back(x, it->ocena);
+                    continue;
+                }
+                const auto i = static_cast<std::size_t>(std::min(przedzialy - 1, int(x * przedzialy)));
+                suma[i] += it->ocena;
+                ile[i] += 1;
+            }
+            for (std::size_t i = 0; i < suma.size(); ++i)
+                if (ile[i] > 0) punkty.emplace_back((i + 0.5) / przedzialy, suma[i] / ile[i]);
+            QPainterPath linia;
+            const QColor kolor = kKolorDzialania[f.dzialanie];
+            for (std::size_t i = 0; i < punkty.size(); ++i) {
+                const QPointF pt(pole.left() + punkty[i].first * pole.width(),
+                                 pole.bottom() - (punkty[i].second - 1) * pole.height() / 5.0);
+                if (i == 0)
                     linia.moveTo(pt);
                 else
                     linia.lineTo(pt);
-                if (lista_->size() <= 200) {
-                    p.setPen(Qt::NoPen);
-                    p.setBrush(kKolorDzialania[f.dzialanie]);
-                    p.drawEllipse(pt, 3, 3);
-                }
+                p.setPen(Qt::NoPen);
+                p.setBrush(kolor);
+                p.drawEllipse(pt, 3, 3);
             }
             p.setBrush(Qt::NoBrush);
-            p.setPen(QPen(kKolorDzialania[f.dzialanie], 2));
+            p.setPen(QPen(kolor, 2));
             p.drawPath(linia);
         }
     }
@@ -162,11 +190,15 @@ public:
         komorki_ = std::move(komorki);
         update();
     }
-    // Red share 0..1 of a cell: the larger of its miss share and its share
-    // of the question's time.
+    // How hard a fact is, 0 (green) to 1 (red): missed half the time or
+    // answered when the bar is full is red; a quarter missed or answered at
+    // 60 per cent of the bar is yellow; never missed and answered within
+    // the first fifth of the bar is green.
     static double Trudnosc(const KomorkaFaktu& k)
     {
-        return std::clamp(std::max(double(k.bledy) / std::max(1, k.ile), k.sredniUdzialCzasu), 0.0, 1.0);
+        const double bledy = 2.0 * k.bledy / std::max(1, k.ile);
+        const double czas = (k.sredniUdzialCzasu - 0.2) / 0.8;
+        return std::clamp(std::max(bledy, czas), 0.0, 1.0);
     }
     static QColor Kolor(double t)
     {
@@ -213,7 +245,7 @@ protected:
                 p.setPen(Qt::black);
                 p.setFont(maly);
                 p.drawText(kratka.adjusted(0, 2, 0, -kratka.height() / 2), Qt::AlignCenter,
-                           QStringLiteral("%1/%2").arg(it->bledy).arg(it->ile));
+                           QStringLiteral("%1%").arg(std::lround(100.0 * it->bledy / std::max(1, it->ile))));
                 p.drawText(kratka.adjusted(0, kratka.height() / 2, 0, -2), Qt::AlignCenter,
                            QLocale(QLocale::Polish).toString(it->sredniCzasMs / 1000.0, 'f', 1) + QStringLiteral(" s"));
             }
@@ -275,9 +307,9 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, QString plik, IKomunikaty* komunikaty)
     Tabela->setGeometry(8, 30, 330, 330);
     Tabela->setAccessibleName(QStringLiteral("Tabela działań"));
     auto* objasnienie =
-        new QLabel(QStringLiteral("W kratce: błędy / pytania\ni średni czas odpowiedzi.\n\n"
-                                  "Zielony: zawsze dobrze i szybko.\nŻółty: czasem źle albo wolno.\n"
-                                  "Czerwony: często źle albo bardzo wolno.\nSzary: jeszcze nie było."),
+        new QLabel(QStringLiteral("W kratce: ile odpowiedzi było złych\ni średni czas odpowiedzi.\n\n"
+                                  "Zielony: zawsze dobrze i szybko.\nŻółty: co czwarta źle albo wolno.\n"
+                                  "Czerwony: co druga źle albo bardzo wolno.\nSzary: jeszcze nie było."),
                    fakty);
     objasnienie->setObjectName(QStringLiteral("LabelObjasnienie"));
     objasnienie->setGeometry(350, 40, 260, 120);

@@ -406,8 +406,8 @@ void TFrmMain::PokazStartStop(bool stop)
     else
         oglaszacz_->Stop();
     ButStartStop->setPicture(stop ? BmpStop : BmpStart);
-    if (!stop && !problemyWynikow_.isEmpty())
-        QTimer::singleShot(0, this, &TFrmMain::PokazProblemyWynikow);
+    poCwiczeniu_ = !stop;
+    if (!stop && !problemyWynikow_.isEmpty()) QTimer::singleShot(0, this, &TFrmMain::PokazProblemyWynikow);
     ButStartStop->setAccessibleName(stop ? QStringLiteral("Stop") : QStringLiteral("Start"));
     ButStartStop->repaint();
 }
@@ -495,13 +495,14 @@ void TFrmMain::ToolButton_WynikiClick()
 
 void TFrmMain::ProblemWynikow(const QString& tekst)
 {
+    // Told when a drill has ended, when results would be saved; never
+    // during a drill, and not at start-up, before the child has begun.
     problemyWynikow_.append(tekst);
-    QTimer::singleShot(0, this, &TFrmMain::PokazProblemyWynikow);
+    if (poCwiczeniu_) QTimer::singleShot(0, this, &TFrmMain::PokazProblemyWynikow);
 }
 
 void TFrmMain::PokazProblemyWynikow()
 {
-    // Never during a drill: the drill's own end shows what waits.
     if (kontroler_.trwa() || straznik_->Trwa()) return;
     while (!problemyWynikow_.isEmpty())
         Komunikat(IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Zapis wyników"), problemyWynikow_.takeFirst());

@@ -139,6 +139,7 @@ private:
     DziennikWynikow* dziennik_ = nullptr;
     TFrmWyniki* frmWyniki_ = nullptr;
     QStringList problemyWynikow_;
+    bool poCwiczeniu_ = false; // a drill has ended and no other runs
 
     // Keys typed while the narrator reads are dropped, whenever they are
     // delivered. Input events carry the window system's clock; the smallest

@@ -12,6 +12,8 @@
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -20,6 +22,7 @@
 #include "WordFinder.h"
 
 #include <csignal>
+#include <unistd.h>
 #include <cstring>
 
 using namespace zm::e2e;
@@ -191,12 +194,16 @@ QString kopiaInstalacji(const QTemporaryDir& tmp)
 }
 
 // Presses Return in a message box until it is gone (a box that has only
-// just been mapped may not take the first key yet).
+// just been mapped may not take the first key yet). The box is focused and
+// the key released explicitly: a key sent to a window that closes on the
+// press can stay held in the X server, repeating.
 bool zamknijOknoKlawiszem(const QString& okno)
 {
     for (int proba = 0; proba < 10; ++proba) {
         Uruchom("xdotool", {"windowactivate", "--sync", okno}, 2000);
-        Uruchom("xdotool", {"key", "--window", okno, "Return"});
+        Uruchom("xdotool", {"windowfocus", "--sync", okno}, 2000);
+        Uruchom("xdotool", {"key", "Return"});
+        Uruchom("xdotool", {"keyup", "Return"});
         if (Czekaj([&] { return !Uruchom("xdotool", {"search", "--onlyvisible", "--all", "--name", ".*"})
                                        .split('\n')
                                        .contains(okno); },
@@ -578,6 +585,117 @@ TEST(EndToEnd, SoundOnARealServerNeverHoldsTheDrillAndComesBack)
     EXPECT_TRUE(program.CzekajNaKoniec(500));
     EXPECT_LT(Zegar::now() - t0, std::chrono::milliseconds(500));
     EXPECT_TRUE(Czekaj([&] { return !serwer.Pactl({"list", "sink-inputs"}).contains("Zoltava"); }, 1000));
+}
+
+namespace {
+
+// Plays a drill of ten right answers from START to its grade.
+void grajDoOceny(const Program& program, const Glyphy& glyphy)
+{
+    program.Kliknij({344, 375});
+    for (int q = 1; q <= 10; ++q) {
+        const QString pytanie = czekajNaPytanie(program, glyphy);
+        ASSERT_FALSE(pytanie.isEmpty()) << "question " << q << " did not appear";
+        QThread::msleep(120);
+        const QString odp = QString::number(wynikPytania(pytanie));
+        program.Wpisz(odp);
+        ASSERT_TRUE(Czekaj([&] { return glyphy.CzytajWynik(program.Zrzut()) == odp; }, 2000));
+        program.Klawisz("Return");
+        ASSERT_TRUE(Czekaj([&] { return glyphy.CzytajWynik(program.Zrzut()) != odp; }, 2000));
+    }
+    ASSERT_TRUE(Czekaj([&] { return atramentOceny(program.Zrzut(), 6) > 0; }, 2000)) << "no grade";
+}
+
+QString plikWynikow(const QTemporaryDir& dane)
+{
+    return dane.filePath(QString::fromUtf8("Quorvin/Zoltava mnożenia/wyniki.sqlite"));
+}
+
+// Horizontal bands of the results window that hold the colour of grade 6.
+int wierszeZSzostka(const QImage& okno)
+{
+    int pasma = 0, ostatni = -10;
+    for (int y = 0; y < okno.height(); ++y) {
+        bool jest = false;
+        for (int x = 0; x < okno.width() && !jest; ++x) jest = okno.pixel(x, y) == qRgb(0, 110, 50);
+        if (!jest) continue;
+        if (y > ostatni + 4) ++pasma;
+        ostatni = y;
+    }
+    return pasma;
+}
+
+} // namespace
+
+TEST(EndToEnd, AKilledProgramKeepsItsGradedDrillAndTheResultsWindowListsBoth)
+{
+    QTemporaryDir dane;
+    std::map<QString, QString> env{{"SDL_AUDIODRIVER", "dummy"}, {"XDG_DATA_HOME", dane.path()}};
+    const Glyphy glyphy(kInstalacja + "/graphics");
+    {
+        Program program(kInstalacja, env);
+        ASSERT_TRUE(program.CzekajNaOkno());
+        grajDoOceny(program, glyphy);
+        // Killed the moment the grade is on the screen.
+        ::kill(static_cast<pid_t>(program.Pid()), SIGKILL);
+        ASSERT_TRUE(program.CzekajNaKoniec(5000));
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "e2e");
+        db.setDatabaseName(plikWynikow(dane));
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec("SELECT count(*), sum(good), (SELECT count(*) FROM answers) FROM drills") && q.next());
+        EXPECT_EQ(q.value(0).toInt(), 1);
+        EXPECT_EQ(q.value(1).toInt(), 10);
+        EXPECT_EQ(q.value(2).toInt(), 10);
+    }
+    QSqlDatabase::removeDatabase("e2e");
+
+    Program program(kInstalacja, env);
+    ASSERT_TRUE(program.CzekajNaOkno());
+    grajDoOceny(program, glyphy);
+    program.Kliknij({266, 28}); // "Wyniki"
+    const auto okno = program.CzekajNaOkno("Wyniki", 5000);
+    ASSERT_TRUE(okno.has_value()) << "the results window did not open";
+    QImage zrzut;
+    ASSERT_TRUE(Czekaj(
+        [&] {
+            const QPoint p = PozycjaOkna(*okno);
+            zrzut = QGuiApplication::primaryScreen()->grabWindow(0, p.x(), p.y(), 640, 460).toImage();
+            return wierszeZSzostka(zrzut) == 2;
+        },
+        3000, 100))
+        << "rows with grade 6 in the list: " << wierszeZSzostka(zrzut);
+    if (qEnvironmentVariableIsSet("ZM_E2E_SCREENSHOT_RESULTS")) zrzut.save(qEnvironmentVariable("ZM_E2E_SCREENSHOT_RESULTS"));
+}
+
+TEST(EndToEnd, AReadOnlyDataFolderIsToldOnceAndTheDrillsGoOn)
+{
+    QTemporaryDir dane;
+    const QString folder = QFileInfo(plikWynikow(dane)).absolutePath();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const auto rx = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                    QFile::ExeOther;
+    for (const QString& f : {dane.path(), QFileInfo(folder).absolutePath()})
+        QFile::setPermissions(f, rx | QFile::WriteOwner);
+    QFile::setPermissions(folder, rx);
+    // Root writes anywhere: the program runs as nobody then.
+    const QStringList przez = ::geteuid() == 0
+                                  ? QStringList{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"}
+                                  : QStringList{};
+    Program program(kInstalacja, {{"SDL_AUDIODRIVER", "dummy"}, {"XDG_DATA_HOME", dane.path()}, {"HOME", "/tmp"}},
+                    przez);
+    ASSERT_TRUE(program.CzekajNaOkno());
+    const Glyphy glyphy(kInstalacja + "/graphics");
+    grajDoOceny(program, glyphy);
+    const auto box = program.CzekajNaOkno(QString::fromUtf8("Zapis wyników"), 5000);
+    ASSERT_TRUE(box.has_value()) << "no message after the drill";
+    EXPECT_TRUE(zamknijOknoKlawiszem(*box));
+    grajDoOceny(program, glyphy);
+    EXPECT_FALSE(program.CzekajNaOkno(QString::fromUtf8("Zapis wyników"), 1500).has_value()) << "told twice";
+    EXPECT_TRUE(program.Dziala());
+    EXPECT_FALSE(QFile::exists(plikWynikow(dane)));
 }
 
 int main(int argc, char** argv)

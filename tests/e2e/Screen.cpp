@@ -34,14 +34,15 @@ bool Czekaj(const std::function<bool()>& warunek, int msLimit, int msKrok)
     return warunek();
 }
 
-Program::Program(const QString& katalog, const std::map<QString, QString>& srodowisko)
+Program::Program(const QString& katalog, const std::map<QString, QString>& srodowisko, QStringList przez)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     for (const auto& [k, v] : srodowisko) env.insert(k, v);
     proces_.setProcessEnvironment(env);
     proces_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    proces_.start(katalog + QStringLiteral("/zoltava-mnozenia"), {});
+    przez << katalog + QStringLiteral("/zoltava-mnozenia");
+    proces_.start(przez.takeFirst(), przez);
     proces_.waitForStarted(5000);
 }
 

@@ -22,8 +22,9 @@ QString Uruchom(const QString& program, const QStringList& argumenty, int msLimi
 
 class Program {
 public:
-    // Starts the executable in `katalog` with extra environment variables.
-    Program(const QString& katalog, const std::map<QString, QString>& srodowisko = {});
+    // Starts the executable in `katalog` with extra environment variables,
+    // through `przez` if given (a command that ends by running it: setpriv).
+    Program(const QString& katalog, const std::map<QString, QString>& srodowisko = {}, QStringList przez = {});
     ~Program();
 
     // The main window's X id, waiting for it to appear.

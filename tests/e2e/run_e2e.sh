@@ -28,5 +28,7 @@ wm=$!
 for _ in $(seq 100); do xdotool getactivewindow >/dev/null 2>&1 || true; pgrep -x openbox >/dev/null && break; sleep 0.05; done
 sleep 0.3
 export XDG_RUNTIME_DIR="$work/runtime"
+# The programs' results journals stay in the test's folder.
+export XDG_DATA_HOME="$work/data"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 "$bin" "$@"

@@ -1,6 +1,7 @@
 // The results journal on real SQLite files: what a drill leaves in the
 // database, and what happens when the file or its folder is bad.
 #include "DrillState.h"
+#include "QtPrint.h"
 #include "ResultsCsv.h"
 #include "ResultsJournal.h"
 #include "ResultsStore.h"
@@ -15,11 +16,6 @@
 #include <QThread>
 #include <QVariant>
 #include <gtest/gtest.h>
-
-QT_BEGIN_NAMESPACE
-// Failures show the text, not its bytes.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 using namespace zm;
 using namespace std::chrono_literals;

@@ -68,7 +68,7 @@ TEST_F(Okno, ComponentsHaveTheirGeometryAndStackingOrder)
         {"But_Close", {661, 5, 17, 13}},       {"But_Minimize", {641, 5, 17, 13}},
         {"ButStartStop", {297, 358, 95, 34}},  {"Shape1", {192, 424, 297, 33}},
         {"ButZamknij", {7, 19, 74, 19}},       {"ButUstawienia", {81, 19, 74, 19}},
-        {"ButAbout", {155, 19, 74, 19}},
+        {"ButAbout", {155, 19, 74, 19}},       {"ButWyniki", {229, 19, 74, 19}},
     };
     const QObjectList dzieci = okno->children();
     int poprzedni = -1;
@@ -135,6 +135,7 @@ TEST_F(Okno, IdleRunningAndResultDisplays)
     EXPECT_FALSE(w("ButZamknij")->isEnabled());
     EXPECT_FALSE(w("ButUstawienia")->isEnabled());
     EXPECT_FALSE(w("ButAbout")->isEnabled());
+    EXPECT_FALSE(w("ButWyniki")->isEnabled());
     EXPECT_TRUE(w("But_Close")->isEnabled());
     EXPECT_TRUE(w<QTimer>("Timer")->isActive());
     EXPECT_EQ(w<QTimer>("Timer")->interval(), 60);
@@ -159,6 +160,7 @@ TEST_F(Okno, IdleRunningAndResultDisplays)
         EXPECT_EQ(o->font().pixelSize(), n == 5 ? 32 : 16) << n;
     }
     EXPECT_TRUE(w("ButUstawienia")->isEnabled());
+    EXPECT_TRUE(w("ButWyniki")->isEnabled());
     EXPECT_FALSE(w<QTimer>("Timer")->isActive());
     // Both images are uniformly the panel colour.
     for (const char* n : {"ImgPytanie", "ImgWynik"}) {

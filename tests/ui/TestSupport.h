@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Messages.h"
+#include "QtPrint.h"
 #include "UnitMain.h"
 
 #include <QDir>
