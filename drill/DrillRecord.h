@@ -18,7 +18,8 @@ struct PytanieCwiczenia {
     std::int32_t czasMs = 0; // the drill's own time: ticks until judged x pace
 };
 
-struct ZapisCwiczenia {
+// A finished drill without its questions: one row of the results list.
+struct PodsumowanieCwiczenia {
     std::int64_t koniecMs = 0; // when the grade was given, ms since 1970 (UTC)
     std::uint8_t dzialanie = 0;
     std::int32_t iloscPytan = 0;
@@ -27,6 +28,9 @@ struct ZapisCwiczenia {
     std::int32_t dobrze = 0;
     std::int32_t zle = 0;
     std::uint8_t ocena = 0;
+};
+
+struct ZapisCwiczenia : PodsumowanieCwiczenia {
     std::vector<PytanieCwiczenia> pytania;
 };
 

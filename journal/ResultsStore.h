@@ -37,16 +37,7 @@ struct WynikBazy {
 };
 
 // One row of the drills list.
-struct WierszCwiczenia {
-    qint64 koniecMs = 0;
-    std::uint8_t dzialanie = 0;
-    std::int32_t iloscPytan = 0;
-    std::int32_t predkosc = 0;
-    bool lektor = false;
-    std::int32_t dobrze = 0;
-    std::int32_t zle = 0;
-    std::uint8_t ocena = 0;
-};
+using WierszCwiczenia = PodsumowanieCwiczenia;
 
 // One cell of a fact table: how often the fact was asked and missed, and
 // its average answer time.
