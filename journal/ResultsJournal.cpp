@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <deque>
 #include <future>
-#include <mutex>
 #include <set>
 
 namespace zm {
@@ -32,15 +31,7 @@ public:
         }
         baza_ = std::make_unique<BazaWynikow>(plik_, BazaWynikow::Tryb::Zapis, nazwaPolaczenia());
         if (baza_->Otwarcie().blad == BladBazy::Uszkodzona) {
-            // Set aside, never deleted; a fresh file takes the new drills.
-            const QString opis = baza_->Otwarcie().opis;
-            baza_.reset();
-            const auto odlozony = BazaWynikow::OdlozUszkodzony(plik_);
-            if (!odlozony) {
-                zglos(BladBazy::TylkoOdczyt, opis);
-                return;
-            }
-            emit problem(DziennikWynikow::Opis(BladBazy::Uszkodzona, plik_, *odlozony), BladBazy::Uszkodzona, opis);
+            if (!odloz(baza_->Otwarcie().opis)) return;
             baza_ = std::make_unique<BazaWynikow>(plik_, BazaWynikow::Tryb::Zapis, nazwaPolaczenia());
         }
         if (!baza_->Otwarcie()) {
@@ -54,11 +45,14 @@ public:
     {
         if (czekajace_.empty()) return true;
         Otworz();
+        bool odlozony = false;
         while (baza_ && !czekajace_.empty()) {
             const WynikBazy w = baza_->Zapisz(czekajace_.front());
-            if (w.blad == BladBazy::Uszkodzona) {
-                baza_.reset();
-                Otworz();
+            // Damage found while writing: the file is set aside once, and
+            // the drill goes to a fresh one.
+            if (w.blad == BladBazy::Uszkodzona && !odlozony) {
+                odlozony = true;
+                if (odloz(w.opis)) Otworz();
                 continue;
             }
             if (!w) {
@@ -104,6 +98,19 @@ signals:
     void zapisano();
 
 private:
+    // Closes the damaged file and renames it beside itself (never deleted).
+    // `opis` is a copy: the connection it may come from is closed here.
+    bool odloz(QString opis)
+    {
+        baza_.reset();
+        const auto nowaNazwa = BazaWynikow::OdlozUszkodzony(plik_);
+        if (!nowaNazwa) {
+            zglos(BladBazy::TylkoOdczyt, opis);
+            return false;
+        }
+        emit problem(DziennikWynikow::Opis(BladBazy::Uszkodzona, plik_, *nowaNazwa), BladBazy::Uszkodzona, opis);
+        return true;
+    }
     void zglos(BladBazy blad, const QString& opis) { emit problem(DziennikWynikow::Opis(blad, plik_), blad, opis); }
     QString nazwaPolaczenia() const { return QStringLiteral("dziennik-%1").arg(reinterpret_cast<quintptr>(this)); }
 
@@ -164,8 +171,7 @@ DziennikWynikow::~DziennikWynikow()
 {
     // What waits gets one more try; a database that does not answer in time
     // is left behind with its thread, as the program ends anyway.
-    const bool dokonczone = Dokoncz(std::chrono::milliseconds(3000));
-    if (!dokonczone && watek_->isRunning()) {
+    if (!ostatniaProba(std::chrono::milliseconds(3000))) {
         disconnect(pracownik_, nullptr, this, nullptr);
         return;
     }
@@ -184,14 +190,16 @@ void DziennikWynikow::Zapisz(const ZapisCwiczenia& zapis)
     koniec.wait_for(czekanie_);
 }
 
-bool DziennikWynikow::Dokoncz(std::chrono::milliseconds limit)
+std::optional<bool> DziennikWynikow::ostatniaProba(std::chrono::milliseconds limit)
 {
     auto gotowe = std::make_shared<std::promise<bool>>();
     auto wynik = gotowe->get_future();
     QMetaObject::invokeMethod(pracownik_, [p = pracownik_, gotowe] { p->Zamknij(gotowe); }, Qt::QueuedConnection);
-    if (wynik.wait_for(limit) != std::future_status::ready) return false;
+    if (wynik.wait_for(limit) != std::future_status::ready) return std::nullopt;
     return wynik.get();
 }
+
+bool DziennikWynikow::Dokoncz(std::chrono::milliseconds limit) { return ostatniaProba(limit).value_or(false); }
 
 } // namespace zm
 

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 class QThread;
 
@@ -52,6 +53,10 @@ signals:
     void Zapisano();
 
 private:
+    // Writes what waits: whether all was written, or nothing if the
+    // journal's thread did not answer in time.
+    std::optional<bool> ostatniaProba(std::chrono::milliseconds limit);
+
     QString plik_;
     std::chrono::milliseconds czekanie_;
     QThread* watek_;
