@@ -9,6 +9,8 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <functional>
+
 namespace zm {
 
 namespace {
@@ -41,6 +43,18 @@ WynikBazy blad(const QSqlError& e)
     bool ok = false;
     const int kod = e.nativeErrorCode().toInt(&ok);
     return {ok ? RodzajBledu(kod) : BladBazy::Inny, e.text()};
+}
+
+// Runs `kroki` between BEGIN IMMEDIATE and COMMIT; on the first failure the
+// transaction is rolled back and the failure returned.
+WynikBazy wTransakcji(const QSqlDatabase& db, const std::function<bool(QSqlQuery&)>& kroki)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) return blad(q.lastError());
+    if (kroki(q) && q.exec(QStringLiteral("COMMIT"))) return {};
+    const WynikBazy w = blad(q.lastError());
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    return w;
 }
 
 // A question's whole time at a pace: the ticks until the bar is full.
@@ -125,56 +139,37 @@ WynikBazy BazaWynikow::przygotuj(Tryb tryb)
     if (wersja == kWersjaSchematu) return {};
     // A new file: the schema and its version in one transaction, which a
     // second copy starting at the same moment waits for.
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) return blad(q.lastError());
-    for (const char* polecenie : kSchemat) {
-        if (!q.exec(QString::fromLatin1(polecenie))) {
-            const WynikBazy w = blad(q.lastError());
-            q.exec(QStringLiteral("ROLLBACK"));
-            return w;
-        }
-    }
-    if (!q.exec(QStringLiteral("PRAGMA user_version=%1").arg(kWersjaSchematu)) || !q.exec(QStringLiteral("COMMIT"))) {
-        const WynikBazy w = blad(q.lastError());
-        q.exec(QStringLiteral("ROLLBACK"));
-        return w;
-    }
-    return {};
+    return wTransakcji(db, [](QSqlQuery& t) {
+        for (const char* polecenie : kSchemat)
+            if (!t.exec(QString::fromLatin1(polecenie))) return false;
+        return t.exec(QStringLiteral("PRAGMA user_version=%1").arg(kWersjaSchematu));
+    });
 }
 
 WynikBazy BazaWynikow::Zapisz(const ZapisCwiczenia& z)
 {
     if (!otwarcie_) return otwarcie_;
-    QSqlDatabase db = QSqlDatabase::database(nazwa_, false);
-    QSqlQuery q(db);
-    auto wycofaj = [&](const QSqlError& e) {
-        const WynikBazy w = blad(e);
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        return w;
-    };
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) return blad(q.lastError());
-    q.prepare(QStringLiteral("INSERT INTO drills (ended_at_ms, operation, questions, pace_ms, narrator, good, bad, grade)"
-                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-    for (const QVariant& v : {QVariant::fromValue<qint64>(z.koniecMs), QVariant(int(z.dzialanie)), QVariant(z.iloscPytan),
-                              QVariant(z.predkosc), QVariant(int(z.lektor)), QVariant(z.dobrze), QVariant(z.zle),
-                              QVariant(int(z.ocena))})
-        q.addBindValue(v);
-    if (!q.exec()) return wycofaj(q.lastError());
-    const qint64 id = q.lastInsertId().toLongLong();
-    q.prepare(QStringLiteral(
-        "INSERT INTO answers (drill_id, number, operand1, operand2, answer, correct, time_ms) VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    int nr = 0;
-    for (const PytanieCwiczenia& p : z.pytania) {
-        q.addBindValue(id);
-        q.addBindValue(++nr);
-        q.addBindValue(p.liczba1);
-        q.addBindValue(p.liczba2);
-        q.addBindValue(QString::fromStdString(p.odpowiedz));
-        q.addBindValue(int(p.dobrze));
-        q.addBindValue(p.czasMs);
-        if (!q.exec()) return wycofaj(q.lastError());
-    }
-    if (!q.exec(QStringLiteral("COMMIT"))) return wycofaj(q.lastError());
-    return {};
+    return wTransakcji(QSqlDatabase::database(nazwa_, false), [&z](QSqlQuery& q) {
+        q.prepare(QStringLiteral("INSERT INTO drills (ended_at_ms, operation, questions, pace_ms, narrator, good, bad,"
+                                 " grade) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+        for (const QVariant& v : {QVariant::fromValue<qint64>(z.koniecMs), QVariant(int(z.dzialanie)),
+                                  QVariant(z.iloscPytan), QVariant(z.predkosc), QVariant(int(z.lektor)),
+                                  QVariant(z.dobrze), QVariant(z.zle), QVariant(int(z.ocena))})
+            q.addBindValue(v);
+        if (!q.exec()) return false;
+        const qint64 id = q.lastInsertId().toLongLong();
+        q.prepare(QStringLiteral("INSERT INTO answers (drill_id, number, operand1, operand2, answer, correct, time_ms)"
+                                 " VALUES (?, ?, ?, ?, ?, ?, ?)"));
+        int nr = 0;
+        for (const PytanieCwiczenia& p : z.pytania) {
+            for (const QVariant& v : {QVariant(id), QVariant(++nr), QVariant(p.liczba1), QVariant(p.liczba2),
+                                      QVariant(QString::fromStdString(p.odpowiedz)), QVariant(int(p.dobrze)),
+                                      QVariant(p.czasMs)})
+                q.addBindValue(v);
+            if (!q.exec()) return false;
+        }
+        return true;
+    });
 }
 
 std::vector<WierszCwiczenia> BazaWynikow::Cwiczenia()

@@ -33,6 +33,16 @@ const std::array<QColor, 4> kKolorDzialania{QColor(79, 136, 167), QColor(200, 62
 
 constexpr int kSzerokosc = 640, kWysokosc = 460;
 
+// Reads the journal without creating, locking or changing it; nothing while
+// there is no file yet.
+template <class Czytanie>
+auto czytaj(const QString& plik, Czytanie czytanie) -> decltype(czytanie(std::declval<BazaWynikow&>()))
+{
+    if (!QFile::exists(plik)) return {};
+    BazaWynikow baza(plik, BazaWynikow::Tryb::Odczyt, QStringLiteral("wyniki-odczyt"), 200);
+    return czytanie(baza);
+}
+
 // A grade's colour in the list: red for 1, through orange, to green for 6.
 QColor kolorOceny(int ocena)
 {
@@ -333,10 +343,7 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, QString plik, IKomunikaty* komunikaty)
 
 void TFrmWyniki::Odswiez()
 {
-    {
-        BazaWynikow baza(plik_, BazaWynikow::Tryb::Odczyt, QStringLiteral("wyniki-okno"), 200);
-        cwiczenia_ = QFile::exists(plik_) ? baza.Cwiczenia() : std::vector<WierszCwiczenia>{};
-    }
+    cwiczenia_ = czytaj(plik_, [](BazaWynikow& baza) { return baza.Cwiczenia(); });
     model_->Ustaw(&cwiczenia_);
     Wykres->Ustaw(&cwiczenia_);
     LabelPusto->setVisible(cwiczenia_.empty());
@@ -348,12 +355,7 @@ void TFrmWyniki::Odswiez()
 void TFrmWyniki::pokazFakty()
 {
     const auto dzialanie = static_cast<std::uint8_t>(std::max(0, Dzialania->checkedId()));
-    std::vector<KomorkaFaktu> komorki;
-    if (QFile::exists(plik_)) {
-        BazaWynikow baza(plik_, BazaWynikow::Tryb::Odczyt, QStringLiteral("wyniki-fakty"), 200);
-        komorki = baza.Fakty(dzialanie);
-    }
-    Tabela->Ustaw(dzialanie, std::move(komorki));
+    Tabela->Ustaw(dzialanie, czytaj(plik_, [dzialanie](BazaWynikow& baza) { return baza.Fakty(dzialanie); }));
     faktyAktualne_ = true;
 }
 

@@ -34,11 +34,7 @@ void zagraj(TFrmMain& okno, int zle = 0)
 
 std::unique_ptr<TFrmMain> okno(test::ZapisaneKomunikaty& komunikaty, DziennikWynikow& dziennik)
 {
-    TFrmMain::Opcje o;
-    o.katalogProgramu = test::KatalogInstalacji();
-    o.komunikaty = &komunikaty;
-    o.dziennik = &dziennik;
-    auto w = std::make_unique<TFrmMain>(o);
+    auto w = test::NoweOkno(komunikaty, test::KatalogInstalacji(), nullptr, &dziennik);
     w->Kontroler().ustawienia().Lektor = false;
     return w;
 }

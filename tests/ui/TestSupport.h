@@ -46,14 +46,16 @@ inline bool KopiujInstalacje(const QString& cel)
 }
 
 // A main window on the given installation whose message boxes go to
-// `komunikaty` (and whose narrator plays through `odtwarzacz`, if given).
+// `komunikaty` (and whose narrator plays through `odtwarzacz`, and drills go
+// to `dziennik`, if given).
 inline std::unique_ptr<TFrmMain> NoweOkno(IKomunikaty& komunikaty, const QString& katalog = KatalogInstalacji(),
-                                         IOdtwarzacz* odtwarzacz = nullptr)
+                                         IOdtwarzacz* odtwarzacz = nullptr, DziennikWynikow* dziennik = nullptr)
 {
     TFrmMain::Opcje o;
     o.katalogProgramu = katalog;
     o.komunikaty = &komunikaty;
     o.odtwarzacz = odtwarzacz;
+    o.dziennik = dziennik;
     return std::make_unique<TFrmMain>(o);
 }
 
