@@ -139,9 +139,10 @@ void opoznienieKlawisza()
                 mediana(czasy), percentyl(czasy, 0.99));
 }
 
-// The longest gap in the window's event loop while the equation is read by
-// the real player (on whatever sound server the environment gives), seen by
-// a 1 ms timer, over three readings.
+// The window's event loop while the equation is read by the real player (on
+// whatever sound server the environment gives), seen by a 1 ms timer, over
+// three readings: how long the judging tick holds the loop, and the longest
+// gap until the next question.
 void petlaPodczasCzytania()
 {
     SdlOdtwarzacz glos;
@@ -150,7 +151,7 @@ void petlaPodczasCzytania()
     o.odtwarzacz = &glos;
     TFrmMain okno(o);
     auto& k = okno.Kontroler();
-    std::vector<double> przerwy, czytania;
+    std::vector<double> tyki, przerwy, czytania;
     for (int r = 0; r < 3; ++r) {
         k.ButtonStartStopClick();
         for (int t = 0; t < 66; ++t) k.TimerTimer();
@@ -164,14 +165,18 @@ void petlaPodczasCzytania()
             najdluzsza = std::max(najdluzsza, std::chrono::duration<double, std::milli>(teraz - ostatni).count());
             ostatni = teraz;
         });
-        zegar.start();
         const auto t0 = std::chrono::steady_clock::now();
-        ostatni = t0;
-        k.TimerTimer(); // time out: the reading
-        czytania.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        k.TimerTimer(); // time out: the reading starts
+        tyki.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        zegar.start();
+        ostatni = std::chrono::steady_clock::now();
+        while (k.Czyta()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        const auto t1 = std::chrono::steady_clock::now();
+        czytania.push_back(std::chrono::duration<double>(t1 - t0).count());
         przerwy.push_back(najdluzsza);
         k.ButtonStartStopClick();
     }
+    std::printf("  the judging tick: %.2f ms (median of 3; it starts the reading and returns)\n", mediana(tyki));
     std::printf("  longest event-loop gap during a reading: %.1f ms (median of 3; readings took %.2f s; driver %s)\n",
                 mediana(przerwy), mediana(czytania), glos.Sterownik().c_str());
 }

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace zm {
 
@@ -23,11 +24,16 @@ void DrillController::UstawDomyslne()
 
 void DrillController::ButtonStartStopClick()
 {
+    if (czyta_) {
+        // Handled after the last word, once the next question is on screen.
+        ++czekajaceKlikniecia_;
+        return;
+    }
     if (stan_.StanStartStop == "start") {
         stan_.NrPytania = 0;
         stan_.Dobrze = 0;
         stan_.Zle = 0;
-        biezacy_ = ZapisCwiczenia{};
+        Powiadom([&](ISluchaczCwiczenia& s) { s.Rozpoczete(ustawienia_); });
         AktywujPrzyciski(false);
         okno_.UstawInterwalTimera(ustawienia_.Predkosc);
         stan_.StanStartStop = "stop";
@@ -42,6 +48,7 @@ void DrillController::ButtonStartStopClick()
         okno_.PokazStartStop(false);
         AktywujPrzyciski(true);
         okno_.WylaczTimer();
+        Powiadom([](ISluchaczCwiczenia& s) { s.Zatrzymane(); });
     }
 }
 
@@ -67,10 +74,16 @@ void DrillController::NastepnePytanie()
     okno_.UstawZle(std::to_string(stan_.Zle));
     okno_.WyczyscWynik();
     okno_.WlaczTimer();
+    Powiadom([&](ISluchaczCwiczenia& s) {
+        s.PytanieZadane(stan_.NrPytania, stan_.Liczba1, ustawienia_.Dzialanie, stan_.Liczba2);
+    });
 }
 
 void DrillController::TimerTimer()
 {
+    // The timer is off while the narrator reads; a tick already on its way
+    // must not judge the next question before it is asked.
+    if (czyta_) return;
     stan_.WpisAktywny = true;
     stan_.CzasPytania += KrokCzasu;
     double percent = static_cast<double>(stan_.CzasPytania) / SzerokoscProgresTlo * 100.0;
@@ -78,8 +91,18 @@ void DrillController::TimerTimer()
     UstawProgres(percent);
     if (percent == 100.0 || stan_.OdpowiedzZatwierdzona) {
         SprawdzOdpowiedz();
-        NastepnePytanie();
+        // A reading holds the rest of the tick until its last word.
+        if (!czyta_) NastepnePytanie();
     }
+}
+
+void DrillController::KoniecCzytania()
+{
+    if (!czyta_) return;
+    czyta_ = false;
+    Powiadom([](ISluchaczCwiczenia& s) { s.CzytanieZakonczone(); });
+    NastepnePytanie();
+    for (int n = std::exchange(czekajaceKlikniecia_, 0); n > 0; --n) ButtonStartStopClick();
 }
 
 void DrillController::UstawProgres(double percent)
@@ -129,18 +152,25 @@ void DrillController::SprawdzOdpowiedz()
         (fakty ? *fakty : Dzialania().back()).wynikRzeczywisty(stan_.Liczba1, stan_.Liczba2);
     double odpowiedz = 0;
     const bool dobrze = !tekst.empty() && CzytajLiczbe(tekst, odpowiedz) && odpowiedz == poprawny;
-    biezacy_.pytania.push_back({stan_.Liczba1, stan_.Liczba2, tekst, dobrze,
-                                stan_.CzasPytania / KrokCzasu * ustawienia_.Predkosc});
+    const PytanieCwiczenia pytanie{stan_.Liczba1, stan_.Liczba2, tekst, dobrze,
+                                   stan_.CzasPytania / KrokCzasu * ustawienia_.Predkosc};
+    const std::int32_t wynik = WynikPoprawny(ustawienia_.Dzialanie, stan_.Liczba1, stan_.Liczba2);
     if (dobrze) {
         ++stan_.Dobrze;
+        Powiadom([&](ISluchaczCwiczenia& s) { s.OdpowiedzOceniona(pytanie, wynik); });
         return;
     }
     ++stan_.Zle;
-    okno_.RysujWynik(std::to_string(WynikPoprawny(ustawienia_.Dzialanie, stan_.Liczba1, stan_.Liczba2)));
+    okno_.RysujWynik(std::to_string(wynik));
+    Powiadom([&](ISluchaczCwiczenia& s) { s.OdpowiedzOceniona(pytanie, wynik); });
     // Keys typed while the equation is read are not taken into the next
     // answer: entry stays refused until the next tick.
     if (ustawienia_.Lektor) stan_.WpisAktywny = false;
-    okno_.CzytajRownanie();
+    if (okno_.CzytajRownanie()) {
+        // The time bar waits with the timer; the next question starts it.
+        czyta_ = true;
+        okno_.WylaczTimer();
+    }
 }
 
 void DrillController::AktywujPrzyciski(bool wlaczone)
@@ -160,18 +190,18 @@ void DrillController::PokazOcene()
     stan_.Ocena = ObliczOcene(stan_.Dobrze, ustawienia_.IloscPytan);
     for (int n = 1; n <= 6; ++n) okno_.UstawRozmiarOceny(n, 12);
     okno_.UstawRozmiarOceny(stan_.Ocena, 24);
-    if (!zapis_) return;
-    biezacy_.koniecMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::system_clock::now().time_since_epoch())
-                            .count();
-    biezacy_.dzialanie = ustawienia_.Dzialanie;
-    biezacy_.iloscPytan = ustawienia_.IloscPytan;
-    biezacy_.predkosc = ustawienia_.Predkosc;
-    biezacy_.lektor = ustawienia_.Lektor;
-    biezacy_.dobrze = stan_.Dobrze;
-    biezacy_.zle = stan_.Zle;
-    biezacy_.ocena = stan_.Ocena;
-    zapis_->Zapisz(biezacy_);
+    PodsumowanieCwiczenia podsumowanie;
+    podsumowanie.koniecMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::system_clock::now().time_since_epoch())
+                                .count();
+    podsumowanie.dzialanie = ustawienia_.Dzialanie;
+    podsumowanie.iloscPytan = ustawienia_.IloscPytan;
+    podsumowanie.predkosc = ustawienia_.Predkosc;
+    podsumowanie.lektor = ustawienia_.Lektor;
+    podsumowanie.dobrze = stan_.Dobrze;
+    podsumowanie.zle = stan_.Zle;
+    podsumowanie.ocena = stan_.Ocena;
+    Powiadom([&](ISluchaczCwiczenia& s) { s.Zakonczone(podsumowanie); });
 }
 
 } // namespace zm

@@ -1,13 +1,22 @@
 // Runs a drill: start and stop, the questions one after another, the pacing
 // ticks, the keys typed into the hidden answer field, judging and the grade.
+//
+// The reading of an equation after a wrong answer is a state of the drill:
+// the tick that judged the answer asks the window to read and ends there,
+// with the timer off; the drill goes on (the next question, or the grade)
+// when the window reports the last word. Meanwhile keys are refused
+// (`WpisAktywny` is false) and clicks on START/STOP wait, in their order,
+// until the next question is on screen.
 #pragma once
 
+#include "DrillEvents.h"
 #include "DrillRecord.h"
 #include "DrillState.h"
 #include "DrillView.h"
 #include "QuestionGenerator.h"
 
 #include <string_view>
+#include <vector>
 
 namespace zm {
 
@@ -21,8 +30,8 @@ public:
     // Window creation: the defaults, in order ("start", narrator on,
     // multiplication, 10 questions, medium pace, keys refused).
     void UstawDomyslne();
-    // Where finished drills are written (none: they are not kept).
-    void UstawZapis(IZapisWynikow* zapis) { zapis_ = zapis; }
+    // Who is told what happens, in the order added.
+    void DodajSluchacza(ISluchaczCwiczenia* sluchacz) { sluchacze_.push_back(sluchacz); }
 
     // Applies the settings chosen in the settings dialog.
     void ZmienUstawienia(const Ustawienia& ustawienia) { ustawienia_ = ustawienia; }
@@ -33,6 +42,10 @@ public:
     // `key` is a typed character; it is set to 0 when the key is discarded.
     void FormKeyPress(char16_t& key);
     void EditWynikChange(std::string_view tekst);
+    // The narrator has read the last word (or the reading was cut short):
+    // the drill goes on where the judging tick left it, then the clicks
+    // that waited are handled.
+    void KoniecCzytania();
 
     // Steps of a drill (public so that the window and tests can name them).
     void NastepnePytanie();
@@ -47,14 +60,23 @@ public:
     GeneratorLosowy& losowanie() { return los_; }
 
     bool trwa() const { return stan_.StanStartStop == "stop"; }
+    // Whether the narrator is reading an equation of this drill.
+    bool Czyta() const { return czyta_; }
 
 private:
+    template <typename F>
+    void Powiadom(F&& f)
+    {
+        for (ISluchaczCwiczenia* s : sluchacze_) f(*s);
+    }
+
     IOknoCwiczenia& okno_;
     Ustawienia ustawienia_;
     StanCwiczenia stan_;
     GeneratorLosowy los_;
-    IZapisWynikow* zapis_ = nullptr;
-    ZapisCwiczenia biezacy_; // the drill in progress, question by question
+    std::vector<ISluchaczCwiczenia*> sluchacze_;
+    bool czyta_ = false;
+    int czekajaceKlikniecia_ = 0; // START/STOP clicks made during the reading
 };
 
 // Reads an answer typed (or pasted) into the answer field as a decimal number.

@@ -21,9 +21,12 @@ public:
     virtual void RysujWynik(std::string_view tekst) = 0;
     virtual void WyczyscObrazy() = 0;
 
-    // Reads the current equation aloud when the narrator is on; returns
-    // after the last word.
-    virtual void CzytajRownanie() = 0;
+    // Starts reading the current equation aloud when the narrator is on and
+    // returns true; the window then calls DrillController::KoniecCzytania
+    // once the last word has been heard. Returns false when nothing is read
+    // (the narrator is off, or the sentence ended already): the drill goes
+    // on at once.
+    virtual bool CzytajRownanie() = 0;
 
     // Labels. The question counter sets the main label, then its shadow.
     virtual void UstawLicznikPytan(const std::string& tekst) = 0;

@@ -1,5 +1,7 @@
 #include "Accessibility.h"
 
+#include "EquationPictures.h"
+
 #include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -127,42 +129,42 @@ void Oglaszacz::Oglos(const QString& tekst)
     show();
 }
 
-void Oglaszacz::Start()
+void Oglaszacz::Rozpoczete(const Ustawienia&)
 {
     zebrane_.start = true;
     Zaplanuj();
 }
 
-void Oglaszacz::Stop()
+void Oglaszacz::Zatrzymane()
 {
     zebrane_.stop = true;
     Zaplanuj();
 }
 
-void Oglaszacz::Dobrze()
+void Oglaszacz::OdpowiedzOceniona(const PytanieCwiczenia& pytanie, std::int32_t poprawny)
 {
-    zebrane_.dobrze = true;
+    if (pytanie.dobrze) {
+        zebrane_.dobrze = true;
+    } else {
+        zebrane_.zle = true;
+        zebrane_.wynik = QString::number(poprawny);
+    }
     Zaplanuj();
 }
 
-void Oglaszacz::Zle(const QString& poprawnyWynik)
+void Oglaszacz::CzytanieZakonczone() { Zaplanuj(); }
+
+void Oglaszacz::PytanieZadane(std::int32_t, std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2)
 {
-    zebrane_.zle = true;
-    zebrane_.wynik = poprawnyWynik;
+    zebrane_.pytanie = TekstPytania(liczba1, dzialanie, liczba2);
     Zaplanuj();
 }
 
-void Oglaszacz::Pytanie(const QString& tekst)
-{
-    zebrane_.pytanie = tekst;
-    Zaplanuj();
-}
-
-void Oglaszacz::Ocena(int ocena, int dobrze, int zle)
+void Oglaszacz::Zakonczone(const PodsumowanieCwiczenia& p)
 {
     zebrane_.ocena = true;
     zebrane_.tekstOceny =
-        QStringLiteral("Koniec. Ocena: %1. Dobre odpowiedzi: %2, złe: %3.").arg(ocena).arg(dobrze).arg(zle);
+        QStringLiteral("Koniec. Ocena: %1. Dobre odpowiedzi: %2, złe: %3.").arg(p.ocena).arg(p.dobrze).arg(p.zle);
     Zaplanuj();
 }
 

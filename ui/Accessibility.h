@@ -6,6 +6,8 @@
 // event; a screen reader (Orca) speaks a notification each time it is shown.
 #pragma once
 
+#include "DrillEvents.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -28,11 +30,12 @@ void OznaczJakoPrzycisk(QWidget* w);
 void OznaczJakoDekoracje(QWidget* w);
 void OknoZDekoracjami(QWidget* okno);
 
-// The notification that carries announcements. What happens over one pass
-// of the event loop (start, right or wrong with the correct result, the next
-// question, stop, the grade) is gathered into one announcement, held while
-// `wstrzymane` says so (the narrator reads) and made after it.
-class Oglaszacz : public QWidget {
+// The notification that carries announcements: it listens to the drill.
+// What happens over one pass of the event loop (start, right or wrong with
+// the correct result, the next question, stop, the grade) is gathered into
+// one announcement, held while `wstrzymane` says so (the narrator reads) and
+// made after the last word.
+class Oglaszacz : public QWidget, public ISluchaczCwiczenia {
     Q_OBJECT
 public:
     Oglaszacz(QWidget* rodzic, std::function<bool()> wstrzymane);
@@ -40,16 +43,17 @@ public:
     void Oglos(const QString& tekst);
     const QString& Ostatnie() const { return ostatnie_; }
 
-    void Start();
-    void Stop();
-    void Dobrze();
-    void Zle(const QString& poprawnyWynik);
-    void Pytanie(const QString& tekst);
-    void Ocena(int ocena, int dobrze, int zle);
-    // Makes what was gathered, unless held; called again after a hold.
-    void Zaplanuj();
+    // ISluchaczCwiczenia
+    void Rozpoczete(const Ustawienia& ustawienia) override;
+    void PytanieZadane(std::int32_t nr, std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2) override;
+    void OdpowiedzOceniona(const PytanieCwiczenia& pytanie, std::int32_t poprawny) override;
+    void CzytanieZakonczone() override;
+    void Zakonczone(const PodsumowanieCwiczenia& podsumowanie) override;
+    void Zatrzymane() override;
 
 private:
+    // Makes what was gathered, unless held; called again after a hold.
+    void Zaplanuj();
     void Zbierz();
     struct Zebrane {
         bool start = false, stop = false, dobrze = false, zle = false, ocena = false;

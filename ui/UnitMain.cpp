@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <atomic>
+
 
 namespace zm {
 
@@ -71,12 +73,14 @@ TFrmMain::TFrmMain(Opcje opcje)
     UtworzKomponenty();
     // The keyboard's start and stop, from any control of the window.
     qApp->installEventFilter(this);
-    // Installed after it, so that it sees every event first.
-    straznik_ = new StraznikCzytania(this, {ButStartStop, ButZamknij, ButUstawienia, ButAbout, ButWyniki, Shape1});
+    straznik_ = new StraznikCzytania(this, {ButZamknij, ButUstawienia, ButAbout, ButWyniki, Shape1},
+                                     [this] { return kontroler_.Czyta(); });
     FormCreate();
+    kontroler_.DodajSluchacza(oglaszacz_);
     if (opcje.dziennik) {
         dziennik_ = opcje.dziennik;
-        kontroler_.UstawZapis(dziennik_);
+        zapisywacz_ = std::make_unique<ZapisywaczCwiczen>(*dziennik_);
+        kontroler_.DodajSluchacza(zapisywacz_.get());
         connect(dziennik_, &DziennikWynikow::Problem, this, &TFrmMain::ProblemWynikow);
     }
     if (const QScreen* ekran = QGuiApplication::primaryScreen())
@@ -85,7 +89,8 @@ TFrmMain::TFrmMain(Opcje opcje)
 
 TFrmMain::~TFrmMain()
 {
-    narrator_.Przerwij();
+    // A sentence still playing is the player's to end: the end it reports
+    // later finds no window and is dropped.
     FormDestroy();
 }
 
@@ -110,7 +115,7 @@ void TFrmMain::UtworzKomponenty()
     // The window starts with the keyboard in the answer field (the flat
     // buttons come before it in the tab order).
     EditWynik->setFocus(Qt::OtherFocusReason);
-    oglaszacz_ = new Oglaszacz(this, [this] { return straznik_ && straznik_->Trwa(); });
+    oglaszacz_ = new Oglaszacz(this, [this] { return kontroler_.Czyta(); });
     NadajNazwyDostepnosci(this, *this);
 }
 
@@ -258,7 +263,6 @@ void TFrmMain::RysujPytanie(std::int32_t liczba1, std::uint8_t dzialanie, std::i
     KomponujPytanie(obraz, glyphy_, TekstRownania(liczba1, dzialanie, liczba2));
     ImgPytanie->setAccessibleName(TekstPytania(liczba1, dzialanie, liczba2));
     ImgPytanie->update();
-    oglaszacz_->Pytanie(ImgPytanie->accessibleName());
 }
 
 void TFrmMain::RysujWynik(std::string_view tekst)
@@ -282,21 +286,31 @@ void TFrmMain::WyczyscObrazy()
     }
 }
 
-void TFrmMain::CzytajRownanie()
+bool TFrmMain::CzytajRownanie()
 {
-    {
-        const auto& k = kontroler_;
-        poprawnyWynik_ = QString::number(WynikPoprawny(k.ustawienia().Dzialanie, k.stan().Liczba1, k.stan().Liczba2));
-    }
-    // The time bar and the timer wait while the equation is read; the next
-    // question starts the timer again.
-    Timer->stop();
-    straznik_->Czytaj(
-        [this](std::function<void()> koniec) {
-            return narrator_.CzytajRownanie(kontroler_.ustawienia(), kontroler_.stan(), std::move(koniec));
-        },
-        [this] { narrator_.Przerwij(); });
-    oglaszacz_->Zaplanuj(); // held during the reading
+    const std::uint64_t nr = ++nrCzytania_;
+    auto skonczone = std::make_shared<std::atomic<bool>>(false);
+    auto koniec = [this, zywy = std::weak_ptr<const char>(zywy_), nr, skonczone] {
+        skonczone->store(true);
+        // From the player's thread: the drill goes on in the window's event
+        // loop, if the window is still there.
+        QMetaObject::invokeMethod(
+            qApp,
+            [this, zywy, nr] {
+                if (!zywy.expired()) KoniecCzytania(nr);
+            },
+            Qt::QueuedConnection);
+    };
+    if (!narrator_.CzytajRownanie(kontroler_.ustawienia(), kontroler_.stan(), std::move(koniec))) return false;
+    // A sentence that ended before this returned needs no waiting.
+    return !skonczone->load();
+}
+
+void TFrmMain::KoniecCzytania(std::uint64_t nr)
+{
+    if (nr != nrCzytania_ || !kontroler_.Czyta()) return;
+    kontroler_.KoniecCzytania();
+    straznik_->Wypusc();
 }
 
 bool TFrmMain::KlawiszStartStop(QObject* obiekt, QEvent* zdarzenie)
@@ -323,8 +337,12 @@ void TFrmMain::showEvent(QShowEvent* e)
 
 void TFrmMain::closeEvent(QCloseEvent* e)
 {
-    // A window closed during the reading does not wait for the sentence.
-    straznik_->Opusc();
+    // A window closed during the reading ends the sentence at once; the
+    // drill ends with the window.
+    if (kontroler_.Czyta()) {
+        ++nrCzytania_;
+        narrator_.Przerwij();
+    }
     QWidget::closeEvent(e);
 }
 
@@ -344,23 +362,16 @@ void TFrmMain::PokazLicznikPytan(bool widoczny)
 
 void TFrmMain::UstawDobrze(const std::string& tekst)
 {
-    const int n = QString::fromStdString(tekst).toInt();
-    if (n > ostatnieDobrze_) oglaszacz_->Dobrze();
-    ostatnieDobrze_ = n;
     LabelDobrze->setText(QString::fromStdString(tekst));
     OdswiezNazwe(LabelDobrze);
 }
 
 void TFrmMain::UstawZle(const std::string& tekst)
 {
-    const int n = QString::fromStdString(tekst).toInt();
-    if (n > ostatnieZle_) {
-        oglaszacz_->Zle(poprawnyWynik_);
-    }
-    ostatnieZle_ = n;
     LabelZle->setText(QString::fromStdString(tekst));
     OdswiezNazwe(LabelZle);
 }
+
 void TFrmMain::UstawPodpisLicznika(const std::string& tekst)
 {
     Label_NrPytaniaOcena->setText(QString::fromStdString(tekst));
@@ -368,10 +379,6 @@ void TFrmMain::UstawPodpisLicznika(const std::string& tekst)
 
 void TFrmMain::PokazOceny(bool widoczne)
 {
-    if (widoczne) {
-        const auto& s = kontroler_.stan();
-        oglaszacz_->Ocena(ObliczOcene(s.Dobrze, kontroler_.ustawienia().IloscPytan), s.Dobrze, s.Zle);
-    }
     for (int n = 1; n <= 6; ++n) LabelOcena[static_cast<std::size_t>(n)]->setVisible(widoczne);
 }
 
@@ -401,10 +408,6 @@ void TFrmMain::WylaczTimer() { Timer->stop(); }
 
 void TFrmMain::PokazStartStop(bool stop)
 {
-    if (stop)
-        oglaszacz_->Start();
-    else
-        oglaszacz_->Stop();
     ButStartStop->setPicture(stop ? BmpStop : BmpStart);
     poCwiczeniu_ = !stop;
     if (!stop && !problemyWynikow_.isEmpty()) QTimer::singleShot(0, this, &TFrmMain::PokazProblemyWynikow);
@@ -458,10 +461,14 @@ void TFrmMain::FormKeyPress(QKeyEvent* e, bool& odrzuc)
 {
     // Keys that produce no character (arrows, Delete, Home, End) act on the
     // field as they are.
+    // While the narrator reads they are dropped too: the correct result
+    // stays on screen, and the next question clears the field anyway.
     const QString tekst = e->text();
-    if (tekst.isEmpty()) return;
-    odrzuc = straznik_->WpisanyPodczasCzytania(e) ||
-             PrzepuscPrzezFiltr(EditWynik, tekst, [this](char16_t& key) { kontroler_.FormKeyPress(key); });
+    if (tekst.isEmpty()) {
+        odrzuc = kontroler_.Czyta();
+        return;
+    }
+    odrzuc = PrzepuscPrzezFiltr(EditWynik, tekst, [this](char16_t& key) { kontroler_.FormKeyPress(key); });
 }
 
 void TFrmMain::ImgTloMouseDown(Qt::MouseButton przycisk, QPoint) { przeciaganie_.Nacisniety(przycisk); }
@@ -503,7 +510,7 @@ void TFrmMain::ProblemWynikow(const QString& tekst)
 
 void TFrmMain::PokazProblemyWynikow()
 {
-    if (kontroler_.trwa() || straznik_->Trwa()) return;
+    if (kontroler_.trwa() || kontroler_.Czyta()) return;
     while (!problemyWynikow_.isEmpty())
         Komunikat(IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Zapis wyników"), problemyWynikow_.takeFirst());
 }

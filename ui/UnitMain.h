@@ -71,7 +71,7 @@ public:
     void RysujPytanie(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2) override;
     void RysujWynik(std::string_view tekst) override;
     void WyczyscObrazy() override;
-    void CzytajRownanie() override;
+    bool CzytajRownanie() override;
     void UstawLicznikPytan(const std::string& tekst) override;
     void PokazLicznikPytan(bool widoczny) override;
     void UstawDobrze(const std::string& tekst) override;
@@ -141,11 +141,14 @@ private:
     QStringList problemyWynikow_;
     bool poCwiczeniu_ = false; // a drill has ended and no other runs
 
-    // Keys typed while the narrator reads are dropped, whenever they are
-    // delivered. Input events carry the window system's clock; the smallest
-    // gap seen between it and ours (an event handled at once) maps the one
-    // onto the other.
+    // The reading in progress: its number (an end reported for another is
+    // stale), the clicks that wait for it, and what the player's report of
+    // the last word checks before it reaches a window that may be gone.
+    std::uint64_t nrCzytania_ = 0;
     StraznikCzytania* straznik_ = nullptr;
+    std::shared_ptr<const char> zywy_ = std::make_shared<const char>('\0');
+    void KoniecCzytania(std::uint64_t nr);
+    std::unique_ptr<ZapisywaczCwiczen> zapisywacz_; // the record of the drill for the journal
 
     // The keyboard's way to start and stop: F2 at any time, Space in the
     // answer field while no drill runs, Escape during a drill.
@@ -154,8 +157,6 @@ private:
     // Announcements for screen readers.
     Oglaszacz* oglaszacz_ = nullptr;
     bool powitano_ = false;
-    int ostatnieDobrze_ = 0, ostatnieZle_ = 0;
-    QString poprawnyWynik_;
 
     void Komunikat(IKomunikaty::Rodzaj rodzaj, const QString& tytul, const QString& tekst);
     // A picture of graphics/, or nothing after its message ("Cannot open

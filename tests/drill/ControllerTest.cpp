@@ -305,7 +305,8 @@ TEST(DrillEnd, OnlyAGradedDrillIsHandedOverWithEveryQuestionAnswerAndTime)
         void Zapisz(const ZapisCwiczenia& z) override { lista.push_back(z); }
     } zapisy;
     FakeOkno f;
-    f.ctl.UstawZapis(&zapisy);
+    ZapisywaczCwiczen zapisywacz(zapisy);
+    f.ctl.DodajSluchacza(&zapisywacz);
     f.ust().Dzialanie = DzialanieDodawanie;
     f.ust().Predkosc = PredkoscSzybko;
     f.ust().Lektor = false;
@@ -350,6 +351,24 @@ TEST(DrillEnd, OnlyAGradedDrillIsHandedOverWithEveryQuestionAnswerAndTime)
         const PytanieCwiczenia& p = z.pytania[i];
         EXPECT_EQ(std::tuple(p.liczba1, p.liczba2, p.odpowiedz, p.dobrze, p.czasMs), oczekiwane[i]) << "question " << i + 1;
     }
+
+    // A second graded drill of the same session carries its own questions only.
+    oczekiwane.clear();
+    f.ctl.ButtonStartStopClick();
+    for (int q = 1; q <= 10; ++q) {
+        f.tyknij();
+        oczekiwane.emplace_back(f.stan().Liczba1, f.stan().Liczba2, std::to_string(f.wynik()), true, 2 * 20);
+        f.wpisz(std::get<2>(oczekiwane.back()));
+        f.wpisz('\r');
+        f.tyknij();
+    }
+    ASSERT_EQ(zapisy.lista.size(), 2u);
+    ASSERT_EQ(zapisy.lista[1].pytania.size(), 10u);
+    for (std::size_t i = 0; i < 10; ++i) {
+        const PytanieCwiczenia& p = zapisy.lista[1].pytania[i];
+        EXPECT_EQ(std::tuple(p.liczba1, p.liczba2, p.odpowiedz, p.dobrze, p.czasMs), oczekiwane[i]) << "question " << i + 1;
+    }
+    EXPECT_EQ(zapisy.lista[1].ocena, 6);
 }
 
 TEST(DrillEnd, AfterTheDrillDigitsStillReachTheFieldWhileEntryIsActiveAndStartClearsThem)
@@ -398,4 +417,116 @@ TEST(DrillStop, LeavesEverythingAsItWasAndTheNextStartResets)
     EXPECT_EQ(f.stan().NrPytania, 1);
     EXPECT_EQ(f.licznik, "1 z 10");
     EXPECT_EQ(f.zle, "0");
+}
+
+namespace {
+
+// What the drill tells its listeners, one line an event.
+struct Sluchacz : ISluchaczCwiczenia {
+    std::vector<std::string> log;
+    void Rozpoczete(const Ustawienia& u) override { log.push_back("start " + std::to_string(u.IloscPytan)); }
+    void PytanieZadane(std::int32_t nr, std::int32_t a, std::uint8_t d, std::int32_t b) override
+    {
+        log.push_back(std::to_string(nr) + ": " + std::to_string(a) + ZnakDzialania(d) + std::to_string(b));
+    }
+    void OdpowiedzOceniona(const PytanieCwiczenia& p, std::int32_t poprawny) override
+    {
+        log.push_back((p.dobrze ? "right '" : "wrong '") + p.odpowiedz + "' " + std::to_string(poprawny));
+    }
+    void CzytanieZakonczone() override { log.push_back("read"); }
+    void Zakonczone(const PodsumowanieCwiczenia& p) override
+    {
+        log.push_back("grade " + std::to_string(p.ocena) + " " + std::to_string(p.dobrze) + "/" +
+                      std::to_string(p.zle));
+    }
+    void Zatrzymane() override { log.push_back("stop"); }
+};
+
+std::string Pytanie(const FakeOkno& f)
+{
+    return std::to_string(f.stan().NrPytania) + ": " + std::to_string(f.stan().Liczba1) +
+           ZnakDzialania(f.ctl.ustawienia().Dzialanie) + std::to_string(f.stan().Liczba2);
+}
+
+} // namespace
+
+TEST(DrillReading, TheDrillWaitsForTheLastWordWithTheResultShownThenTheHeldClicksAct)
+{
+    FakeOkno f;
+    Sluchacz s;
+    f.ctl.DodajSluchacza(&s);
+    f.czytaDlugo = true;
+    f.ctl.ButtonStartStopClick();
+    f.tyknij();
+    const int w = f.wynik();
+    const std::string zla = std::to_string(w + 1);
+    f.wpisz(zla);
+    f.wpisz('\r');
+    const auto przed = f.log.size();
+    f.tyknij();
+    // The tick ends with the reading: the timer waits, the correct result
+    // stays, and the question is still the first.
+    EXPECT_EQ(od(f.log, przed), (std::vector<std::string>{"Progres(10)", "RysujWynik(" + std::to_string(w) + ")",
+                                                          "CzytajRownanie", "WylaczTimer"}));
+    EXPECT_TRUE(f.ctl.Czyta());
+    // A tick already on its way, keys, Enter, and a double click on START/STOP
+    // (Escape and F2 are that click too) change nothing during the reading.
+    f.ctl.TimerTimer();
+    f.wpisz("7\r");
+    f.ctl.ButtonStartStopClick();
+    f.ctl.ButtonStartStopClick();
+    EXPECT_EQ(f.log.size(), przed + 4);
+    EXPECT_EQ(f.stan().StanStartStop, "stop");
+    EXPECT_EQ(f.stan().NrPytania, 1);
+    EXPECT_EQ(f.pole, zla);
+    EXPECT_EQ(f.obrazWynik, std::to_string(w));
+    // After the last word: the next question, then the two clicks in turn:
+    // stopped, and started again.
+    const std::string pierwsze = Pytanie(f);
+    f.ctl.KoniecCzytania();
+    EXPECT_FALSE(f.ctl.Czyta());
+    EXPECT_EQ(f.stan().NrPytania, 1);
+    EXPECT_EQ(f.stan().Zle, 0);
+    EXPECT_TRUE(f.timer);
+    ASSERT_GE(s.log.size(), 8u);
+    EXPECT_EQ(std::vector<std::string>(s.log.begin(), s.log.begin() + 4),
+              (std::vector<std::string>{"start 10", pierwsze, "wrong '" + zla + "' " + std::to_string(w), "read"}));
+    EXPECT_EQ(s.log[5], "stop");
+    EXPECT_EQ(s.log[6], "start 10");
+    EXPECT_EQ(s.log[7], Pytanie(f));
+    EXPECT_EQ(s.log.size(), 8u);
+    // A late report of the same reading does nothing.
+    f.ctl.KoniecCzytania();
+    EXPECT_EQ(s.log.size(), 8u);
+}
+
+TEST(DrillReading, ListenersHearEveryStepInOrderAndTheGradeAfterTheLastReading)
+{
+    FakeOkno f;
+    Sluchacz s;
+    f.ctl.DodajSluchacza(&s);
+    f.czytaDlugo = true;
+    std::vector<std::string> oczekiwane{"start 10"};
+    f.ctl.ButtonStartStopClick();
+    for (int q = 1; q <= 10; ++q) {
+        oczekiwane.push_back(Pytanie(f));
+        f.tyknij();
+        const int w = f.wynik();
+        const bool dobrze = q != 2 && q != 10;
+        const std::string odp = dobrze ? std::to_string(w) : "";
+        f.wpisz(odp);
+        f.wpisz('\r');
+        f.tyknij(dobrze ? 1 : 66);
+        oczekiwane.push_back((dobrze ? "right '" : "wrong '") + odp + "' " + std::to_string(w));
+        if (!dobrze) {
+            EXPECT_EQ(s.log.back(), oczekiwane.back());
+            EXPECT_FALSE(f.ocenyWidoczne);
+            f.ctl.KoniecCzytania();
+            oczekiwane.push_back("read");
+        }
+    }
+    oczekiwane.push_back("grade 4 8/2");
+    EXPECT_EQ(s.log, oczekiwane);
+    EXPECT_TRUE(f.ocenyWidoczne);
+    EXPECT_EQ(f.stan().Ocena, 4);
 }

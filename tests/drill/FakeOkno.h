@@ -29,6 +29,9 @@ public:
     bool fokus = false;
     std::array<bool, 3> przyciski{true, true, true};
     int czytania = 0;
+    // Whether a reading takes its time (the drill then waits for
+    // ctl.KoniecCzytania()) or ends before CzytajRownanie returns.
+    bool czytaDlugo = false;
 
     FakeOkno() { ctl.UstawDomyslne(); }
 
@@ -79,10 +82,11 @@ public:
         obrazPytanie.clear();
         log.push_back("WyczyscObrazy");
     }
-    void CzytajRownanie() override
+    bool CzytajRownanie() override
     {
         ++czytania;
         log.push_back("CzytajRownanie");
+        return ctl.ustawienia().Lektor && czytaDlugo;
     }
     void UstawLicznikPytan(const std::string& t) override
     {

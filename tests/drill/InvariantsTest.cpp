@@ -23,8 +23,10 @@ void sprawdzNiezmienniki(test::FakeOkno& f, int krok, int iloscDrillu)
     // may change between drills.
     ASSERT_LE(s.NrPytania, iloscDrillu);
     ASSERT_TRUE(s.StanStartStop == "start" || s.StanStartStop == "stop");
-    // The timer runs only while a drill runs.
-    ASSERT_EQ(f.timer, s.StanStartStop == "stop");
+    // The timer runs only while a drill runs and no equation is read; during
+    // a reading keys are refused.
+    ASSERT_EQ(f.timer, s.StanStartStop == "stop" && !f.ctl.Czyta());
+    if (f.ctl.Czyta()) ASSERT_FALSE(s.WpisAktywny);
     ASSERT_EQ(f.przyciski[1], s.StanStartStop == "start");
     ASSERT_EQ(s.CzasPytania % 5, 0);
     ASSERT_LE(s.CzasPytania, 335);
@@ -32,8 +34,11 @@ void sprawdzNiezmienniki(test::FakeOkno& f, int krok, int iloscDrillu)
     if (s.NrPytania > 0) {
         // While a question is open, or after Stop, the judged answers are
         // those of the earlier questions; at the end, of all of them.
+        // During a reading the question read is judged already.
         const bool koniec = s.StanStartStop == "start" && s.Dobrze + s.Zle == s.NrPytania;
-        if (koniec)
+        if (f.ctl.Czyta())
+            ASSERT_EQ(s.Dobrze + s.Zle, s.NrPytania);
+        else if (koniec)
             ASSERT_EQ(s.NrPytania, iloscDrillu);
         else
             ASSERT_EQ(s.Dobrze + s.Zle, s.NrPytania - 1);
@@ -55,14 +60,17 @@ TEST(DrillInvariants, HoldAfterEveryEventOfLongRandomSessions)
         test::FakeOkno f;
         f.ctl.losowanie().UstawZiarno(seed);
         f.ust().Lektor = (seed % 2) == 0;
+        f.czytaDlugo = (seed % 4) == 0; // readings that take their time
         int ukonczone = 0;
         int iloscDrillu = f.ust().IloscPytan;
         for (int krok = 0; krok < 20000; ++krok) {
             const int r = static_cast<int>(rng() % 1000);
-            if (r < 3) {
+            if (r < 30 && f.ctl.Czyta()) {
+                f.ctl.KoniecCzytania();
+            } else if (r < 3) {
                 if (f.stan().StanStartStop == "start") iloscDrillu = f.ust().IloscPytan;
                 f.ctl.ButtonStartStopClick();
-            } else if (r < 8 && f.stan().StanStartStop == "start") {
+            } else if (r < 8 && f.stan().StanStartStop == "start" && !f.ctl.Czyta()) {
                 // The settings dialog can only be used between drills.
                 f.ust().Dzialanie = static_cast<std::uint8_t>(rng() % 4);
                 f.ust().IloscPytan = std::array{10, 30, 70, 100}[rng() % 4];

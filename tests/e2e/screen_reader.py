@@ -7,8 +7,9 @@ records what the program tells assistive technology.
 Run on an X screen with a session D-Bus and the AT-SPI bus (run_e2e.sh
 --atspi). Checks that each question, the correct result after a mistake and
 the grade reach a notification (what a screen reader speaks) within 0.2 s of
-the question picture changing, and that START/STOP is a button with a press
-action. Exits non-zero on any failure.
+the question picture changing, that every answer typed after a reading is
+judged while the pointer crosses the window, and that START/STOP is a button
+with a press action. Exits non-zero on any failure.
 """
 import os
 import re
@@ -61,6 +62,16 @@ def key(name):
         xdo("windowactivate", "--sync", w)
     xdo("key", name)
     xdo("keyup", name)
+
+
+def cross_window():
+    """The pointer crosses the window (no click): the window system's events
+    that come with it must change nothing in how keys are taken."""
+    w = window()
+    if w:
+        for x in (40, 200, 360, 520, 640):
+            xdo("mousemove", "--window", w, str(x), "240")
+            time.sleep(0.02)
 
 
 def notifications():
@@ -135,16 +146,20 @@ def main():
     check(wait_for(lambda: notifications() and notifications()[-1][3].startswith("Start. "), 2), "START not spoken")
     spoken_with_question("Start. ")
     q = last_question()[3]
-    # A wrong answer: after the reading, the correct result, then the next question.
+    # A wrong answer: after the reading, the correct result, then the next
+    # question. The pointer crosses the window before and during the reading.
     time.sleep(0.2)
+    cross_window()
     for k in ("1", "Return"):
         key(k)
+    cross_window()
     wrong = f"Źle. Wynik: {result(q)}. "
     check(wait_for(lambda: notifications()[-1][3].startswith(wrong), 10), "the mistake and its result not spoken")
     spoken_with_question(wrong)
     # The rest right.
     while True:
         q = last_question()[3]
+        cross_window()
         time.sleep(0.15)
         count = len(notifications())
         for k in list(str(result(q))) + ["Return"]:
