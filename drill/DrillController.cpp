@@ -12,6 +12,16 @@
 
 namespace zm {
 
+namespace {
+
+std::int64_t TerazMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
 void DrillController::UstawDomyslne()
 {
     stan_.StanStartStop = "start";
@@ -24,8 +34,9 @@ void DrillController::UstawDomyslne()
 
 void DrillController::ButtonStartStopClick()
 {
-    if (czyta_) {
-        // Handled after the last word, once the next question is on screen.
+    if (czyta_ || tykiPoprawki_ > 0) {
+        // Handled after the last word (or the correction), once the next
+        // question is on screen.
         ++czekajaceKlikniecia_;
         return;
     }
@@ -33,6 +44,8 @@ void DrillController::ButtonStartStopClick()
         stan_.NrPytania = 0;
         stan_.Dobrze = 0;
         stan_.Zle = 0;
+        tykiPoprawki_ = 0;
+        plan_.Rozpocznij(ustawienia_, rekord_.get(), TerazMs());
         Powiadom([&](ISluchaczCwiczenia& s) { s.Rozpoczete(ustawienia_); });
         AktywujPrzyciski(false);
         okno_.UstawInterwalTimera(ustawienia_.Predkosc);
@@ -65,7 +78,7 @@ void DrillController::NastepnePytanie()
         return;
     }
     ++stan_.NrPytania;
-    LosujPytanie(ustawienia_.Dzialanie, los_, stan_.Liczba1, stan_.Liczba2);
+    plan_.Losuj(los_, stan_.NrPytania, stan_.Liczba1, stan_.Liczba2);
     stan_.CzasPytania = 0;
     stan_.OdpowiedzZatwierdzona = false;
     okno_.UstawLicznikPytan(std::to_string(stan_.NrPytania) + " z " + std::to_string(ustawienia_.IloscPytan));
@@ -84,6 +97,11 @@ void DrillController::TimerTimer()
     // The timer is off while the narrator reads; a tick already on its way
     // must not judge the next question before it is asked.
     if (czyta_) return;
+    if (tykiPoprawki_ > 0) {
+        // The correction stays until its last tick, then the next question.
+        if (--tykiPoprawki_ == 0) Dalej();
+        return;
+    }
     stan_.WpisAktywny = true;
     stan_.CzasPytania += KrokCzasu;
     double percent = static_cast<double>(stan_.CzasPytania) / SzerokoscProgresTlo * 100.0;
@@ -91,8 +109,9 @@ void DrillController::TimerTimer()
     UstawProgres(percent);
     if (percent == 100.0 || stan_.OdpowiedzZatwierdzona) {
         SprawdzOdpowiedz();
-        // A reading holds the rest of the tick until its last word.
-        if (!czyta_) NastepnePytanie();
+        // A reading holds the rest of the tick until its last word, a
+        // correction in the practice mode for its ticks.
+        if (!czyta_ && tykiPoprawki_ == 0) NastepnePytanie();
     }
 }
 
@@ -101,6 +120,11 @@ void DrillController::KoniecCzytania()
     if (!czyta_) return;
     czyta_ = false;
     Powiadom([](ISluchaczCwiczenia& s) { s.CzytanieZakonczone(); });
+    Dalej();
+}
+
+void DrillController::Dalej()
+{
     NastepnePytanie();
     for (int n = std::exchange(czekajaceKlikniecia_, 0); n > 0; --n) ButtonStartStopClick();
 }
@@ -155,6 +179,7 @@ void DrillController::SprawdzOdpowiedz()
     const PytanieCwiczenia pytanie{stan_.Liczba1, stan_.Liczba2, tekst, dobrze,
                                    stan_.CzasPytania / KrokCzasu * ustawienia_.Predkosc};
     const std::int32_t wynik = WynikPoprawny(ustawienia_.Dzialanie, stan_.Liczba1, stan_.Liczba2);
+    plan_.Oceniono(stan_.NrPytania, stan_.Liczba1, stan_.Liczba2, dobrze);
     if (dobrze) {
         ++stan_.Dobrze;
         Powiadom([&](ISluchaczCwiczenia& s) { s.OdpowiedzOceniona(pytanie, wynik); });
@@ -165,11 +190,15 @@ void DrillController::SprawdzOdpowiedz()
     Powiadom([&](ISluchaczCwiczenia& s) { s.OdpowiedzOceniona(pytanie, wynik); });
     // Keys typed while the equation is read are not taken into the next
     // answer: entry stays refused until the next tick.
-    if (ustawienia_.Lektor) stan_.WpisAktywny = false;
+    const bool cwiczenie = ustawienia_.Tryb == Losowanie::TrudneFakty;
+    if (ustawienia_.Lektor || cwiczenie) stan_.WpisAktywny = false;
     if (okno_.CzytajRownanie()) {
         // The time bar waits with the timer; the next question starts it.
         czyta_ = true;
         okno_.WylaczTimer();
+    } else if (cwiczenie) {
+        // No voice showed the correction: it stays for its own time.
+        tykiPoprawki_ = TykiPoprawki(ustawienia_.Predkosc);
     }
 }
 
@@ -191,9 +220,7 @@ void DrillController::PokazOcene()
     for (int n = 1; n <= 6; ++n) okno_.UstawRozmiarOceny(n, 12);
     okno_.UstawRozmiarOceny(stan_.Ocena, 24);
     PodsumowanieCwiczenia podsumowanie;
-    podsumowanie.koniecMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                std::chrono::system_clock::now().time_since_epoch())
-                                .count();
+    podsumowanie.koniecMs = TerazMs();
     podsumowanie.dzialanie = ustawienia_.Dzialanie;
     podsumowanie.iloscPytan = ustawienia_.IloscPytan;
     podsumowanie.predkosc = ustawienia_.Predkosc;

@@ -7,14 +7,21 @@
 // when the window reports the last word. Meanwhile keys are refused
 // (`WpisAktywny` is false) and clicks on START/STOP wait, in their order,
 // until the next question is on screen.
+//
+// The questions come from a plan (`PlanPytan`): the random draw, or in the
+// practice mode the child's record. In the practice mode a missed question's
+// correct result also stays on screen for about two seconds of ticks when no
+// reading shows it, with keys and clicks waiting as during a reading.
 #pragma once
 
 #include "DrillEvents.h"
 #include "DrillRecord.h"
 #include "DrillState.h"
 #include "DrillView.h"
+#include "Practice.h"
 #include "QuestionGenerator.h"
 
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -35,6 +42,9 @@ public:
 
     // Applies the settings chosen in the settings dialog.
     void ZmienUstawienia(const Ustawienia& ustawienia) { ustawienia_ = ustawienia; }
+    // The child's record that the practice mode draws by, taken at the next
+    // start (none: the random draw).
+    void UstawRekord(std::shared_ptr<const RekordFaktow> rekord) { rekord_ = std::move(rekord); }
 
     // Event handlers.
     void ButtonStartStopClick();
@@ -62,8 +72,23 @@ public:
     bool trwa() const { return stan_.StanStartStop == "stop"; }
     // Whether the narrator is reading an equation of this drill.
     bool Czyta() const { return czyta_; }
+    // Whether the correct result of a missed question is being shown
+    // before the next question (the practice mode).
+    bool PokazujePoprawke() const { return tykiPoprawki_ > 0; }
+
+    // In the practice mode a missed question's correct result stays on
+    // screen this long when no reading shows it: whole ticks of `predkosc`.
+    static constexpr std::int32_t kPoprawkaMs = 2000;
+    static std::int32_t TykiPoprawki(std::int32_t predkosc)
+    {
+        return predkosc > 0 ? (kPoprawkaMs + predkosc - 1) / predkosc : 1;
+    }
 
 private:
+    // The rest of a judging tick that waited: the next question (or the
+    // grade), then the clicks made meanwhile.
+    void Dalej();
+
     template <typename F>
     void Powiadom(F&& f)
     {
@@ -75,8 +100,11 @@ private:
     StanCwiczenia stan_;
     GeneratorLosowy los_;
     std::vector<ISluchaczCwiczenia*> sluchacze_;
+    std::shared_ptr<const RekordFaktow> rekord_;
+    PlanPytan plan_;
     bool czyta_ = false;
-    int czekajaceKlikniecia_ = 0; // START/STOP clicks made during the reading
+    std::int32_t tykiPoprawki_ = 0; // ticks left while a correction is shown
+    int czekajaceKlikniecia_ = 0; // START/STOP clicks made while the drill waits
 };
 
 // Reads an answer typed (or pasted) into the answer field as a decimal number.

@@ -26,12 +26,26 @@ inline constexpr std::int32_t SzerokoscProgresTlo = 331;
 // What each tick adds to `CzasPytania`.
 inline constexpr std::int32_t KrokCzasu = 5;
 
+// How the questions of a drill are drawn.
+enum class Losowanie : std::uint8_t {
+    Losowe,      // every question of the chosen tables equally likely
+    TrudneFakty, // weighted by the child's record, missed facts asked again
+};
+
+// The tables practised in multiplication and division: bit n set for the
+// factor n (3 to 9).
+inline constexpr std::uint16_t WszystkieTabliczki = 0x3F8;
+
 // The user's choices (fields of the main window).
 struct Ustawienia {
     bool Lektor = true;
     std::uint8_t Dzialanie = DzialanieMnozenie;
     std::int32_t IloscPytan = 10;
     std::int32_t Predkosc = PredkoscSrednio;
+    Losowanie Tryb = Losowanie::Losowe;
+    std::uint16_t Tabliczki = WszystkieTabliczki;
+
+    bool operator==(const Ustawienia&) const = default;
 };
 
 // The progress of the drill. Everything starts at zero; the window's creation

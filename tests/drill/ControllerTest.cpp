@@ -530,3 +530,37 @@ TEST(DrillReading, ListenersHearEveryStepInOrderAndTheGradeAfterTheLastReading)
     EXPECT_TRUE(f.ocenyWidoczne);
     EXPECT_EQ(f.stan().Ocena, 4);
 }
+
+TEST(DrillReading, InThePracticeModeAMissedResultStaysAboutTwoSecondsWithoutTheNarrator)
+{
+    for (int pace : {PredkoscWolno, PredkoscSrednio, PredkoscSzybko}) {
+        const int tyki = DrillController::TykiPoprawki(pace);
+        EXPECT_GE(tyki * pace, 2000);
+        EXPECT_LT((tyki - 1) * pace, 2000);
+        FakeOkno f;
+        f.ust().Tryb = Losowanie::TrudneFakty;
+        f.ust().Lektor = false;
+        f.ust().Predkosc = pace;
+        f.ctl.ButtonStartStopClick();
+        f.tyknij();
+        const int w = f.wynik();
+        f.wpisz(std::to_string(w + 1));
+        f.wpisz('\r');
+        f.tyknij();
+        EXPECT_EQ(f.czytania, 1);
+        // The correct result stays for its ticks; keys and clicks wait.
+        f.tyknij(tyki - 1);
+        EXPECT_EQ(f.stan().NrPytania, 1) << pace;
+        EXPECT_EQ(f.obrazWynik, std::to_string(w));
+        EXPECT_TRUE(f.ctl.PokazujePoprawke());
+        f.wpisz('5');
+        EXPECT_EQ(f.pole, std::to_string(w + 1));
+        f.ctl.ButtonStartStopClick();
+        EXPECT_EQ(f.stan().StanStartStop, "stop");
+        f.tyknij();
+        EXPECT_EQ(f.stan().NrPytania, 2) << pace;
+        EXPECT_EQ(f.obrazWynik, "");
+        EXPECT_EQ(f.stan().StanStartStop, "start"); // the click, after the correction
+        EXPECT_FALSE(f.ctl.PokazujePoprawke());
+    }
+}

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 
 using namespace zm;
@@ -23,10 +24,12 @@ void sprawdzNiezmienniki(test::FakeOkno& f, int krok, int iloscDrillu)
     // may change between drills.
     ASSERT_LE(s.NrPytania, iloscDrillu);
     ASSERT_TRUE(s.StanStartStop == "start" || s.StanStartStop == "stop");
-    // The timer runs only while a drill runs and no equation is read; during
-    // a reading keys are refused.
+    // The timer runs only while a drill runs and no equation is read; while
+    // a correct result is read or shown, keys are refused.
     ASSERT_EQ(f.timer, s.StanStartStop == "stop" && !f.ctl.Czyta());
-    if (f.ctl.Czyta()) ASSERT_FALSE(s.WpisAktywny);
+    if (f.ctl.Czyta() || f.ctl.PokazujePoprawke()) {
+        ASSERT_FALSE(s.WpisAktywny);
+    }
     ASSERT_EQ(f.przyciski[1], s.StanStartStop == "start");
     ASSERT_EQ(s.CzasPytania % 5, 0);
     ASSERT_LE(s.CzasPytania, 335);
@@ -34,18 +37,24 @@ void sprawdzNiezmienniki(test::FakeOkno& f, int krok, int iloscDrillu)
     if (s.NrPytania > 0) {
         // While a question is open, or after Stop, the judged answers are
         // those of the earlier questions; at the end, of all of them.
-        // During a reading the question read is judged already.
+        // During a reading or a correction the question is judged already.
         const bool koniec = s.StanStartStop == "start" && s.Dobrze + s.Zle == s.NrPytania;
-        if (f.ctl.Czyta())
+        if (f.ctl.Czyta() || f.ctl.PokazujePoprawke())
             ASSERT_EQ(s.Dobrze + s.Zle, s.NrPytania);
         else if (koniec)
             ASSERT_EQ(s.NrPytania, iloscDrillu);
         else
             ASSERT_EQ(s.Dobrze + s.Zle, s.NrPytania - 1);
         if (s.StanStartStop == "stop") { // operands drawn under the current operation
-            const int w = WynikPoprawny(u.Dzialanie, s.Liczba1, s.Liczba2);
-            ASSERT_GE(w, 0);
-            ASSERT_LE(w, 99);
+            const int a = s.Liczba1, b = s.Liczba2;
+            switch (u.Dzialanie) {
+            case DzialanieMnozenie: ASSERT_TRUE(a >= 3 && a <= 9 && b >= 3 && b <= 9) << a << " " << b; break;
+            case DzialanieDzielenie: ASSERT_TRUE(b >= 3 && b <= 9 && a % b == 0 && a / b >= 3 && a / b <= 9); break;
+            case DzialanieDodawanie: ASSERT_TRUE(a >= 10 && a <= 79 && b >= 10 && a + b <= 99) << a << " " << b; break;
+            default: ASSERT_TRUE(b >= 10 && b <= a && a <= 99) << a << " " << b; break;
+            }
+            // and within the chosen tables.
+            ASSERT_TRUE(WTabliczkach(FaktPytania(u.Dzialanie, a, b), u.Tabliczki));
         }
     }
     ASSERT_LE(s.Ocena, 6);
@@ -61,6 +70,13 @@ TEST(DrillInvariants, HoldAfterEveryEventOfLongRandomSessions)
         f.ctl.losowanie().UstawZiarno(seed);
         f.ust().Lektor = (seed % 2) == 0;
         f.czytaDlugo = (seed % 4) == 0; // readings that take their time
+        if (seed % 3 == 0) {
+            // The practice mode, with a record that makes 3 x 4 weak.
+            auto rekord = std::make_shared<RekordFaktow>();
+            for (int i = 0; i < 5; ++i) Zapamietaj((*rekord)[Fakt{DzialanieMnozenie, 3, 4}], false, 1000, 60, 0);
+            f.ctl.UstawRekord(rekord);
+            f.ust().Tryb = Losowanie::TrudneFakty;
+        }
         int ukonczone = 0;
         int iloscDrillu = f.ust().IloscPytan;
         for (int krok = 0; krok < 20000; ++krok) {
@@ -75,6 +91,7 @@ TEST(DrillInvariants, HoldAfterEveryEventOfLongRandomSessions)
                 f.ust().Dzialanie = static_cast<std::uint8_t>(rng() % 4);
                 f.ust().IloscPytan = std::array{10, 30, 70, 100}[rng() % 4];
                 f.ust().Predkosc = std::array{170, 60, 20}[rng() % 3];
+                if (seed % 3 == 0) f.ust().Tabliczki = static_cast<std::uint16_t>((rng() % 127 + 1) << 3);
             } else if (r < 500) {
                 const bool trwala = f.stan().StanStartStop == "stop";
                 f.tyknij();

@@ -1,0 +1,206 @@
+#include "Practice.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zm {
+
+namespace {
+
+constexpr std::int64_t kMsDnia = 24LL * 60 * 60 * 1000;
+// The weight of each box, before the schedule's and the record's factors.
+constexpr std::array<double, 6> kWagaPudelka{3.0, 6.0, 3.0, 1.5, 0.75, 0.4};
+// A fact not yet due is asked this much less.
+constexpr double kPrzedTerminem = 0.3;
+// How many questions after a miss the fact comes back.
+constexpr std::int32_t kPowrotPo = 3;
+
+bool Tabliczka(std::uint16_t tabliczki, int n) { return n >= 3 && n <= 9 && ((tabliczki >> n) & 1u); }
+
+// The time of a question at `predkosc`: 67 ticks.
+std::int64_t CzasPytaniaMs(std::int32_t predkosc)
+{
+    return std::int64_t{(SzerokoscProgresTlo + KrokCzasu - 1) / KrokCzasu} * predkosc;
+}
+
+} // namespace
+
+Fakt FaktPytania(std::uint8_t dzialanie, std::int32_t liczba1, std::int32_t liczba2)
+{
+    if (dzialanie == DzialanieDodawanie || dzialanie == DzialanieOdejmowanie)
+        return {dzialanie, static_cast<std::int8_t>(liczba1 % 10), static_cast<std::int8_t>(liczba2 % 10)};
+    return {dzialanie, static_cast<std::int8_t>(std::clamp(liczba1, 0, 127)),
+            static_cast<std::int8_t>(std::clamp(liczba2, 0, 127))};
+}
+
+bool ZPrzeniesieniem(const Fakt& f)
+{
+    if (f.dzialanie == DzialanieDodawanie) return f.a + f.b >= 10;
+    if (f.dzialanie == DzialanieOdejmowanie) return f.a < f.b;
+    return false;
+}
+
+bool WTabliczkach(const Fakt& f, std::uint16_t tabliczki)
+{
+    switch (f.dzialanie) {
+    case DzialanieMnozenie: return Tabliczka(tabliczki, f.a) || Tabliczka(tabliczki, f.b);
+    case DzialanieDzielenie:
+        return f.b != 0 && (Tabliczka(tabliczki, f.b) || Tabliczka(tabliczki, f.a / f.b));
+    default: return true;
+    }
+}
+
+std::vector<Fakt> WszystkieFakty(std::uint8_t dzialanie, std::uint16_t tabliczki)
+{
+    std::vector<Fakt> fakty;
+    if (dzialanie == DzialanieDodawanie || dzialanie == DzialanieOdejmowanie) {
+        for (int u = 0; u <= 9; ++u)
+            for (int v = 0; v <= 9; ++v)
+                fakty.push_back({dzialanie, static_cast<std::int8_t>(u), static_cast<std::int8_t>(v)});
+        return fakty;
+    }
+    if (dzialanie > DzialanieOdejmowanie) return fakty;
+    for (int x = 3; x <= 9; ++x)
+        for (int y = 3; y <= 9; ++y) {
+            const Fakt f = dzialanie == DzialanieMnozenie
+                               ? Fakt{dzialanie, static_cast<std::int8_t>(x), static_cast<std::int8_t>(y)}
+                               : Fakt{dzialanie, static_cast<std::int8_t>(x * y), static_cast<std::int8_t>(y)};
+            if (WTabliczkach(f, tabliczki)) fakty.push_back(f);
+        }
+    return fakty;
+}
+
+void Zapamietaj(StanFaktu& s, bool dobrze, std::int32_t czasMs, std::int32_t predkosc, std::int64_t kiedyMs)
+{
+    ++s.pytan;
+    if (!dobrze) ++s.bledow;
+    s.czasMs += std::max(czasMs, 0);
+    s.ostatnioMs = std::max(s.ostatnioMs, kiedyMs);
+    if (!dobrze)
+        s.pudelko = 1;
+    else if (std::int64_t{czasMs} * 2 <= CzasPytaniaMs(predkosc))
+        s.pudelko = static_cast<std::uint8_t>(std::min(5, std::max<int>(1, s.pudelko) + 1));
+    else
+        s.pudelko = static_cast<std::uint8_t>(std::max<int>(1, s.pudelko));
+}
+
+bool Zalegly(const StanFaktu& s, std::int64_t terazMs)
+{
+    return s.pytan > 0 && terazMs - s.ostatnioMs >= kInterwalDni[std::min<std::size_t>(s.pudelko, 5)] * kMsDnia;
+}
+
+bool Opanowany(const StanFaktu& s) { return s.pytan > 0 && s.pudelko >= 4; }
+
+double WagaFaktu(const StanFaktu* s, std::int64_t terazMs, std::int32_t predkosc)
+{
+    if (!s || s->pytan <= 0) return kWagaPudelka[2];
+    double w = kWagaPudelka[std::clamp<std::size_t>(s->pudelko, 1, 5)];
+    if (!Zalegly(*s, terazMs)) w *= kPrzedTerminem;
+    w *= 1.0 + 2.0 * std::clamp(static_cast<double>(s->bledow) / s->pytan, 0.0, 1.0);
+    const double wolno = static_cast<double>(s->czasMs) / s->pytan / static_cast<double>(CzasPytaniaMs(predkosc));
+    w *= 1.0 + std::clamp(wolno, 0.0, 1.0);
+    return std::max(w, kMinimalnaWaga);
+}
+
+void LosujPytanieFaktu(const Fakt& f, GeneratorLosowy& los, std::int32_t& liczba1, std::int32_t& liczba2)
+{
+    if (f.dzialanie != DzialanieDodawanie && f.dzialanie != DzialanieOdejmowanie) {
+        liczba1 = f.a;
+        liczba2 = f.b;
+        return;
+    }
+    // The tens that keep the question in range: addends of 10 to 79 and at
+    // least 10 with a sum of at most 99; two-digit numbers with a difference
+    // that is not negative.
+    std::vector<std::pair<std::int32_t, std::int32_t>> pary;
+    for (int x = 1; x <= 9; ++x)
+        for (int y = 1; y <= 9; ++y) {
+            const std::int32_t l1 = 10 * x + f.a, l2 = 10 * y + f.b;
+            const bool dobra = f.dzialanie == DzialanieDodawanie ? l1 <= 79 && l1 + l2 <= 99 : l1 >= l2;
+            if (dobra) pary.emplace_back(l1, l2);
+        }
+    const auto& [l1, l2] = pary[los.Random(static_cast<std::uint32_t>(pary.size()))];
+    liczba1 = l1;
+    liczba2 = l2;
+}
+
+void PlanPytan::Rozpocznij(const Ustawienia& ustawienia, const RekordFaktow* rekord, std::int64_t terazMs)
+{
+    ustawienia_ = ustawienia;
+    powroty_.clear();
+    ostatni_.reset();
+    const bool mnozenieLubDzielenie =
+        ustawienia.Dzialanie == DzialanieMnozenie || ustawienia.Dzialanie == DzialanieDzielenie;
+    fakty_ = WszystkieFakty(ustawienia.Dzialanie, mnozenieLubDzielenie ? ustawienia.Tabliczki : WszystkieTabliczki);
+    if (fakty_.empty()) fakty_ = WszystkieFakty(ustawienia.Dzialanie);
+    wazone_ = false;
+    wagi_.clear();
+    if (ustawienia.Tryb != Losowanie::TrudneFakty || !rekord) return;
+    for (const auto& [fakt, stan] : *rekord)
+        if (fakt.dzialanie == ustawienia.Dzialanie && stan.pytan > 0) wazone_ = true;
+    if (!wazone_) return;
+    for (const Fakt& f : fakty_) {
+        const auto it = rekord->find(f);
+        const double w = WagaFaktu(it == rekord->end() ? nullptr : &it->second, terazMs, ustawienia.Predkosc);
+        wagi_.push_back(static_cast<std::uint32_t>(std::lround(w * 1000)));
+    }
+}
+
+void PlanPytan::Losuj(GeneratorLosowy& los, std::int32_t nr, std::int32_t& liczba1, std::int32_t& liczba2)
+{
+    const std::uint8_t d = ustawienia_.Dzialanie;
+    if (wazone_) {
+        // A fact missed earlier in this drill, when its turn has come.
+        for (auto it = powroty_.begin(); it != powroty_.end(); ++it) {
+            const Fakt f = FaktPytania(d, it->liczba1, it->liczba2);
+            if (it->nr > nr || (ostatni_ && f == *ostatni_)) continue;
+            liczba1 = it->liczba1;
+            liczba2 = it->liczba2;
+            ostatni_ = f;
+            powroty_.erase(it);
+            return;
+        }
+        // Otherwise by weight, never the fact just asked.
+        std::uint64_t suma = 0;
+        for (std::size_t i = 0; i < fakty_.size(); ++i)
+            if (!ostatni_ || fakty_[i] != *ostatni_ || fakty_.size() == 1) suma += wagi_[i];
+        std::uint64_t r = los.Random(static_cast<std::uint32_t>(std::min<std::uint64_t>(suma, UINT32_MAX)));
+        std::size_t wybrany = fakty_.size() - 1;
+        for (std::size_t i = 0; i < fakty_.size(); ++i) {
+            if (ostatni_ && fakty_[i] == *ostatni_ && fakty_.size() > 1) continue;
+            if (r < wagi_[i]) {
+                wybrany = i;
+                break;
+            }
+            r -= wagi_[i];
+        }
+        LosujPytanieFaktu(fakty_[wybrany], los, liczba1, liczba2);
+        ostatni_ = fakty_[wybrany];
+        return;
+    }
+    // The random draw; within chosen tables, the draws outside them are drawn again.
+    do {
+        LosujPytanie(d, los, liczba1, liczba2);
+    } while ((ustawienia_.Tabliczki & WszystkieTabliczki) &&
+             !WTabliczkach(FaktPytania(d, liczba1, liczba2), ustawienia_.Tabliczki));
+    ostatni_ = FaktPytania(d, liczba1, liczba2);
+}
+
+void PlanPytan::Oceniono(std::int32_t nr, std::int32_t liczba1, std::int32_t liczba2, bool dobrze)
+{
+    // Back a few questions later, never as the very next one, and only while
+    // the drill has questions left.
+    if (!wazone_ || dobrze || nr + 2 > ustawienia_.IloscPytan) return;
+    powroty_.push_back({std::min(nr + kPowrotPo, ustawienia_.IloscPytan), liczba1, liczba2});
+}
+
+std::map<Fakt, double> PlanPytan::Szanse() const
+{
+    std::map<Fakt, double> szanse;
+    double suma = 0;
+    for (std::uint32_t w : wagi_) suma += w;
+    for (std::size_t i = 0; i < wagi_.size(); ++i) szanse[fakty_[i]] = wagi_[i] / suma;
+    return szanse;
+}
+
+} // namespace zm
