@@ -178,8 +178,8 @@ void DrillController::SprawdzOdpowiedz()
     const bool dobrze = !tekst.empty() && CzytajLiczbe(tekst, odpowiedz) && odpowiedz == poprawny;
     const PytanieCwiczenia pytanie{stan_.Liczba1, stan_.Liczba2, tekst, dobrze,
                                    stan_.CzasPytania / KrokCzasu * ustawienia_.Predkosc};
+    plan_.Oceniono(stan_.NrPytania, pytanie);
     const std::int32_t wynik = WynikPoprawny(ustawienia_.Dzialanie, stan_.Liczba1, stan_.Liczba2);
-    plan_.Oceniono(stan_.NrPytania, stan_.Liczba1, stan_.Liczba2, dobrze);
     if (dobrze) {
         ++stan_.Dobrze;
         Powiadom([&](ISluchaczCwiczenia& s) { s.OdpowiedzOceniona(pytanie, wynik); });

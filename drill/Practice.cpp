@@ -8,10 +8,18 @@ namespace zm {
 namespace {
 
 constexpr std::int64_t kMsDnia = 24LL * 60 * 60 * 1000;
-// The weight of each box, before the schedule's and the record's factors.
-constexpr std::array<double, 6> kWagaPudelka{3.0, 6.0, 3.0, 1.5, 0.75, 0.4};
+// The weight of each box (the first: a fact never asked), before the
+// schedule's and the record's factors.
+constexpr std::array<double, 6> kWagaPudelka{6.0, 2.0, 1.0, 1.0, 1.0, 1.0};
 // A fact not yet due is asked this much less.
-constexpr double kPrzedTerminem = 0.3;
+constexpr double kPrzedTerminem = 0.5;
+// The chance of a miss is estimated as if every fact had been missed once in
+// four before its first answer.
+constexpr double kBledyWstepne = 0.5, kPytaniaWstepne = 2.0;
+// The weights grow with the cube of that chance (a fact missed half the time
+// weighs eight times one missed a quarter of the time), scaled so that the
+// weight of a fact never asked is kSkala * kWagaPudelka[0].
+constexpr double kSkala = 8.0;
 // How many questions after a miss the fact comes back.
 constexpr std::int32_t kPowrotPo = 3;
 
@@ -86,19 +94,28 @@ void Zapamietaj(StanFaktu& s, bool dobrze, std::int32_t czasMs, std::int32_t pre
 
 bool Zalegly(const StanFaktu& s, std::int64_t terazMs)
 {
-    return s.pytan > 0 && terazMs - s.ostatnioMs >= kInterwalDni[std::min<std::size_t>(s.pudelko, 5)] * kMsDnia;
+    const std::int64_t interwal = kInterwalDni[std::min<std::size_t>(s.pudelko, 5)] * kMsDnia;
+    return s.pytan > 0 && terazMs - s.ostatnioMs >= std::max<std::int64_t>(0, interwal - kWczesniejMs);
 }
 
 bool Opanowany(const StanFaktu& s) { return s.pytan > 0 && s.pudelko >= 4; }
 
 double WagaFaktu(const StanFaktu* s, std::int64_t terazMs, std::int32_t predkosc)
 {
-    if (!s || s->pytan <= 0) return kWagaPudelka[2];
-    double w = kWagaPudelka[std::clamp<std::size_t>(s->pudelko, 1, 5)];
-    if (!Zalegly(*s, terazMs)) w *= kPrzedTerminem;
-    w *= 1.0 + 2.0 * std::clamp(static_cast<double>(s->bledow) / s->pytan, 0.0, 1.0);
-    const double wolno = static_cast<double>(s->czasMs) / s->pytan / static_cast<double>(CzasPytaniaMs(predkosc));
-    w *= 1.0 + std::clamp(wolno, 0.0, 1.0);
+    // The chance of a miss (and so of a correction to learn from), raised
+    // by the box (how recently it was missed), lowered while not due, and
+    // raised by slowness.
+    const StanFaktu pusty;
+    const StanFaktu& f = s && s->pytan > 0 ? *s : pusty;
+    const double bledy = (std::clamp(f.bledow, 0, f.pytan) + kBledyWstepne) / (f.pytan + kPytaniaWstepne);
+    const double wzgledne = bledy / (kBledyWstepne / kPytaniaWstepne);
+    double w = kSkala * wzgledne * wzgledne * wzgledne *
+               kWagaPudelka[f.pytan > 0 ? std::clamp<std::size_t>(f.pudelko, 1, 5) : 0];
+    if (f.pytan > 0 && !Zalegly(f, terazMs)) w *= kPrzedTerminem;
+    if (f.pytan > 0) {
+        const double wolno = static_cast<double>(f.czasMs) / f.pytan / static_cast<double>(CzasPytaniaMs(predkosc));
+        w *= 1.0 + std::clamp(wolno, 0.0, 1.0);
+    }
     return std::max(w, kMinimalnaWaga);
 }
 
@@ -127,6 +144,7 @@ void LosujPytanieFaktu(const Fakt& f, GeneratorLosowy& los, std::int32_t& liczba
 void PlanPytan::Rozpocznij(const Ustawienia& ustawienia, const RekordFaktow* rekord, std::int64_t terazMs)
 {
     ustawienia_ = ustawienia;
+    terazMs_ = terazMs;
     powroty_.clear();
     ostatni_.reset();
     const bool mnozenieLubDzielenie =
@@ -134,6 +152,7 @@ void PlanPytan::Rozpocznij(const Ustawienia& ustawienia, const RekordFaktow* rek
     fakty_ = WszystkieFakty(ustawienia.Dzialanie, mnozenieLubDzielenie ? ustawienia.Tabliczki : WszystkieTabliczki);
     if (fakty_.empty()) fakty_ = WszystkieFakty(ustawienia.Dzialanie);
     wazone_ = false;
+    stany_.clear();
     wagi_.clear();
     if (ustawienia.Tryb != Losowanie::TrudneFakty || !rekord) return;
     for (const auto& [fakt, stan] : *rekord)
@@ -141,8 +160,8 @@ void PlanPytan::Rozpocznij(const Ustawienia& ustawienia, const RekordFaktow* rek
     if (!wazone_) return;
     for (const Fakt& f : fakty_) {
         const auto it = rekord->find(f);
-        const double w = WagaFaktu(it == rekord->end() ? nullptr : &it->second, terazMs, ustawienia.Predkosc);
-        wagi_.push_back(static_cast<std::uint32_t>(std::lround(w * 1000)));
+        stany_.push_back(it == rekord->end() ? StanFaktu{} : it->second);
+        wagi_.push_back(Waga(stany_.back()));
     }
 }
 
@@ -186,12 +205,25 @@ void PlanPytan::Losuj(GeneratorLosowy& los, std::int32_t nr, std::int32_t& liczb
     ostatni_ = FaktPytania(d, liczba1, liczba2);
 }
 
-void PlanPytan::Oceniono(std::int32_t nr, std::int32_t liczba1, std::int32_t liczba2, bool dobrze)
+std::uint32_t PlanPytan::Waga(const StanFaktu& stan) const
 {
+    return static_cast<std::uint32_t>(std::lround(WagaFaktu(&stan, terazMs_, ustawienia_.Predkosc) * 1000));
+}
+
+void PlanPytan::Oceniono(std::int32_t nr, const PytanieCwiczenia& p)
+{
+    if (!wazone_) return;
+    const Fakt fakt = FaktPytania(ustawienia_.Dzialanie, p.liczba1, p.liczba2);
+    const auto it = std::find(fakty_.begin(), fakty_.end(), fakt);
+    if (it != fakty_.end()) {
+        const auto i = static_cast<std::size_t>(it - fakty_.begin());
+        Zapamietaj(stany_[i], p.dobrze, p.czasMs, ustawienia_.Predkosc, terazMs_);
+        wagi_[i] = Waga(stany_[i]);
+    }
     // Back a few questions later, never as the very next one, and only while
     // the drill has questions left.
-    if (!wazone_ || dobrze || nr + 2 > ustawienia_.IloscPytan) return;
-    powroty_.push_back({std::min(nr + kPowrotPo, ustawienia_.IloscPytan), liczba1, liczba2});
+    if (p.dobrze || nr + 2 > ustawienia_.IloscPytan) return;
+    powroty_.push_back({std::min(nr + kPowrotPo, ustawienia_.IloscPytan), p.liczba1, p.liczba2});
 }
 
 std::map<Fakt, double> PlanPytan::Szanse() const

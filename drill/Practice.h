@@ -52,8 +52,11 @@ struct StanFaktu {
 // The schedule. A wrong or missing answer puts the fact back in box 1; a
 // right one within half of the question's time moves it up a box (at most
 // 5); a right but slow one leaves it where it is (a first one in box 1).
-// A fact in box n is due again kInterwalDni[n] days after it was last asked.
+// A fact in box n is due again kInterwalDni[n] days after it was last asked,
+// less kWczesniejMs: a fact asked in today's practice is due in tomorrow's
+// at any hour.
 inline constexpr std::array<int, 6> kInterwalDni{0, 0, 1, 3, 7, 14};
+inline constexpr std::int64_t kWczesniejMs = 6LL * 60 * 60 * 1000;
 void Zapamietaj(StanFaktu& stan, bool dobrze, std::int32_t czasMs, std::int32_t predkosc, std::int64_t kiedyMs);
 bool Zalegly(const StanFaktu& stan, std::int64_t terazMs);
 bool Opanowany(const StanFaktu& stan);
@@ -61,11 +64,12 @@ bool Opanowany(const StanFaktu& stan);
 // A child's record: every fact answered at least once.
 using RekordFaktow = std::map<Fakt, StanFaktu>;
 
-// The weight of a fact in the practice draw: by its box (box 1 most),
-// lowered while it is not due, raised by its share of mistakes and by its
-// slowness against the question's time at `predkosc`; a fact never asked
-// has the weight of box 2. Never below kMinimalnaWaga, so that every fact
-// still comes now and then.
+// The weight of a fact in the practice draw: by the cube of its estimated
+// chance of a miss (its share of misses, as if each fact had been missed
+// once in four before it was first asked), raised for a fact never asked
+// and for one whose last answer was a miss (box 1), halved while it is not
+// due, raised by its slowness against the question's time at `predkosc`.
+// Never below kMinimalnaWaga, so that every fact still comes now and then.
 inline constexpr double kMinimalnaWaga = 0.2;
 double WagaFaktu(const StanFaktu* stan, std::int64_t terazMs, std::int32_t predkosc);
 
@@ -73,28 +77,33 @@ double WagaFaktu(const StanFaktu* stan, std::int64_t terazMs, std::int32_t predk
 // exactly as LosujPytanie does, call for call. In the practice mode with a
 // record it draws by weight, never the same fact twice in a row, and asks a
 // fact missed in this drill again three questions later (or as late as the
-// drill allows, never as the very next question); without a record it
-// draws as the random mode does.
+// drill allows, never as the very next question); the answers of the drill
+// count in the weights at once. Without a record it draws as the random mode
+// does.
 class PlanPytan {
 public:
     void Rozpocznij(const Ustawienia& ustawienia, const RekordFaktow* rekord, std::int64_t terazMs);
     // The operands of question `nr`.
     void Losuj(GeneratorLosowy& los, std::int32_t nr, std::int32_t& liczba1, std::int32_t& liczba2);
     // Question `nr` was judged.
-    void Oceniono(std::int32_t nr, std::int32_t liczba1, std::int32_t liczba2, bool dobrze);
+    void Oceniono(std::int32_t nr, const PytanieCwiczenia& pytanie);
 
     // The chance of each fact in the weighted draw (its weight over the sum),
     // ignoring the rule against repeats; empty unless weighted.
     std::map<Fakt, double> Szanse() const;
 
 private:
+    std::uint32_t Waga(const StanFaktu& stan) const;
+
     struct Powrot {
         std::int32_t nr;
         std::int32_t liczba1, liczba2;
     };
     Ustawienia ustawienia_;
+    std::int64_t terazMs_ = 0;
     bool wazone_ = false;
     std::vector<Fakt> fakty_;            // the facts in play
+    std::vector<StanFaktu> stany_;       // what the record and this drill say of them
     std::vector<std::uint32_t> wagi_;    // their weights in thousandths
     std::optional<Fakt> ostatni_;
     std::vector<Powrot> powroty_;
