@@ -4,14 +4,15 @@
 # What building and running the program needs (./run.sh).
 ZM_BUILD_PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libsdl2-dev
+    qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libsdl2-dev libxcb1-dev
+    qt6-translations-l10n
     espeak-ng sox
     fonts-wine fonts-dejavu-core
 )
 # What the tests and benchmarks add (./test.sh).
 ZM_TEST_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth openbox xdotool libxcb1-dev
+    xvfb xauth openbox xdotool
     appstream desktop-file-utils dpkg-dev file
     pulseaudio pulseaudio-utils lintian
     dbus-daemon at-spi2-core python3-pyatspi orca
