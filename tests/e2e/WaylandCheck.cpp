@@ -3,6 +3,7 @@
 // outside the rounded outline the desktop behind it shows, as in a
 // screenshot of the desktop taken without the window.
 //   zm_wayland_check <background-picture> <desktop.png> <with-window.png>
+//   zm_wayland_check --desktop <desktop.png>   (the desktop is drawn)
 #include "WindowShape.h"
 
 #include <QGuiApplication>
@@ -14,6 +15,11 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    // The desktop alone is drawn: not black where the window will be.
+    if (argc == 3 && QByteArray(argv[1]) == "--desktop") {
+        const QImage pulpit(argv[2]);
+        return !pulpit.isNull() && pulpit.pixel(pulpit.rect().center()) != qRgb(0, 0, 0) ? 0 : 1;
+    }
     if (argc != 4) return 2;
     const QImage tlo = QImage(argv[1]).convertToFormat(QImage::Format_RGB32);
     const QImage pulpit = QImage(argv[2]).convertToFormat(QImage::Format_RGB32);
