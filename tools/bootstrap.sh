@@ -17,6 +17,7 @@ ZM_TEST_PACKAGES=(
     pulseaudio pulseaudio-utils lintian
     dbus-daemon at-spi2-core python3-pyatspi orca
     weston qt6-wayland
+    sway swaybg grim xwayland
 )
 
 zm_ensure_packages() {
