@@ -18,6 +18,8 @@ ZM_TEST_PACKAGES=(
     dbus-daemon at-spi2-core python3-pyatspi orca
     weston qt6-wayland
     sway swaybg grim xwayland
+    mutter pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-good
+    libglib2.0-bin python3-gi
 )
 
 zm_ensure_packages() {

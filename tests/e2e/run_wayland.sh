@@ -12,6 +12,13 @@
 #                  root, so it runs as nobody, in mount and network namespaces
 #                  of its own so that its Xwayland takes no display of the
 #                  machine's; screenshots by grim.
+#   mutter         GNOME's compositor, headless on Wayland (run inside a
+#                  D-Bus session of its own: dbus-run-session), with a
+#                  PipeWire of its own; screenshots and clicks through its
+#                  ScreenCast and RemoteDesktop interfaces (mutter_session.py).
+#                  Then the settings dialog opens inside the main window,
+#                  centred in its frame, and nothing else appears on the
+#                  screen.
 # The desktop is photographed first, once it is drawn and still (two equal
 # screenshots, not black), without animations or a clock.
 set -euo pipefail
@@ -22,6 +29,7 @@ tlo=$4
 case $stack in
 weston) narzedzia=(weston weston-screenshooter) ;;
 sway-xwayland) narzedzia=(sway swaybg grim swaymsg Xwayland unshare setpriv) ;;
+mutter) narzedzia=(mutter pipewire wireplumber gst-launch-1.0 gdbus) ;;
 *) echo "unknown stack $stack" >&2; exit 2 ;;
 esac
 for tool in "${narzedzia[@]}"; do
@@ -30,7 +38,7 @@ done
 work=$(mktemp -d)
 chmod 755 "$work"
 cleanup() {
-    kill ${pid:-} ${serwer:-} 2>/dev/null || true
+    kill ${pid:-} ${serwer:-} ${pw:-} ${wp:-} ${M_PID:-} 2>/dev/null || true
     wait 2>/dev/null || true
     rm -rf "$work"
 }
@@ -90,10 +98,34 @@ EOF
         pid=$(cat "$work/data/pid")
     }
     ;;
+mutter)
+    pipewire >"$work/pipewire.log" 2>&1 &
+    pw=$!
+    for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break; sleep 0.05; done
+    wireplumber >"$work/wireplumber.log" 2>&1 &
+    wp=$!
+    mutter --headless --wayland --no-x11 --virtual-monitor 1024x768 --wayland-display="$WAYLAND_DISPLAY" \
+        >"$work/compositor.log" 2>&1 &
+    serwer=$!
+    for _ in $(seq 100); do
+        gdbus introspect --session --dest org.gnome.Mutter.RemoteDesktop \
+            --object-path /org/gnome/Mutter/RemoteDesktop >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    coproc M { "$(dirname "$0")/mutter_session.py" 2>"$work/session.log"; }
+    polecenie() { # a command to mutter_session.py; its answer
+        echo "$*" >&"${M[1]}"
+        local odp
+        read -r -t 30 odp <&"${M[0]}" && [ "$odp" = ok ]
+    }
+    read -r -t 30 odp <&"${M[0]}" && [ "$odp" = ok ] || { echo "no screen cast"; cat "$work/session.log"; exit 1; }
+    zrzut() { polecenie shot "$1"; }
+    uruchom() { QT_QPA_PLATFORM=wayland SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/data" "$program" & pid=$!; }
+    ;;
 esac
 # sway names its socket itself.
 for _ in $(seq 100); do
-    [ "$stack" = weston ] || WAYLAND_DISPLAY=$(cd "$XDG_RUNTIME_DIR" && { ls wayland-[0-9] 2>/dev/null || true; } | head -1)
+    [ "$stack" != sway-xwayland ] || WAYLAND_DISPLAY=$(cd "$XDG_RUNTIME_DIR" && { ls wayland-[0-9] 2>/dev/null || true; } | head -1)
     [ -n "$WAYLAND_DISPLAY" ] && [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break
     sleep 0.05
 done
@@ -111,7 +143,17 @@ uruchom
 for proba in $(seq 20); do
     sleep 0.5
     zrzut "$work/okno.png" || continue
-    if "$check" "$tlo" "$work/pulpit.png" "$work/okno.png"; then exit 0; fi
+    if wynik=$("$check" "$tlo" "$work/pulpit.png" "$work/okno.png"); then
+        echo "$wynik"
+        [ "$stack" = mutter ] || exit 0
+        # The dialogs, by clicks at their buttons' places in the window.
+        read -r x y < <(echo "$wynik" | sed -E 's/window at ([0-9]+),([0-9]+):.*/\1 \2/')
+        polecenie click $((x + 118)) $((y + 28))
+        sleep 1
+        zrzut "$work/ustawienia.png"
+        "$check" --dialog "$tlo" "$work/pulpit.png" "$work/okno.png" "$work/ustawienia.png" 371 313 || exit 1
+        exit 0
+    fi
 done
 echo "compositor log:"; tail -20 "$work/compositor.log"
 exit 1
