@@ -39,6 +39,9 @@ work=$(mktemp -d)
 chmod 755 "$work"
 cleanup() {
     kill ${pid:-} ${serwer:-} ${pw:-} ${wp:-} ${M_PID:-} 2>/dev/null || true
+    # What has not ended within a second (mutter may linger) is killed.
+    for _ in $(seq 10); do jobs -pr | grep -q . || break; sleep 0.1; done
+    kill -KILL $(jobs -pr) 2>/dev/null || true
     wait 2>/dev/null || true
     rm -rf "$work"
 }
@@ -148,11 +151,14 @@ for proba in $(seq 20); do
         [ "$stack" = mutter ] || exit 0
         # The dialogs, by clicks at their buttons' places in the window.
         read -r x y < <(echo "$wynik" | sed -E 's/window at ([0-9]+),([0-9]+):.*/\1 \2/')
-        polecenie click $((x + 118)) $((y + 28))
-        sleep 1
-        zrzut "$work/ustawienia.png"
-        "$check" --dialog "$tlo" "$work/pulpit.png" "$work/okno.png" "$work/ustawienia.png" 371 313 || exit 1
-        exit 0
+        # (A click while the dialog is open falls on its shield: harmless.)
+        for _ in 1 2 3 4 5; do
+            polecenie click $((x + 118)) $((y + 28))
+            sleep 1
+            zrzut "$work/ustawienia.png"
+            "$check" --dialog "$tlo" "$work/pulpit.png" "$work/okno.png" "$work/ustawienia.png" 371 313 && exit 0
+        done
+        exit 1
     fi
 done
 echo "compositor log:"; tail -20 "$work/compositor.log"
