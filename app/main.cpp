@@ -1,6 +1,7 @@
 // Zoltava mnożenia: start-up. Creates the main window first (it becomes the
 // program's main window), then the settings and the about dialogs, hidden,
 // and runs the event loop until the main window is closed.
+#include "DialogSupport.h"
 #include "Fonts.h"
 #include "ResultsJournal.h"
 #include "SdlOdtwarzacz.h"
@@ -50,6 +51,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QString::fromLatin1(zm::config::kWersjaPliku));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ikona.png")));
     zm::fonts::Zaladuj();
+    zm::ZaladujTlumaczeniaQt(app); // Qt's standard dialogs in Polish
     zm::ZakonczNaSygnal();
 
     // The sound device is opened at the first word, not here.

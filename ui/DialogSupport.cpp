@@ -2,13 +2,184 @@
 
 #include "Fonts.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QToolButton>
+#include <QTranslator>
+
+#include <algorithm>
+#include <optional>
 
 namespace zm {
+
+namespace {
+
+std::optional<bool> gWOknie;
+
+// The caption drawn over a dialog inside the main window, and its border.
+constexpr int kPasek = 20;
+constexpr int kBrzeg = 1;
+
+// Covers the main window under a dialog drawn inside it: takes every mouse
+// event, so nothing behind the dialog reacts. It paints nothing.
+class Tarcza : public QWidget {
+public:
+    explicit Tarcza(QWidget* okno) : QWidget(okno)
+    {
+        setObjectName(QStringLiteral("TarczaDialogu"));
+        setCursor(Qt::ArrowCursor);
+        hide();
+    }
+
+protected:
+    bool event(QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            e->accept();
+            return true;
+        default: return QWidget::event(e);
+        }
+    }
+};
+
+// The frame of a dialog drawn inside the main window: a one-pixel border and
+// a caption with the dialog's title and a close box.
+class Ramka : public QWidget {
+public:
+    Ramka(QWidget* tarcza, QDialog& dialog) : QWidget(tarcza), dialog_(dialog)
+    {
+        setObjectName(QStringLiteral("RamkaDialogu"));
+        setFixedSize(dialog.width() + 2 * kBrzeg, dialog.height() + kPasek + kBrzeg);
+        auto* zamknij = new QToolButton(this);
+        zamknij->setObjectName(QStringLiteral("ZamknijDialog"));
+        zamknij->setAccessibleName(QStringLiteral("Zamknij"));
+        zamknij->setFocusPolicy(Qt::NoFocus);
+        zamknij->setAutoRaise(true);
+        zamknij->setGeometry(width() - kBrzeg - 18, kBrzeg + 2, 16, 16);
+        zamknij->setIcon(QIcon(ikonaZamknij()));
+        QObject::connect(zamknij, &QToolButton::clicked, &dialog, [d = &dialog] { d->close(); });
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), QColor(64, 64, 64));
+        QLinearGradient g(0, 0, width(), 0);
+        g.setColorAt(0, QColor(10, 36, 106));
+        g.setColorAt(1, QColor(88, 126, 196));
+        const QRect pasek(kBrzeg, kBrzeg, width() - 2 * kBrzeg, kPasek - kBrzeg);
+        p.fillRect(pasek, g);
+        p.setPen(Qt::white);
+        p.setFont(fonts::MsSansSerif(11, true));
+        p.drawText(pasek.adjusted(5, 0, -24, 0), Qt::AlignVCenter | Qt::AlignLeft, dialog_.windowTitle());
+    }
+
+private:
+    static QPixmap ikonaZamknij()
+    {
+        QPixmap x(16, 16);
+        x.fill(Qt::transparent);
+        QPainter p(&x);
+        p.setPen(QPen(Qt::white, 2));
+        p.drawLine(4, 4, 11, 11);
+        p.drawLine(11, 4, 4, 11);
+        return x;
+    }
+
+    QDialog& dialog_;
+};
+
+// Makes a dialog a part of the main window and keeps it modal there: shown,
+// it lies centred over the window in its frame, above a shield that takes
+// the mouse; the keyboard's focus is given to it and, when it closes, back
+// to the control that had it. Tab stays within the dialog (a sub-window to
+// Qt), and F2, which starts a drill from anywhere in the main window, is
+// dropped while it is shown.
+class Nakladka : public QObject {
+public:
+    Nakladka(QDialog& dialog, QWidget* okno) : QObject(&dialog), dialog_(dialog), okno_(okno)
+    {
+        tarcza_ = new Tarcza(okno);
+        ramka_ = new Ramka(tarcza_, dialog);
+        dialog.setParent(ramka_, Qt::SubWindow);
+        dialog.move(kBrzeg, kPasek);
+        dialog.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* obiekt, QEvent* e) override
+    {
+        if (obiekt == &dialog_ && e->type() == QEvent::ShowToParent) Pokaz();
+        if (obiekt == &dialog_ && e->type() == QEvent::HideToParent) Ukryj();
+        if ((e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease ||
+             e->type() == QEvent::ShortcutOverride) &&
+            static_cast<QKeyEvent*>(e)->key() == Qt::Key_F2 && obiekt->isWidgetType() &&
+            static_cast<QWidget*>(obiekt)->window() == okno_)
+            return true;
+        return false;
+    }
+
+private:
+    void Pokaz()
+    {
+        if (!tarcza_ || tarcza_->isVisible()) return;
+        poprzedni_ = okno_->focusWidget();
+        tarcza_->setGeometry(okno_->rect());
+        QRect r(QPoint(), ramka_->size());
+        r.moveCenter(tarcza_->rect().center());
+        ramka_->move(r.topLeft());
+        tarcza_->raise();
+        tarcza_->show();
+        qApp->installEventFilter(this);
+        QWidget* f = okno_->focusWidget();
+        if (f && dialog_.isAncestorOf(f)) return;
+        // The first control of the dialog's tab order.
+        for (QWidget* w = dialog_.nextInFocusChain(); w && w != &dialog_; w = w->nextInFocusChain())
+            if (dialog_.isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&dialog_) &&
+                w->isEnabled()) {
+                w->setFocus(Qt::TabFocusReason);
+                return;
+            }
+    }
+    void Ukryj()
+    {
+        qApp->removeEventFilter(this);
+        if (tarcza_) tarcza_->hide();
+        if (poprzedni_) poprzedni_->setFocus(Qt::OtherFocusReason);
+    }
+
+    QDialog& dialog_;
+    QPointer<QWidget> okno_;
+    QPointer<QWidget> tarcza_;
+    QWidget* ramka_ = nullptr;
+    QPointer<QWidget> poprzedni_;
+};
+
+} // namespace
+
+bool DialogiWOknieGlownym()
+{
+    if (gWOknie) return *gWOknie;
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void UstawDialogiWOknieGlownym(bool wOknie) { gWOknie = wOknie; }
 
 void PrzygotujDialog(QDialog& dialog, const QString& tytul, QSize rozmiar)
 {
@@ -22,12 +193,34 @@ void PrzygotujDialog(QDialog& dialog, const QString& tytul, QSize rozmiar)
     pal.setColor(QPalette::Window, pal.color(QPalette::Button));
     dialog.setPalette(pal);
     dialog.setAutoFillBackground(true);
+    QWidget* rodzic = dialog.parentWidget();
+    if (!rodzic || !DialogiWOknieGlownym()) return;
+    // A dialog too large for the main window stays a window of its own.
+    QWidget* okno = rodzic->window();
+    if (rozmiar.width() + 2 * kBrzeg > okno->width() || rozmiar.height() + kPasek + kBrzeg > okno->height()) return;
+    new Nakladka(dialog, okno);
+}
+
+void WysrodkujNadRodzicem(QWidget& okno)
+{
+    if (!okno.isWindow()) return;
+    const QScreen* ekran = okno.screen() ? okno.screen() : QGuiApplication::primaryScreen();
+    if (!ekran) return;
+    // The client area is placed, not the frame: the frame is not known
+    // before the first showing, and every showing must land in one place.
+    QRect r(QPoint(), okno.size());
+    const QWidget* rodzic = okno.parentWidget() ? okno.parentWidget()->window() : nullptr;
+    r.moveCenter(rodzic ? rodzic->geometry().center() : ekran->availableGeometry().center());
+    // Kept on the screen when the main window lies at its edge.
+    const QRect dostepny = ekran->availableGeometry();
+    r.moveLeft(std::clamp(r.left(), dostepny.left(), std::max(dostepny.left(), dostepny.right() - r.width() + 1)));
+    r.moveTop(std::clamp(r.top(), dostepny.top(), std::max(dostepny.top(), dostepny.bottom() - r.height() + 1)));
+    okno.setGeometry(r);
 }
 
 void WysrodkujNaEkranie(QWidget& okno)
 {
-    // The client area is placed, not the frame: the frame is not known
-    // before the first showing, and every showing must land in one place.
+    if (!okno.isWindow()) return;
     if (const QScreen* ekran = QGuiApplication::primaryScreen())
         okno.setGeometry(QRect(ekran->availableGeometry().center() - QPoint(okno.width() / 2, okno.height() / 2),
                                okno.size()));
@@ -53,7 +246,7 @@ void TabNaZaznaczony(std::initializer_list<QRadioButton*> grupa)
 
 void MinimalizujZRodzicem(QDialog& dialog, QEvent* e)
 {
-    if (e->type() != QEvent::WindowStateChange || !dialog.isMinimized()) return;
+    if (e->type() != QEvent::WindowStateChange || !dialog.isWindow() || !dialog.isMinimized()) return;
     QWidget* rodzic = dialog.parentWidget();
     if (!rodzic) return;
     dialog.setWindowState(dialog.windowState() & ~Qt::WindowMinimized);
@@ -67,6 +260,17 @@ void UstawKolejnoscTab(std::initializer_list<QWidget*> kolejnosc)
         if (poprzedni) QWidget::setTabOrder(poprzedni, w);
         poprzedni = w;
     }
+}
+
+bool ZaladujTlumaczeniaQt(QCoreApplication& aplikacja)
+{
+    auto* tlumaczenia = new QTranslator(&aplikacja);
+    if (!tlumaczenia->load(QLocale(QLocale::Polish, QLocale::Poland), QStringLiteral("qtbase"),
+                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete tlumaczenia;
+        return false;
+    }
+    return QCoreApplication::installTranslator(tlumaczenia);
 }
 
 } // namespace zm

@@ -1,19 +1,45 @@
-// What the two dialogs share: a fixed client size, a close box only, the
-// button-face background and the small font, centring on the screen, and the
-// tab order. Their icon is the application's.
+// What the dialogs share: a fixed client size, a close box only, the
+// button-face background and the small font, their place centred over the
+// main window, and the tab order. Their icon is the application's.
+//
+// Where a dialog lives: on X11 it is a window of its own, transient for the
+// main window, whose client area is centred over the main window's. A
+// Wayland client cannot place its windows (GNOME puts them in the top-left
+// corner and gives them minimise and maximise buttons that never report
+// back), so there the dialog is drawn inside the main window, centred, under
+// a caption of its own with a close box: it cannot be minimised or lost, and
+// it moves with the main window. While it is shown the rest of the main
+// window takes no mouse, keyboard focus stays in the dialog, and F2 does not
+// start a drill.
 #pragma once
 
 #include <QDialog>
 #include <QSize>
 #include <initializer_list>
 
+class QCoreApplication;
 class QKeyEvent;
 class QRadioButton;
 
 namespace zm {
 
+// Called in the dialog's constructor, after QDialog's: the dialog's parent is
+// the main window (or one of its widgets), which it is centred over.
 void PrzygotujDialog(QDialog& dialog, const QString& tytul, QSize rozmiar);
+
+// Whether dialogs with a parent are drawn inside the main window (on
+// Wayland). Tests may choose, before the dialogs are made.
+bool DialogiWOknieGlownym();
+void UstawDialogiWOknieGlownym(bool wOknie);
+
+// Called when the dialog is shown: a window of its own is centred over its
+// parent's window (on the screen when it has none) and kept on the screen; a
+// dialog drawn inside the main window is placed by it.
+void WysrodkujNadRodzicem(QWidget& okno);
+// The earlier placement, centred on the screen; a dialog drawn inside the
+// main window is left where it is.
 void WysrodkujNaEkranie(QWidget& okno);
+
 void UstawKolejnoscTab(std::initializer_list<QWidget*> kolejnosc);
 
 // Return and Enter click the focused push button, as Space does, whether or
@@ -26,7 +52,12 @@ void TabNaZaznaczony(std::initializer_list<QRadioButton*> grupa);
 
 // A modal dialog that the window manager minimises takes the program with
 // it: the main window (its parent) is minimised in its place, and the dialog
-// comes back with it.
+// comes back with it. (A dialog drawn inside the main window is never
+// minimised on its own.)
 void MinimalizujZRodzicem(QDialog& dialog, QEvent* e);
+
+// Qt's own texts (the file and message dialogs' buttons) in Polish, from
+// Qt's translations when they are installed. Returns whether they were.
+bool ZaladujTlumaczeniaQt(QCoreApplication& aplikacja);
 
 } // namespace zm

@@ -1,6 +1,7 @@
 #include "MainLayout.h"
 
 #include "Accessibility.h"
+#include "Compositing.h"
 #include "DrillState.h"
 #include "Fonts.h"
 #include "QRVButton.h"
@@ -11,6 +12,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QRegularExpressionValidator>
 #include <QTimer>
 
@@ -87,9 +89,10 @@ QLabel* etykieta(QWidget* okno, const Wiersz& w)
 }
 
 // The background: twice the pixels on a scaled screen. Wayland does not
-// shape a window by its mask (it only limits input): there the window is
-// translucent and its background is painted through the same outline the
-// mask uses, so the corners show the desktop.
+// shape a window by its mask (it only limits input), and a compositing X
+// window manager may ignore the shape: there the window is translucent and
+// its background is painted through the same outline the mask uses, so the
+// corners show the desktop.
 QImage tlo(QWidget* okno)
 {
     QImage tlo;
@@ -99,7 +102,7 @@ QImage tlo(QWidget* okno)
     } else {
         tlo = QImage(QStringLiteral(":/tlo.bmp")).convertToFormat(QImage::Format_RGB32);
     }
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    if (PrzezroczysteNaroza()) {
         okno->setAttribute(Qt::WA_TranslucentBackground);
         tlo = tlo.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         QPainter p(&tlo);
@@ -110,6 +113,15 @@ QImage tlo(QWidget* okno)
     }
     return tlo;
 }
+
+// A style whose text caret has no width.
+class BezKursora : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric m, const QStyleOption* o = nullptr, const QWidget* w = nullptr) const override
+    {
+        return m == PM_TextCursorWidth ? 0 : QProxyStyle::pixelMetric(m, o, w);
+    }
+};
 
 // The answer field, the only control that takes the keyboard focus. It lies
 // under the answer picture, where a magnifier that follows the focus shows
@@ -134,6 +146,11 @@ QLineEdit* poleWyniku(QWidget* okno, TImage* obraz)
     e->setText(QStringLiteral("0"));
     e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), e));
     e->setContextMenuPolicy(Qt::NoContextMenu);
+    // Its text caret would blink through the answer picture (which shows a
+    // cursor of its own): the field's style gives it no width.
+    auto* styl = new BezKursora;
+    styl->setParent(e);
+    e->setStyle(styl);
     return e;
 }
 

@@ -81,7 +81,7 @@ TFrmOpcje::TFrmOpcje(QWidget* parent) : QDialog(parent)
 void TFrmOpcje::showEvent(QShowEvent* e)
 {
     FormShow();
-    WysrodkujNaEkranie(*this);
+    WysrodkujNadRodzicem(*this);
     QDialog::showEvent(e);
 }
 

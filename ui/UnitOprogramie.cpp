@@ -54,7 +54,7 @@ void TFrmOprogramie::FormCreate() { LabelWersja->setText(QStringLiteral("wersja:
 
 void TFrmOprogramie::showEvent(QShowEvent* e)
 {
-    WysrodkujNaEkranie(*this);
+    WysrodkujNadRodzicem(*this);
     FlatButton1->setFocus();
     QDialog::showEvent(e);
 }

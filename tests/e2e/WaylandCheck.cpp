@@ -3,17 +3,81 @@
 // outside the rounded outline the desktop behind it shows, as in a
 // screenshot of the desktop taken without the window.
 //   zm_wayland_check <background-picture> <desktop.png> <with-window.png>
+//   zm_wayland_check --desktop <desktop.png>   (the desktop is drawn)
+//   zm_wayland_check --dialog <background-picture> <desktop.png> <with-window.png> <with-dialog.png> <w> <h>
 #include "WindowShape.h"
 
 #include <QGuiApplication>
 #include <QImage>
 
 #include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Where the window's background picture lies on a screenshot (-1, -1 when
+// it is not there): points of the background that no control covers.
+QPoint ZnajdzOkno(const QImage& tlo, const QImage& zrzut)
+{
+    const QPoint punkty[] = {{300, 8}, {100, 45}, {640, 45}, {6, 200}, {675, 200}, {150, 262}, {540, 262},
+                             {300, 410}, {20, 468}, {660, 468}, {340, 476}};
+    for (int y = 0; y + tlo.height() <= zrzut.height(); ++y)
+        for (int x = 0; x + tlo.width() <= zrzut.width(); ++x) {
+            bool pasuje = true;
+            for (const QPoint& p : punkty)
+                if (zrzut.pixel(x + p.x(), y + p.y()) != tlo.pixel(p)) {
+                    pasuje = false;
+                    break;
+                }
+            if (pasuje) return {x, y};
+        }
+    return {-1, -1};
+}
+
+// A dialog of client size w x h, opened over the window: drawn inside it,
+// centred, in its frame (a one-pixel border, a caption of 20 pixels starting
+// dark blue), and nothing else on the screen changed (no window of its own,
+// no title bar with minimise or maximise anywhere).
+int SprawdzDialog(const QImage& tlo, const QImage& pulpit, const QImage& zOknem, const QImage& zDialogiem, int w,
+                  int h)
+{
+    const QPoint okno = ZnajdzOkno(tlo, zOknem);
+    if (okno.x() < 0 || zDialogiem.size() != pulpit.size()) {
+        std::printf("the window is not on the screenshot\n");
+        return 1;
+    }
+    const QRect obszarOkna(okno, tlo.size());
+    int poza = 0;
+    for (int y = 0; y < pulpit.height(); ++y)
+        for (int x = 0; x < pulpit.width(); ++x)
+            poza += !obszarOkna.contains(x, y) && zDialogiem.pixel(x, y) != pulpit.pixel(x, y);
+    QRect ramka(QPoint(), QSize(w + 2, h + 21));
+    ramka.moveCenter(QRect(QPoint(), tlo.size()).center());
+    ramka.translate(okno);
+    const QRgb brzeg = qRgb(64, 64, 64);
+    const bool narysowany = zDialogiem.pixel(ramka.topLeft()) == brzeg &&
+                            zDialogiem.pixel(ramka.bottomRight()) == brzeg &&
+                            zDialogiem.pixel(ramka.topLeft() + QPoint(1, 1)) == qRgb(10, 36, 106);
+    std::printf("window at %d,%d; dialog frame %s at %d,%d; %d pixels outside the window changed\n", okno.x(),
+                okno.y(), narysowany ? "drawn" : "not drawn", ramka.x(), ramka.y(), poza);
+    return narysowany && poza == 0 ? 0 : 1;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    // The desktop alone is drawn: not black where the window will be.
+    if (argc == 3 && QByteArray(argv[1]) == "--desktop") {
+        const QImage pulpit(argv[2]);
+        return !pulpit.isNull() && pulpit.pixel(pulpit.rect().center()) != qRgb(0, 0, 0) ? 0 : 1;
+    }
+    if (argc == 8 && QByteArray(argv[1]) == "--dialog") {
+        auto obraz = [&](int i) { return QImage(argv[i]).convertToFormat(QImage::Format_RGB32); };
+        return SprawdzDialog(obraz(2), obraz(3), obraz(4), obraz(5), std::atoi(argv[6]), std::atoi(argv[7]));
+    }
     if (argc != 4) return 2;
     const QImage tlo = QImage(argv[1]).convertToFormat(QImage::Format_RGB32);
     const QImage pulpit = QImage(argv[2]).convertToFormat(QImage::Format_RGB32);
@@ -22,23 +86,7 @@ int main(int argc, char** argv)
         std::printf("cannot read the pictures\n");
         return 2;
     }
-    // Points of the background that no control covers.
-    const QPoint punkty[] = {{300, 8}, {100, 45}, {640, 45}, {6, 200}, {675, 200}, {150, 262}, {540, 262},
-                             {300, 410}, {20, 468}, {660, 468}, {340, 476}};
-    QPoint okno(-1, -1);
-    for (int y = 0; y + tlo.height() <= zrzut.height() && okno.x() < 0; ++y)
-        for (int x = 0; x + tlo.width() <= zrzut.width(); ++x) {
-            bool pasuje = true;
-            for (const QPoint& p : punkty)
-                if (zrzut.pixel(x + p.x(), y + p.y()) != tlo.pixel(p)) {
-                    pasuje = false;
-                    break;
-                }
-            if (pasuje) {
-                okno = {x, y};
-                break;
-            }
-        }
+    const QPoint okno = ZnajdzOkno(tlo, zrzut);
     if (okno.x() < 0) {
         std::printf("the window is not on the screenshot\n");
         return 1;

@@ -1,3 +1,4 @@
+#include "DialogSupport.h"
 #include "Fonts.h"
 #include "TestSupport.h"
 #include "UnitMain.h"
@@ -14,6 +15,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 using namespace zm;
@@ -357,4 +359,133 @@ TEST(FontFallback, WithoutTheBitmapFaceEveryCaptionFitsItsPlace)
         EXPECT_GE(sprawdzone, 30);
     }
     fonts::ZaladujZ(QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf"), true);
+}
+
+namespace {
+
+// The main window with its two dialogs as the program makes them (children
+// of the main window), drawn inside it or as windows of their own.
+class DialogiNadOknem : public ::testing::Test {
+protected:
+    test::ZapisaneKomunikaty komunikaty;
+    std::unique_ptr<TFrmMain> okno;
+    std::unique_ptr<TFrmOpcje> opcje;
+    std::unique_ptr<TFrmOprogramie> about;
+
+    void Utworz(bool wOknie)
+    {
+        UstawDialogiWOknieGlownym(wOknie);
+        okno = test::NoweOkno(komunikaty);
+        opcje = std::make_unique<TFrmOpcje>(okno.get());
+        about = std::make_unique<TFrmOprogramie>(okno.get());
+        okno->UstawDialogi(opcje.get(), about.get());
+    }
+    void TearDown() override
+    {
+        about.reset();
+        opcje.reset();
+        okno.reset();
+        UstawDialogiWOknieGlownym(false);
+    }
+    // Clicks `przycisk` on the main window and runs `wDialogu` while the
+    // dialog it opens is up (closing it if `wDialogu` did not).
+    void Otworz(const char* przycisk, QDialog* dialog, const std::function<void()>& wDialogu)
+    {
+        bool bylo = false;
+        QTimer::singleShot(0, [&] {
+            bylo = dialog->isVisible();
+            wDialogu();
+            if (dialog->isVisible()) dialog->close();
+        });
+        emit okno->findChild<QAbstractButton*>(QString::fromLatin1(przycisk))->clicked();
+        EXPECT_TRUE(bylo) << przycisk;
+    }
+    QWidget* pole() { return okno->findChild<QWidget*>(QStringLiteral("EditWynik")); }
+};
+
+} // namespace
+
+TEST_F(DialogiNadOknem, OnWaylandADialogIsDrawnCentredInsideTheMainWindowAndHoldsItsInput)
+{
+    Utworz(true);
+    okno->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(okno.get()));
+    // "Zamknij" (which ends the program) lies outside the dialog.
+    const QPoint zamknij = okno->findChild<QWidget*>(QStringLiteral("ButZamknij"))->geometry().center();
+    Otworz("ButUstawienia", opcje.get(), [&] {
+        EXPECT_FALSE(opcje->isWindow());
+        // Its frame (a caption of 20 pixels, a border of 1) centred over the
+        // 682 x 485 window; the client area as designed.
+        EXPECT_EQ(opcje->mapTo(okno.get(), QPoint(0, 0)), QPoint(155, 96));
+        EXPECT_EQ(opcje->size(), QSize(371, 313));
+        EXPECT_EQ(okno->childAt(zamknij)->objectName(), "TarczaDialogu"); // it takes no click
+        QWidget* w = QApplication::focusWidget();
+        ASSERT_TRUE(w && opcje->isAncestorOf(w));
+        EXPECT_EQ(w->objectName(), "RadioDzialanieMnozenie");
+        QTest::keyClick(w, Qt::Key_F2);
+        EXPECT_FALSE(okno->Kontroler().trwa());
+        for (int i = 0; i < 20; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            ASSERT_TRUE(opcje->isAncestorOf(QApplication::focusWidget())) << i;
+        }
+        opcje->findChild<QRadioButton*>(QStringLiteral("RadioIloscPytan4"))->setChecked(true);
+        QTest::mouseClick(okno->findChild<QAbstractButton*>(QStringLiteral("ZamknijDialog")), Qt::LeftButton);
+    });
+    EXPECT_FALSE(opcje->isVisible());
+    EXPECT_EQ(okno->Kontroler().ustawienia().IloscPytan, 10); // the close box applies nothing
+    EXPECT_EQ(QApplication::focusWidget(), pole());
+    EXPECT_EQ(okno->childAt(zamknij)->objectName(), "ButZamknij");
+    QTest::keyClick(pole(), Qt::Key_F2);
+    EXPECT_TRUE(okno->Kontroler().trwa());
+    okno->Kontroler().ButtonStartStopClick();
+
+    Otworz("ButAbout", about.get(), [&] {
+        EXPECT_EQ(about->mapTo(okno.get(), QPoint(0, 0)), QPoint(208, 142));
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), "FlatButton1");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_FALSE(about->isVisible());
+    });
+}
+
+TEST_F(DialogiNadOknem, OnX11ADialogIsAWindowCentredOverTheMainWindowAndKeptOnTheScreen)
+{
+    Utworz(false);
+    const QRect ekran = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QPoint& miejsce : {QPoint(40, 30), QPoint(ekran.right() - 300, ekran.bottom() - 200)}) {
+        okno->move(miejsce);
+        okno->show();
+        Otworz("ButUstawienia", opcje.get(), [&] {
+            EXPECT_TRUE(opcje->isWindow());
+            QRect oczekiwany(QPoint(), QSize(371, 313));
+            oczekiwany.moveCenter(okno->geometry().center());
+            if (!ekran.contains(oczekiwany)) oczekiwany.moveBottomRight(ekran.bottomRight());
+            EXPECT_EQ(opcje->geometry(), oczekiwany);
+        });
+    }
+}
+
+TEST(KursorPola, TheAnswerFieldDrawsNoCaret)
+{
+    test::ZapisaneKomunikaty komunikaty;
+    auto okno = test::NoweOkno(komunikaty);
+    okno->show();
+    okno->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(okno.get()));
+    auto* pole = okno->findChild<QWidget*>(QStringLiteral("EditWynik"));
+    pole->clearFocus();
+    const QImage bez = okno->grab(pole->geometry()).toImage();
+    pole->setFocus(); // the caret shows at once when the field takes the focus
+    ASSERT_TRUE(pole->hasFocus());
+    EXPECT_EQ(okno->grab(pole->geometry()).toImage(), bez);
+}
+
+TEST(TlumaczeniaQt, StandardDialogsSpeakPolish)
+{
+    ASSERT_TRUE(ZaladujTlumaczeniaQt(*qApp));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Anuluj");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"), "Nazwa &pliku:");
+    for (auto* t : qApp->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
 }
