@@ -3,6 +3,7 @@
 #include "DialogSupport.h"
 #include "Fonts.h"
 #include "Operations.h"
+#include "PracticeSettings.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -31,7 +32,8 @@ T* kontrolka(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect geo
 TFrmOpcje::TFrmOpcje(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrmOpcje"));
-    PrzygotujDialog(*this, QStringLiteral("Ustawienia programu"), QSize(371, 313));
+    // The design's four groups, and to their right the practice's two.
+    PrzygotujDialog(*this, QStringLiteral("Ustawienia programu"), QSize(553, 313));
 
     GroupBox4 = kontrolka<QGroupBox>(this, "GroupBox4", QStringLiteral(" Działanie "), {8, 8, 177, 129});
     auto etykieta = [](std::uint8_t d) { return QString::fromUtf8(Fakty(d)->etykieta); };
@@ -54,12 +56,20 @@ TFrmOpcje::TFrmOpcje(QWidget* parent) : QDialog(parent)
     GroupBox3 = kontrolka<QGroupBox>(this, "GroupBox3", QStringLiteral(" Dźwięk "), {192, 144, 169, 105});
     CheckBoxLektor = kontrolka<QCheckBox>(GroupBox3, "CheckBoxLektor", QStringLiteral("Lektor"), {16, 24, 97, 17});
 
+    cwiczenie_ = new KontrolkiCwiczenia(this, 368);
+    for (auto [r, d] : {std::pair{RadioDzialanieMnozenie, DzialanieMnozenie}, std::pair{RadioDzialanieDzielenie, DzialanieDzielenie},
+                        std::pair{RadioDzialanieDodawanie, DzialanieDodawanie},
+                        std::pair{RadioDzialanieOdejmowanie, DzialanieOdejmowanie}})
+        connect(r, &QRadioButton::toggled, this, [this, d = d](bool wlaczony) {
+            if (wlaczony) cwiczenie_->DlaDzialania(d);
+        });
+
     // The bottom panel (aligned to the bottom edge of the fixed-size dialog).
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(0, 256, 371, 57);
+    Panel1->setGeometry(0, 256, 553, 57);
     Panel1->setAccessibleName(QStringLiteral("Panel przycisków"));
-    ButtonOK = kontrolka<QPushButton>(Panel1, "ButtonOK", QStringLiteral("OK"), {150, 16, 75, 25});
+    ButtonOK = kontrolka<QPushButton>(Panel1, "ButtonOK", QStringLiteral("OK"), {239, 16, 75, 25});
     // Neither the default nor the cancel button: Enter does not apply.
     ButtonOK->setAutoDefault(false);
     ButtonOK->setDefault(false);
@@ -70,12 +80,16 @@ TFrmOpcje::TFrmOpcje(QWidget* parent) : QDialog(parent)
                        std::initializer_list<QRadioButton*>{RadioIloscPytan1, RadioIloscPytan2, RadioIloscPytan3,
                                                              RadioIloscPytan4},
                        std::initializer_list<QRadioButton*>{RadioPredkoscWolno, RadioPredkoscSrednio,
-                                                             RadioPredkoscSzybko}})
+                                                             RadioPredkoscSzybko},
+                       std::initializer_list<QRadioButton*>{cwiczenie_->RadioLosowanieLosowe,
+                                                             cwiczenie_->RadioLosowanieTrudne}})
         TabNaZaznaczony(grupa);
+    const auto& t = cwiczenie_->CheckBoxTabliczka;
     UstawKolejnoscTab({RadioDzialanieMnozenie, RadioDzialanieDzielenie, RadioDzialanieDodawanie,
                        RadioDzialanieOdejmowanie, RadioIloscPytan1, RadioIloscPytan2, RadioIloscPytan3,
                        RadioIloscPytan4, RadioPredkoscWolno, RadioPredkoscSrednio, RadioPredkoscSzybko,
-                       CheckBoxLektor, ButtonOK});
+                       CheckBoxLektor, cwiczenie_->RadioLosowanieLosowe, cwiczenie_->RadioLosowanieTrudne, t[0], t[1],
+                       t[2], t[3], t[4], t[5], t[6], ButtonOK});
 }
 
 void TFrmOpcje::showEvent(QShowEvent* e)
@@ -112,6 +126,7 @@ void TFrmOpcje::FormShow()
     for (const auto& [r, v] : ilosci)
         if (wybrane_.IloscPytan == v) r->setChecked(true);
     CheckBoxLektor->setChecked(wybrane_.Lektor);
+    cwiczenie_->Pokaz(wybrane_);
 }
 
 void TFrmOpcje::ZmianaUstawien()
@@ -134,6 +149,7 @@ void TFrmOpcje::ZmianaUstawien()
     pierwszy({{RadioIloscPytan1, 10}, {RadioIloscPytan2, 30}, {RadioIloscPytan3, 70}, {RadioIloscPytan4, 100}},
              wybrane_.IloscPytan);
     wybrane_.Lektor = CheckBoxLektor->isChecked();
+    cwiczenie_->Zbierz(wybrane_);
     accept();
 }
 

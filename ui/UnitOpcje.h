@@ -15,6 +15,8 @@ class QRadioButton;
 
 namespace zm {
 
+class KontrolkiCwiczenia;
+
 class TFrmOpcje : public QDialog {
     Q_OBJECT
 public:
@@ -52,6 +54,7 @@ private:
     QCheckBox* CheckBoxLektor = nullptr;
     QWidget* Panel1 = nullptr;
     QPushButton* ButtonOK = nullptr;
+    KontrolkiCwiczenia* cwiczenie_ = nullptr; // the practice's groups
 };
 
 } // namespace zm

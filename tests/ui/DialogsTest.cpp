@@ -68,7 +68,7 @@ protected:
 TEST_F(Dialogi, SettingsLayoutFollowsTheDesign)
 {
     EXPECT_EQ(opcje->windowTitle(), "Ustawienia programu");
-    EXPECT_EQ(opcje->size(), QSize(371, 313));
+    EXPECT_EQ(opcje->size(), QSize(553, 313));
     EXPECT_EQ(opcje->minimumSize(), opcje->maximumSize());
     EXPECT_FALSE(opcje->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(opcje->windowFlags() & Qt::WindowMaximizeButtonHint);
@@ -96,8 +96,16 @@ TEST_F(Dialogi, SettingsLayoutFollowsTheDesign)
         {"RadioPredkoscSzybko", "GroupBox2", {16, 72, 113, 17}, "Szybkie"},
         {"GroupBox3", "FrmOpcje", {192, 144, 169, 105}, " Dźwięk "},
         {"CheckBoxLektor", "GroupBox3", {16, 24, 97, 17}, "Lektor"},
-        {"Panel1", "FrmOpcje", {0, 256, 371, 57}, nullptr},
-        {"ButtonOK", "Panel1", {150, 16, 75, 25}, "OK"},
+        {"GroupBox5", "FrmOpcje", {368, 8, 177, 129}, " Pytania "},
+        {"RadioLosowanieLosowe", "GroupBox5", {16, 24, 153, 17}, "Losowe"},
+        {"RadioLosowanieTrudne", "GroupBox5", {16, 48, 153, 17}, "Trudne dla dziecka"},
+        {"GroupBox6", "FrmOpcje", {368, 144, 177, 105}, " Tabliczki "},
+        {"CheckBoxTabliczka3", "GroupBox6", {16, 24, 36, 17}, "3"},
+        {"CheckBoxTabliczka6", "GroupBox6", {136, 24, 36, 17}, "6"},
+        {"CheckBoxTabliczka7", "GroupBox6", {16, 48, 36, 17}, "7"},
+        {"CheckBoxTabliczka9", "GroupBox6", {96, 48, 36, 17}, "9"},
+        {"Panel1", "FrmOpcje", {0, 256, 553, 57}, nullptr},
+        {"ButtonOK", "Panel1", {239, 16, 75, 25}, "OK"},
     };
     for (const K& k : tabela) {
         QWidget* w = c(opcje.get(), k.nazwa);
@@ -126,7 +134,9 @@ TEST_F(Dialogi, SettingsLayoutFollowsTheDesign)
         EXPECT_EQ(nastepny(r("RadioDzialanieMnozenie")), r("RadioIloscPytan1"));
         EXPECT_EQ(nastepny(r("RadioIloscPytan1")), r("RadioPredkoscSrednio"));
         EXPECT_EQ(nastepny(r("RadioPredkoscSrednio")), lektor());
-        EXPECT_EQ(nastepny(lektor()), okBtn);
+        EXPECT_EQ(nastepny(lektor()), r("RadioLosowanieLosowe"));
+        EXPECT_EQ(nastepny(r("RadioLosowanieLosowe")), c(opcje.get(), "CheckBoxTabliczka3"));
+        EXPECT_EQ(nastepny(c(opcje.get(), "CheckBoxTabliczka9")), okBtn);
         r("RadioDzialanieDodawanie")->setChecked(true);
         EXPECT_TRUE(r("RadioDzialanieDodawanie")->focusPolicy() & Qt::TabFocus);
         EXPECT_FALSE(r("RadioDzialanieMnozenie")->focusPolicy() & Qt::TabFocus);
@@ -416,8 +426,8 @@ TEST_F(DialogiNadOknem, OnWaylandADialogIsDrawnCentredInsideTheMainWindowAndHold
         EXPECT_FALSE(opcje->isWindow());
         // Its frame (a caption of 20 pixels, a border of 1) centred over the
         // 682 x 485 window; the client area as designed.
-        EXPECT_EQ(opcje->mapTo(okno.get(), QPoint(0, 0)), QPoint(155, 96));
-        EXPECT_EQ(opcje->size(), QSize(371, 313));
+        EXPECT_EQ(opcje->mapTo(okno.get(), QPoint(0, 0)), QPoint(64, 96));
+        EXPECT_EQ(opcje->size(), QSize(553, 313));
         EXPECT_EQ(okno->childAt(zamknij)->objectName(), "TarczaDialogu"); // it takes no click
         QWidget* w = QApplication::focusWidget();
         ASSERT_TRUE(w && opcje->isAncestorOf(w));
@@ -456,7 +466,7 @@ TEST_F(DialogiNadOknem, OnX11ADialogIsAWindowCentredOverTheMainWindowAndKeptOnTh
         okno->show();
         Otworz("ButUstawienia", opcje.get(), [&] {
             EXPECT_TRUE(opcje->isWindow());
-            QRect oczekiwany(QPoint(), QSize(371, 313));
+            QRect oczekiwany(QPoint(), QSize(553, 313));
             oczekiwany.moveCenter(okno->geometry().center());
             if (!ekran.contains(oczekiwany)) oczekiwany.moveBottomRight(ekran.bottomRight());
             EXPECT_EQ(opcje->geometry(), oczekiwany);
@@ -488,4 +498,38 @@ TEST(TlumaczeniaQt, StandardDialogsSpeakPolish)
         QCoreApplication::removeTranslator(t);
         delete t;
     }
+}
+
+TEST_F(Dialogi, ThePracticeModeAndTheTablesMapBothWaysAndOneTableAlwaysStays)
+{
+    auto tabliczka = [&](int n) {
+        return c<QCheckBox>(opcje.get(), QStringLiteral("CheckBoxTabliczka%1").arg(n).toLatin1().constData());
+    };
+    ustawienia([&] {
+        EXPECT_TRUE(r("RadioLosowanieLosowe")->isChecked());
+        for (int n = 3; n <= 9; ++n) EXPECT_TRUE(tabliczka(n)->isChecked()) << n;
+        EXPECT_TRUE(c(opcje.get(), "GroupBox6")->isEnabled());
+        // Addition and subtraction have no tables.
+        r("RadioDzialanieOdejmowanie")->setChecked(true);
+        EXPECT_FALSE(c(opcje.get(), "GroupBox6")->isEnabled());
+        r("RadioDzialanieDzielenie")->setChecked(true);
+        EXPECT_TRUE(c(opcje.get(), "GroupBox6")->isEnabled());
+        r("RadioLosowanieTrudne")->setChecked(true);
+        for (int n : {3, 4, 5, 6, 8, 9}) tabliczka(n)->setChecked(false);
+        // The last one chosen cannot be left out.
+        tabliczka(7)->setChecked(false);
+        EXPECT_TRUE(tabliczka(7)->isChecked());
+        ok();
+    });
+    EXPECT_EQ(u().Dzialanie, DzialanieDzielenie);
+    EXPECT_EQ(u().Tryb, Losowanie::TrudneFakty);
+    EXPECT_EQ(u().Tabliczki, 1u << 7);
+    // Shown again as they are, after the controls were disturbed.
+    tabliczka(3)->setChecked(true);
+    r("RadioLosowanieLosowe")->setChecked(true);
+    ustawienia([&] {
+        EXPECT_TRUE(r("RadioLosowanieTrudne")->isChecked());
+        for (int n = 3; n <= 9; ++n) EXPECT_EQ(tabliczka(n)->isChecked(), n == 7) << n;
+        QTest::keyClick(opcje.get(), Qt::Key_Escape);
+    });
 }
