@@ -156,7 +156,7 @@ for proba in $(seq 20); do
             polecenie click $((x + 118)) $((y + 28))
             sleep 1
             zrzut "$work/ustawienia.png"
-            "$check" --dialog "$tlo" "$work/pulpit.png" "$work/okno.png" "$work/ustawienia.png" 371 313 && exit 0
+            "$check" --dialog "$tlo" "$work/pulpit.png" "$work/okno.png" "$work/ustawienia.png" 553 313 && exit 0
         done
         exit 1
     fi
