@@ -1,0 +1,206 @@
+#include "ChildPicker.h"
+
+#include "DialogSupport.h"
+#include "Fonts.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace zm {
+
+namespace {
+
+QPushButton* Przycisk(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect geometria)
+{
+    auto* b = new QPushButton(tekst, rodzic);
+    b->setObjectName(QString::fromLatin1(nazwa));
+    b->setGeometry(geometria);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel* Etykieta(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect geometria)
+{
+    auto* l = new QLabel(tekst, rodzic);
+    l->setObjectName(QString::fromLatin1(nazwa));
+    l->setGeometry(geometria);
+    return l;
+}
+
+} // namespace
+
+TFrmDzieci::TFrmDzieci(IDzieci& dzieci, QWidget* parent) : QDialog(parent), dzieci_(dzieci)
+{
+    setObjectName(QStringLiteral("FrmDzieci"));
+    PrzygotujDialog(*this, QStringLiteral("Kto ćwiczy?"), QSize(300, 300));
+
+    LabelKto = Etykieta(this, "LabelKto", QStringLiteral("Wybierz dziecko, które będzie ćwiczyć:"), {12, 10, 276, 16});
+    ListaDzieci = new QListWidget(this);
+    ListaDzieci->setObjectName(QStringLiteral("ListaDzieci"));
+    ListaDzieci->setGeometry(12, 30, 276, 126);
+    ListaDzieci->setAccessibleName(QStringLiteral("Dzieci"));
+    ListaDzieci->setFont(fonts::MsSansSerif(13));
+    LabelKto->setBuddy(ListaDzieci);
+    connect(ListaDzieci, &QListWidget::itemActivated, this, [this] { OkClick(); });
+    connect(ListaDzieci, &QListWidget::currentRowChanged, this, [this] {
+        if (const auto* i = ListaDzieci->currentItem()) EditImie->setText(i->text());
+    });
+
+    LabelImie = Etykieta(this, "LabelImie", QStringLiteral("&Imię:"), {12, 167, 40, 17});
+    EditImie = new QLineEdit(this);
+    EditImie->setObjectName(QStringLiteral("EditImie"));
+    EditImie->setGeometry(52, 165, 236, 21);
+    EditImie->setMaxLength(kMaksDlugoscImienia + 20);
+    EditImie->setAccessibleName(QStringLiteral("Imię"));
+    LabelImie->setBuddy(EditImie);
+    connect(EditImie, &QLineEdit::returnPressed, this, [this] { DodajClick(); });
+
+    ButDodaj = Przycisk(this, "ButDodaj", QStringLiteral("Dodaj"), {12, 194, 86, 25});
+    ButZmienImie = Przycisk(this, "ButZmienImie", QStringLiteral("Zmień imię"), {107, 194, 86, 25});
+    ButUsun = Przycisk(this, "ButUsun", QStringLiteral("Usuń…"), {202, 194, 86, 25});
+    connect(ButDodaj, &QPushButton::clicked, this, &TFrmDzieci::DodajClick);
+    connect(ButZmienImie, &QPushButton::clicked, this, &TFrmDzieci::ZmienImieClick);
+    connect(ButUsun, &QPushButton::clicked, this, &TFrmDzieci::UsunClick);
+
+    LabelBlad = Etykieta(this, "LabelBlad", QString(), {12, 224, 276, 30});
+    LabelBlad->setWordWrap(true);
+    QPalette czerwony = LabelBlad->palette();
+    czerwony.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    LabelBlad->setPalette(czerwony);
+
+    // The question before a removal takes the place of the name row.
+    PanelUsuwania = new QWidget(this);
+    PanelUsuwania->setObjectName(QStringLiteral("PanelUsuwania"));
+    PanelUsuwania->setGeometry(0, 160, 300, 96);
+    LabelPytanie = Etykieta(PanelUsuwania, "LabelPytanie", QString(), {12, 2, 276, 30});
+    LabelPytanie->setWordWrap(true);
+    ButZachowaj = Przycisk(PanelUsuwania, "ButZachowaj", QStringLiteral("Usuń, zachowaj wyniki"), {12, 36, 135, 25});
+    ButUsunWyniki = Przycisk(PanelUsuwania, "ButUsunWyniki", QStringLiteral("Usuń razem z wynikami"), {153, 36, 135, 25});
+    ButAnuluj = Przycisk(PanelUsuwania, "ButAnuluj", QStringLiteral("Nie usuwaj"), {107, 66, 86, 25});
+    connect(ButZachowaj, &QPushButton::clicked, this, [this] { Usun(true); });
+    connect(ButUsunWyniki, &QPushButton::clicked, this, [this] { Usun(false); });
+    connect(ButAnuluj, &QPushButton::clicked, this, [this] { PokazPytanie(false); });
+    PanelUsuwania->hide();
+
+    ButtonOK = Przycisk(this, "ButtonOK", QStringLiteral("OK"), {112, 264, 75, 25});
+    connect(ButtonOK, &QPushButton::clicked, this, &TFrmDzieci::OkClick);
+    UstawKolejnoscTab({ListaDzieci, EditImie, ButDodaj, ButZmienImie, ButUsun, ButZachowaj, ButUsunWyniki, ButAnuluj,
+                       ButtonOK});
+}
+
+bool TFrmDzieci::Wybierz()
+{
+    Odswiez(dzieci_.Biezace());
+    PokazPytanie(false);
+    Blad({});
+    return exec() == QDialog::Accepted;
+}
+
+void TFrmDzieci::showEvent(QShowEvent* e)
+{
+    WysrodkujNadRodzicem(*this);
+    ListaDzieci->setFocus();
+    QDialog::showEvent(e);
+}
+
+void TFrmDzieci::keyPressEvent(QKeyEvent* e)
+{
+    // Enter acts on the focused button; in the list it chooses (above).
+    if (!KliknijSkupionyPrzycisk(*this, e)) QDialog::keyPressEvent(e);
+}
+
+void TFrmDzieci::changeEvent(QEvent* e)
+{
+    QDialog::changeEvent(e);
+    MinimalizujZRodzicem(*this, e);
+}
+
+void TFrmDzieci::Odswiez(std::int64_t zaznacz)
+{
+    ListaDzieci->clear();
+    for (const Dziecko& d : dzieci_.Lista()) {
+        auto* i = new QListWidgetItem(d.imie, ListaDzieci);
+        i->setData(Qt::UserRole, QVariant::fromValue<qint64>(d.id));
+        i->setToolTip(d.imie);
+        if (d.id == zaznacz) ListaDzieci->setCurrentItem(i);
+    }
+    if (!ListaDzieci->currentItem() && ListaDzieci->count() > 0) ListaDzieci->setCurrentRow(0);
+    ButUsun->setEnabled(ListaDzieci->count() > 1); // someone always practises
+}
+
+std::int64_t TFrmDzieci::Zaznaczone() const
+{
+    const auto* i = ListaDzieci->currentItem();
+    return i ? i->data(Qt::UserRole).value<qint64>() : 0;
+}
+
+void TFrmDzieci::Blad(const QString& tekst)
+{
+    LabelBlad->setText(tekst);
+    LabelBlad->setAccessibleName(tekst);
+    if (!tekst.isEmpty()) EditImie->setFocus();
+}
+
+void TFrmDzieci::DodajClick()
+{
+    std::int64_t id = 0;
+    const QString blad = dzieci_.Dodaj(EditImie->text(), id);
+    Blad(blad);
+    if (!blad.isEmpty()) return;
+    Odswiez(id);
+    ListaDzieci->setFocus();
+}
+
+void TFrmDzieci::ZmienImieClick()
+{
+    const std::int64_t id = Zaznaczone();
+    if (!id) return;
+    const QString blad = dzieci_.ZmienImie(id, EditImie->text());
+    Blad(blad);
+    if (!blad.isEmpty()) return;
+    Odswiez(id);
+    ListaDzieci->setFocus();
+}
+
+void TFrmDzieci::UsunClick()
+{
+    const auto* i = ListaDzieci->currentItem();
+    if (!i || ListaDzieci->count() < 2) return;
+    LabelPytanie->setText(QStringLiteral("Usunąć „%1”? Czy jego wyniki mają zostać w wynikach wszystkich dzieci?")
+                              .arg(i->text()));
+    PokazPytanie(true);
+}
+
+void TFrmDzieci::PokazPytanie(bool pokaz)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{LabelImie, EditImie, ButDodaj, ButZmienImie, ButUsun, LabelBlad})
+        w->setVisible(!pokaz);
+    PanelUsuwania->setVisible(pokaz);
+    ListaDzieci->setEnabled(!pokaz);
+    ButtonOK->setEnabled(!pokaz);
+    if (pokaz)
+        ButAnuluj->setFocus();
+    else
+        ListaDzieci->setFocus();
+}
+
+void TFrmDzieci::Usun(bool zachowajWyniki)
+{
+    const std::int64_t id = Zaznaczone();
+    if (id) dzieci_.Usun(id, zachowajWyniki);
+    PokazPytanie(false);
+    Odswiez(dzieci_.Biezace());
+}
+
+void TFrmDzieci::OkClick()
+{
+    const std::int64_t id = Zaznaczone();
+    if (!id) return;
+    dzieci_.Wybierz(id);
+    accept();
+}
+
+} // namespace zm

@@ -1,0 +1,63 @@
+// TFrmDzieci: who practises. A list of this computer's children (the one
+// practising now chosen), a name field with "Dodaj" and "Zmień imię", and
+// "Usuń…", which asks whether that child's results stay. OK (or Enter in the
+// list, or a double click) makes the chosen child the one who practises.
+// Everything is reachable by the keyboard, and a screen reader hears the
+// list's items, the buttons and what went wrong.
+#pragma once
+
+#include "Children.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QWidget;
+
+namespace zm {
+
+class TFrmDzieci : public QDialog {
+    Q_OBJECT
+public:
+    TFrmDzieci(IDzieci& dzieci, QWidget* parent = nullptr);
+
+    // Shows the dialog modally; true when a child was chosen with OK.
+    bool Wybierz();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    void Odswiez(std::int64_t zaznacz);
+    std::int64_t Zaznaczone() const;
+    void Blad(const QString& tekst);
+    void DodajClick();
+    void ZmienImieClick();
+    void UsunClick();
+    void Usun(bool zachowajWyniki);
+    void PokazPytanie(bool pokaz);
+    void OkClick();
+
+    IDzieci& dzieci_;
+    QLabel* LabelKto = nullptr;
+    QListWidget* ListaDzieci = nullptr;
+    QLabel* LabelImie = nullptr;
+    QLineEdit* EditImie = nullptr;
+    QPushButton* ButDodaj = nullptr;
+    QPushButton* ButZmienImie = nullptr;
+    QPushButton* ButUsun = nullptr;
+    QLabel* LabelBlad = nullptr;
+    // The question before a removal, in place of the name row.
+    QWidget* PanelUsuwania = nullptr;
+    QLabel* LabelPytanie = nullptr;
+    QPushButton* ButZachowaj = nullptr;
+    QPushButton* ButUsunWyniki = nullptr;
+    QPushButton* ButAnuluj = nullptr;
+    QPushButton* ButtonOK = nullptr;
+};
+
+} // namespace zm
