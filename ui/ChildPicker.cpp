@@ -32,10 +32,9 @@ QLabel* Etykieta(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect
 
 } // namespace
 
-TFrmDzieci::TFrmDzieci(IDzieci& dzieci, QWidget* parent) : QDialog(parent), dzieci_(dzieci)
+TFrmDzieci::TFrmDzieci(IDzieci& dzieci, QWidget* parent)
+    : DialogProgramu(parent, "FrmDzieci", QStringLiteral("Kto ćwiczy?"), QSize(300, 300)), dzieci_(dzieci)
 {
-    setObjectName(QStringLiteral("FrmDzieci"));
-    PrzygotujDialog(*this, QStringLiteral("Kto ćwiczy?"), QSize(300, 300));
 
     LabelKto = Etykieta(this, "LabelKto", QStringLiteral("Wybierz dziecko, które będzie ćwiczyć:"), {12, 10, 276, 16});
     ListaDzieci = new QListWidget(this);
@@ -99,24 +98,7 @@ bool TFrmDzieci::Wybierz()
     return exec() == QDialog::Accepted;
 }
 
-void TFrmDzieci::showEvent(QShowEvent* e)
-{
-    WysrodkujNadRodzicem(*this);
-    ListaDzieci->setFocus();
-    QDialog::showEvent(e);
-}
-
-void TFrmDzieci::keyPressEvent(QKeyEvent* e)
-{
-    // Enter acts on the focused button; in the list it chooses (above).
-    if (!KliknijSkupionyPrzycisk(*this, e)) QDialog::keyPressEvent(e);
-}
-
-void TFrmDzieci::changeEvent(QEvent* e)
-{
-    QDialog::changeEvent(e);
-    MinimalizujZRodzicem(*this, e);
-}
+void TFrmDzieci::PrzedPokazaniem() { ListaDzieci->setFocus(); }
 
 void TFrmDzieci::Odswiez(std::int64_t zaznacz)
 {

@@ -8,7 +8,7 @@
 
 #include "Children.h"
 
-#include <QDialog>
+#include "DialogSupport.h"
 
 class QLabel;
 class QLineEdit;
@@ -18,7 +18,7 @@ class QWidget;
 
 namespace zm {
 
-class TFrmDzieci : public QDialog {
+class TFrmDzieci : public DialogProgramu {
     Q_OBJECT
 public:
     TFrmDzieci(IDzieci& dzieci, QWidget* parent = nullptr);
@@ -26,12 +26,8 @@ public:
     // Shows the dialog modally; true when a child was chosen with OK.
     bool Wybierz();
 
-protected:
-    void showEvent(QShowEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-    void changeEvent(QEvent* e) override;
-
 private:
+    void PrzedPokazaniem() override;
     void Odswiez(std::int64_t zaznacz);
     std::int64_t Zaznaczone() const;
     void Blad(const QString& tekst);

@@ -273,4 +273,29 @@ bool ZaladujTlumaczeniaQt(QCoreApplication& aplikacja)
     return QCoreApplication::installTranslator(tlumaczenia);
 }
 
+DialogProgramu::DialogProgramu(QWidget* parent, const char* nazwa, const QString& tytul, QSize rozmiar)
+    : QDialog(parent)
+{
+    setObjectName(QString::fromLatin1(nazwa));
+    PrzygotujDialog(*this, tytul, rozmiar);
+}
+
+void DialogProgramu::showEvent(QShowEvent* e)
+{
+    PrzedPokazaniem();
+    WysrodkujNadRodzicem(*this);
+    QDialog::showEvent(e);
+}
+
+void DialogProgramu::keyPressEvent(QKeyEvent* e)
+{
+    if (!KliknijSkupionyPrzycisk(*this, e)) QDialog::keyPressEvent(e);
+}
+
+void DialogProgramu::changeEvent(QEvent* e)
+{
+    QDialog::changeEvent(e);
+    MinimalizujZRodzicem(*this, e);
+}
+
 } // namespace zm

@@ -60,4 +60,18 @@ void MinimalizujZRodzicem(QDialog& dialog, QEvent* e);
 // Qt's translations when they are installed. Returns whether they were.
 bool ZaladujTlumaczeniaQt(QCoreApplication& aplikacja);
 
+// A dialog of the program with what they all do: made by PrzygotujDialog,
+// centred over its parent when shown (after PrzedPokazaniem), Enter clicks
+// the focused button, minimised with its parent.
+class DialogProgramu : public QDialog {
+public:
+    DialogProgramu(QWidget* parent, const char* nazwa, const QString& tytul, QSize rozmiar);
+
+protected:
+    virtual void PrzedPokazaniem() {}
+    void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void changeEvent(QEvent* e) override;
+};
+
 } // namespace zm

@@ -29,11 +29,10 @@ T* kontrolka(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect geo
 
 } // namespace
 
-TFrmOpcje::TFrmOpcje(QWidget* parent) : QDialog(parent)
+// The design's four groups, and to their right the practice's two.
+TFrmOpcje::TFrmOpcje(QWidget* parent)
+    : DialogProgramu(parent, "FrmOpcje", QStringLiteral("Ustawienia programu"), QSize(553, 313))
 {
-    setObjectName(QStringLiteral("FrmOpcje"));
-    // The design's four groups, and to their right the practice's two.
-    PrzygotujDialog(*this, QStringLiteral("Ustawienia programu"), QSize(553, 313));
 
     GroupBox4 = kontrolka<QGroupBox>(this, "GroupBox4", QStringLiteral(" Działanie "), {8, 8, 177, 129});
     auto etykieta = [](std::uint8_t d) { return QString::fromUtf8(Fakty(d)->etykieta); };
@@ -90,24 +89,6 @@ TFrmOpcje::TFrmOpcje(QWidget* parent) : QDialog(parent)
                        RadioIloscPytan4, RadioPredkoscWolno, RadioPredkoscSrednio, RadioPredkoscSzybko,
                        CheckBoxLektor, cwiczenie_->RadioLosowanieLosowe, cwiczenie_->RadioLosowanieTrudne, t[0], t[1],
                        t[2], t[3], t[4], t[5], t[6], ButtonOK});
-}
-
-void TFrmOpcje::showEvent(QShowEvent* e)
-{
-    FormShow();
-    WysrodkujNadRodzicem(*this);
-    QDialog::showEvent(e);
-}
-
-void TFrmOpcje::keyPressEvent(QKeyEvent* e)
-{
-    if (!KliknijSkupionyPrzycisk(*this, e)) QDialog::keyPressEvent(e);
-}
-
-void TFrmOpcje::changeEvent(QEvent* e)
-{
-    QDialog::changeEvent(e);
-    MinimalizujZRodzicem(*this, e);
 }
 
 void TFrmOpcje::FormShow()

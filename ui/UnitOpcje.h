@@ -4,7 +4,7 @@
 
 #include "DrillState.h"
 
-#include <QDialog>
+#include "DialogSupport.h"
 
 #include <optional>
 
@@ -17,7 +17,7 @@ namespace zm {
 
 class KontrolkiCwiczenia;
 
-class TFrmOpcje : public QDialog {
+class TFrmOpcje : public DialogProgramu {
     Q_OBJECT
 public:
     explicit TFrmOpcje(QWidget* parent = nullptr);
@@ -26,12 +26,8 @@ public:
     // nothing when it was closed another way.
     std::optional<Ustawienia> Wybierz(const Ustawienia& obecne);
 
-protected:
-    void showEvent(QShowEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-    void changeEvent(QEvent* e) override;
-
 private:
+    void PrzedPokazaniem() override { FormShow(); }
     void FormShow();
     void ZmianaUstawien();
 
