@@ -213,8 +213,7 @@ WynikBazy BazaWynikow::blad(int kod) const
 
 WynikBazy BazaWynikow::przygotuj()
 {
-    // A small page cache: the journal lives as long as the program.
-    sql::Wykonaj(db_, "PRAGMA cache_size = -256");
+    sql::Wykonaj(db_, QStringLiteral("PRAGMA cache_size = -%1").arg(opcje_.pamiecKiB));
     // A file that is not a database fails here, at its first read.
     {
         sql::Zapytanie q(db_, "PRAGMA user_version");

@@ -99,6 +99,9 @@ public:
         // Set from another thread: the running statement and any wait for a
         // lock end at once.
         const std::atomic<bool>* przerwij = nullptr;
+        // SQLite's page cache for this connection: small, as the journal
+        // lives as long as the program.
+        int pamiecKiB = 256;
     };
 
     // Opens (and for writing creates, and brings up to the current schema)
