@@ -9,9 +9,11 @@
 // journal's thread spent after start. Each run ends with SIGTERM, so the
 // next start follows a clean end. Every program runs with a home and data
 // folders of the benchmark's own.
-//   zm_bench_startup <journals-folder> [program] [warm-runs] [cold-runs]
+//   zm_bench_startup <journals-folder> [warm-runs] [cold-runs] [program=name...]
 // The folder holds drills-10000.sqlite and drills-1000000.sqlite
-// (zm_bench_results makes them).
+// (zm_bench_results makes them). Other builds of the program (an earlier
+// version, say) may be given to run in the same interleaving; by default
+// the program built beside the benchmark.
 #include <xcb/xcb.h>
 
 #include <dirent.h>
@@ -120,25 +122,7 @@ class SerwerX {
 public:
     SerwerX()
     {
-        int rura[2];
-        if (::pipe(rura) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(rura[0]);
-            const int nul = ::open("/dev/null", O_WRONLY);
-            ::dup2(nul, 1);
-            ::dup2(nul, 2);
-            const std::string fd = std::to_string(rura[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                     static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(rura[1]);
-        char bufor[32] = {};
-        pollfd p{rura[0], POLLIN, 0};
-        if (::poll(&p, 1, 10000) == 1 && ::read(rura[0], bufor, sizeof bufor - 1) > 0)
-            ekran_ = ":" + std::string(bufor).substr(0, std::string(bufor).find('\n'));
-        ::close(rura[0]);
+        for (int proba = 0; proba < 3 && ekran_.empty(); ++proba) uruchom();
         if (ekran_.empty()) return;
         polaczenie_ = xcb_connect(ekran_.c_str(), nullptr);
         if (xcb_connection_has_error(polaczenie_)) {
@@ -153,10 +137,7 @@ public:
     ~SerwerX()
     {
         if (polaczenie_) xcb_disconnect(polaczenie_);
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
+        zatrzymaj();
     }
     const std::string& Ekran() const { return ekran_; }
     int Deskryptor() const { return xcb_get_file_descriptor(polaczenie_); }
@@ -174,6 +155,44 @@ public:
     }
 
 private:
+    void zatrzymaj()
+    {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+    void uruchom()
+    {
+        zatrzymaj();
+        int rura[2];
+        if (::pipe(rura) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(rura[0]);
+            const int nul = ::open("/dev/null", O_WRONLY);
+            ::dup2(nul, 1);
+            ::dup2(nul, 2);
+            const std::string fd = std::to_string(rura[1]);
+            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                     static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(rura[1]);
+        // The display's number, once the server listens (slow on a busy
+        // machine).
+        std::string bufor;
+        char blok[32];
+        pollfd p{rura[0], POLLIN, 0};
+        while (bufor.find('\n') == std::string::npos && ::poll(&p, 1, 30000) == 1) {
+            const ssize_t n = ::read(rura[0], blok, sizeof blok);
+            if (n <= 0) break;
+            bufor.append(blok, static_cast<std::size_t>(n));
+        }
+        ::close(rura[0]);
+        if (bufor.find('\n') != std::string::npos) ekran_ = ":" + bufor.substr(0, bufor.find('\n'));
+    }
+
     pid_t pid_ = -1;
     std::string ekran_;
     xcb_connection_t* polaczenie_ = nullptr;
@@ -269,14 +288,21 @@ int main(int argc, char** argv)
         return 2;
     }
     const fs::path dzienniki = argv[1];
-    const std::string sciezka = argc > 2 && *argv[2] ? argv[2] : ZM_BENCH_PROGRAM;
-    const int ileCieplych = argc > 3 ? std::atoi(argv[3]) : 7, ileZimnych = argc > 4 ? std::atoi(argv[4]) : 5;
+    const int ileCieplych = argc > 2 ? std::atoi(argv[2]) : 7, ileZimnych = argc > 3 ? std::atoi(argv[3]) : 5;
+    std::vector<std::pair<std::string, std::string>> wersje; // name, path
+    for (int i = 4; i < argc; ++i) {
+        const std::string a = argv[i];
+        const auto r = a.find('=');
+        wersje.emplace_back(r == std::string::npos ? a : a.substr(r + 1), a.substr(0, r));
+    }
+    if (wersje.empty()) wersje.emplace_back("Zoltava mnożenia", ZM_BENCH_PROGRAM);
     char wzor[] = "/tmp/zm-bench-startup-XXXXXX";
     const fs::path tmp = ::mkdtemp(wzor);
 
     std::vector<Program> programy;
     const std::pair<const char*, const char*> rozmiary[] = {
         {"no journal", nullptr}, {"10,000 drills", "drills-10000.sqlite"}, {"1,000,000 drills", "drills-1000000.sqlite"}};
+    for (const auto& [wersja, sciezka] : wersje)
     for (const auto& [nazwa, plik] : rozmiary) {
         const fs::path dom = tmp / (std::string("dom-") + std::to_string(programy.size()));
         const fs::path folder = dom / "XDG_DATA_HOME" / "Quorvin" / "Zoltava mnożenia";
@@ -291,7 +317,7 @@ int main(int argc, char** argv)
                 return 1;
             }
         }
-        programy.push_back({std::string("Zoltava mnożenia, ") + nazwa, sciezka, "", dom.string()});
+        programy.push_back({wersja + ", " + nazwa, sciezka, "", dom.string()});
     }
     const fs::path domMinimalny = tmp / "dom-minimalny";
     fs::create_directories(domMinimalny / "runtime");
@@ -330,15 +356,15 @@ int main(int argc, char** argv)
     std::printf("start-up on %s: medians of %d warm runs and %d cold runs (the page cache of every file the program "
                 "maps or reads dropped before each), interleaved\n",
                 x ? "a private Xvfb" : "the offscreen platform", ileCieplych, ileZimnych);
-    std::printf("%-36s %9s %9s %9s %9s %9s %9s %11s %9s\n", "", "map", "paint", "map", "paint", "RSS", "PSS",
+    std::printf("%-44s %9s %9s %9s %9s %9s %9s %11s %9s\n", "", "map", "paint", "map", "paint", "RSS", "PSS",
                 "journal", "all");
-    std::printf("%-36s %9s %9s %9s %9s %9s %9s %11s %9s\n", "", "warm ms", "warm ms", "cold ms", "cold ms", "idle MiB",
+    std::printf("%-44s %9s %9s %9s %9s %9s %9s %11s %9s\n", "", "warm ms", "warm ms", "cold ms", "cold ms", "idle MiB",
                 "idle MiB", "CPU ms", "CPU ms");
     const std::size_t podloga = programy.size() - 2;
     for (std::size_t k = 0; k < programy.size(); ++k) {
         const auto& c = cieplePomiary[k];
         const auto& z = zimnePomiary[k];
-        std::printf("%-36s %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %11.1f %9.1f\n", programy[k].nazwa.c_str(),
+        std::printf("%-44s %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %11.1f %9.1f\n", programy[k].nazwa.c_str(),
                     pole(c, &Pomiar::mapa), pole(c, &Pomiar::klatka), pole(z, &Pomiar::mapa), pole(z, &Pomiar::klatka),
                     pole(c, &Pomiar::rssKiB) / 1024, pole(c, &Pomiar::pssKiB) / 1024, pole(c, &Pomiar::cpuDziennikaMs),
                     pole(c, &Pomiar::cpuMs));
@@ -348,8 +374,8 @@ int main(int argc, char** argv)
         const auto& z = zimnePomiary[k];
         const auto& f = cieplePomiary[podloga];
         const auto& fz = zimnePomiary[podloga];
-        std::printf("%-36s %8.2fx %8.2fx %8.2fx %8.2fx %8.2fx %8.2fx\n",
-                    ("ratio to the floor, " + programy[k].nazwa.substr(programy[k].nazwa.find(", ") + 2)).c_str(),
+        std::printf("%-44s %8.2fx %8.2fx %8.2fx %8.2fx %8.2fx %8.2fx\n",
+                    ("/ floor: " + programy[k].nazwa).c_str(),
                     pole(c, &Pomiar::mapa) / pole(f, &Pomiar::mapa), pole(c, &Pomiar::klatka) / pole(f, &Pomiar::klatka),
                     pole(z, &Pomiar::mapa) / pole(fz, &Pomiar::mapa), pole(z, &Pomiar::klatka) / pole(fz, &Pomiar::klatka),
                     pole(c, &Pomiar::rssKiB) / pole(f, &Pomiar::rssKiB), pole(c, &Pomiar::pssKiB) / pole(f, &Pomiar::pssKiB));

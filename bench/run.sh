@@ -57,7 +57,7 @@ for name in "${benches[@]}"; do
         rec=
         ;;
     zm_bench_results) "$b" "$journals" 2>/dev/null; status=$? ;;
-    zm_bench_startup) "$b" "$journals" 2>/dev/null; status=$? ;;
+    zm_bench_startup) "$b" "$journals" 7 5 2>/dev/null; status=$? ;;
     *) "$b" 2>/dev/null; status=$? ;;
     esac
     ((status == 0)) || failed+=("$name (exit $status)")

@@ -7,9 +7,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -23,13 +23,22 @@ namespace {
 
 QByteArray nazwa(const QString& sciezka) { return QFile::encodeName(sciezka); }
 
-QStringList pasujace(const QString& plik, const QString& wzor)
+// The files beside the journal named `<plik>.<rodzaj>` followed by `czesci`
+// numbers joined by "-" (no regular expression: it would bring in a library
+// the program does not otherwise need).
+QStringList pasujace(const QString& plik, const QString& rodzaj, int czesci)
 {
     const QFileInfo info(plik);
-    const QRegularExpression re(QStringLiteral("^%1\\.%2$").arg(QRegularExpression::escape(info.fileName()), wzor));
+    const QString poczatek = info.fileName() + QLatin1Char('.') + rodzaj;
     QStringList wynik;
-    for (const QString& n : QDir(info.absolutePath()).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (re.match(n).hasMatch()) wynik << info.absolutePath() + QLatin1Char('/') + n;
+    for (const QString& n : QDir(info.absolutePath()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+        if (!n.startsWith(poczatek)) continue;
+        const QStringList liczby = n.mid(poczatek.size()).split(QLatin1Char('-'));
+        const bool dobra = liczby.size() == czesci && std::all_of(liczby.begin(), liczby.end(), [](const QString& l) {
+            return !l.isEmpty() && std::all_of(l.begin(), l.end(), [](QChar c) { return c.isDigit(); });
+        });
+        if (dobra) wynik << info.absolutePath() + QLatin1Char('/') + n;
+    }
     return wynik;
 }
 
@@ -80,7 +89,7 @@ void BlokadaDziennika::Zapisz(const Stan& stan)
 QStringList ZnakPracy::Porzucone(const QString& plik)
 {
     QStringList porzucone;
-    for (const QString& znak : pasujace(plik, QStringLiteral("dziala-\\d+"))) {
+    for (const QString& znak : pasujace(plik, QStringLiteral("dziala-"), 1)) {
         const int fd = ::open(nazwa(znak).constData(), O_RDWR | O_CLOEXEC);
         if (fd < 0) continue;
         // A running copy holds its mark's lock; the lock dies with it.
@@ -96,7 +105,10 @@ bool ZnakPracy::Postaw(const QString& plik)
     sciezka_ = QStringLiteral("%1.dziala-%2").arg(plik).arg(::getpid());
     fd_ = ::open(nazwa(sciezka_).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
-    Zdejmij();
+    // Held already (another journal of this process on the same file): it
+    // is that journal's to take down.
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
     return false;
 }
 
@@ -135,7 +147,7 @@ bool ZapiszOczekujace(const QString& plik, const std::vector<ZapisCwiczenia>& za
 std::vector<Oczekujace> CzytajOczekujace(const QString& plik)
 {
     std::vector<Oczekujace> wynik;
-    for (const QString& sciezka : pasujace(plik, QStringLiteral("oczekujace-\\d+-\\d+"))) {
+    for (const QString& sciezka : pasujace(plik, QStringLiteral("oczekujace-"), 2)) {
         QFile f(sciezka);
         QJsonParseError blad{};
         const QJsonDocument dok = f.open(QIODevice::ReadOnly) && f.size() < (64 << 20)
@@ -169,6 +181,11 @@ std::vector<Oczekujace> CzytajOczekujace(const QString& plik)
         wynik.push_back(std::move(o));
     }
     return wynik;
+}
+
+bool MaOczekujace(const QString& plik)
+{
+    return !pasujace(plik, QStringLiteral("oczekujace-"), 2).isEmpty();
 }
 
 bool PlikDziennika(const QString& plik, const QString& sciezka)

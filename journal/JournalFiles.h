@@ -56,6 +56,7 @@ public:
     static QStringList Porzucone(const QString& plik);
     // Sets this copy's mark and holds it until Zdejmij.
     bool Postaw(const QString& plik);
+    bool Postawiony() const { return fd_ >= 0; }
     void Zdejmij();
 
 private:
@@ -73,6 +74,8 @@ struct Oczekujace {
     std::vector<ZapisCwiczenia> zapisy;
 };
 std::vector<Oczekujace> CzytajOczekujace(const QString& plik);
+// Whether any spool file waits (without reading it).
+bool MaOczekujace(const QString& plik);
 
 // Whether `sciezka` is the journal `plik` or one of its files (the export
 // must never replace them).

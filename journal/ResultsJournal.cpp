@@ -41,6 +41,9 @@ constexpr auto kPonowPoBlokadzie = 3s;
 // A run sets files aside at most this often (a disk that damages every new
 // file must not fill the folder).
 constexpr int kNajwiecejOdlozen = 3;
+// The connection is closed (and its memory given back) after this long
+// without a drill; the next drill opens it again in a few milliseconds.
+constexpr auto kZamknijPoBezczynnosci = 10s;
 
 void dziennikBledow(const char* format, const QString& a, const QString& b = {})
 {
@@ -116,8 +119,8 @@ public:
     std::function<void(BladBazy, const QString&, bool)> zglos;
     std::function<void()> zapisano;
 
-    // Open and idle: a drill handed over is committed at once.
-    std::atomic<bool> gotowy{false};
+    // The whole file is being checked: the grade's tick does not wait.
+    std::atomic<bool> dlugaPraca{false};
     // Ends the running statement and any wait.
     std::atomic<bool> przerwij{false};
 
@@ -127,7 +130,9 @@ public:
     bool DoSchowka();
 
 private:
-    void otworz(bool sprawdzMimoTo);
+    // Opens the file; `leniwie` at start: only when it has to be checked
+    // or drills from a spool wait, otherwise the first drill opens it.
+    void otworz(bool sprawdzMimoTo, bool leniwie = false);
     void sprawdzTeraz();
     void zapisuj();
     bool odloz(const QString& opis);
@@ -140,8 +145,10 @@ private:
     // The thread's own.
     QString plik_, wersja_;
     std::unique_ptr<BazaWynikow> baza_;
-    Tozsamosc tozsamosc_;
+    std::optional<Tozsamosc> tozsamosc_; // of the file opened last
     ZnakPracy znak_;
+    bool rozpoczety_ = false;
+    Zegar::time_point ostatniaPraca_{};
     int odlozenia_ = 0;
     bool sprawdzonyPoBledzie_ = false;
     std::mutex schowek_;
@@ -156,32 +163,43 @@ void PracownikDziennika::Praca()
                (!czekajace.empty() && (czekajace.back().nr > obsluzone || Zegar::now() >= ponow));
     };
     for (;;) {
-        if (ponow == Zegar::time_point::max())
+        const auto zamknij = baza_ ? ostatniaPraca_ + kZamknijPoBezczynnosci : Zegar::time_point::max();
+        const auto budzik = std::min(ponow, zamknij);
+        if (budzik == Zegar::time_point::max())
             cv.wait(l, praca);
         else
-            cv.wait_until(l, ponow, praca);
+            cv.wait_until(l, budzik, praca);
         if (koniec) break;
-        if (!praca()) continue;
+        if (!praca()) {
+            if (baza_ && Zegar::now() >= zamknij) {
+                // Idle: the connection and what it holds go.
+                l.unlock();
+                baza_.reset();
+                oddajPamiec();
+                l.lock();
+            }
+            continue;
+        }
         zajety = true;
-        gotowy = false;
         const bool sprawdz = std::exchange(sprawdzaj, false);
         otwarcieProbowane = true;
         ponow = Zegar::time_point::max();
         l.unlock();
-        if (!baza_)
-            otworz(sprawdz);
-        else if (sprawdz)
+        if (!rozpoczety_) {
+            rozpoczety_ = true;
+            otworz(sprawdz, true);
+        } else if (sprawdz) {
             sprawdzTeraz();
+        }
         zapisuj();
+        ostatniaPraca_ = Zegar::now();
         l.lock();
         zajety = false;
-        gotowy = baza_ != nullptr;
         cv.notify_all();
     }
     // The last try, bounded by the end's time; what it cannot write goes
     // to the spool (Zamknij).
     zajety = true;
-    gotowy = false;
     const bool cosCzeka = !czekajace.empty();
     l.unlock();
     przerwij = false;
@@ -206,8 +224,12 @@ void PracownikDziennika::powiadom(BladBazy blad, const QString& opis, const QStr
     if (zglos) zglos(blad, tekst, blad == BladBazy::Uszkodzona || blad == BladBazy::Podmieniona);
 }
 
-void PracownikDziennika::otworz(bool sprawdzMimoTo)
+void PracownikDziennika::otworz(bool sprawdzMimoTo, bool leniwie)
 {
+    struct Koniec {
+        std::atomic<bool>& dluga;
+        ~Koniec() { dluga = false; }
+    } koniecDlugiejPracy{dlugaPraca};
     baza_.reset();
     const QString folder = QFileInfo(plik_).absolutePath();
     if (const int e = zrobFolder(folder)) {
@@ -225,7 +247,24 @@ void PracownikDziennika::otworz(bool sprawdzMimoTo)
     BlokadaDziennika blokada(plik_);
     const bool zablokowana = blokada.Zajmij(przerwij, 10s);
     if (przerwij) return;
+    // The whole file is read only when there is a reason to: it may have
+    // been left half-written, or a new version of the program (or SQLite)
+    // reads it, or it was not checked for a month, or SQLite has reported
+    // an error. A damaged file is thus found before anything is added.
+    const BlokadaDziennika::Stan stan = zablokowana ? blokada.Czytaj() : BlokadaDziennika::Stan{};
+    const QStringList porzucone = zablokowana ? ZnakPracy::Porzucone(plik_) : QStringList{};
+    const std::int64_t teraz = QDateTime::currentMSecsSinceEpoch();
+    const char* powod = !porzucone.isEmpty()                        ? "the last run did not end cleanly"
+                        : stan.wersja != wersja_                    ? "a new version of the program"
+                        : teraz - stan.sprawdzonoMs > kSprawdzajCoMs ? "a month since the last check"
+                        : sprawdzMimoTo                             ? "an error from SQLite"
+                                                                    : nullptr;
+    if (!znak_.Postawiony()) znak_.Postaw(plik_);
+    // At start a file without a reason to be checked and without drills
+    // waiting for it is left shut until the first drill.
+    if (leniwie && !powod && !MaOczekujace(plik_)) return;
     const bool nowy = !QFile::exists(plik_);
+    dlugaPraca = powod && !nowy;
     baza_ = polacz();
     if (baza_->Otwarcie().blad == BladBazy::Uszkodzona) {
         if (!odloz(baza_->Otwarcie().opis)) return;
@@ -240,18 +279,6 @@ void PracownikDziennika::otworz(bool sprawdzMimoTo)
         baza_.reset();
         return;
     }
-    // The whole file is read only when there is a reason to: it may have
-    // been left half-written, or a new version of the program (or SQLite)
-    // reads it, or it was not checked for a month, or SQLite has reported
-    // an error. A damaged file is thus found before anything is added.
-    const BlokadaDziennika::Stan stan = zablokowana ? blokada.Czytaj() : BlokadaDziennika::Stan{};
-    const QStringList porzucone = zablokowana ? ZnakPracy::Porzucone(plik_) : QStringList{};
-    const std::int64_t teraz = QDateTime::currentMSecsSinceEpoch();
-    const char* powod = !porzucone.isEmpty()                        ? "the last run did not end cleanly"
-                        : stan.wersja != wersja_                    ? "a new version of the program"
-                        : teraz - stan.sprawdzonoMs > kSprawdzajCoMs ? "a month since the last check"
-                        : sprawdzMimoTo                             ? "an error from SQLite"
-                                                                    : nullptr;
     bool sprawdzony = nowy;
     if (!nowy && powod) {
         const auto t0 = Zegar::now();
@@ -279,8 +306,7 @@ void PracownikDziennika::otworz(bool sprawdzMimoTo)
         blokada.Zapisz({wersja_, teraz});
         for (const QString& znak : porzucone) QFile::remove(znak);
     }
-    znak_.Postaw(plik_);
-    tozsamosc_ = tozsamoscPliku(plik_, {}).value_or(Tozsamosc{});
+    tozsamosc_ = tozsamoscPliku(plik_, Tozsamosc{});
     baza_->ZwolnijPamiec();
     oddajPamiec();
     // Drills a previous run could not write go first.
@@ -328,18 +354,19 @@ void PracownikDziennika::zapisuj()
     }
     if (paczka.empty()) return;
     WynikBazy w{BladBazy::Inny, {}};
-    if (baza_) {
-        // The file deleted or replaced since it was opened: the drills
-        // would go into a file nobody will see again. Start anew at the
-        // path; an old log without its file is set aside.
-        const auto teraz = tozsamoscPliku(plik_, tozsamosc_);
+    // The file deleted or replaced since it was opened: the drills would go
+    // into a file nobody will see again. Start anew at the path; an old log
+    // without its file is set aside.
+    if (tozsamosc_) {
+        const auto teraz = tozsamoscPliku(plik_, *tozsamosc_);
         if (teraz != tozsamosc_) {
             baza_.reset();
+            tozsamosc_.reset();
             if (!teraz) BazaWynikow::Odloz(plik_, QStringLiteral("usuniety"));
             powiadom(BladBazy::Podmieniona, QStringLiteral("the file changed under the program"));
-            otworz(false);
         }
     }
+    if (!baza_) otworz(false);
     if (baza_) {
         w = baza_->Zapisz(paczka);
         if (w.blad == BladBazy::Uszkodzona && odloz(w.opis)) {
@@ -497,7 +524,8 @@ void DziennikWynikow::Zapisz(const ZapisCwiczenia& zapis)
         std::lock_guard l(p.m);
         nr = p.nastepny++;
         p.czekajace.push_back({nr, zapis});
-        czekaj = p.gotowy;
+        // Committed within the tick, unless the whole file is being checked.
+        czekaj = !p.dlugaPraca;
     }
     if (zamkniety_) {
         p.DoSchowka();
