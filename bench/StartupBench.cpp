@@ -6,8 +6,10 @@
 // first painted frame (Qt's own painting log), warm and cold (the page
 // cache of every file the program maps or reads dropped first); the
 // resident and proportional memory once the program is idle; the CPU the
-// journal's thread spent after start. Each run ends with SIGTERM, so the
-// next start follows a clean end. Every program runs with a home and data
+// journal's thread spent after start; the time from SIGTERM to the end of
+// the process, once idle (median) and 100 ms after the first frame, while
+// the journal may still be at work (worst). Each run ends with SIGTERM, so
+// the next start follows a clean end. Every program runs with a home and data
 // folders of the benchmark's own.
 //   zm_bench_startup <journals-folder> [warm-runs] [cold-runs] [program=name...]
 // The folder holds drills-10000.sqlite and drills-1000000.sqlite
@@ -20,6 +22,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,6 +54,7 @@ struct Pomiar {
     double mapa = -1, klatka = -1; // ms from the start
     double rssKiB = -1, pssKiB = -1;
     double cpuDziennikaMs = 0, cpuMs = 0;
+    double koniec = -1; // ms from SIGTERM to the end of the process
 };
 
 double ms(Zegar::time_point t0) { return std::chrono::duration<double, std::milli>(Zegar::now() - t0).count(); }
@@ -169,6 +173,7 @@ private:
         if (::pipe(rura) != 0) return;
         pid_ = ::fork();
         if (pid_ == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM); // gone with the benchmark
             ::close(rura[0]);
             const int nul = ::open("/dev/null", O_WRONLY);
             ::dup2(nul, 1);
@@ -198,7 +203,9 @@ private:
     xcb_connection_t* polaczenie_ = nullptr;
 };
 
-Pomiar zmierz(const Program& program, SerwerX* x, std::set<std::string>* pliki)
+// `odRazu`: SIGTERM 100 ms after the first frame (while the journal may
+// still be opening or checking its file) instead of once idle.
+Pomiar zmierz(const Program& program, SerwerX* x, std::set<std::string>* pliki, bool odRazu = false)
 {
     int rura[2];
     if (::pipe(rura) != 0) return {};
@@ -206,6 +213,7 @@ Pomiar zmierz(const Program& program, SerwerX* x, std::set<std::string>* pliki)
     const auto t0 = Zegar::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         ::dup2(rura[1], 2);
         ::close(rura[0]);
         ::setenv("QT_LOGGING_RULES", "qt.widgets.painting=true", 1);
@@ -255,7 +263,7 @@ Pomiar zmierz(const Program& program, SerwerX* x, std::set<std::string>* pliki)
         }
     });
     double poprzedni = -1;
-    for (int i = 0; i < 600; ++i) {
+    for (int i = odRazu ? 600 : 0; i < 600; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(i < 10 ? 100 : 200));
         const auto [cpu, dziennik] = czasCpu(pid, "Dziennik");
         p.cpuMs = cpu;
@@ -263,11 +271,17 @@ Pomiar zmierz(const Program& program, SerwerX* x, std::set<std::string>* pliki)
         if (i >= 10 && cpu - poprzedni < 1.0) break;
         poprzedni = cpu;
     }
-    p.rssKiB = static_cast<double>(poleSmaps(pid, "Rss:"));
-    p.pssKiB = static_cast<double>(poleSmaps(pid, "Pss:"));
+    if (odRazu) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } else {
+        p.rssKiB = static_cast<double>(poleSmaps(pid, "Rss:"));
+        p.pssKiB = static_cast<double>(poleSmaps(pid, "Pss:"));
+    }
     if (pliki) *pliki = mapowane(pid);
+    const auto sygnal = Zegar::now();
     ::kill(pid, SIGTERM);
     ::waitpid(pid, nullptr, 0);
+    p.koniec = ms(sygnal);
     odbior.join();
     ::close(rura[0]);
     return p;
@@ -339,8 +353,12 @@ int main(int argc, char** argv)
         pliki[k].insert(programy[k].sciezka);
     }
     std::map<std::size_t, std::vector<Pomiar>> cieplePomiary, zimnePomiary;
+    std::map<std::size_t, std::vector<Pomiar>> konce;
     for (int i = 0; i < ileCieplych; ++i)
-        for (std::size_t k = 0; k < programy.size(); ++k) cieplePomiary[k].push_back(zmierz(programy[k], x, nullptr));
+        for (std::size_t k = 0; k < programy.size(); ++k) {
+            cieplePomiary[k].push_back(zmierz(programy[k], x, nullptr));
+            konce[k].push_back(zmierz(programy[k], x, nullptr, true));
+        }
     for (int i = 0; i < ileZimnych; ++i)
         for (std::size_t k = 0; k < programy.size(); ++k) {
             wyrzucZPamieci(pliki[k]);
@@ -356,29 +374,38 @@ int main(int argc, char** argv)
     std::printf("start-up on %s: medians of %d warm runs and %d cold runs (the page cache of every file the program "
                 "maps or reads dropped before each), interleaved\n",
                 x ? "a private Xvfb" : "the offscreen platform", ileCieplych, ileZimnych);
-    std::printf("%-44s %9s %9s %9s %9s %9s %9s %11s %9s\n", "", "map", "paint", "map", "paint", "RSS", "PSS",
-                "journal", "all");
-    std::printf("%-44s %9s %9s %9s %9s %9s %9s %11s %9s\n", "", "warm ms", "warm ms", "cold ms", "cold ms", "idle MiB",
-                "idle MiB", "CPU ms", "CPU ms");
+    std::printf("%-44s %9s %9s %9s %9s %9s %9s %11s %9s %9s %9s\n", "", "map", "paint", "map", "paint", "RSS", "PSS",
+                "journal", "all", "SIGTERM", "SIGTERM");
+    std::printf("%-44s %9s %9s %9s %9s %9s %9s %11s %9s %9s %9s\n", "", "warm ms", "warm ms", "cold ms", "cold ms",
+                "idle MiB", "idle MiB", "CPU ms", "CPU ms", "idle ms", "early ms");
     const std::size_t podloga = programy.size() - 2;
     for (std::size_t k = 0; k < programy.size(); ++k) {
         const auto& c = cieplePomiary[k];
         const auto& z = zimnePomiary[k];
-        std::printf("%-44s %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %11.1f %9.1f\n", programy[k].nazwa.c_str(),
+        std::vector<double> wczesne;
+        for (const Pomiar& m : konce[k]) wczesne.push_back(m.koniec);
+        std::printf("%-44s %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %11.1f %9.1f %9.1f %9.1f\n", programy[k].nazwa.c_str(),
                     pole(c, &Pomiar::mapa), pole(c, &Pomiar::klatka), pole(z, &Pomiar::mapa), pole(z, &Pomiar::klatka),
                     pole(c, &Pomiar::rssKiB) / 1024, pole(c, &Pomiar::pssKiB) / 1024, pole(c, &Pomiar::cpuDziennikaMs),
-                    pole(c, &Pomiar::cpuMs));
+                    pole(c, &Pomiar::cpuMs), pole(c, &Pomiar::koniec), *std::max_element(wczesne.begin(), wczesne.end()));
     }
+    // Each run beside the floor's run of the same round (the machine's load
+    // drifts less within a round): the median of the ratios.
+    auto stosunek = [](const std::vector<Pomiar>& v, const std::vector<Pomiar>& f, double Pomiar::*p) {
+        std::vector<double> w;
+        for (std::size_t i = 0; i < std::min(v.size(), f.size()); ++i)
+            if (v[i].*p > 0 && f[i].*p > 0) w.push_back(v[i].*p / (f[i].*p));
+        return mediana(w);
+    };
+    std::printf("ratios to the floor, each run to the floor's run of its round (median)\n");
     for (std::size_t k = 0; k < podloga; ++k) {
         const auto& c = cieplePomiary[k];
         const auto& z = zimnePomiary[k];
         const auto& f = cieplePomiary[podloga];
         const auto& fz = zimnePomiary[podloga];
-        std::printf("%-44s %8.2fx %8.2fx %8.2fx %8.2fx %8.2fx %8.2fx\n",
-                    ("/ floor: " + programy[k].nazwa).c_str(),
-                    pole(c, &Pomiar::mapa) / pole(f, &Pomiar::mapa), pole(c, &Pomiar::klatka) / pole(f, &Pomiar::klatka),
-                    pole(z, &Pomiar::mapa) / pole(fz, &Pomiar::mapa), pole(z, &Pomiar::klatka) / pole(fz, &Pomiar::klatka),
-                    pole(c, &Pomiar::rssKiB) / pole(f, &Pomiar::rssKiB), pole(c, &Pomiar::pssKiB) / pole(f, &Pomiar::pssKiB));
+        std::printf("%-44s %8.2fx %8.2fx %8.2fx %8.2fx %8.2fx %8.2fx\n", programy[k].nazwa.c_str(),
+                    stosunek(c, f, &Pomiar::mapa), stosunek(c, f, &Pomiar::klatka), stosunek(z, fz, &Pomiar::mapa),
+                    stosunek(z, fz, &Pomiar::klatka), stosunek(c, f, &Pomiar::rssKiB), stosunek(c, f, &Pomiar::pssKiB));
     }
     std::error_code e;
     fs::remove_all(tmp, e);
