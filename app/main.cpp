@@ -12,9 +12,11 @@
 #include "ZmConfig.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -37,6 +39,30 @@ void PrzedStartem(QtMsgType typ, const QMessageLogContext& kontekst, const QStri
     }
 }
 
+// Runs `co` once the window's first frame is on the screen.
+class PoPierwszejKlatce : public QObject {
+public:
+    PoPierwszejKlatce(QWidget* okno, std::function<void()> co) : QObject(okno), co_(std::move(co))
+    {
+        okno->installEventFilter(this);
+    }
+    bool eventFilter(QObject* okno, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            okno->removeEventFilter(this);
+            // After the paint and its flush to the screen.
+            QTimer::singleShot(0, this, [this] {
+                co_();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> co_;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -57,8 +83,9 @@ int main(int argc, char** argv)
     // The sound device is opened at the first word, not here.
     zm::SdlOdtwarzacz odtwarzacz(zm::config::kTytul);
     // Finished drills are kept in the user's data folder; the file is
-    // opened on the journal's own thread.
+    // opened on the journal's own thread after the window's first frame.
     zm::DziennikWynikow dziennik(zm::DziennikWynikow::DomyslnyPlik());
+    zm::UstawRatunek(dziennik.Ratunek());
     zm::TFrmMain::Opcje opcje;
     opcje.odtwarzacz = &odtwarzacz;
     opcje.dziennik = &dziennik;
@@ -72,5 +99,13 @@ int main(int argc, char** argv)
     if (const int s = zm::OtrzymanySygnal()) return 128 + s;
     if (FrmMain.Konczy()) return 1; // a fatal start-up error: never a usable window
     FrmMain.show();
-    return QApplication::exec();
+    new PoPierwszejKlatce(&FrmMain, [&dziennik] { dziennik.Otworz(); });
+    const int kod = QApplication::exec();
+    // The journal's last try and its spool take a bounded time; a journal
+    // whose file does not answer is not waited for.
+    if (!dziennik.Zamknij()) {
+        std::fflush(nullptr);
+        std::_Exit(kod);
+    }
+    return kod;
 }

@@ -1,6 +1,14 @@
-// The results journal with 10,000 drills: how long a drill's write adds to
-// the grade's tick, and how long the results window takes to open.
-//   zm_bench_results [folder]   (the journal is built there, or in a temporary folder)
+// The results journal and its window with a child's years of drills:
+// 10,000, 100,000 and 1,000,000 (offscreen platform).
+//   zm_bench_results <folder>            every figure; the journals are made
+//                                        in <folder> once and kept there
+//   zm_bench_results fill <n> <file>     only makes a journal of n drills
+// Journal: the constructor on the GUI thread, the opening on its thread
+// with and without a check, the grade's tick with the write. Window: time
+// to the first rows, to the chart, to the fact table, to another
+// operation's facts, to a CSV export; the longest stall of the GUI thread
+// (a 1 ms timer's longest gap) over all of it; the resident memory before
+// the window opens, while it is open and after it is closed.
 #include "DrillState.h"
 #include "Messages.h"
 #include "QuestionGenerator.h"
@@ -8,14 +16,26 @@
 #include "ResultsStore.h"
 #include "ResultsWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <functional>
+#include <time.h>
+#include <string>
 #include <vector>
 
 using namespace zm;
@@ -46,84 +66,264 @@ ZapisCwiczenia losowe(GeneratorLosowy& los, qint64 koniec)
     return z;
 }
 
+constexpr qint64 kPoczatek = 1767225600000LL; // 2026-01-01
+
 double mediana(std::vector<double> v)
 {
+    if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
+std::int64_t policz(const QString& plik, const char* sql)
+{
+    sqlite3* db = nullptr;
+    std::int64_t n = -1;
+    if (sqlite3_open_v2(plik.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            n = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return n;
+}
+
+// Makes the journal of `ile` drills, a few minutes apart, written in
+// batches as the journal writes (its triggers keep the fact sums).
+void wypelnij(const QString& plik, int ile)
+{
+    if (QFile::exists(plik)) return;
+    const QString robocze = plik + ".tworzony";
+    QFile::remove(robocze);
+    QElapsedTimer t;
+    t.start();
+    GeneratorLosowy los(12345);
+    {
+        BazaWynikow::Opcje opcje;
+        opcje.pamiecKiB = 256 * 1024;
+        BazaWynikow baza(robocze, opcje);
+        std::vector<ZapisCwiczenia> paczka;
+        for (int i = 0; i < ile; ++i) {
+            paczka.push_back(losowe(los, kPoczatek + qint64(i) * 300000));
+            if (paczka.size() == 5000 || i == ile - 1) {
+                if (!baza.Zapisz(paczka)) {
+                    std::fprintf(stderr, "cannot write %s\n", qPrintable(robocze));
+                    std::exit(1);
+                }
+                paczka.clear();
+            }
+        }
+    }
+    QFile::rename(robocze, plik);
+    std::printf("made a journal of %d drills (%lld answers) in %.1f s; file %.1f MB\n", ile,
+                static_cast<long long>(policz(plik, "SELECT count(*) FROM answers")), t.elapsed() / 1000.0,
+                QFileInfo(plik).size() / 1048576.0);
+}
+
+double rssMiB()
+{
+    std::ifstream f("/proc/self/status");
+    std::string linia;
+    while (std::getline(f, linia))
+        if (linia.rfind("VmRSS:", 0) == 0) return std::strtod(linia.c_str() + 6, nullptr) / 1024.0;
+    return 0;
+}
+
+double cpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
 class BezOkien final : public IKomunikaty {
 public:
-    void Pokaz(QWidget*, Rodzaj, const QString&, const QString&) override {}
+    void Pokaz(QWidget*, Rodzaj, const QString&, const QString& tekst) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(tekst));
+    }
 };
+
+// The GUI thread's longest gap between two ticks of a 1 ms timer.
+class Przestoje : public QObject {
+public:
+    Przestoje()
+    {
+        zegar_.setTimerType(Qt::PreciseTimer);
+        zegar_.setInterval(1);
+        connect(&zegar_, &QTimer::timeout, this, [this] {
+            const double t = czas_.nsecsElapsed() / 1e6;
+            najdluzszy_ = std::max(najdluzszy_, t - ostatni_);
+            ostatni_ = t;
+        });
+    }
+    void Start()
+    {
+        najdluzszy_ = 0;
+        czas_.start();
+        ostatni_ = 0;
+        zegar_.start();
+    }
+    double Najdluzszy() const { return najdluzszy_; }
+
+private:
+    QTimer zegar_;
+    QElapsedTimer czas_;
+    double ostatni_ = 0, najdluzszy_ = 0;
+};
+
+// Runs the event loop until `warunek`; the time it took in ms.
+double doCzasu(const QElapsedTimer& t, const std::function<bool()>& warunek)
+{
+    while (!warunek()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QThread::usleep(200);
+    }
+    return t.nsecsElapsed() / 1e6;
+}
+
+void dziennik(const QString& zrodlo, const QString& folder, int ile)
+{
+    const QString plik = folder + "/wyniki.sqlite";
+    QFile::remove(plik);
+    QFile::remove(plik + ".stan");
+    QFile::copy(zrodlo, plik);
+    std::vector<double> konstruktor, bezSprawdzenia, cpuBez;
+    double zeSprawdzeniem = 0, tickPodczasSprawdzania = 0;
+    GeneratorLosowy los(777);
+    for (int start = 0; start < 4; ++start) {
+        const double c0 = cpuMs();
+        QElapsedTimer o;
+        o.start();
+        DziennikWynikow d(plik);
+        konstruktor.push_back(o.nsecsElapsed() / 1e6);
+        d.Otworz();
+        if (start == 0) {
+            // The first start sees the file for the first time: it checks
+            // it. A grade reached meanwhile.
+            QThread::msleep(20);
+            QElapsedTimer w;
+            w.start();
+            d.Zapisz(losowe(los, kPoczatek + qint64(ile) * 300000));
+            tickPodczasSprawdzania = w.nsecsElapsed() / 1e6;
+        }
+        d.Dokoncz(std::chrono::minutes(5));
+        const double ms = o.nsecsElapsed() / 1e6;
+        if (start == 0) {
+            zeSprawdzeniem = ms;
+        } else {
+            bezSprawdzenia.push_back(ms);
+            cpuBez.push_back(cpuMs() - c0);
+        }
+    }
+    std::printf("journal of %d drills: constructor on the GUI thread %.3f ms; started on its thread in %.1f ms "
+                "(%.1f ms of CPU) after a clean end, %.0f ms with a check of the whole file; a grade's tick "
+                "during the check %.2f ms\n",
+                ile, mediana(konstruktor), mediana(bezSprawdzenia), mediana(cpuBez), zeSprawdzeniem,
+                tickPodczasSprawdzania);
+    DziennikWynikow d(plik);
+    d.Dokoncz(std::chrono::seconds(30));
+    std::vector<double> tick, zapis;
+    for (int i = 0; i < 20; ++i) {
+        ZapisCwiczenia z = losowe(los, kPoczatek + qint64(ile + 1 + i) * 300000);
+        while (z.iloscPytan != 30) z = losowe(los, z.koniecMs);
+        QElapsedTimer w;
+        w.start();
+        d.Zapisz(z);
+        tick.push_back(w.nsecsElapsed() / 1e6);
+        d.Dokoncz(std::chrono::seconds(10));
+        zapis.push_back(w.nsecsElapsed() / 1e6);
+    }
+    std::printf("  grade tick with the write of a 30-question drill: median %.2f ms, worst %.2f ms "
+                "(committed: median %.2f ms)\n",
+                mediana(tick), *std::max_element(tick.begin(), tick.end()), mediana(zapis));
+    // The end of the program while another program holds the lock and a
+    // drill waits: the last try, then the spool.
+    sqlite3* blokada = nullptr;
+    sqlite3_open(plik.toUtf8().constData(), &blokada);
+    sqlite3_exec(blokada, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    d.Zapisz(losowe(los, kPoczatek + qint64(ile + 100) * 300000));
+    QElapsedTimer k;
+    k.start();
+    d.Zamknij();
+    std::printf("  the journal's end with a drill waiting behind another program's lock: %.0f ms (the drill goes "
+                "to the spool)\n",
+                k.nsecsElapsed() / 1e6);
+    sqlite3_exec(blokada, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(blokada);
+}
+
+void okno(const QString& plik, const QString& folder, int ile)
+{
+    BezOkien komunikaty;
+    Przestoje przestoje;
+    std::vector<double> wiersze, wykres, fakty, inneFakty, eksport, przed, otwarte, po, przestoj;
+    for (int proba = 0; proba < 3; ++proba) {
+        QCoreApplication::processEvents();
+        przed.push_back(rssMiB());
+        przestoje.Start();
+        QElapsedTimer t;
+        t.start();
+        auto* w = new TFrmWyniki(nullptr, plik, &komunikaty);
+        w->show();
+        auto* lista = w->findChild<QTableView*>("ListaCwiczen");
+        wiersze.push_back(doCzasu(t, [&] { return lista->model()->rowCount() > 0; }));
+        wykres.push_back(doCzasu(t, [&] { return w->Wczytane(); }));
+        t.restart();
+        w->findChild<QTabWidget*>("Zakladki")->setCurrentIndex(2);
+        fakty.push_back(doCzasu(t, [&] { return w->Wczytane(); }));
+        t.restart();
+        w->findChild<QAbstractButton*>("RadioFakty2")->click();
+        inneFakty.push_back(doCzasu(t, [&] { return w->Wczytane(); }));
+        // Down the list: ten more pages.
+        w->findChild<QTabWidget*>("Zakladki")->setCurrentIndex(0);
+        for (int s = 0; s < 10; ++s) {
+            const int n = lista->model()->rowCount();
+            lista->scrollToBottom();
+            doCzasu(t, [&] { return w->Wczytane() && (lista->model()->rowCount() > n || n >= ile); });
+        }
+        bool wyeksportowano = false;
+        QObject::connect(w, &TFrmWyniki::Wyeksportowano, [&] { wyeksportowano = true; });
+        t.restart();
+        w->Eksportuj(folder + "/wyniki.csv");
+        eksport.push_back(doCzasu(t, [&] { return wyeksportowano; }));
+        otwarte.push_back(rssMiB());
+        w->close();
+        delete w;
+        t.restart();
+        doCzasu(t, [&] { return t.elapsed() > 300; });
+        przestoj.push_back(przestoje.Najdluzszy());
+        po.push_back(rssMiB());
+        QFile::remove(folder + "/wyniki.csv");
+    }
+    std::printf("results window, %d drills (median of 3): first rows %.0f ms, chart %.0f ms, fact table %.0f ms, "
+                "another operation's facts %.0f ms, CSV export %.0f ms; longest GUI stall %.1f ms (worst %.1f); "
+                "RSS %.1f MiB before, %.1f open, %.1f after closing\n",
+                ile, mediana(wiersze), mediana(wykres), mediana(fakty), mediana(inneFakty), mediana(eksport),
+                mediana(przestoj), *std::max_element(przestoj.begin(), przestoj.end()), mediana(przed),
+                mediana(otwarte), mediana(po));
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 4 && std::string(argv[1]) == "fill") {
+        wypelnij(QString::fromLocal8Bit(argv[3]), std::atoi(argv[2]));
+        return 0;
+    }
     QTemporaryDir tmp;
-    const QString plik = (argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp.path()) + "/wyniki.sqlite";
-    GeneratorLosowy los(12345);
-    const qint64 start = 1767225600000LL; // 2026-01-01
-    constexpr int kCwiczen = 10000;
-
-    QElapsedTimer t;
-    t.start();
-    {
-        BazaWynikow baza(plik, BazaWynikow::Tryb::Zapis, "wypelnianie");
-        for (int i = 0; i < kCwiczen - 20; ++i) baza.Zapisz(losowe(los, start + qint64(i) * 3000000));
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp.path();
+    QDir().mkpath(folder);
+    QTemporaryDir robocze(folder + "/robocze-XXXXXX");
+    for (int ile : {10000, 100000, 1000000}) {
+        const QString plik = QStringLiteral("%1/drills-%2.sqlite").arg(folder).arg(ile);
+        wypelnij(plik, ile);
+        if (ile != 100000) dziennik(plik, robocze.path(), ile);
+        okno(plik, robocze.path(), ile);
     }
-    std::printf("filled %d drills in %.1f s; file %.1f MB\n", kCwiczen - 20, t.elapsed() / 1000.0,
-                QFileInfo(plik).size() / 1048576.0);
-
-    // The grade's tick: the journal's Zapisz, as the controller calls it
-    // (its 30-question drills, the common case).
-    {
-        QElapsedTimer o;
-        o.start();
-        DziennikWynikow dziennik(plik);
-        const double konstruktor = o.nsecsElapsed() / 1e6;
-        dziennik.Dokoncz(std::chrono::seconds(10));
-        std::printf("journal: constructor returns in %.2f ms; file opened and checked on its thread in %.1f ms\n",
-                    konstruktor, o.nsecsElapsed() / 1e6);
-        std::vector<double> tick, zapis;
-        for (int i = 0; i < 20; ++i) {
-            ZapisCwiczenia z = losowe(los, start + qint64(kCwiczen + i) * 3000000);
-            while (z.iloscPytan != 30) z = losowe(los, z.koniecMs);
-            QElapsedTimer w;
-            w.start();
-            dziennik.Zapisz(z);
-            tick.push_back(w.nsecsElapsed() / 1e6);
-            dziennik.Dokoncz(std::chrono::seconds(10));
-            zapis.push_back(w.nsecsElapsed() / 1e6);
-        }
-        std::printf("grade tick with the write: median %.2f ms, worst %.2f ms (commit done: median %.2f ms)\n",
-                    mediana(tick), *std::max_element(tick.begin(), tick.end()), mediana(zapis));
-    }
-
-    // The results window: made, read, shown and painted.
-    BezOkien komunikaty;
-    std::vector<double> otwarcie, fakty;
-    for (int i = 0; i < 5; ++i) {
-        QElapsedTimer w;
-        w.start();
-        TFrmWyniki okno(nullptr, plik, &komunikaty);
-        okno.Odswiez();
-        okno.show();
-        okno.repaint();
-        QApplication::processEvents();
-        otwarcie.push_back(w.nsecsElapsed() / 1e6);
-        QElapsedTimer f;
-        f.start();
-        okno.findChild<QTabWidget*>("Zakladki")->setCurrentIndex(2);
-        okno.repaint();
-        QApplication::processEvents();
-        fakty.push_back(f.nsecsElapsed() / 1e6);
-        okno.hide();
-    }
-    std::printf("results window with %d drills opens in: median %.0f ms, worst %.0f ms\n", kCwiczen,
-                mediana(otwarcie), *std::max_element(otwarcie.begin(), otwarcie.end()));
-    std::printf("fact table tab (one operation): median %.0f ms\n", mediana(fakty));
     return 0;
 }

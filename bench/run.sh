@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks, printing their tables. Not part of ./test.sh.
-# The sound benchmarks play through a private PulseAudio daemon on a null
-# sink (kept running by a stream of silence, as a sound card is), recorded
-# with parec.
-set -euo pipefail
+# Needs no display and never touches the user's own files: every program
+# runs with a home and data folders of the run's own, on the offscreen
+# platform (the start-up benchmark starts an Xvfb of its own). The sound
+# benchmarks play through a private PulseAudio daemon on a null sink (kept
+# running by a stream of silence, as a sound card is), recorded with parec.
+# A benchmark that fails is reported and the others still run.
+#   bench/run.sh [benchmark...]   (names as zm_bench_startup; all by default)
+set -uo pipefail
 cd "$(dirname "$0")/.."
 source tools/bootstrap.sh
-zm_ensure_packages "${ZM_BUILD_PACKAGES[@]}" "${ZM_TEST_PACKAGES[@]}"
-zm_build
+zm_ensure_packages "${ZM_BUILD_PACKAGES[@]}" "${ZM_TEST_PACKAGES[@]}" || exit 1
+zm_build || exit 1
 work=$(mktemp -d)
 cleanup() {
     kill ${rec:-} ${silence:-} ${pulse:-} 2>/dev/null || true
@@ -15,30 +19,51 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-mkdir -m 700 "$work/rt"
+export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config"
+export XDG_CACHE_HOME="$work/home/cache" XDG_STATE_HOME="$work/home/state" XDG_RUNTIME_DIR="$work/rt"
+export QT_QPA_PLATFORM=offscreen
+unset DISPLAY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The journals of 10,000, 100,000 and 1,000,000 drills are made once and
+# kept in the build folder (the largest takes minutes to make).
+journals=$PWD/build/bench/journals
+mkdir -p "$journals"
 cat >"$work/default.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1 socket=$work/native
 load-module module-null-sink sink_name=zm rate=22050 channels=1 format=s16le
 set-default-sink zm
 PA
-XDG_RUNTIME_DIR="$work/rt" HOME="$work" pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
     --disable-shm=yes -F "$work/default.pa" >"$work/pulse.log" 2>&1 &
 pulse=$!
 export PULSE_SERVER="unix:$work/native"
 for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pacat --playback -d zm --raw --format=s16le --rate=22050 --channels=1 --latency-msec=20 </dev/zero &
 silence=$!
-for b in build/bench/zm_bench_*; do
-    [ -f "$b" ] && [ -x "$b" ] || continue
-    echo "== ${b##*/}"
-    if [ "${b##*/}" = zm_bench_narrator ]; then
+failed=()
+benches=("$@")
+((${#benches[@]})) || benches=(zm_bench_window zm_bench_narrator zm_bench_results zm_bench_startup)
+for name in "${benches[@]}"; do
+    b=build/bench/$name
+    echo "== $name"
+    case $name in
+    zm_bench_narrator)
         parec -d zm.monitor --raw --format=s16le --rate=22050 --channels=1 --latency-msec=20 >"$work/rec.raw" &
         rec=$!
         sleep 0.5
         "$b" build/sounds "$work/rec.raw" 2>/dev/null
+        status=$?
         kill "$rec"
-    else
-        "$b" 2>/dev/null
-    fi
+        rec=
+        ;;
+    zm_bench_results) "$b" "$journals" 2>/dev/null; status=$? ;;
+    zm_bench_startup) "$b" "$journals" 7 5 2>/dev/null; status=$? ;;
+    *) "$b" 2>/dev/null; status=$? ;;
+    esac
+    ((status == 0)) || failed+=("$name (exit $status)")
     echo
 done
+if ((${#failed[@]})); then
+    echo "failed: ${failed[*]}" >&2
+    exit 1
+fi

@@ -4,7 +4,6 @@
 #include "Operations.h"
 
 #include <QDateTime>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace zm {
@@ -23,6 +22,8 @@ QString NazwaTempa(std::int32_t predkosc)
 
 QString DataCwiczenia(qint64 koniecMs)
 {
+    // A time from the file may be anything: only the years 1 to 9999 are dates.
+    if (koniecMs < -62135596800000LL || koniecMs > 253402300799999LL) return QStringLiteral("?");
     return QDateTime::fromMSecsSinceEpoch(koniecMs).toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
@@ -37,28 +38,28 @@ QString pole(QString tekst)
 
 } // namespace
 
-QByteArray TekstCsv(const std::vector<WierszCwiczenia>& cwiczenia)
+QByteArray PoczatekCsv()
 {
-    QString tekst = QStringLiteral("Data;Działanie;Pytania;Tempo;Lektor;Dobre;Złe;Ocena\r\n");
-    for (const WierszCwiczenia& c : cwiczenia) {
-        const QStringList pola{DataCwiczenia(c.koniecMs),     NazwaDzialania(c.dzialanie),
-                               QString::number(c.iloscPytan), NazwaTempa(c.predkosc),
-                               c.lektor ? QStringLiteral("tak") : QStringLiteral("nie"),
-                               QString::number(c.dobrze),     QString::number(c.zle),
-                               QString::number(c.ocena)};
-        QStringList wyjscie;
-        for (const QString& p : pola) wyjscie << pole(p);
-        tekst += wyjscie.join(QLatin1Char(';')) + QStringLiteral("\r\n");
-    }
-    return QByteArray("\xEF\xBB\xBF") + tekst.toUtf8();
+    return QByteArray("\xEF\xBB\xBF") + QStringLiteral("Data;Działanie;Pytania;Tempo;Lektor;Dobre;Złe;Ocena\r\n").toUtf8();
 }
 
-bool ZapiszCsv(const QString& plik, const std::vector<WierszCwiczenia>& cwiczenia, QString* blad)
+QByteArray WierszCsv(const WierszCwiczenia& c)
 {
-    QSaveFile f(plik);
-    if (f.open(QIODevice::WriteOnly) && f.write(TekstCsv(cwiczenia)) >= 0 && f.commit()) return true;
-    if (blad) *blad = f.errorString();
-    return false;
+    const QStringList pola{DataCwiczenia(c.koniecMs),     NazwaDzialania(c.dzialanie),
+                           QString::number(c.iloscPytan), NazwaTempa(c.predkosc),
+                           c.lektor ? QStringLiteral("tak") : QStringLiteral("nie"),
+                           QString::number(c.dobrze),     QString::number(c.zle),
+                           QString::number(c.ocena)};
+    QStringList wyjscie;
+    for (const QString& p : pola) wyjscie << pole(p);
+    return (wyjscie.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8();
+}
+
+QByteArray TekstCsv(const std::vector<WierszCwiczenia>& cwiczenia)
+{
+    QByteArray tekst = PoczatekCsv();
+    for (const WierszCwiczenia& c : cwiczenia) tekst += WierszCsv(c);
+    return tekst;
 }
 
 } // namespace zm

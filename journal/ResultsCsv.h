@@ -16,10 +16,9 @@ QString NazwaDzialania(std::uint8_t dzialanie);
 QString NazwaTempa(std::int32_t predkosc);
 QString DataCwiczenia(qint64 koniecMs); // local time, "2026-12-08 14:03"
 
+// The byte-order mark and the header row; then one line per drill.
+QByteArray PoczatekCsv();
+QByteArray WierszCsv(const WierszCwiczenia& cwiczenie);
 QByteArray TekstCsv(const std::vector<WierszCwiczenia>& cwiczenia);
-
-// Writes the file in one step (never a half-written file); false with
-// `blad` set when it cannot.
-bool ZapiszCsv(const QString& plik, const std::vector<WierszCwiczenia>& cwiczenia, QString* blad = nullptr);
 
 } // namespace zm

@@ -1,9 +1,11 @@
 // The results journal: every drill that reaches its grade is written to the
 // database in the user's data folder. The database lives on a thread of its
-// own; the grade's tick waits for the commit only briefly, so a program
-// killed right after the grade keeps the drill, while a locked or slow
-// database never holds the drill up (the record waits in memory and is
-// written as soon as it can be). Problems are reported once each, in Polish.
+// own, started after the window's first frame; the grade's tick waits for
+// the commit only briefly, so a program killed right after the grade keeps
+// the drill, while a locked, slow or missing database never holds the drill
+// up (the record waits in memory, and what still waits when the program
+// ends is kept in a spool file beside the journal and written at the next
+// start). Problems are reported once each, in Polish.
 #pragma once
 
 #include "DrillRecord.h"
@@ -11,12 +13,13 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
-#include <optional>
-
-class QThread;
+#include <set>
+#include <thread>
 
 namespace zm {
 
@@ -27,23 +30,55 @@ class DziennikWynikow : public QObject, public IZapisWynikow {
 public:
     // The database file of the user's data folder.
     static QString DomyslnyPlik();
+    // How long the end of the program may take for the journal.
+    static constexpr std::chrono::milliseconds kCzasKonca{300};
 
-    // Opens `plik` on the journal's thread (the constructor does not wait).
+    // Nothing is opened yet: see Otworz.
     explicit DziennikWynikow(const QString& plik, QObject* rodzic = nullptr,
                              std::chrono::milliseconds czekanieNaZapis = std::chrono::milliseconds(50));
-    // Writes what still waits, for a bounded time.
+    // Zamknij, unless it was called.
     ~DziennikWynikow() override;
 
     const QString& Plik() const { return plik_; }
 
-    // Hands the drill over and waits at most `czekanieNaZapis` for its commit.
+    // Starts the journal's thread, which opens the file (and checks it when
+    // there is a reason: an unclean end of the last run, a new program
+    // version, an error from SQLite, a month since the last check) and
+    // writes the drills a previous run left in its spool. The first drill
+    // handed over starts it too.
+    void Otworz();
+
+    // Hands the drill over and waits at most `czekanieNaZapis` for its
+    // commit (not at all while the file is being opened or checked).
     void Zapisz(const ZapisCwiczenia& zapis) override;
 
-    // Waits (for tests and the end of the program) until every handed-over
-    // drill is written or has failed; true when nothing waits.
+    // Waits (for tests) until every handed-over drill was tried; true when
+    // nothing waits.
     bool Dokoncz(std::chrono::milliseconds limit);
 
-    // The Polish sentence for a problem, naming the file where useful.
+    // Ends the journal within `limit`: a last try to write what waits, then
+    // the rest goes to the spool. False when the journal's thread did not
+    // stop (the program must then end without waiting for it).
+    bool Zamknij(std::chrono::milliseconds limit = kCzasKonca);
+
+    // Writes what waits to the spool, from any thread, even while the
+    // program is stuck (a signal's last resort). Safe after the journal is
+    // gone.
+    std::function<void()> Ratunek() const;
+
+    // A reader found the file damaged: check it now (and set it aside if
+    // SQLite cannot read it).
+    void SprawdzPlik();
+
+    // What happened to the file in this run (set aside, replaced), newest
+    // last, for the results window.
+    const QStringList& ZmianyPliku() const { return zmiany_; }
+
+    // Why the journal cannot be used, as a clause ("plik … jest zajęty
+    // przez inny program").
+    static QString Przyczyna(BladBazy blad, const QString& plik);
+    // The sentence for a problem of saving; for a damaged file, where it
+    // was set aside.
     static QString Opis(BladBazy blad, const QString& plik, const QString& odlozony = {});
 
 signals:
@@ -51,16 +86,20 @@ signals:
     void Problem(const QString& tekst);
     // A drill was committed (the results window refreshes).
     void Zapisano();
+    // The file was set aside or found replaced (the results window says so).
+    void ZmianaPliku(const QString& tekst);
 
 private:
-    // Writes what waits: whether all was written, or nothing if the
-    // journal's thread did not answer in time.
-    std::optional<bool> ostatniaProba(std::chrono::milliseconds limit);
+    void uruchom();
+    void zglos(BladBazy blad, const QString& tekst, bool zmianaPliku);
 
     QString plik_;
     std::chrono::milliseconds czekanie_;
-    QThread* watek_;
-    PracownikDziennika* pracownik_;
+    std::shared_ptr<PracownikDziennika> pracownik_;
+    std::thread watek_;
+    std::set<BladBazy> zgloszone_;
+    QStringList zmiany_;
+    bool zamkniety_ = false;
 };
 
 } // namespace zm

@@ -4,14 +4,14 @@
 # What building and running the program needs (./run.sh).
 ZM_BUILD_PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libsdl2-dev libxcb1-dev
+    qt6-base-dev qt6-qpa-plugins libsqlite3-dev libsdl2-dev libxcb1-dev
     qt6-translations-l10n
     espeak-ng sox
     fonts-wine fonts-dejavu-core
 )
 # What the tests and benchmarks add (./test.sh).
 ZM_TEST_PACKAGES=(
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libqt6sql6-sqlite
     xvfb xauth openbox xdotool
     appstream desktop-file-utils dpkg-dev file
     pulseaudio pulseaudio-utils lintian

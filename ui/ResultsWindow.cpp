@@ -5,6 +5,9 @@
 #include "Fonts.h"
 #include "Operations.h"
 #include "ResultsCsv.h"
+#include "ResultsFigures.h"
+#include "ResultsJournal.h"
+#include "ResultsReader.h"
 
 #include <QAbstractTableModel>
 #include <QButtonGroup>
@@ -19,6 +22,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <array>
@@ -27,45 +31,62 @@ namespace zm {
 
 namespace {
 
-// One colour per operation, in the order of their codes.
-const std::array<QColor, 4> kKolorDzialania{QColor(79, 136, 167), QColor(200, 62, 52), QColor(52, 150, 62),
-                                           QColor(214, 132, 20)};
-
 constexpr int kSzerokosc = 640, kWysokosc = 460;
+// Rows read when the window opens, then at each scroll to the list's end.
+constexpr int kPierwszaStrona = 200, kStrona = 1000;
+// The chart's stretches of time: about eight pixels each.
+constexpr int kPrzedzialyWykresu = 72;
 
-// Reads the journal without creating, locking or changing it; nothing while
-// there is no file yet.
-template <class Czytanie>
-auto czytaj(const QString& plik, Czytanie czytanie) -> decltype(czytanie(std::declval<BazaWynikow&>()))
-{
-    if (!QFile::exists(plik)) return {};
-    BazaWynikow baza(plik, BazaWynikow::Tryb::Odczyt, QStringLiteral("wyniki-odczyt"), 200);
-    return czytanie(baza);
-}
-
-// A grade's colour in the list: red for 1, through orange, to green for 6.
-QColor kolorOceny(int ocena)
-{
-    static const std::array<QColor, 6> kolory{QColor(190, 30, 30), QColor(205, 90, 20), QColor(190, 130, 0),
-                                              QColor(110, 140, 20), QColor(40, 140, 40), QColor(0, 110, 50)};
-    return kolory[static_cast<std::size_t>(std::clamp(ocena, 1, 6) - 1)];
-}
+const QString kCzekanie = QStringLiteral("Wczytywanie…");
+const QString kPusto = QStringLiteral("Nie ma jeszcze zapisanych ćwiczeń.");
 
 } // namespace
 
-// The drills list.
+// The drills list, read a page at a time as it is scrolled.
 class ModelCwiczen : public QAbstractTableModel {
 public:
-    explicit ModelCwiczen(QObject* rodzic) : QAbstractTableModel(rodzic) {}
+    ModelCwiczen(QObject* rodzic, std::function<void()> dociagnij)
+        : QAbstractTableModel(rodzic), dociagnij_(std::move(dociagnij))
+    {
+    }
 
-    void Ustaw(const std::vector<WierszCwiczenia>* lista)
+    void Wyczysc()
     {
         beginResetModel();
-        lista_ = lista;
+        wiersze_.clear();
+        wiersze_.shrink_to_fit();
+        klucz_ = {};
+        wszystkie_ = false;
+        pobiera_ = true;
         endResetModel();
     }
-    int rowCount(const QModelIndex& p) const override { return p.isValid() || !lista_ ? 0 : int(lista_->size()); }
+    void Dopisz(std::vector<WierszCwiczenia> wiersze, KluczListy klucz, bool ostatnia)
+    {
+        pobiera_ = false;
+        wszystkie_ = ostatnia;
+        klucz_ = klucz;
+        if (wiersze.empty()) return;
+        beginInsertRows({}, int(wiersze_.size()), int(wiersze_.size() + wiersze.size()) - 1);
+        wiersze_.insert(wiersze_.end(), wiersze.begin(), wiersze.end());
+        endInsertRows();
+    }
+    void Zatrzymaj()
+    {
+        pobiera_ = false;
+        wszystkie_ = true;
+    }
+    const KluczListy& Klucz() const { return klucz_; }
+    bool Pusty() const { return wiersze_.empty(); }
+
+    int rowCount(const QModelIndex& p) const override { return p.isValid() ? 0 : int(wiersze_.size()); }
     int columnCount(const QModelIndex& p) const override { return p.isValid() ? 0 : 6; }
+    bool canFetchMore(const QModelIndex& p) const override { return !p.isValid() && !wszystkie_ && !pobiera_; }
+    void fetchMore(const QModelIndex& p) override
+    {
+        if (!canFetchMore(p)) return;
+        pobiera_ = true;
+        dociagnij_();
+    }
     QVariant headerData(int sekcja, Qt::Orientation o, int rola) const override
     {
         static const std::array<const char*, 6> naglowki{"Data", "Działanie", "Pytania", "Tempo", "Dobre / złe",
@@ -75,16 +96,13 @@ public:
     }
     QVariant data(const QModelIndex& i, int rola) const override
     {
-        if (!lista_ || !i.isValid()) return {};
-        const WierszCwiczenia& c = (*lista_)[static_cast<std::size_t>(i.row())];
+        if (!i.isValid() || i.row() >= int(wiersze_.size())) return {};
+        const WierszCwiczenia& c = wiersze_[static_cast<std::size_t>(i.row())];
         if (rola == Qt::TextAlignmentRole)
             return QVariant::fromValue(i.column() >= 2 && i.column() != 3 ? Qt::AlignCenter
                                                                          : Qt::AlignLeft | Qt::AlignVCenter);
-        if (rola == Qt::ForegroundRole && i.column() == 5) return kolorOceny(c.ocena);
-        if (rola == Qt::FontRole && i.column() == 5) {
-            QFont f = fonts::MsSansSerif(11, true);
-            return f;
-        }
+        if (rola == Qt::ForegroundRole && i.column() == 5) return KolorOceny(c.ocena);
+        if (rola == Qt::FontRole && i.column() == 5) return fonts::MsSansSerif(11, true);
         if (rola != Qt::DisplayRole) return {};
         switch (i.column()) {
         case 0: return DataCwiczenia(c.koniecMs);
@@ -97,16 +115,27 @@ public:
     }
 
 private:
-    const std::vector<WierszCwiczenia>* lista_ = nullptr;
+    std::function<void()> dociagnij_;
+    std::vector<WierszCwiczenia> wiersze_;
+    KluczListy klucz_;
+    bool wszystkie_ = false;
+    bool pobiera_ = true;
 };
 
 // Grades 1..6 over time, one line per operation, oldest on the left.
 class WykresOcen : public QWidget {
 public:
     explicit WykresOcen(QWidget* rodzic) : QWidget(rodzic) { setObjectName(QStringLiteral("WykresOcen")); }
-    void Ustaw(const std::vector<WierszCwiczenia>* lista)
+    void Ustaw(DaneWykresu dane)
     {
-        lista_ = lista;
+        dane_ = std::move(dane);
+        napis_ = dane_.Puste() ? kPusto : QString();
+        update();
+    }
+    void Napisz(const QString& napis)
+    {
+        dane_ = {};
+        napis_ = napis;
         update();
     }
 
@@ -128,55 +157,33 @@ protected:
         // The legend.
         int x = pole.left();
         for (const FaktyDzialania& f : Dzialania()) {
-            p.fillRect(QRect(x, 10, 12, 12), kKolorDzialania[f.dzialanie]);
+            p.fillRect(QRect(x, 10, 12, 12), KolorDzialania(f.dzialanie));
             const QString nazwa = QString::fromUtf8(f.etykieta);
             p.setPen(Qt::black);
             p.drawText(QRect(x + 16, 6, 120, 20), Qt::AlignLeft | Qt::AlignVCenter, nazwa);
             x += 16 + p.fontMetrics().horizontalAdvance(nazwa) + 20;
         }
-        if (!lista_ || lista_->empty()) {
-            p.drawText(pole, Qt::AlignCenter, QStringLiteral("Nie ma jeszcze zapisanych ćwiczeń."));
+        if (!napis_.isEmpty()) {
+            p.drawText(pole.adjusted(20, 0, -20, 0), Qt::AlignCenter | Qt::TextWordWrap, napis_);
             return;
         }
-        const qint64 od = lista_->back().koniecMs, doKonca = lista_->front().koniecMs;
-        const double zakres = std::max<qint64>(1, doKonca - od);
-        p.drawText(QRect(pole.left(), pole.bottom() + 6, 200, 16), Qt::AlignLeft, DataCwiczenia(od));
-        p.drawText(QRect(pole.right() - 200, pole.bottom() + 6, 200, 16), Qt::AlignRight, DataCwiczenia(doKonca));
+        p.drawText(QRect(pole.left(), pole.bottom() + 6, 200, 16), Qt::AlignLeft, DataCwiczenia(dane_.od));
+        p.drawText(QRect(pole.right() - 200, pole.bottom() + 6, 200, 16), Qt::AlignRight, DataCwiczenia(dane_.doKonca));
         p.setRenderHint(QPainter::Antialiasing);
-        // Many drills are drawn as the mean grade of equal stretches of
-        // time, about eight pixels each; a few as they are.
-        const int przedzialy = std::max(1, pole.width() / 8);
-        for (const FaktyDzialania& f : Dzialania()) {
-            std::vector<std::pair<double, double>> punkty; // x 0..1, grade
-            std::vector<double> suma(static_cast<std::size_t>(przedzialy)), ile(suma.size());
-            int wszystkie = 0;
-            for (const WierszCwiczenia& c : *lista_)
-                if (c.dzialanie == f.dzialanie) ++wszystkie;
-            for (auto it = lista_->rbegin(); it != lista_->rend(); ++it) {
-                if (it->dzialanie != f.dzialanie) continue;
-                const double x = lista_->size() == 1 ? 0.5 : (it->koniecMs - od) / zakres;
-                if (wszystkie <= przedzialy) {
-                    punkty.emplace_back(x, it->ocena);
-                    continue;
-                }
-                const auto i = static_cast<std::size_t>(std::min(przedzialy - 1, int(x * przedzialy)));
-                suma[i] += it->ocena;
-                ile[i] += 1;
-            }
-            for (std::size_t i = 0; i < suma.size(); ++i)
-                if (ile[i] > 0) punkty.emplace_back((i + 0.5) / przedzialy, suma[i] / ile[i]);
+        for (std::size_t k = 0; k < dane_.linie.size(); ++k) {
+            const QColor kolor = KolorDzialania(static_cast<std::uint8_t>(k));
             QPainterPath linia;
-            const QColor kolor = kKolorDzialania[f.dzialanie];
-            for (std::size_t i = 0; i < punkty.size(); ++i) {
-                const QPointF pt(pole.left() + punkty[i].first * pole.width(),
-                                 pole.bottom() - (punkty[i].second - 1) * pole.height() / 5.0);
-                if (i == 0)
-                    linia.moveTo(pt);
+            bool pierwszy = true;
+            for (const PunktWykresu& pt : dane_.linie[k]) {
+                const QPointF punkt(pole.left() + pt.x * pole.width(), pole.bottom() - (pt.ocena - 1) * pole.height() / 5.0);
+                if (pierwszy)
+                    linia.moveTo(punkt);
                 else
-                    linia.lineTo(pt);
+                    linia.lineTo(punkt);
+                pierwszy = false;
                 p.setPen(Qt::NoPen);
                 p.setBrush(kolor);
-                p.drawEllipse(pt, 3, 3);
+                p.drawEllipse(punkt, 3, 3);
             }
             p.setBrush(Qt::NoBrush);
             p.setPen(QPen(kolor, 2));
@@ -185,40 +192,35 @@ protected:
     }
 
 private:
-    const std::vector<WierszCwiczenia>* lista_ = nullptr;
+    DaneWykresu dane_;
+    QString napis_ = kCzekanie;
 };
 
 // The facts of one operation: 3..9 by 3..9 for multiplication and division
 // (division by quotient and divisor), the tens 1..9 by 1..9 for addition
-// and subtraction. Green: always right and quick; red: often missed or slow.
+// and subtraction; the first operand (or the quotient) down, the second
+// (or the divisor) across.
 class TabelaFaktow : public QWidget {
 public:
     explicit TabelaFaktow(QWidget* rodzic) : QWidget(rodzic) { setObjectName(QStringLiteral("TabelaFaktow")); }
-    void Ustaw(std::uint8_t dzialanie, std::vector<KomorkaFaktu> komorki)
+    void Ustaw(std::uint8_t dzialanie, const std::vector<KomorkaFaktu>& komorki)
     {
         dzialanie_ = dzialanie;
-        komorki_ = std::move(komorki);
+        napis_.clear();
+        const int od = poczatek(), n = rozmiar();
+        siatka_.assign(static_cast<std::size_t>(n * n), std::nullopt);
+        for (const KomorkaFaktu& k : komorki) {
+            if (!KomorkaWidoczna(k) || k.wiersz < od || k.wiersz >= od + n || k.kolumna < od || k.kolumna >= od + n) continue;
+            siatka_[static_cast<std::size_t>((k.wiersz - od) * n + (k.kolumna - od))] = k;
+        }
         update();
     }
-    // How hard a fact is, 0 (green) to 1 (red): missed half the time or
-    // answered when the bar is full is red; a quarter missed or answered at
-    // 60 per cent of the bar is yellow; never missed and answered within
-    // the first fifth of the bar is green.
-    static double Trudnosc(const KomorkaFaktu& k)
+    void Napisz(std::uint8_t dzialanie, const QString& napis)
     {
-        const double bledy = 2.0 * k.bledy / std::max(1, k.ile);
-        const double czas = (k.sredniUdzialCzasu - 0.2) / 0.8;
-        return std::clamp(std::max(bledy, czas), 0.0, 1.0);
-    }
-    static QColor Kolor(double t)
-    {
-        // green (0) → yellow (0.5) → red (1)
-        const QColor zielony(120, 200, 110), zolty(245, 220, 90), czerwony(225, 80, 70);
-        auto mieszaj = [](QColor a, QColor b, double u) {
-            return QColor(int(a.red() + (b.red() - a.red()) * u), int(a.green() + (b.green() - a.green()) * u),
-                          int(a.blue() + (b.blue() - a.blue()) * u));
-        };
-        return t < 0.5 ? mieszaj(zielony, zolty, t * 2) : mieszaj(zolty, czerwony, (t - 0.5) * 2);
+        dzialanie_ = dzialanie;
+        siatka_.clear();
+        napis_ = napis;
+        update();
     }
 
 protected:
@@ -226,49 +228,77 @@ protected:
     {
         QPainter p(this);
         p.fillRect(rect(), palette().color(QPalette::Window));
-        const bool dziesiatki = dzialanie_ > DzialanieDzielenie;
-        const int od = dziesiatki ? 1 : 3, n = dziesiatki ? 9 : 7;
+        const int od = poczatek(), n = rozmiar();
         const int naglowek = 34;
         const int bok = std::min((width() - naglowek) / n, (height() - naglowek) / n);
         p.setFont(fonts::MsSansSerif(11));
         // The signs as a Polish school writes them.
         static const std::array<const char*, 4> kZnaki{"×", ":", "+", "−"};
-        const QString znak = QString::fromUtf8(kZnaki[dzialanie_ % 4]);
-        p.drawText(QRect(0, 0, naglowek, naglowek), Qt::AlignCenter, znak);
-        auto opis = [&](int v) { return dziesiatki ? QStringLiteral("%1…").arg(v * 10) : QString::number(v); };
+        p.drawText(QRect(0, 0, naglowek, naglowek), Qt::AlignCenter, QString::fromUtf8(kZnaki[dzialanie_ % 4]));
+        auto opis = [&](int v) { return dzialanie_ > DzialanieDzielenie ? QStringLiteral("%1…").arg(v * 10) : QString::number(v); };
         for (int i = 0; i < n; ++i) {
             p.drawText(QRect(naglowek + i * bok, 0, bok, naglowek), Qt::AlignCenter, opis(od + i));
             p.drawText(QRect(0, naglowek + i * bok, naglowek, bok), Qt::AlignCenter, opis(od + i));
         }
-        QFont maly = fonts::MsSansSerif(11);
+        if (!napis_.isEmpty()) {
+            p.drawText(QRect(naglowek, naglowek, n * bok, n * bok), Qt::AlignCenter | Qt::TextWordWrap, napis_);
+            return;
+        }
         for (int w = 0; w < n; ++w) {
             for (int k = 0; k < n; ++k) {
                 const QRect kratka(naglowek + k * bok, naglowek + w * bok, bok - 2, bok - 2);
-                const auto it = std::find_if(komorki_.begin(), komorki_.end(), [&](const KomorkaFaktu& c) {
-                    return c.wiersz == od + w && c.kolumna == od + k;
-                });
-                if (it == komorki_.end()) {
-                    p.fillRect(kratka, QColor(236, 236, 238));
+                const auto& komorka = siatka_[static_cast<std::size_t>(w * n + k)];
+                if (!komorka) {
+                    p.fillRect(kratka, KolorBrakuFaktu());
                     continue;
                 }
-                p.fillRect(kratka, Kolor(Trudnosc(*it)));
+                p.fillRect(kratka, KolorTrudnosci(Trudnosc(*komorka)));
                 p.setPen(Qt::black);
-                p.setFont(maly);
-                p.drawText(kratka.adjusted(0, 2, 0, -kratka.height() / 2), Qt::AlignCenter,
-                           QStringLiteral("%1%").arg(std::lround(100.0 * it->bledy / std::max(1, it->ile))));
-                p.drawText(kratka.adjusted(0, kratka.height() / 2, 0, -2), Qt::AlignCenter,
-                           QLocale(QLocale::Polish).toString(it->sredniCzasMs / 1000.0, 'f', 1) + QStringLiteral(" s"));
+                p.drawText(kratka.adjusted(0, 2, 0, -kratka.height() / 2), Qt::AlignCenter, TekstBledow(*komorka));
+                p.drawText(kratka.adjusted(0, kratka.height() / 2, 0, -2), Qt::AlignCenter, TekstCzasu(*komorka));
             }
         }
     }
 
 private:
+    int poczatek() const { return dzialanie_ > DzialanieDzielenie ? 1 : 3; }
+    int rozmiar() const { return dzialanie_ > DzialanieDzielenie ? 9 : 7; }
+
     std::uint8_t dzialanie_ = DzialanieMnozenie;
-    std::vector<KomorkaFaktu> komorki_;
+    std::vector<std::optional<KomorkaFaktu>> siatka_;
+    QString napis_ = kCzekanie;
 };
 
-TFrmWyniki::TFrmWyniki(QWidget* parent, QString plik, IKomunikaty* komunikaty)
-    : QDialog(parent), plik_(std::move(plik)), komunikaty_(komunikaty)
+// What the fact table's colours mean, each beside its colour.
+class LegendaFaktow : public QWidget {
+public:
+    explicit LegendaFaktow(QWidget* rodzic) : QWidget(rodzic) { setObjectName(QStringLiteral("LegendaFaktow")); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setFont(fonts::MsSansSerif(11));
+        p.drawText(QRect(0, 0, width(), 32), Qt::AlignLeft | Qt::AlignTop,
+                   QStringLiteral("W kratce: ile odpowiedzi było złych\ni średni czas odpowiedzi."));
+        const std::array<std::pair<QColor, const char*>, 4> wiersze{{
+            {KolorTrudnosci(0), "Zielony: zawsze dobrze i szybko."},
+            {KolorTrudnosci(0.5), "Żółty: co czwarta źle albo wolno."},
+            {KolorTrudnosci(1), "Czerwony: co druga źle albo bardzo wolno."},
+            {KolorBrakuFaktu(), "Szary: jeszcze nie było."},
+        }};
+        int y = 44;
+        for (const auto& [kolor, tekst] : wiersze) {
+            p.fillRect(QRect(0, y, 14, 14), kolor);
+            p.drawText(QRect(20, y - 1, width() - 20, 16), Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(tekst));
+            y += 22;
+        }
+    }
+};
+
+TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komunikaty, DziennikWynikow* dziennik)
+    : QDialog(parent), plik_(plik), komunikaty_(komunikaty), dziennik_(dziennik),
+      czytnik_(new CzytnikWynikow(plik, this))
 {
     setObjectName(QStringLiteral("FrmWyniki"));
     PrzygotujDialog(*this, QStringLiteral("Wyniki"), QSize(kSzerokosc, kWysokosc));
@@ -277,9 +307,21 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, QString plik, IKomunikaty* komunikaty)
     Zakladki->setObjectName(QStringLiteral("Zakladki"));
     Zakladki->setGeometry(8, 8, kSzerokosc - 16, kWysokosc - 52);
 
+    auto* strona = new QWidget;
+    auto* uklad = new QVBoxLayout(strona);
+    uklad->setContentsMargins(0, 0, 0, 0);
+    uklad->setSpacing(0);
+    LabelPlik = new QLabel(strona);
+    LabelPlik->setObjectName(QStringLiteral("LabelPlik"));
+    LabelPlik->setWordWrap(true);
+    LabelPlik->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LabelPlik->setContentsMargins(6, 4, 6, 4);
+    LabelPlik->setStyleSheet(QStringLiteral("background: rgb(255, 244, 200);"));
+    LabelPlik->hide();
+    uklad->addWidget(LabelPlik);
     ListaCwiczen = new QTableView;
     ListaCwiczen->setObjectName(QStringLiteral("ListaCwiczen"));
-    model_ = new ModelCwiczen(this);
+    model_ = new ModelCwiczen(this, [this] { czytajStrone(model_->Klucz(), kStrona); });
     ListaCwiczen->setModel(model_);
     ListaCwiczen->verticalHeader()->hide();
     ListaCwiczen->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -291,11 +333,13 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, QString plik, IKomunikaty* komunikaty)
         ListaCwiczen->setColumnWidth(k, std::array<int, 6>{130, 110, 70, 90, 90, 60}[static_cast<std::size_t>(k)]);
     ListaCwiczen->horizontalHeader()->setStretchLastSection(true);
     ListaCwiczen->setAccessibleName(QStringLiteral("Ćwiczenia"));
-    Zakladki->addTab(ListaCwiczen, QStringLiteral("Ćwiczenia"));
-    LabelPusto = new QLabel(QStringLiteral("Nie ma jeszcze zapisanych ćwiczeń."), ListaCwiczen->viewport());
+    uklad->addWidget(ListaCwiczen);
+    Zakladki->addTab(strona, QStringLiteral("Ćwiczenia"));
+    LabelPusto = new QLabel(kCzekanie, ListaCwiczen->viewport());
     LabelPusto->setObjectName(QStringLiteral("LabelPusto"));
-    LabelPusto->setGeometry(0, 40, kSzerokosc - 24, 20);
-    LabelPusto->setAlignment(Qt::AlignCenter);
+    LabelPusto->setGeometry(10, 40, kSzerokosc - 44, 60);
+    LabelPusto->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    LabelPusto->setWordWrap(true);
 
     Wykres = new WykresOcen(nullptr);
     Wykres->setAccessibleName(QStringLiteral("Oceny w czasie"));
@@ -316,14 +360,9 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, QString plik, IKomunikaty* komunikaty)
     Tabela = new TabelaFaktow(fakty);
     Tabela->setGeometry(8, 30, 330, 330);
     Tabela->setAccessibleName(QStringLiteral("Tabela działań"));
-    auto* objasnienie =
-        new QLabel(QStringLiteral("W kratce: ile odpowiedzi było złych\ni średni czas odpowiedzi.\n\n"
-                                  "Zielony: zawsze dobrze i szybko.\nŻółty: co czwarta źle albo wolno.\n"
-                                  "Czerwony: co druga źle albo bardzo wolno.\nSzary: jeszcze nie było."),
-                   fakty);
-    objasnienie->setObjectName(QStringLiteral("LabelObjasnienie"));
-    objasnienie->setGeometry(350, 40, 260, 120);
-    objasnienie->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* legenda = new LegendaFaktow(fakty);
+    legenda->setGeometry(350, 40, 260, 140);
+    legenda->setAccessibleName(QStringLiteral("Objaśnienie kolorów"));
     Zakladki->addTab(fakty, QStringLiteral("Tabliczka"));
     connect(Dzialania, &QButtonGroup::idClicked, this, [this] { pokazFakty(); });
     connect(Zakladki, &QTabWidget::currentChanged, this, [this](int i) {
@@ -339,39 +378,166 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, QString plik, IKomunikaty* komunikaty)
     ButZamknij->setGeometry(kSzerokosc - 83, kWysokosc - 36, 75, 25);
     connect(ButZamknij, &QPushButton::clicked, this, &QDialog::accept);
     UstawKolejnoscTab({Zakladki, ButEksport, ButZamknij});
+
+    if (dziennik_) {
+        connect(dziennik_, &DziennikWynikow::Zapisano, this, &TFrmWyniki::Odswiez);
+        connect(dziennik_, &DziennikWynikow::ZmianaPliku, this, [this] {
+            // The file at the path is a new one: read that.
+            delete czytnik_;
+            czytnik_ = new CzytnikWynikow(plik_, this);
+            sprawdzenieZlecone_ = false;
+            pokazZmianePliku();
+            Odswiez();
+        });
+        pokazZmianePliku();
+    }
+    Odswiez();
 }
+
+TFrmWyniki::~TFrmWyniki() = default;
 
 void TFrmWyniki::Odswiez()
 {
-    cwiczenia_ = czytaj(plik_, [](BazaWynikow& baza) { return baza.Cwiczenia(); });
-    model_->Ustaw(&cwiczenia_);
-    Wykres->Ustaw(&cwiczenia_);
-    LabelPusto->setVisible(cwiczenia_.empty());
-    ButEksport->setEnabled(!cwiczenia_.empty());
+    ++pokolenie_;
+    oczekujace_ = 0;
+    bladPokazany_ = false;
     faktyAktualne_ = false;
+    model_->Wyczysc();
+    LabelPusto->setText(kCzekanie);
+    LabelPusto->show();
+    ButEksport->setEnabled(false);
+    Wykres->Napisz(kCzekanie);
+    Tabela->Napisz(static_cast<std::uint8_t>(std::max(0, Dzialania->checkedId())), kCzekanie);
+    czytajStrone({}, kPierwszaStrona);
+    czytajWykres();
     if (Zakladki->currentIndex() == 2) pokazFakty();
+}
+
+void TFrmWyniki::czytajStrone(KluczListy po, int ile)
+{
+    using Strona = std::pair<KluczListy, std::vector<WierszCwiczenia>>;
+    const std::uint64_t pokolenie = pokolenie_;
+    ++oczekujace_;
+    czytnik_->Czytaj<Strona>(
+        [po, ile](BazaWynikow* baza, WynikBazy& w) {
+            Strona s{po, {}};
+            if (baza) w = baza->Strona(s.first, ile, s.second);
+            return s;
+        },
+        [this, pokolenie, ile](const WynikBazy& w, Strona s) {
+            if (pokolenie != pokolenie_) return;
+            const bool ostatnia = int(s.second.size()) < ile;
+            model_->Dopisz(std::move(s.second), s.first, ostatnia);
+            if (!w) {
+                model_->Zatrzymaj();
+                pokazBlad(w);
+            } else if (!bladPokazany_) {
+                LabelPusto->setText(kPusto);
+                LabelPusto->setVisible(model_->Pusty());
+                ButEksport->setEnabled(!model_->Pusty());
+            }
+            odpowiedziano();
+        });
+}
+
+void TFrmWyniki::czytajWykres()
+{
+    const std::uint64_t pokolenie = pokolenie_;
+    ++oczekujace_;
+    czytnik_->Czytaj<DaneWykresu>(
+        [](BazaWynikow* baza, WynikBazy& w) {
+            std::vector<OcenaWCzasie> oceny;
+            std::int64_t pominiete = 0;
+            if (baza) w = baza->Oceny(oceny, pominiete);
+            return PunktyWykresu(oceny, kPrzedzialyWykresu);
+        },
+        [this, pokolenie](const WynikBazy& w, DaneWykresu dane) {
+            if (pokolenie != pokolenie_) return;
+            if (w)
+                Wykres->Ustaw(std::move(dane));
+            else
+                pokazBlad(w);
+            odpowiedziano();
+        });
 }
 
 void TFrmWyniki::pokazFakty()
 {
     const auto dzialanie = static_cast<std::uint8_t>(std::max(0, Dzialania->checkedId()));
-    Tabela->Ustaw(dzialanie, czytaj(plik_, [dzialanie](BazaWynikow& baza) { return baza.Fakty(dzialanie); }));
+    const std::uint64_t pokolenie = pokolenie_, zapytanie = ++zapytanieFaktow_;
     faktyAktualne_ = true;
+    ++oczekujace_;
+    if (!bladPokazany_) Tabela->Napisz(dzialanie, kCzekanie);
+    czytnik_->Czytaj<std::vector<KomorkaFaktu>>(
+        [dzialanie](BazaWynikow* baza, WynikBazy& w) {
+            std::vector<KomorkaFaktu> komorki;
+            if (baza) w = baza->Fakty(dzialanie, komorki);
+            return komorki;
+        },
+        [this, pokolenie, zapytanie, dzialanie](const WynikBazy& w, std::vector<KomorkaFaktu> komorki) {
+            if (pokolenie != pokolenie_) return;
+            // Only the operation chosen last is shown.
+            if (zapytanie == zapytanieFaktow_) {
+                if (w)
+                    Tabela->Ustaw(dzialanie, komorki);
+                else
+                    pokazBlad(w);
+            }
+            odpowiedziano();
+        });
 }
 
-bool TFrmWyniki::Eksportuj(const QString& plik)
+void TFrmWyniki::odpowiedziano()
 {
-    QString blad;
-    if (ZapiszCsv(plik, cwiczenia_, &blad)) return true;
-    komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Wyniki"),
-                       QStringLiteral("Nie można zapisać pliku %1: %2.").arg(QDir::toNativeSeparators(plik), blad));
-    return false;
+    if (--oczekujace_ == 0) emit Wczytano();
+}
+
+void TFrmWyniki::pokazBlad(const WynikBazy& w)
+{
+    const QString tekst = QStringLiteral("Nie można pokazać wyników: %1.").arg(DziennikWynikow::Przyczyna(w.blad, plik_));
+    bladPokazany_ = true;
+    LabelPusto->setText(tekst);
+    LabelPusto->show();
+    ButEksport->setEnabled(false);
+    Wykres->Napisz(tekst);
+    Tabela->Napisz(static_cast<std::uint8_t>(std::max(0, Dzialania->checkedId())), tekst);
+    // A file SQLite cannot read is the journal's to set aside; the window
+    // then reads the new one.
+    if (w.blad == BladBazy::Uszkodzona && dziennik_ && !sprawdzenieZlecone_) {
+        sprawdzenieZlecone_ = true;
+        dziennik_->SprawdzPlik();
+    }
+}
+
+void TFrmWyniki::pokazZmianePliku()
+{
+    const QStringList& zmiany = dziennik_->ZmianyPliku();
+    LabelPlik->setText(zmiany.isEmpty() ? QString() : zmiany.last());
+    LabelPlik->setVisible(!zmiany.isEmpty());
+}
+
+void TFrmWyniki::Eksportuj(const QString& plik)
+{
+    ButEksport->setEnabled(false);
+    czytnik_->Eksportuj(plik, [this, plik](const QString& blad) {
+        ButEksport->setEnabled(!bladPokazany_ && !model_->Pusty());
+        if (!blad.isEmpty())
+            komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Wyniki"),
+                               QStringLiteral("Nie można zapisać pliku %1: %2.").arg(QDir::toNativeSeparators(plik), blad));
+        emit Wyeksportowano(blad.isEmpty());
+    });
+}
+
+QString TFrmWyniki::FolderEksportu()
+{
+    const QString dokumenty = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !dokumenty.isEmpty() && QDir(dokumenty).exists() ? dokumenty : QDir::homePath();
 }
 
 void TFrmWyniki::ButEksportClick()
 {
-    const QString start = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/wyniki.csv");
-    const QString plik = QFileDialog::getSaveFileName(this, QStringLiteral("Eksportuj CSV"), start,
+    const QString plik = QFileDialog::getSaveFileName(this, QStringLiteral("Eksportuj CSV"),
+                                                      FolderEksportu() + QStringLiteral("/wyniki.csv"),
                                                       QStringLiteral("Plik CSV (*.csv)"));
     if (!plik.isEmpty()) Eksportuj(plik);
 }

@@ -1,7 +1,9 @@
 // The results window: the journal's drills newest first, a chart of grades
 // over time for each operation, and a table of the facts coloured by how
 // often each was missed and how slowly it was answered; "Eksportuj CSV"
-// writes the list for a spreadsheet.
+// writes the list for a spreadsheet. Everything is read off the window's
+// thread (ResultsReader), a page of the list at a time: the window shows
+// that it waits, and never waits for the file itself.
 #pragma once
 
 #include "Messages.h"
@@ -9,7 +11,7 @@
 
 #include <QDialog>
 
-#include <vector>
+#include <cstdint>
 
 class QButtonGroup;
 class QLabel;
@@ -19,6 +21,8 @@ class QTableView;
 
 namespace zm {
 
+class CzytnikWynikow;
+class DziennikWynikow;
 class ModelCwiczen;
 class WykresOcen;
 class TabelaFaktow;
@@ -26,29 +30,53 @@ class TabelaFaktow;
 class TFrmWyniki : public QDialog {
     Q_OBJECT
 public:
-    TFrmWyniki(QWidget* parent, QString plik, IKomunikaty* komunikaty);
+    // Reads `plik` without creating, locking or changing it. `dziennik`,
+    // if given, tells the window of new drills and of what happened to the
+    // file (set aside, replaced).
+    TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komunikaty, DziennikWynikow* dziennik = nullptr);
+    ~TFrmWyniki() override;
 
-    // Reads the journal afresh (read-only: never creates, locks or changes
-    // the file).
+    // Reads the journal afresh.
     void Odswiez();
-    const std::vector<WierszCwiczenia>& Cwiczenia() const { return cwiczenia_; }
-    // Writes the list as CSV; tells the user when it cannot.
-    bool Eksportuj(const QString& plik);
+    // Whether every read asked for has been answered.
+    bool Wczytane() const { return oczekujace_ == 0; }
+    // Writes the list as CSV, off the window's thread; tells the user when
+    // it cannot. Ends with Wyeksportowano.
+    void Eksportuj(const QString& plik);
+    // Where the export's file dialog opens: the user's Documents folder,
+    // or the home folder when there is none.
+    static QString FolderEksportu();
+
+signals:
+    void Wczytano();
+    void Wyeksportowano(bool dobrze);
 
 protected:
     void showEvent(QShowEvent* e) override;
     void changeEvent(QEvent* e) override;
 
 private:
+    void czytajStrone(KluczListy po, int ile);
+    void czytajWykres();
     void pokazFakty();
+    void odpowiedziano();
+    void pokazBlad(const WynikBazy& w);
+    void pokazZmianePliku();
     void ButEksportClick();
 
     QString plik_;
     IKomunikaty* komunikaty_;
-    std::vector<WierszCwiczenia> cwiczenia_;
+    DziennikWynikow* dziennik_;
+    CzytnikWynikow* czytnik_ = nullptr;
+    std::uint64_t pokolenie_ = 0; // answers to an earlier reading are dropped
+    int oczekujace_ = 0;
+    std::uint64_t zapytanieFaktow_ = 0;
     bool faktyAktualne_ = false;
+    bool bladPokazany_ = false;
+    bool sprawdzenieZlecone_ = false;
 
     QTabWidget* Zakladki = nullptr;
+    QLabel* LabelPlik = nullptr;
     QTableView* ListaCwiczen = nullptr;
     ModelCwiczen* model_ = nullptr;
     QLabel* LabelPusto = nullptr;

@@ -494,10 +494,9 @@ void TFrmMain::ToolButton_WWWClick()
 
 void TFrmMain::ToolButton_WynikiClick()
 {
-    if (!frmWyniki_)
-        frmWyniki_ = new TFrmWyniki(this, dziennik_ ? dziennik_->Plik() : DziennikWynikow::DomyslnyPlik(), komunikaty_);
-    frmWyniki_->Odswiez();
-    frmWyniki_->exec();
+    // Made for each opening and gone when closed, with all it read.
+    TFrmWyniki wyniki(this, dziennik_ ? dziennik_->Plik() : DziennikWynikow::DomyslnyPlik(), komunikaty_, dziennik_);
+    wyniki.exec();
 }
 
 void TFrmMain::ProblemWynikow(const QString& tekst)

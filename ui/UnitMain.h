@@ -30,7 +30,6 @@ namespace zm {
 
 class DziennikWynikow;
 class Oglaszacz;
-class TFrmWyniki;
 class StraznikCzytania;
 
 class TFrmMain : public QWidget, public IOknoCwiczenia, private KomponentyGlowne {
@@ -137,7 +136,6 @@ private:
     QWidget* frmOpcje_ = nullptr;
     QWidget* frmOprogramie_ = nullptr;
     DziennikWynikow* dziennik_ = nullptr;
-    TFrmWyniki* frmWyniki_ = nullptr;
     QStringList problemyWynikow_;
     bool poCwiczeniu_ = false; // a drill has ended and no other runs
 

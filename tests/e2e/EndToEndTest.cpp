@@ -698,6 +698,88 @@ TEST(EndToEnd, AReadOnlyDataFolderIsToldOnceAndTheDrillsGoOn)
     EXPECT_FALSE(QFile::exists(plikWynikow(dane)));
 }
 
+// A results file that is a pipe: opening it would block for good. The
+// results window reads the journal off its thread, so it keeps answering
+// the window manager; a signal ends the program at once even then.
+#include <sys/stat.h>
+#include <xcb/xcb.h>
+
+namespace {
+
+xcb_atom_t atom(xcb_connection_t* c, const char* nazwa)
+{
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> r(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(nazwa)), nazwa), nullptr),
+        &std::free);
+    return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+// Sends _NET_WM_PING to the window and waits for its answer on the root
+// window, as a window manager does to tell a hung program.
+bool odpowiadaNaPing(const QString& okno, int msLimit)
+{
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> straz(c, &xcb_disconnect);
+    if (xcb_connection_has_error(c)) return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    // Qt answers to the root window for clients selecting its structure.
+    const std::uint32_t maska = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &maska);
+    const xcb_atom_t protokoly = atom(c, "WM_PROTOCOLS"), ping = atom(c, "_NET_WM_PING");
+    const xcb_window_t id = static_cast<xcb_window_t>(okno.toULongLong());
+    static std::uint32_t znacznik = 1000;
+    const std::uint32_t moj = ++znacznik;
+    xcb_client_message_event_t z{};
+    z.response_type = XCB_CLIENT_MESSAGE;
+    z.format = 32;
+    z.window = id;
+    z.type = protokoly;
+    z.data.data32[0] = ping;
+    z.data.data32[1] = moj;
+    z.data.data32[2] = id;
+    xcb_send_event(c, 0, id, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&z));
+    xcb_flush(c);
+    const auto koniec = Zegar::now() + std::chrono::milliseconds(msLimit);
+    while (Zegar::now() < koniec) {
+        while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
+            const bool odpowiedz = (e->response_type & 0x7F) == XCB_CLIENT_MESSAGE &&
+                                   reinterpret_cast<xcb_client_message_event_t*>(e)->data.data32[0] == ping &&
+                                   reinterpret_cast<xcb_client_message_event_t*>(e)->data.data32[1] == moj;
+            std::free(e);
+            if (odpowiedz) return true;
+        }
+        QThread::msleep(5);
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(EndToEnd, AResultsFileThatIsAPipeNeverStopsTheResultsWindowAndSigtermEndsTheProgramAtOnce)
+{
+    QTemporaryDir dane;
+    const QString plik = plikWynikow(dane);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(plik).absolutePath()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(plik).constData(), 0644), 0);
+    Program program(kInstalacja, {{"SDL_AUDIODRIVER", "dummy"}, {"XDG_DATA_HOME", dane.path()}});
+    ASSERT_TRUE(program.CzekajNaOkno());
+    program.Kliknij({266, 28}); // "Wyniki"
+    const auto okno = program.CzekajNaOkno("Wyniki", 5000);
+    ASSERT_TRUE(okno.has_value()) << "the results window did not open";
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(odpowiadaNaPing(*okno, 1000)) << "ping " << i;
+        QThread::msleep(100);
+    }
+    EXPECT_TRUE(odpowiadaNaPing(program.Okno(), 1000)) << "the main window";
+    const auto t0 = Zegar::now();
+    ::kill(static_cast<pid_t>(program.Pid()), SIGTERM);
+    ASSERT_TRUE(program.CzekajNaKoniec(3000));
+    EXPECT_LT(Zegar::now() - t0, std::chrono::milliseconds(500));
+    EXPECT_EQ(program.KodWyjscia(), 128 + SIGTERM);
+    QFileInfo fifo(plik);
+    EXPECT_TRUE(fifo.exists() && !fifo.isFile()) << "the pipe was replaced";
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "xcb");

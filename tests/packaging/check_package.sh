@@ -17,7 +17,7 @@ dpkg-deb -f "$deb" Package Version Depends
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || { echo "Depends lacks the Qt libraries"; exit 1; }
 # SDL is opened at run time, so the library scan cannot find it.
 dpkg-deb -f "$deb" Depends | grep -q libsdl2-2.0-0 || { echo "Depends lacks SDL"; exit 1; }
-dpkg-deb -f "$deb" Depends | grep -q libqt6sql6-sqlite || { echo "Depends lacks the SQLite driver of Qt"; exit 1; }
+dpkg-deb -f "$deb" Depends | grep -q libsqlite3-0 || { echo "Depends lacks SQLite"; exit 1; }
 lintian --fail-on error,warning --display-info "$deb" || { echo "lintian found errors or warnings"; exit 1; }
 dpkg-deb -x "$deb" "$root"
 for f in usr/bin/zoltava-mnozenia usr/lib/zoltava-mnozenia/zoltava-mnozenia usr/lib/zoltava-mnozenia/graphics/7.bmp \

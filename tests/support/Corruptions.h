@@ -1,8 +1,10 @@
 // Damaged variants of a file, for robustness tests: truncations, empty and
-// random files, flipped bytes, and header fields set to absurd values.
+// random files, flipped bytes, header fields set to absurd values, and a
+// damaged page inside an SQLite database.
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QList>
 #include <QString>
 
@@ -73,6 +75,19 @@ inline QList<Wariant> Uszkodzone(const QByteArray& dobry, const QList<int>& pola
     w.append({"inny format", obce});
     w.append({"tekst", QByteArray("To nie jest plik z obrazkiem ani z dzwiekiem.\n")});
     return w;
+}
+
+// Fills page `strona` (1-based) of the SQLite database `plik` with bytes no
+// page can hold, leaving the header and every other page as they were.
+inline bool UszkodzStroneSqlite(const QString& plik, int strona)
+{
+    QFile f(plik);
+    if (!f.open(QIODevice::ReadWrite)) return false;
+    const QByteArray naglowek = f.read(100);
+    if (naglowek.size() < 100) return false;
+    int rozmiar = (static_cast<unsigned char>(naglowek[16]) << 8) | static_cast<unsigned char>(naglowek[17]);
+    if (rozmiar == 1) rozmiar = 65536;
+    return f.seek(qint64(strona - 1) * rozmiar) && f.write(QByteArray(rozmiar, '\xFF')) == rozmiar;
 }
 
 } // namespace zm::test

@@ -1,16 +1,29 @@
 // The results journal seen from the windows: drills played in the main
-// window land in the results window; the journal's problems are told once,
-// after a drill.
+// window land in the results window, which says why when it cannot show
+// them and never waits for the file; the journal's problems are told once,
+// after a drill. The window's rules (chart, colours, averages) as plain
+// functions.
+#include "ResultsFigures.h"
 #include "ResultsJournal.h"
 #include "ResultsWindow.h"
 #include "TestSupport.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemModel>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
 
 using namespace zm;
 using namespace std::chrono_literals;
@@ -39,6 +52,42 @@ std::unique_ptr<TFrmMain> okno(test::ZapisaneKomunikaty& komunikaty, DziennikWyn
     return w;
 }
 
+// Runs the event loop until `warunek` holds (or 5 s pass).
+bool czekaj(const std::function<bool()>& warunek)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!warunek() && t.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return warunek();
+}
+
+QStringList wierszeListy(const TFrmWyniki& wyniki)
+{
+    const QAbstractItemModel* m = wyniki.findChild<QTableView*>("ListaCwiczen")->model();
+    QStringList wiersze;
+    for (int r = 0; r < m->rowCount(); ++r) {
+        QStringList pola;
+        for (int c = 1; c < 6; ++c) pola << m->index(r, c).data().toString();
+        wiersze << pola.join('|');
+    }
+    return wiersze;
+}
+
+// Statements on a connection of the test's own, which stays open (holding
+// any lock it took) until the object is gone.
+class Polaczenie {
+public:
+    explicit Polaczenie(const QString& plik) { sqlite3_open(plik.toUtf8().constData(), &db_); }
+    ~Polaczenie() { sqlite3_close(db_); }
+    int Wykonaj(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr); }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
 } // namespace
 
 TEST(Results, DrillsPlayedInTheWindowAreListedNewestFirst)
@@ -54,23 +103,192 @@ TEST(Results, DrillsPlayedInTheWindowAreListedNewestFirst)
     ASSERT_TRUE(dziennik.Dokoncz(5s));
 
     TFrmWyniki wyniki(glowne.get(), dziennik.Plik(), &komunikaty);
-    wyniki.Odswiez();
+    ASSERT_TRUE(czekaj([&] { return wyniki.Wczytane(); }));
+    EXPECT_EQ(wierszeListy(wyniki), (QStringList{"Dzielenie|10|Wolne|7 / 3|4", "Mnożenie|10|Średnie|10 / 0|6"}));
     const QAbstractItemModel* m = wyniki.findChild<QTableView*>("ListaCwiczen")->model();
-    ASSERT_EQ(m->rowCount(), 2);
-    QStringList wiersze;
-    for (int r = 0; r < 2; ++r) {
-        EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d$").match(m->index(r, 0).data().toString()).hasMatch());
-        QStringList pola;
-        for (int c = 1; c < 6; ++c) pola << m->index(r, c).data().toString();
-        wiersze << pola.join('|');
-    }
-    EXPECT_EQ(wiersze, (QStringList{"Dzielenie|10|Wolne|7 / 3|4", "Mnożenie|10|Średnie|10 / 0|6"}));
+    EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d$").match(m->index(0, 0).data().toString()).hasMatch());
 
     // An export that cannot be written says so.
-    EXPECT_FALSE(wyniki.Eksportuj(tmp.filePath("nie/ma/folderu.csv")));
+    QSignalSpy eksport(&wyniki, &TFrmWyniki::Wyeksportowano);
+    wyniki.Eksportuj(tmp.filePath("nie/ma/folderu.csv"));
+    ASSERT_TRUE(eksport.wait(5000));
+    EXPECT_FALSE(eksport[0][0].toBool());
     ASSERT_EQ(komunikaty.lista.size(), 1);
     EXPECT_EQ(komunikaty.lista[0].rodzaj, IKomunikaty::Rodzaj::Uwaga);
     EXPECT_TRUE(komunikaty.lista[0].tekst.startsWith("Nie można zapisać pliku " + tmp.filePath("nie/ma/folderu.csv")));
+}
+
+TEST(Results, TheWindowIsGoneOnceClosed)
+{
+    QTemporaryDir tmp;
+    test::ZapisaneKomunikaty komunikaty;
+    DziennikWynikow dziennik(tmp.filePath("wyniki.sqlite"));
+    auto glowne = okno(komunikaty, dziennik);
+    bool bylo = false;
+    QTimer::singleShot(0, [&] {
+        auto* w = glowne->findChild<TFrmWyniki*>();
+        bylo = w != nullptr;
+        if (w) w->reject();
+    });
+    QMetaObject::invokeMethod(glowne->findChild<QAbstractButton*>("ButWyniki"), "click");
+    EXPECT_TRUE(bylo);
+    EXPECT_TRUE(glowne->findChildren<TFrmWyniki*>().isEmpty());
+}
+
+// What the window says when it cannot show the journal; it never waits for
+// the file (a pipe would block a reading on the window's thread for good).
+struct Powod {
+    const char* nazwa;
+    std::function<void(const QString& plik, std::unique_ptr<Polaczenie>& trzyma)> przygotuj;
+    const char* przyczyna;
+};
+void PrintTo(const Powod& p, std::ostream* os) { *os << p.nazwa; }
+
+class WindowCannotShow : public ::testing::TestWithParam<Powod> {};
+
+TEST_P(WindowCannotShow, SaysWhyAndDisablesTheExport)
+{
+    QTemporaryDir tmp;
+    const QString plik = tmp.filePath("wyniki.sqlite");
+    {
+        DziennikWynikow dziennik(plik);
+        ZapisCwiczenia z;
+        z.koniecMs = 1796738580000LL;
+        z.iloscPytan = 10;
+        z.predkosc = PredkoscSrednio;
+        z.dobrze = 10;
+        z.ocena = 6;
+        dziennik.Zapisz(z);
+        ASSERT_TRUE(dziennik.Dokoncz(5s));
+    }
+    std::unique_ptr<Polaczenie> trzyma;
+    GetParam().przygotuj(plik, trzyma);
+    test::ZapisaneKomunikaty komunikaty;
+    TFrmWyniki wyniki(nullptr, plik, &komunikaty);
+    ASSERT_TRUE(czekaj([&] { return wyniki.Wczytane(); }));
+    const QString tekst = QString("Nie można pokazać wyników: %1.").arg(QString::fromUtf8(GetParam().przyczyna).arg(plik));
+    EXPECT_EQ(wyniki.findChild<QLabel*>("LabelPusto")->text(), tekst);
+    EXPECT_TRUE(wyniki.findChild<QLabel*>("LabelPusto")->isVisibleTo(&wyniki));
+    EXPECT_FALSE(wyniki.findChild<QAbstractButton*>("ButEksport")->isEnabled());
+    EXPECT_TRUE(komunikaty.lista.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Results, WindowCannotShow,
+    ::testing::Values(
+        Powod{"newer",
+              [](const QString& plik, auto& trzyma) {
+                  trzyma = std::make_unique<Polaczenie>(plik);
+                  trzyma->Wykonaj("PRAGMA user_version = 2");
+              },
+              "plik %1 pochodzi z nowszej wersji programu"},
+        Powod{"locked",
+              [](const QString& plik, auto& trzyma) {
+                  trzyma = std::make_unique<Polaczenie>(plik);
+                  trzyma->Wykonaj("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT");
+              },
+              "plik %1 jest zajęty przez inny program"},
+        Powod{"pipe",
+              [](const QString& plik, auto&) {
+                  QFile::remove(plik);
+                  ::mkfifo(plik.toUtf8().constData(), 0644);
+              },
+              "nie można odczytać pliku %1"},
+        Powod{"damaged",
+              [](const QString& plik, auto&) {
+                  QFile f(plik);
+                  f.open(QIODevice::WriteOnly);
+                  f.write(QByteArray(8192, 'x'));
+              },
+              "plik %1 jest uszkodzony"}),
+    [](const auto& i) { return std::string(i.param.nazwa); });
+
+TEST(Results, TheExportNeverReplacesTheJournalsOwnFiles)
+{
+    QTemporaryDir tmp;
+    const QString plik = tmp.filePath("wyniki.sqlite");
+    DziennikWynikow dziennik(plik);
+    ZapisCwiczenia z;
+    z.koniecMs = 1796738580000LL;
+    z.iloscPytan = 10;
+    z.predkosc = PredkoscSrednio;
+    z.dobrze = 10;
+    z.ocena = 6;
+    dziennik.Zapisz(z);
+    ASSERT_TRUE(dziennik.Dokoncz(5s));
+    ASSERT_TRUE(QFile::link(plik, tmp.filePath("dowiazanie.csv")));
+    QFile f(plik);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray przed = f.readAll();
+    f.close();
+
+    test::ZapisaneKomunikaty komunikaty;
+    TFrmWyniki wyniki(nullptr, plik, &komunikaty);
+    ASSERT_TRUE(czekaj([&] { return wyniki.Wczytane(); }));
+    for (const QString& cel : {plik, plik + "-wal", tmp.filePath("dowiazanie.csv")}) {
+        QSignalSpy eksport(&wyniki, &TFrmWyniki::Wyeksportowano);
+        komunikaty.lista.clear();
+        wyniki.Eksportuj(cel);
+        ASSERT_TRUE(eksport.wait(5000)) << cel.toStdString();
+        EXPECT_FALSE(eksport[0][0].toBool()) << cel.toStdString();
+        ASSERT_EQ(komunikaty.lista.size(), 1);
+        EXPECT_EQ(komunikaty.lista[0].tekst,
+                  QString("Nie można zapisać pliku %1: to jest plik z wynikami programu.").arg(cel));
+    }
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), przed);
+    QSignalSpy eksport(&wyniki, &TFrmWyniki::Wyeksportowano);
+    wyniki.Eksportuj(tmp.filePath("lista.csv"));
+    ASSERT_TRUE(eksport.wait(5000));
+    EXPECT_TRUE(eksport[0][0].toBool());
+    QFile csv(tmp.filePath("lista.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readAll().count("\r\n"), 2);
+}
+
+TEST(Results, TheExportDialogOpensInDocumentsOrAtHome)
+{
+    QTemporaryDir tmp;
+    const QByteArray dom = qgetenv("HOME");
+    qputenv("HOME", tmp.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", tmp.filePath("config").toUtf8());
+    const QString bezDokumentow = TFrmWyniki::FolderEksportu();
+    QDir(tmp.path()).mkdir("Documents");
+    const QString zDokumentami = TFrmWyniki::FolderEksportu();
+    qputenv("HOME", dom);
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(bezDokumentow, tmp.path());
+    EXPECT_EQ(zDokumentami, tmp.filePath("Documents"));
+}
+
+TEST(Results, TheFactTableHasTheFirstOperandDownAndItsLegendsColours)
+{
+    QTemporaryDir tmp;
+    const QString plik = tmp.filePath("wyniki.sqlite");
+    {
+        DziennikWynikow dziennik(plik);
+        ZapisCwiczenia z;
+        z.koniecMs = 1796738580000LL;
+        z.iloscPytan = 1;
+        z.predkosc = PredkoscSrednio;
+        z.zle = 1;
+        z.ocena = 1;
+        z.pytania = {{3, 9, "28", false, 600}};
+        dziennik.Zapisz(z);
+        ASSERT_TRUE(dziennik.Dokoncz(5s));
+    }
+    test::ZapisaneKomunikaty komunikaty;
+    TFrmWyniki wyniki(nullptr, plik, &komunikaty);
+    wyniki.findChild<QTabWidget*>("Zakladki")->setCurrentIndex(2);
+    ASSERT_TRUE(czekaj([&] { return wyniki.Wczytane(); }));
+    const QImage tabela = wyniki.findChild<QWidget*>("TabelaFaktow")->grab().toImage();
+    // 42-pixel cells after a 34-pixel header: 3 x 9 is in the first row,
+    // seventh column; 9 x 3 was never asked.
+    EXPECT_EQ(tabela.pixelColor(34 + 6 * 42 + 2, 34 + 2), QColor(225, 80, 70));
+    EXPECT_EQ(tabela.pixelColor(34 + 2, 34 + 6 * 42 + 2), QColor(236, 236, 238));
+    const QImage legenda = wyniki.findChild<QWidget*>("LegendaFaktow")->grab().toImage();
+    const QColor kolory[] = {{120, 200, 110}, {245, 220, 90}, {225, 80, 70}, {236, 236, 238}};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(legenda.pixelColor(7, 51 + 22 * i), kolory[i]) << i;
 }
 
 TEST(Results, AJournalProblemIsToldOnceAfterADrillAndNeverDuringOne)
@@ -103,4 +321,63 @@ TEST(Results, AJournalProblemIsToldOnceAfterADrillAndNeverDuringOne)
     dziennik.Dokoncz(5s);
     QCoreApplication::processEvents();
     EXPECT_EQ(komunikaty.lista.size(), 1);
+}
+
+TEST(ResultsFigures, TheChartPlacesEveryDrillWhateverItsTimeAndOrder)
+{
+    using P = PunktWykresu;
+    // A few drills: each at its time, left to right, whatever the order.
+    const std::vector<OcenaWCzasie> kilka{{300, 0, 4}, {100, 0, 6}, {200, 1, 2}, {500, 0, 5}, {100, 9, 6}, {150, 2, 0}};
+    DaneWykresu d = PunktyWykresu(kilka, 4);
+    EXPECT_EQ(std::pair(d.od, d.doKonca), std::pair(std::int64_t{100}, std::int64_t{500}));
+    EXPECT_EQ(d.linie[0], (std::vector<P>{{0.0, 6}, {0.5, 4}, {1.0, 5}}));
+    EXPECT_EQ(d.linie[1], (std::vector<P>{{0.25, 2}}));
+    EXPECT_TRUE(d.linie[2].empty() && d.linie[3].empty());
+
+    // More drills than stretches: the mean grade of each stretch; the
+    // newest drill belongs to the last one, a drill at a boundary to the
+    // next.
+    const std::vector<OcenaWCzasie> wiele{{400, 3, 6}, {0, 3, 2}, {100, 3, 4}, {200, 3, 1}, {399, 3, 5}};
+    d = PunktyWykresu(wiele, 2);
+    EXPECT_EQ(d.linie[3], (std::vector<P>{{0.25, 3}, {0.75, 4}}));
+
+    // Times at the ends of 64 bits and one drill alone.
+    const std::vector<OcenaWCzasie> skrajne{{INT64_MAX, 0, 6}, {INT64_MIN, 0, 1}, {0, 0, 3}, {9000000000000000000, 0, 2}};
+    d = PunktyWykresu(skrajne, 2);
+    EXPECT_EQ(d.linie[0], (std::vector<P>{{0.25, 1}, {0.75, 11.0 / 3}}));
+    EXPECT_EQ(PunktyWykresu(std::vector<OcenaWCzasie>{{42, 1, 3}}, 72).linie[1], (std::vector<P>{{0.5, 3}}));
+    EXPECT_TRUE(PunktyWykresu({}, 72).Puste());
+}
+
+TEST(ResultsFigures, TheFactTableFollowsItsThresholdsForAnyValue)
+{
+    struct Przypadek {
+        KomorkaFaktu k;
+        double trudnosc;
+        const char *bledy, *czas;
+    };
+    const double pelny = 67; // ticks of a question's whole time
+    const Przypadek przypadki[] = {
+        {{3, 3, 4, 0, 4 * 300.0, 4 * 0.1 * pelny}, 0.0, "0%", "0,3 s"},
+        {{3, 3, 4, 1, 4 * 300.0, 4 * 0.1 * pelny}, 0.5, "25%", "0,3 s"},
+        {{3, 3, 2, 1, 2 * 300.0, 2 * 0.1 * pelny}, 1.0, "50%", "0,3 s"},
+        {{3, 3, 1, 0, 804.0, 0.2 * pelny}, 0.0, "0%", "0,8 s"},
+        {{3, 3, 1, 0, 2412.0, 0.6 * pelny}, 0.5, "0%", "2,4 s"},
+        {{3, 3, 1, 0, 4020.0, pelny}, 1.0, "0%", "4,0 s"},
+        // Values no drill gives: what a file written by another program may hold.
+        {{3, 3, 2, 5, -3000.0, -2 * pelny}, 1.0, "100%", "?"},
+        {{3, 3, 1, -1, 1e300, std::nan("")}, 1.0, "0%", "> 999 s"},
+    };
+    for (const Przypadek& p : przypadki) {
+        EXPECT_NEAR(Trudnosc(p.k), p.trudnosc, 1e-9) << p.bledy << " " << p.czas;
+        EXPECT_EQ(TekstBledow(p.k), p.bledy);
+        EXPECT_EQ(TekstCzasu(p.k), p.czas);
+    }
+    EXPECT_FALSE(KomorkaWidoczna({3, 3, 0, 0, 0, 0}));
+    EXPECT_FALSE(KomorkaWidoczna({3, 3, -5, 0, 0, 0}));
+    // green → yellow → red, and never past either end.
+    const std::pair<double, QColor> kolory[] = {{-1, {120, 200, 110}}, {0, {120, 200, 110}}, {0.25, {182, 210, 100}},
+                                                {0.5, {245, 220, 90}},  {0.75, {235, 150, 80}}, {1, {225, 80, 70}},
+                                                {7, {225, 80, 70}},     {std::nan(""), {120, 200, 110}}};
+    for (const auto& [t, kolor] : kolory) EXPECT_EQ(KolorTrudnosci(t), kolor) << t;
 }
