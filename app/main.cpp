@@ -1,6 +1,7 @@
 // Zoltava mnożenia: start-up. Creates the main window first (it becomes the
 // program's main window), then the settings and the about dialogs, hidden,
 // and runs the event loop until the main window is closed.
+#include "ChildBar.h"
 #include "DialogSupport.h"
 #include "Fonts.h"
 #include "ResultsJournal.h"
@@ -99,7 +100,10 @@ int main(int argc, char** argv)
     if (const int s = zm::OtrzymanySygnal()) return 128 + s;
     if (FrmMain.Konczy()) return 1; // a fatal start-up error: never a usable window
     FrmMain.show();
-    new PoPierwszejKlatce(&FrmMain, [&dziennik] { dziennik.Otworz(); });
+    new PoPierwszejKlatce(&FrmMain, [&dziennik, &FrmMain] {
+        dziennik.Otworz();
+        FrmMain.Profil().Wczytaj(); // who practises
+    });
     const int kod = QApplication::exec();
     // The journal's last try and its spool take a bounded time; a journal
     // whose file does not answer is not waited for.

@@ -228,6 +228,7 @@ void DrillController::PokazOcene()
     podsumowanie.dobrze = stan_.Dobrze;
     podsumowanie.zle = stan_.Zle;
     podsumowanie.ocena = stan_.Ocena;
+    podsumowanie.losowanie = static_cast<std::uint8_t>(ustawienia_.Tryb);
     Powiadom([&](ISluchaczCwiczenia& s) { s.Zakonczone(podsumowanie); });
 }
 

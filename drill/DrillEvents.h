@@ -31,11 +31,13 @@ public:
 };
 
 // Keeps the drill in progress question by question (from its start) and
-// hands it to `zapis` when it reaches its grade; a stopped drill is never
-// handed over.
+// hands it to `zapis` when it reaches its grade, as the drill of the child
+// who practises; a stopped drill is never handed over.
 class ZapisywaczCwiczen final : public ISluchaczCwiczenia {
 public:
     explicit ZapisywaczCwiczen(IZapisWynikow& zapis) : zapis_(zapis) {}
+
+    void UstawDziecko(std::int64_t dziecko) { dziecko_ = dziecko; }
 
     void Rozpoczete(const Ustawienia&) override { biezacy_ = ZapisCwiczenia{}; }
     void PytanieZadane(std::int32_t, std::int32_t, std::uint8_t, std::int32_t) override {}
@@ -47,6 +49,7 @@ public:
     void Zakonczone(const PodsumowanieCwiczenia& podsumowanie) override
     {
         static_cast<PodsumowanieCwiczenia&>(biezacy_) = podsumowanie;
+        biezacy_.dziecko = dziecko_;
         zapis_.Zapisz(biezacy_);
     }
     void Zatrzymane() override {}
@@ -54,6 +57,7 @@ public:
 private:
     IZapisWynikow& zapis_;
     ZapisCwiczenia biezacy_;
+    std::int64_t dziecko_ = 0;
 };
 
 } // namespace zm

@@ -28,6 +28,8 @@ struct PodsumowanieCwiczenia {
     std::int32_t dobrze = 0;
     std::int32_t zle = 0;
     std::uint8_t ocena = 0;
+    std::int64_t dziecko = 0;   // who practised (0: not known)
+    std::uint8_t losowanie = 0; // how the questions were drawn (a Losowanie)
 };
 
 struct ZapisCwiczenia : PodsumowanieCwiczenia {

@@ -120,7 +120,8 @@ void ZnakPracy::Zdejmij()
     fd_ = -1;
 }
 
-bool ZapiszOczekujace(const QString& plik, const std::vector<ZapisCwiczenia>& zapisy)
+bool ZapiszOczekujace(const QString& plik, const std::vector<ZapisCwiczenia>& zapisy,
+                      const std::vector<ZmianaDziecka>& zmiany)
 {
     QJsonArray cwiczenia;
     for (const ZapisCwiczenia& z : zapisy) {
@@ -135,12 +136,26 @@ bool ZapiszOczekujace(const QString& plik, const std::vector<ZapisCwiczenia>& za
                                      {QStringLiteral("dobrze"), z.dobrze},
                                      {QStringLiteral("zle"), z.zle},
                                      {QStringLiteral("ocena"), z.ocena},
+                                     {QStringLiteral("dziecko"), QString::number(z.dziecko)},
+                                     {QStringLiteral("losowanie"), z.losowanie},
                                      {QStringLiteral("pytania"), pytania}});
+    }
+    QJsonArray dzieci;
+    for (const ZmianaDziecka& z : zmiany) {
+        const Ustawienia& u = z.ustawienia;
+        dzieci.append(QJsonObject{{QStringLiteral("rodzaj"), static_cast<int>(z.rodzaj)},
+                                  {QStringLiteral("id"), QString::number(z.id)},
+                                  {QStringLiteral("imie"), z.imie},
+                                  {QStringLiteral("kiedy"), double(z.kiedyMs)},
+                                  {QStringLiteral("ustawienia"),
+                                   QJsonArray{u.Dzialanie, u.IloscPytan, u.Predkosc, u.Lektor, static_cast<int>(u.Tryb),
+                                              u.Tabliczki}}});
     }
     const QString sciezka = QStringLiteral("%1.oczekujace-%2-%3").arg(plik).arg(::getpid()).arg(QDateTime::currentMSecsSinceEpoch());
     QSaveFile f(sciezka);
     return f.open(QIODevice::WriteOnly) &&
-           f.write(QJsonDocument(QJsonObject{{QStringLiteral("cwiczenia"), cwiczenia}}).toJson(QJsonDocument::Compact)) >= 0 &&
+           f.write(QJsonDocument(QJsonObject{{QStringLiteral("cwiczenia"), cwiczenia}, {QStringLiteral("dzieci"), dzieci}})
+                    .toJson(QJsonDocument::Compact)) >= 0 &&
            f.commit();
 }
 
@@ -157,7 +172,7 @@ std::vector<Oczekujace> CzytajOczekujace(const QString& plik)
             std::fprintf(stderr, "Zoltava mnożenia: cannot read the waiting drills in %s\n", qUtf8Printable(sciezka));
             continue;
         }
-        Oczekujace o{sciezka, {}};
+        Oczekujace o{sciezka, {}, {}};
         for (const QJsonValue& v : dok.object().value(QStringLiteral("cwiczenia")).toArray()) {
             const QJsonObject c = v.toObject();
             ZapisCwiczenia z;
@@ -171,12 +186,36 @@ std::vector<Oczekujace> CzytajOczekujace(const QString& plik)
             z.lektor = c.value(QStringLiteral("lektor")).toBool();
             z.dobrze = c.value(QStringLiteral("dobrze")).toInt();
             z.zle = c.value(QStringLiteral("zle")).toInt();
+            z.dziecko = c.value(QStringLiteral("dziecko")).toString().toLongLong();
+            z.losowanie = static_cast<std::uint8_t>(c.value(QStringLiteral("losowanie")).toInt() == 1);
             for (const QJsonValue& pv : c.value(QStringLiteral("pytania")).toArray()) {
                 const QJsonArray p = pv.toArray();
                 z.pytania.push_back({p.at(0).toInt(), p.at(1).toInt(), p.at(2).toString().toStdString(), p.at(3).toBool(),
                                      p.at(4).toInt()});
             }
             o.zapisy.push_back(std::move(z));
+        }
+        for (const QJsonValue& v : dok.object().value(QStringLiteral("dzieci")).toArray()) {
+            const QJsonObject c = v.toObject();
+            const int rodzaj = c.value(QStringLiteral("rodzaj")).toInt(-1);
+            ZmianaDziecka z;
+            z.id = c.value(QStringLiteral("id")).toString().toLongLong();
+            if (rodzaj < 0 || rodzaj > static_cast<int>(ZmianaDziecka::Rodzaj::UsunZWynikami) || z.id <= 0) continue;
+            z.rodzaj = static_cast<ZmianaDziecka::Rodzaj>(rodzaj);
+            z.imie = UporzadkujImie(c.value(QStringLiteral("imie")).toString()).left(kMaksDlugoscImienia);
+            if (z.rodzaj == ZmianaDziecka::Rodzaj::Imie && z.imie.isEmpty()) continue;
+            z.kiedyMs = static_cast<std::int64_t>(c.value(QStringLiteral("kiedy")).toDouble());
+            const QJsonArray u = c.value(QStringLiteral("ustawienia")).toArray();
+            if (u.size() == 6) {
+                z.ustawienia.Dzialanie = static_cast<std::uint8_t>(std::clamp(u.at(0).toInt(), 0, 3));
+                if (const int v = u.at(1).toInt(); v == 10 || v == 30 || v == 70 || v == 100) z.ustawienia.IloscPytan = v;
+                if (const int v = u.at(2).toInt(); NazwaPredkosci(v)) z.ustawienia.Predkosc = v;
+                z.ustawienia.Lektor = u.at(3).toBool();
+                z.ustawienia.Tryb = u.at(4).toInt() == 1 ? Losowanie::TrudneFakty : Losowanie::Losowe;
+                if (const int v = u.at(5).toInt(); (v & WszystkieTabliczki) && !(v & ~int{WszystkieTabliczki}))
+                    z.ustawienia.Tabliczki = static_cast<std::uint16_t>(v);
+            }
+            o.zmiany.push_back(std::move(z));
         }
         wynik.push_back(std::move(o));
     }

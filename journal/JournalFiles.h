@@ -9,6 +9,7 @@
 // Used on the journal's thread (the spool also from a signal's last resort).
 #pragma once
 
+#include "Children.h"
 #include "DrillRecord.h"
 
 #include <QString>
@@ -64,14 +65,16 @@ private:
     int fd_ = -1;
 };
 
-// Drills waiting in a spool file (written in one step: a whole file or
-// none). False when it cannot be written.
-bool ZapiszOczekujace(const QString& plik, const std::vector<ZapisCwiczenia>& zapisy);
-// Every spool file of the journal `plik` with its drills (a file that
-// cannot be read is left where it is and skipped).
+// Drills and changes of the children waiting in a spool file (written in
+// one step: a whole file or none). False when it cannot be written.
+bool ZapiszOczekujace(const QString& plik, const std::vector<ZapisCwiczenia>& zapisy,
+                      const std::vector<ZmianaDziecka>& zmiany = {});
+// Every spool file of the journal `plik` with its drills and changes (a
+// file that cannot be read is left where it is and skipped).
 struct Oczekujace {
     QString sciezka;
     std::vector<ZapisCwiczenia> zapisy;
+    std::vector<ZmianaDziecka> zmiany;
 };
 std::vector<Oczekujace> CzytajOczekujace(const QString& plik);
 // Whether any spool file waits (without reading it).

@@ -36,30 +36,41 @@ QString pole(QString tekst)
     return QLatin1Char('"') + tekst.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
 
-} // namespace
-
-QByteArray PoczatekCsv()
+QByteArray wiersz(const QStringList& pola)
 {
-    return QByteArray("\xEF\xBB\xBF") + QStringLiteral("Data;Działanie;Pytania;Tempo;Lektor;Dobre;Złe;Ocena\r\n").toUtf8();
-}
-
-QByteArray WierszCsv(const WierszCwiczenia& c)
-{
-    const QStringList pola{DataCwiczenia(c.koniecMs),     NazwaDzialania(c.dzialanie),
-                           QString::number(c.iloscPytan), NazwaTempa(c.predkosc),
-                           c.lektor ? QStringLiteral("tak") : QStringLiteral("nie"),
-                           QString::number(c.dobrze),     QString::number(c.zle),
-                           QString::number(c.ocena)};
     QStringList wyjscie;
     for (const QString& p : pola) wyjscie << pole(p);
     return (wyjscie.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8();
 }
 
-QByteArray TekstCsv(const std::vector<WierszCwiczenia>& cwiczenia)
+} // namespace
+
+QByteArray PoczatekCsv()
 {
-    QByteArray tekst = PoczatekCsv();
-    for (const WierszCwiczenia& c : cwiczenia) tekst += WierszCsv(c);
-    return tekst;
+    return QByteArray("\xEF\xBB\xBF") +
+           QStringLiteral("Dziecko;Data;Działanie;Pytania;Tempo;Lektor;Losowanie;Dobre;Złe;Ocena\r\n").toUtf8();
+}
+
+QByteArray WierszCsv(const WierszCwiczenia& c, const QString& dziecko)
+{
+    return wiersz({dziecko, DataCwiczenia(c.koniecMs), NazwaDzialania(c.dzialanie), QString::number(c.iloscPytan),
+                   NazwaTempa(c.predkosc), c.lektor ? QStringLiteral("tak") : QStringLiteral("nie"),
+                   c.losowanie ? QStringLiteral("trudne") : QStringLiteral("losowe"), QString::number(c.dobrze),
+                   QString::number(c.zle), QString::number(c.ocena)});
+}
+
+QByteArray PoczatekCsvPytan()
+{
+    return QByteArray("\xEF\xBB\xBF") +
+           QStringLiteral("Dziecko;Data;Działanie;Liczba 1;Liczba 2;Wynik;Odpowiedź;Dobrze;Czas (ms)\r\n").toUtf8();
+}
+
+QByteArray WierszCsvPytania(const WierszCwiczenia& c, const PytanieCwiczenia& p, const QString& dziecko)
+{
+    return wiersz({dziecko, DataCwiczenia(c.koniecMs), NazwaDzialania(c.dzialanie), QString::number(p.liczba1),
+                   QString::number(p.liczba2), QString::number(WynikPoprawny(c.dzialanie, p.liczba1, p.liczba2)),
+                   QString::fromStdString(p.odpowiedz), p.dobrze ? QStringLiteral("tak") : QStringLiteral("nie"),
+                   QString::number(p.czasMs)});
 }
 
 } // namespace zm

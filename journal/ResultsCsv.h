@@ -1,6 +1,7 @@
-// The drills list for a teacher's spreadsheet: UTF-8 (with the byte-order
-// mark spreadsheets look for), fields separated by ";" as Polish
-// spreadsheets expect, one header row, then the drills newest first.
+// The drills for a teacher's spreadsheet: UTF-8 (with the byte-order mark
+// spreadsheets look for), fields separated by ";" as Polish spreadsheets
+// expect, one header row; then the drills newest first (each with its
+// child), or every question of every drill, oldest first.
 #pragma once
 
 #include "ResultsStore.h"
@@ -18,7 +19,9 @@ QString DataCwiczenia(qint64 koniecMs); // local time, "2026-12-08 14:03"
 
 // The byte-order mark and the header row; then one line per drill.
 QByteArray PoczatekCsv();
-QByteArray WierszCsv(const WierszCwiczenia& cwiczenie);
-QByteArray TekstCsv(const std::vector<WierszCwiczenia>& cwiczenia);
+QByteArray WierszCsv(const WierszCwiczenia& cwiczenie, const QString& dziecko);
+// The same for every question.
+QByteArray PoczatekCsvPytan();
+QByteArray WierszCsvPytania(const WierszCwiczenia& cwiczenie, const PytanieCwiczenia& pytanie, const QString& dziecko);
 
 } // namespace zm

@@ -99,11 +99,16 @@ public:
         std::uint64_t nr;
         ZapisCwiczenia zapis;
     };
+    struct PozycjaZmiany {
+        std::uint64_t nr;
+        ZmianaDziecka zmiana;
+    };
 
     // All of this under `m`.
     std::mutex m;
     std::condition_variable cv;
     std::deque<Pozycja> czekajace;
+    std::deque<PozycjaZmiany> zmiany; // of the children, written before the drills
     QStringList schowki;            // spool files whose drills wait in `czekajace`
     std::uint64_t nastepny = 1;     // the next drill's number
     std::uint64_t obsluzone = 0;    // every drill up to this number was tried
@@ -160,7 +165,8 @@ void PracownikDziennika::Praca()
     std::unique_lock l(m);
     auto praca = [this] {
         return koniec || sprawdzaj || (otwieraj && !otwarcieProbowane) ||
-               (!czekajace.empty() && (czekajace.back().nr > obsluzone || Zegar::now() >= ponow));
+               (!czekajace.empty() && (czekajace.back().nr > obsluzone || Zegar::now() >= ponow)) ||
+               (!zmiany.empty() && (zmiany.back().nr > obsluzone || Zegar::now() >= ponow));
     };
     for (;;) {
         const auto zamknij = baza_ ? ostatniaPraca_ + kZamknijPoBezczynnosci : Zegar::time_point::max();
@@ -200,7 +206,7 @@ void PracownikDziennika::Praca()
     // The last try, bounded by the end's time; what it cannot write goes
     // to the spool (Zamknij).
     zajety = true;
-    const bool cosCzeka = !czekajace.empty();
+    const bool cosCzeka = !czekajace.empty() || !zmiany.empty();
     l.unlock();
     przerwij = false;
     if (baza_ && cosCzeka) {
@@ -316,6 +322,7 @@ void PracownikDziennika::otworz(bool sprawdzMimoTo, bool leniwie)
         if (this->schowki.contains(it->sciezka)) continue;
         this->schowki << it->sciezka;
         for (auto z = it->zapisy.rbegin(); z != it->zapisy.rend(); ++z) czekajace.push_front({nastepny++, std::move(*z)});
+        for (auto z = it->zmiany.rbegin(); z != it->zmiany.rend(); ++z) zmiany.push_front({nastepny++, std::move(*z)});
     }
 }
 
@@ -342,6 +349,7 @@ bool PracownikDziennika::odloz(const QString& opis)
 void PracownikDziennika::zapisuj()
 {
     std::vector<ZapisCwiczenia> paczka;
+    std::vector<ZmianaDziecka> zmianyDzieci;
     std::unordered_set<std::uint64_t> numery;
     std::uint64_t doNumeru = 0;
     {
@@ -351,8 +359,13 @@ void PracownikDziennika::zapisuj()
             numery.insert(p.nr);
             doNumeru = std::max(doNumeru, p.nr);
         }
+        for (const PozycjaZmiany& p : zmiany) {
+            zmianyDzieci.push_back(p.zmiana);
+            numery.insert(p.nr);
+            doNumeru = std::max(doNumeru, p.nr);
+        }
     }
-    if (paczka.empty()) return;
+    if (paczka.empty() && zmianyDzieci.empty()) return;
     WynikBazy w{BladBazy::Inny, {}};
     // The file deleted or replaced since it was opened: the drills would go
     // into a file nobody will see again. Start anew at the path; an old log
@@ -368,10 +381,10 @@ void PracownikDziennika::zapisuj()
     }
     if (!baza_) otworz(false);
     if (baza_) {
-        w = baza_->Zapisz(paczka);
+        w = baza_->Zapisz(zmianyDzieci, paczka);
         if (w.blad == BladBazy::Uszkodzona && odloz(w.opis)) {
             otworz(false);
-            if (baza_) w = baza_->Zapisz(paczka);
+            if (baza_) w = baza_->Zapisz(zmianyDzieci, paczka);
         }
     }
     {
@@ -379,7 +392,8 @@ void PracownikDziennika::zapisuj()
         obsluzone = std::max(obsluzone, doNumeru);
         if (w) {
             std::erase_if(czekajace, [&](const Pozycja& p) { return numery.contains(p.nr); });
-            if (czekajace.empty()) {
+            std::erase_if(zmiany, [&](const PozycjaZmiany& p) { return numery.contains(p.nr); });
+            if (czekajace.empty() && zmiany.empty()) {
                 for (const QString& s : schowki) QFile::remove(s);
                 schowki.clear();
             }
@@ -403,14 +417,16 @@ bool PracownikDziennika::DoSchowka()
 {
     std::lock_guard s(schowek_);
     std::vector<ZapisCwiczenia> zapisy;
+    std::vector<ZmianaDziecka> zmianyDzieci;
     QStringList stare;
     {
         std::lock_guard l(m);
         for (const Pozycja& p : czekajace) zapisy.push_back(p.zapis);
+        for (const PozycjaZmiany& p : zmiany) zmianyDzieci.push_back(p.zmiana);
         stare = schowki;
     }
-    if (zapisy.empty()) return true;
-    if (!ZapiszOczekujace(plik_, zapisy)) {
+    if (zapisy.empty() && zmianyDzieci.empty()) return true;
+    if (!ZapiszOczekujace(plik_, zapisy, zmianyDzieci)) {
         dziennikBledow("Zoltava mnożenia: %s: %s\n", plik_,
                        QStringLiteral("%1 drills could not be saved and are lost").arg(zapisy.size()));
         return false;
@@ -418,6 +434,7 @@ bool PracownikDziennika::DoSchowka()
     for (const QString& p : stare) QFile::remove(p);
     std::lock_guard l(m);
     czekajace.clear();
+    zmiany.clear();
     schowki.clear();
     cv.notify_all();
     return true;
@@ -537,6 +554,20 @@ void DziennikWynikow::Zapisz(const ZapisCwiczenia& zapis)
     p.cv.wait_for(l, czekanie_, [&] { return p.obsluzone >= nr; });
 }
 
+void DziennikWynikow::ZmienDziecko(const ZmianaDziecka& zmiana)
+{
+    PracownikDziennika& p = *pracownik_;
+    {
+        std::lock_guard l(p.m);
+        p.zmiany.push_back({p.nastepny++, zmiana});
+    }
+    if (zamkniety_) {
+        p.DoSchowka();
+        return;
+    }
+    uruchom();
+}
+
 bool DziennikWynikow::Dokoncz(std::chrono::milliseconds limit)
 {
     uruchom();
@@ -546,7 +577,7 @@ bool DziennikWynikow::Dokoncz(std::chrono::milliseconds limit)
     p.cv.wait_for(l, limit, [&] {
         return p.otwarcieProbowane && !p.zajety && !p.sprawdzaj && p.obsluzone >= ostatni;
     });
-    return p.czekajace.empty() && p.obsluzone >= ostatni;
+    return p.czekajace.empty() && p.zmiany.empty() && p.obsluzone >= ostatni;
 }
 
 bool DziennikWynikow::Zamknij(std::chrono::milliseconds limit)

@@ -52,6 +52,10 @@ public:
     // commit (not at all while the file is being opened or checked).
     void Zapisz(const ZapisCwiczenia& zapis) override;
 
+    // Hands over a change of the children, written with the next drills (or
+    // at once); it never waits.
+    void ZmienDziecko(const ZmianaDziecka& zmiana);
+
     // Waits (for tests) until every handed-over drill was tried; true when
     // nothing waits.
     bool Dokoncz(std::chrono::milliseconds limit);

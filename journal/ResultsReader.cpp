@@ -116,22 +116,39 @@ void CzytnikWynikow::zlec(std::function<void(BazaWynikow*, WynikBazy&)> praca,
     watek_->cv.notify_all();
 }
 
-void CzytnikWynikow::Eksportuj(const QString& cel, std::function<void(const QString& blad)> odpowiedz)
+void CzytnikWynikow::Eksportuj(const QString& cel, bool pytania, std::int64_t dziecko,
+                               std::map<std::int64_t, QString> imiona, std::function<void(const QString& blad)> odpowiedz)
 {
     const QString plik = plik_;
     Czytaj<QString>(
-        [plik, cel](BazaWynikow* baza, WynikBazy& w) -> QString {
+        [plik, cel, pytania, dziecko, imiona = std::move(imiona)](BazaWynikow* baza, WynikBazy& w) -> QString {
+            auto imie = [&](std::int64_t id) {
+                const auto it = imiona.find(id);
+                return it != imiona.end()          ? it->second
+                       : id == kPierwszeDziecko    ? ImiePierwszegoDziecka()
+                                                   : QStringLiteral("Dziecko %1").arg(id);
+            };
             // Replacing the journal with the list would lose every answer.
             if (PlikDziennika(plik, cel)) return QStringLiteral("to jest plik z wynikami programu");
             if (!w) return DziennikWynikow::Przyczyna(w.blad, plik);
             QSaveFile f(cel);
             if (!f.open(QIODevice::WriteOnly)) return f.errorString();
-            bool dobrze = f.write(PoczatekCsv()) >= 0;
+            bool dobrze = f.write(pytania ? PoczatekCsvPytan() : PoczatekCsv()) >= 0;
             if (baza && dobrze) {
-                w = baza->KazdeCwiczenie([&](const WierszCwiczenia& c) {
-                    dobrze = f.write(WierszCsv(c)) >= 0;
-                    return dobrze;
-                });
+                if (pytania)
+                    w = baza->KazdaOdpowiedz(
+                        [&](const WierszCwiczenia& c, const PytanieCwiczenia& p) {
+                            dobrze = f.write(WierszCsvPytania(c, p, imie(c.dziecko))) >= 0;
+                            return dobrze;
+                        },
+                        dziecko);
+                else
+                    w = baza->KazdeCwiczenie(
+                        [&](const WierszCwiczenia& c) {
+                            dobrze = f.write(WierszCsv(c, imie(c.dziecko))) >= 0;
+                            return dobrze;
+                        },
+                        dziecko);
                 if (!w && dobrze) return DziennikWynikow::Przyczyna(w.blad, plik);
             }
             if (dobrze && f.commit()) return {};

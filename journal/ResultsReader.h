@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -42,9 +43,12 @@ public:
              [odpowiedz = std::move(odpowiedz), wynik](const WynikBazy& w) { odpowiedz(w, std::move(**wynik)); });
     }
 
-    // Writes every drill as CSV into `cel` (in one step); refuses the
-    // journal's own files. The answer is empty, or why it failed.
-    void Eksportuj(const QString& cel, std::function<void(const QString& blad)> odpowiedz);
+    // Writes every drill (or every question) of `dziecko` (0: of every
+    // child) as CSV into `cel` (in one step), each with its child's name
+    // from `imiona`; refuses the journal's own files. The answer is empty, or
+    // why it failed.
+    void Eksportuj(const QString& cel, bool pytania, std::int64_t dziecko, std::map<std::int64_t, QString> imiona,
+                   std::function<void(const QString& blad)> odpowiedz);
 
 private:
     void zlec(std::function<void(BazaWynikow*, WynikBazy&)> praca, std::function<void(const WynikBazy&)> odpowiedz);

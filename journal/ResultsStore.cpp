@@ -1,12 +1,16 @@
 #include "ResultsStore.h"
 
 #include "DrillState.h"
+#include "Practice.h"
 #include "Sqlite.h"
 
 #include <QDateTime>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <map>
+#include <tuple>
 #include <cstdio>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -43,6 +47,39 @@ constexpr const char* kKrokiSchematu[] = {
     " correct INTEGER NOT NULL,"
     " time_ms INTEGER NOT NULL,"
     " PRIMARY KEY (drill_id, number)) WITHOUT ROWID;",
+    // 1 → 2: the children (today's drills become the first child's), each
+    // drill's child, how its questions were drawn, its id for the class's
+    // server and whether it was sent, and each child's record of every
+    // fact (filled from the answers, see wypelnijFakty).
+    "CREATE TABLE children ("
+    " id INTEGER PRIMARY KEY,"
+    " name TEXT NOT NULL,"
+    " removed INTEGER NOT NULL DEFAULT 0,"      // removed, its drills kept
+    " chosen_at_ms INTEGER NOT NULL DEFAULT 0," // when last chosen to practise
+    " operation INTEGER NOT NULL DEFAULT 0,"    // its settings
+    " questions INTEGER NOT NULL DEFAULT 10,"
+    " pace_ms INTEGER NOT NULL DEFAULT 60,"
+    " narrator INTEGER NOT NULL DEFAULT 1,"
+    " draw INTEGER NOT NULL DEFAULT 0,"         // 0 random, 1 the child's difficult facts
+    " tables INTEGER NOT NULL DEFAULT 1016);"   // bit n: the table of n (3 to 9)
+    "INSERT INTO children (id, name) VALUES (1, 'Dziecko 1');"
+    "ALTER TABLE drills ADD COLUMN child_id INTEGER NOT NULL DEFAULT 1;"
+    "ALTER TABLE drills ADD COLUMN draw INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE drills ADD COLUMN uid TEXT;"
+    "ALTER TABLE drills ADD COLUMN sent INTEGER NOT NULL DEFAULT 0;"
+    "UPDATE drills SET uid = lower(hex(randomblob(16)));"
+    "CREATE UNIQUE INDEX drills_by_uid ON drills (uid);"
+    "CREATE INDEX drills_by_child ON drills (child_id, ended_at_ms);"
+    "CREATE TABLE child_facts ("
+    " child_id INTEGER NOT NULL, operation INTEGER NOT NULL,"
+    " a INTEGER NOT NULL, b INTEGER NOT NULL,"  // factors, dividend and divisor, or ones digits
+    " asked INTEGER NOT NULL, missed INTEGER NOT NULL, time_ms INTEGER NOT NULL, ticks REAL NOT NULL,"
+    " last_ms INTEGER NOT NULL, box INTEGER NOT NULL,"
+    " PRIMARY KEY (child_id, operation, a, b)) WITHOUT ROWID;"
+    "DROP TRIGGER IF EXISTS fact_totals_add;"
+    "DROP TRIGGER IF EXISTS fact_totals_remove;"
+    "DROP TRIGGER IF EXISTS fact_totals_remove_drill;"
+    "DROP TABLE IF EXISTS fact_totals;",
 };
 static_assert(std::size(kKrokiSchematu) == kWersjaSchematu);
 
@@ -55,66 +92,10 @@ const QString kDobreCwiczenie = QStringLiteral(
 const QString kDobraOdpowiedz = QStringLiteral(
     "typeof(a.operand1) = 'integer' AND typeof(a.operand2) = 'integer' AND a.operand2 <> 0"
     " AND a.correct IN (0, 1) AND typeof(a.time_ms) = 'integer' AND a.time_ms BETWEEN 0 AND 86400000");
-// The fact an answer is filed under: multiplication by its factors,
-// division by quotient and divisor (the fact it rests on), addition and
-// subtraction by the operands' tens.
-const QString kWierszFaktu = QStringLiteral(
-    "CASE d.operation WHEN 0 THEN a.operand1 WHEN 1 THEN a.operand1 / a.operand2 ELSE a.operand1 / 10 END");
-const QString kKolumnaFaktu = QStringLiteral("CASE WHEN d.operation <= 1 THEN a.operand2 ELSE a.operand2 / 10 END");
-
-// The facts summed over every answer, kept up to date by triggers as
-// answers are written (by this program or an older one), so that the fact
-// table never reads all the answers. Made, and filled from the answers,
-// when the file lacks it; it is not part of the versioned schema.
-QString sumyFaktow(const QString& gdzie)
-{
-    return QStringLiteral("SELECT d.operation, %1, %2, count(*), sum(1 - a.correct), sum(a.time_ms),"
-                          " sum(a.time_ms * 1.0 / d.pace_ms)"
-                          " FROM answers a JOIN drills d ON d.id = a.drill_id WHERE %3 AND %4 %5 GROUP BY 1, 2, 3")
-        .arg(kWierszFaktu, kKolumnaFaktu, kDobreCwiczenie, kDobraOdpowiedz, gdzie);
-}
-
-QString wyzwalacze()
-{
-    auto zamien = [](QString s, const char* z, const char* na) {
-        return s.replace(QLatin1String(z), QLatin1String(na));
-    };
-    const QString nowa = zamien(kDobraOdpowiedz, "a.", "NEW."), stara = zamien(kDobraOdpowiedz, "a.", "OLD.");
-    const QString wNowej = zamien(kWierszFaktu, "a.", "NEW."), kNowej = zamien(kKolumnaFaktu, "a.", "NEW.");
-    const QString wStarej = zamien(kWierszFaktu, "a.", "OLD."), kStarej = zamien(kKolumnaFaktu, "a.", "OLD.");
-    // A deleted drill takes its answers' share with it (whichever of the
-    // two goes first, the share is taken once).
-    const QString odpowiedziStarego =
-        QStringLiteral("FROM answers a WHERE a.drill_id = OLD.id AND %1 AND %2 = fact_totals.r AND %3 = fact_totals.c")
-            .arg(kDobraOdpowiedz, zamien(kWierszFaktu, "d.", "OLD."), zamien(kKolumnaFaktu, "d.", "OLD."));
-    return QStringLiteral(
-               "CREATE TABLE fact_totals ("
-               " operation INTEGER NOT NULL, r INTEGER NOT NULL, c INTEGER NOT NULL,"
-               " asked INTEGER NOT NULL, missed INTEGER NOT NULL, time_ms INTEGER NOT NULL, ticks REAL NOT NULL,"
-               " PRIMARY KEY (operation, r, c)) WITHOUT ROWID;"
-               "INSERT INTO fact_totals %1;"
-               "CREATE TRIGGER fact_totals_add AFTER INSERT ON answers WHEN %2 BEGIN"
-               " INSERT INTO fact_totals SELECT d.operation, %3, %4, 1, 1 - NEW.correct, NEW.time_ms,"
-               "  NEW.time_ms * 1.0 / d.pace_ms FROM drills d WHERE d.id = NEW.drill_id AND %5"
-               " ON CONFLICT (operation, r, c) DO UPDATE SET asked = asked + 1, missed = missed + excluded.missed,"
-               "  time_ms = time_ms + excluded.time_ms, ticks = ticks + excluded.ticks;"
-               " END;"
-               "CREATE TRIGGER fact_totals_remove AFTER DELETE ON answers WHEN %6 BEGIN"
-               " UPDATE fact_totals SET asked = asked - 1, missed = missed - (1 - OLD.correct),"
-               "  time_ms = time_ms - OLD.time_ms,"
-               "  ticks = ticks - OLD.time_ms * 1.0 / (SELECT d.pace_ms FROM drills d WHERE d.id = OLD.drill_id)"
-               " WHERE (operation, r, c) = (SELECT d.operation, %7, %8 FROM drills d WHERE d.id = OLD.drill_id AND %5);"
-               " END;"
-               "CREATE TRIGGER fact_totals_remove_drill AFTER DELETE ON drills WHEN %9 BEGIN"
-               " UPDATE fact_totals SET asked = asked - (SELECT count(*) %10),"
-               "  missed = missed - (SELECT total(1 - a.correct) %10), time_ms = time_ms - (SELECT total(a.time_ms) %10),"
-               "  ticks = ticks - (SELECT total(a.time_ms * 1.0 / OLD.pace_ms) %10)"
-               " WHERE operation = OLD.operation;"
-               " END;")
-        .arg(sumyFaktow(QString()), nowa, wNowej, kNowej, kDobreCwiczenie, stara, wStarej, kStarej,
-             zamien(kDobreCwiczenie, "d.", "OLD."))
-        .arg(odpowiedziStarego);
-}
+// The fact an answer is filed under (as the practice files it): the factors,
+// the dividend and divisor, or the ones digits of both numbers.
+const QString kFaktA = QStringLiteral("CASE WHEN d.operation >= 2 THEN a.operand1 % 10 ELSE a.operand1 END");
+const QString kFaktB = QStringLiteral("CASE WHEN d.operation >= 2 THEN a.operand2 % 10 ELSE a.operand2 END");
 
 bool systemTylkoDoOdczytu(const QString& plik)
 {
@@ -241,12 +222,7 @@ WynikBazy BazaWynikow::przygotuj()
 
 WynikBazy BazaWynikow::dociagnijSchemat()
 {
-    bool sumy = false;
-    {
-        sql::Zapytanie q(db_, "SELECT count(*) FROM sqlite_master WHERE name = 'fact_totals'");
-        if (q.Krok() == SQLITE_ROW) sumy = q.Int(0) > 0;
-    }
-    if (wersjaPliku_ == kWersjaSchematu && sumy) return {};
+    if (wersjaPliku_ == kWersjaSchematu) return {};
     // In one transaction, which a second copy starting at the same moment
     // waits for; the version is read again inside it.
     return wTransakcji([this]() -> int {
@@ -257,17 +233,50 @@ WynikBazy BazaWynikow::dociagnijSchemat()
             if (kod != SQLITE_ROW) return kod;
             wersja = static_cast<int>(q.Int(0));
         }
-        if (wersja > kWersjaSchematu) return SQLITE_OK;
-        for (int v = wersja; v < kWersjaSchematu; ++v)
+        if (wersja >= kWersjaSchematu) return SQLITE_OK;
+        for (int v = wersja; v < kWersjaSchematu; ++v) {
             if (const int kod = sql::Wykonaj(db_, kKrokiSchematu[v]); kod != SQLITE_OK) return kod;
-        if (wersja != kWersjaSchematu)
-            if (const int kod = sql::Wykonaj(db_, QStringLiteral("PRAGMA user_version = %1").arg(kWersjaSchematu));
-                kod != SQLITE_OK)
-                return kod;
-        sql::Zapytanie q(db_, "SELECT count(*) FROM sqlite_master WHERE name = 'fact_totals'");
-        if (q.Krok() == SQLITE_ROW && q.Int(0) > 0) return SQLITE_OK;
-        return sql::Wykonaj(db_, wyzwalacze());
+            if (v == 1)
+                if (const int kod = wypelnijFakty(); kod != SQLITE_OK && kod != SQLITE_DONE) return kod;
+        }
+        return sql::Wykonaj(db_, QStringLiteral("PRAGMA user_version = %1").arg(kWersjaSchematu));
     });
+}
+
+int BazaWynikow::wypelnijFakty()
+{
+    // Every answer in the order it was given, through the practice's own
+    // rule, so that a child's record is what it would have been had it been
+    // kept from the start.
+    std::map<std::tuple<std::int64_t, std::uint8_t, Fakt>, StanFaktu> fakty;
+    std::map<std::tuple<std::int64_t, std::uint8_t, Fakt>, double> tykniecia;
+    sql::Zapytanie q(db_, QStringLiteral("SELECT d.child_id, d.operation, a.operand1, a.operand2, a.correct, a.time_ms,"
+                                         " d.pace_ms, d.ended_at_ms FROM answers a JOIN drills d ON d.id = a.drill_id"
+                                         " WHERE %1 AND %2 ORDER BY d.ended_at_ms, d.id, a.number")
+                              .arg(kDobreCwiczenie, kDobraOdpowiedz));
+    int kod;
+    while ((kod = q.Krok()) == SQLITE_ROW) {
+        const auto dz = static_cast<std::uint8_t>(q.Int(1));
+        const Fakt f = FaktPytania(dz, static_cast<std::int32_t>(q.Int(2)), static_cast<std::int32_t>(q.Int(3)));
+        const auto klucz = std::tuple(q.Int(0), dz, f);
+        Zapamietaj(fakty[klucz], q.Int(4) != 0, static_cast<std::int32_t>(q.Int(5)), static_cast<std::int32_t>(q.Int(6)),
+                   q.Int(7));
+        tykniecia[klucz] += static_cast<double>(q.Int(5)) / static_cast<double>(q.Int(6));
+    }
+    if (kod != SQLITE_DONE) return kod;
+    for (const auto& [klucz, stan] : fakty)
+        if (const int k = zapiszFakt(std::get<0>(klucz), std::get<2>(klucz), stan, tykniecia[klucz]); k != SQLITE_DONE)
+            return k;
+    return SQLITE_OK;
+}
+
+int BazaWynikow::zapiszFakt(std::int64_t dziecko, const Fakt& f, const StanFaktu& s, double tykniecia)
+{
+    sql::Zapytanie q(db_, "INSERT OR REPLACE INTO child_facts (child_id, operation, a, b, asked, missed, time_ms, ticks,"
+                          " last_ms, box) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    q.Wiaz(1, dziecko).Wiaz(2, f.dzialanie).Wiaz(3, f.a).Wiaz(4, f.b).Wiaz(5, s.pytan).Wiaz(6, s.bledow);
+    q.Wiaz(7, s.czasMs).Wiaz(8, tykniecia).Wiaz(9, s.ostatnioMs).Wiaz(10, s.pudelko);
+    return q.Krok();
 }
 
 WynikBazy BazaWynikow::wTransakcji(const std::function<int()>& kroki)
@@ -284,35 +293,104 @@ WynikBazy BazaWynikow::wTransakcji(const std::function<int()>& kroki)
     return w;
 }
 
-WynikBazy BazaWynikow::Zapisz(std::span<const ZapisCwiczenia> zapisy)
+WynikBazy BazaWynikow::Zapisz(std::span<const ZmianaDziecka> zmiany, std::span<const ZapisCwiczenia> zapisy)
 {
     if (!otwarcie_) return otwarcie_;
     return wTransakcji([&]() -> int {
+        for (const ZmianaDziecka& z : zmiany)
+            if (const int kod = zmienDziecko(z); kod != SQLITE_OK && kod != SQLITE_DONE) return kod;
         sql::Zapytanie cw(db_, "INSERT INTO drills (ended_at_ms, operation, questions, pace_ms, narrator, good, bad,"
-                               " grade) SELECT ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8 WHERE NOT EXISTS (SELECT 1 FROM drills"
+                               " grade, child_id, draw, uid) SELECT ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10,"
+                               " lower(hex(randomblob(16))) WHERE NOT EXISTS (SELECT 1 FROM drills"
                                " WHERE ended_at_ms = ?1 AND operation = ?2 AND questions = ?3 AND pace_ms = ?4"
-                               " AND good = ?6 AND bad = ?7 AND grade = ?8)");
+                               " AND good = ?6 AND bad = ?7 AND grade = ?8 AND child_id = ?9)");
         sql::Zapytanie odp(db_, "INSERT INTO answers (drill_id, number, operand1, operand2, answer, correct, time_ms)"
                                 " VALUES (?, ?, ?, ?, ?, ?, ?)");
-        if (cw.Kod() != SQLITE_OK) return cw.Kod();
-        if (odp.Kod() != SQLITE_OK) return odp.Kod();
+        // A drill of a child the file does not know (its name was not
+        // written) still has a child.
+        sql::Zapytanie dz(db_, "INSERT OR IGNORE INTO children (id, name) VALUES (?1, 'Dziecko ' || ?1)");
+        sql::Zapytanie fakt(db_, "SELECT asked, missed, time_ms, ticks, last_ms, box FROM child_facts"
+                                 " WHERE child_id = ? AND operation = ? AND a = ? AND b = ?");
+        for (const sql::Zapytanie* z : {&cw, &odp, &dz, &fakt})
+            if (z->Kod() != SQLITE_OK) return z->Kod();
         for (const ZapisCwiczenia& z : zapisy) {
+            const std::int64_t dziecko = z.dziecko > 0 ? z.dziecko : kPierwszeDziecko;
             cw.Zeruj();
             cw.Wiaz(1, z.koniecMs).Wiaz(2, z.dzialanie).Wiaz(3, z.iloscPytan).Wiaz(4, z.predkosc).Wiaz(5, z.lektor);
-            cw.Wiaz(6, z.dobrze).Wiaz(7, z.zle).Wiaz(8, z.ocena);
+            cw.Wiaz(6, z.dobrze).Wiaz(7, z.zle).Wiaz(8, z.ocena).Wiaz(9, dziecko).Wiaz(10, z.losowanie);
             if (const int kod = cw.Krok(); kod != SQLITE_DONE) return kod;
             if (sqlite3_changes(db_) == 0) continue; // already in the file
             const std::int64_t id = sqlite3_last_insert_rowid(db_);
+            dz.Zeruj();
+            dz.Wiaz(1, dziecko);
+            if (const int kod = dz.Krok(); kod != SQLITE_DONE) return kod;
             std::int64_t nr = 0;
             for (const PytanieCwiczenia& p : z.pytania) {
                 odp.Zeruj();
                 odp.Wiaz(1, id).Wiaz(2, ++nr).Wiaz(3, p.liczba1).Wiaz(4, p.liczba2);
                 odp.Wiaz(5, QString::fromStdString(p.odpowiedz)).Wiaz(6, p.dobrze).Wiaz(7, p.czasMs);
                 if (const int kod = odp.Krok(); kod != SQLITE_DONE) return kod;
+                // The child's record of the fact, by the practice's rule.
+                if (z.predkosc <= 0 || p.liczba2 == 0 || z.dzialanie > DzialanieOdejmowanie) continue;
+                const Fakt f = FaktPytania(z.dzialanie, p.liczba1, p.liczba2);
+                StanFaktu s;
+                double tykniecia = 0;
+                fakt.Zeruj();
+                fakt.Wiaz(1, dziecko).Wiaz(2, f.dzialanie).Wiaz(3, f.a).Wiaz(4, f.b);
+                if (fakt.Krok() == SQLITE_ROW) {
+                    s = {static_cast<std::int32_t>(fakt.Int(0)), static_cast<std::int32_t>(fakt.Int(1)), fakt.Int(2),
+                         fakt.Int(4), static_cast<std::uint8_t>(std::clamp<std::int64_t>(fakt.Int(5), 0, 5))};
+                    tykniecia = fakt.Real(3);
+                }
+                fakt.Zeruj();
+                Zapamietaj(s, p.dobrze, p.czasMs, z.predkosc, z.koniecMs);
+                tykniecia += static_cast<double>(p.czasMs) / z.predkosc;
+                if (const int kod = zapiszFakt(dziecko, f, s, tykniecia); kod != SQLITE_DONE) return kod;
             }
         }
         return SQLITE_OK;
     });
+}
+
+int BazaWynikow::zmienDziecko(const ZmianaDziecka& z)
+{
+    using R = ZmianaDziecka::Rodzaj;
+    switch (z.rodzaj) {
+    case R::Imie: {
+        sql::Zapytanie q(db_, "INSERT INTO children (id, name) VALUES (?1, ?2)"
+                              " ON CONFLICT (id) DO UPDATE SET name = ?2, removed = 0");
+        q.Wiaz(1, z.id).Wiaz(2, z.imie);
+        return q.Krok();
+    }
+    case R::Ustawienia: {
+        const Ustawienia& u = z.ustawienia;
+        sql::Zapytanie q(db_, "UPDATE children SET operation = ?, questions = ?, pace_ms = ?, narrator = ?, draw = ?,"
+                              " tables = ? WHERE id = ?");
+        q.Wiaz(1, u.Dzialanie).Wiaz(2, u.IloscPytan).Wiaz(3, u.Predkosc).Wiaz(4, u.Lektor);
+        q.Wiaz(5, static_cast<std::int64_t>(u.Tryb)).Wiaz(6, u.Tabliczki).Wiaz(7, z.id);
+        return q.Krok();
+    }
+    case R::Wybrane: {
+        sql::Zapytanie q(db_, "UPDATE children SET chosen_at_ms = ? WHERE id = ?");
+        q.Wiaz(1, z.kiedyMs).Wiaz(2, z.id);
+        return q.Krok();
+    }
+    case R::Usun: {
+        sql::Zapytanie q(db_, "UPDATE children SET removed = 1 WHERE id = ?");
+        q.Wiaz(1, z.id);
+        return q.Krok();
+    }
+    case R::UsunZWynikami:
+        for (const char* polecenie : {"DELETE FROM answers WHERE drill_id IN (SELECT id FROM drills WHERE child_id = ?)",
+                                      "DELETE FROM drills WHERE child_id = ?", "DELETE FROM child_facts WHERE child_id = ?",
+                                      "DELETE FROM children WHERE id = ?"}) {
+            sql::Zapytanie q(db_, polecenie);
+            q.Wiaz(1, z.id);
+            if (const int kod = q.Krok(); kod != SQLITE_DONE) return kod;
+        }
+        return SQLITE_DONE;
+    }
+    return SQLITE_DONE;
 }
 
 WynikSprawdzenia BazaWynikow::Sprawdz(Zegar::time_point termin)
@@ -340,32 +418,54 @@ WynikSprawdzenia BazaWynikow::Sprawdz(Zegar::time_point termin)
     return {WynikSprawdzenia::Stan::Blad, w.zleWiersze, b.opis};
 }
 
-WynikBazy BazaWynikow::Strona(KluczListy& po, int ile, std::vector<WierszCwiczenia>& wiersze)
+QString BazaWynikow::kolumnyCwiczenia() const
+{
+    // A file of the first version has no children: its drills are the
+    // first child's.
+    return QStringLiteral("d.ended_at_ms, d.operation, d.questions, d.pace_ms, d.narrator, d.good, d.bad, d.grade, %1")
+        .arg(wersjaPliku_ >= 2 ? QStringLiteral("d.child_id, d.draw") : QStringLiteral("1, 0"));
+}
+
+QString BazaWynikow::tegoDziecka() const
+{
+    return wersjaPliku_ >= 2 ? QStringLiteral("(?9 = 0 OR d.child_id = ?9)") : QStringLiteral("(?9 IN (0, 1))");
+}
+
+WierszCwiczenia BazaWynikow::wiersz(const sql::Zapytanie& q, int k)
+{
+    WierszCwiczenia w{q.Int(k), static_cast<std::uint8_t>(q.Int(k + 1)), static_cast<std::int32_t>(q.Int(k + 2)),
+                      static_cast<std::int32_t>(q.Int(k + 3)), q.Int(k + 4) != 0, static_cast<std::int32_t>(q.Int(k + 5)),
+                      static_cast<std::int32_t>(q.Int(k + 6)), static_cast<std::uint8_t>(q.Int(k + 7))};
+    w.dziecko = q.Int(k + 8);
+    w.losowanie = static_cast<std::uint8_t>(std::clamp<std::int64_t>(q.Int(k + 9), 0, 1));
+    return w;
+}
+
+WynikBazy BazaWynikow::Strona(KluczListy& po, int ile, std::vector<WierszCwiczenia>& wiersze, std::int64_t dziecko)
 {
     if (!otwarcie_) return otwarcie_;
     if (wersjaPliku_ == 0) return {};
-    sql::Zapytanie q(db_, QStringLiteral("SELECT d.id, d.ended_at_ms, d.operation, d.questions, d.pace_ms, d.narrator,"
-                                         " d.good, d.bad, d.grade FROM drills d WHERE d.ended_at_ms <= ?1"
-                                         " AND (d.ended_at_ms < ?1 OR d.id < ?2) AND %1"
+    sql::Zapytanie q(db_, QStringLiteral("SELECT d.id, %1 FROM drills d WHERE d.ended_at_ms <= ?1"
+                                         " AND (d.ended_at_ms < ?1 OR d.id < ?2) AND %2 AND %3"
                                          " ORDER BY d.ended_at_ms DESC, d.id DESC LIMIT ?3")
-                              .arg(kDobreCwiczenie));
-    q.Wiaz(1, po.koniecMs).Wiaz(2, po.id).Wiaz(3, ile);
+                              .arg(kolumnyCwiczenia(), kDobreCwiczenie, tegoDziecka()));
+    q.Wiaz(1, po.koniecMs).Wiaz(2, po.id).Wiaz(3, ile).Wiaz(9, dziecko);
     int kod;
     while ((kod = q.Krok()) == SQLITE_ROW) {
         po = {q.Int(1), q.Int(0)};
-        wiersze.push_back({q.Int(1), static_cast<std::uint8_t>(q.Int(2)), static_cast<std::int32_t>(q.Int(3)),
-                           static_cast<std::int32_t>(q.Int(4)), q.Int(5) != 0, static_cast<std::int32_t>(q.Int(6)),
-                           static_cast<std::int32_t>(q.Int(7)), static_cast<std::uint8_t>(q.Int(8))});
+        wiersze.push_back(wiersz(q, 1));
     }
     return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);
 }
 
-WynikBazy BazaWynikow::Oceny(std::vector<OcenaWCzasie>& oceny, std::int64_t& pominiete)
+WynikBazy BazaWynikow::Oceny(std::vector<OcenaWCzasie>& oceny, std::int64_t& pominiete, std::int64_t dziecko)
 {
     pominiete = 0;
     if (!otwarcie_) return otwarcie_;
     if (wersjaPliku_ == 0) return {};
-    sql::Zapytanie q(db_, QStringLiteral("SELECT d.ended_at_ms, d.operation, d.grade, %1 FROM drills d").arg(kDobreCwiczenie));
+    sql::Zapytanie q(db_, QStringLiteral("SELECT d.ended_at_ms, d.operation, d.grade, %1 FROM drills d WHERE %2")
+                              .arg(kDobreCwiczenie, tegoDziecka()));
+    q.Wiaz(9, dziecko);
     int kod;
     while ((kod = q.Krok()) == SQLITE_ROW) {
         if (q.Int(3) == 0) {
@@ -380,40 +480,110 @@ WynikBazy BazaWynikow::Oceny(std::vector<OcenaWCzasie>& oceny, std::int64_t& pom
     return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);
 }
 
-WynikBazy BazaWynikow::Fakty(std::uint8_t dzialanie, std::vector<KomorkaFaktu>& komorki)
+WynikBazy BazaWynikow::Fakty(std::uint8_t dzialanie, std::vector<KomorkaFaktu>& komorki, std::int64_t dziecko,
+                             std::int64_t odMs)
 {
     if (!otwarcie_) return otwarcie_;
     if (wersjaPliku_ == 0) return {};
-    bool sumy = false;
-    {
-        sql::Zapytanie q(db_, "SELECT count(*) FROM sqlite_master WHERE name = 'fact_totals'");
-        if (q.Krok() == SQLITE_ROW) sumy = q.Int(0) > 0;
-    }
-    // A file whose sums are not made yet (written by an older program, not
-    // yet opened for writing by this one) is summed here.
-    sql::Zapytanie q(db_, sumy ? QStringLiteral("SELECT operation, r, c, asked, missed, time_ms, ticks FROM fact_totals"
-                                                " WHERE operation = ?1 AND asked > 0 ORDER BY r, c")
-                               : sumyFaktow(QStringLiteral("AND d.operation = ?1")));
-    q.Wiaz(1, dzialanie);
+    // All time from each child's record; a period (or a file of the first
+    // version) from the answers themselves.
+    const bool zRekordu = wersjaPliku_ >= 2 && odMs <= 0;
+    sql::Zapytanie q(db_, zRekordu ? QStringLiteral("SELECT a, b, sum(asked), sum(missed), sum(time_ms), sum(ticks),"
+                                                    " max(last_ms), CASE WHEN count(*) = 1 THEN max(box) ELSE 0 END"
+                                                    " FROM child_facts WHERE operation = ?1 AND (?9 = 0 OR child_id = ?9)"
+                                                    " AND asked > 0 GROUP BY a, b ORDER BY a, b")
+                                   : QStringLiteral("SELECT %1, %2, count(*), sum(1 - a.correct), sum(a.time_ms),"
+                                                    " sum(a.time_ms * 1.0 / d.pace_ms), max(d.ended_at_ms), 0"
+                                                    " FROM answers a JOIN drills d ON d.id = a.drill_id"
+                                                    " WHERE d.operation = ?1 AND d.ended_at_ms >= ?2 AND %3 AND %4 AND %5"
+                                                    " GROUP BY 1, 2 ORDER BY 1, 2")
+                                         .arg(kFaktA, kFaktB, kDobreCwiczenie, kDobraOdpowiedz, tegoDziecka()));
+    q.Wiaz(1, dzialanie).Wiaz(9, dziecko);
+    if (!zRekordu) q.Wiaz(2, odMs);
     int kod;
-    while ((kod = q.Krok()) == SQLITE_ROW)
-        komorki.push_back({q.Int(1), q.Int(2), q.Int(3), q.Int(4), q.Real(5), q.Real(6)});
+    while ((kod = q.Krok()) == SQLITE_ROW) {
+        KomorkaFaktu k{q.Int(0), q.Int(1), q.Int(2), q.Int(3), q.Real(4), q.Real(5)};
+        k.ostatnioMs = q.Int(6);
+        k.pudelko = static_cast<std::uint8_t>(std::clamp<std::int64_t>(q.Int(7), 0, 5));
+        komorki.push_back(k);
+    }
     return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);
 }
 
-WynikBazy BazaWynikow::KazdeCwiczenie(const std::function<bool(const WierszCwiczenia&)>& wiersz)
+WynikBazy BazaWynikow::KazdeCwiczenie(const std::function<bool(const WierszCwiczenia&)>& wiersz, std::int64_t dziecko)
 {
     if (!otwarcie_) return otwarcie_;
     if (wersjaPliku_ == 0) return {};
-    sql::Zapytanie q(db_, QStringLiteral("SELECT d.ended_at_ms, d.operation, d.questions, d.pace_ms, d.narrator, d.good,"
-                                         " d.bad, d.grade FROM drills d WHERE %1 ORDER BY d.ended_at_ms DESC, d.id DESC")
-                              .arg(kDobreCwiczenie));
+    sql::Zapytanie q(db_, QStringLiteral("SELECT %1 FROM drills d WHERE %2 AND %3 ORDER BY d.ended_at_ms DESC, d.id DESC")
+                              .arg(kolumnyCwiczenia(), kDobreCwiczenie, tegoDziecka()));
+    q.Wiaz(9, dziecko);
+    int kod;
+    while ((kod = q.Krok()) == SQLITE_ROW)
+        if (!wiersz(BazaWynikow::wiersz(q, 0))) return {BladBazy::Inny, QStringLiteral("stopped")};
+    return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);
+}
+
+WynikBazy BazaWynikow::KazdaOdpowiedz(const std::function<bool(const WierszCwiczenia&, const PytanieCwiczenia&)>& odpowiedz,
+                                      std::int64_t dziecko)
+{
+    if (!otwarcie_) return otwarcie_;
+    if (wersjaPliku_ == 0) return {};
+    sql::Zapytanie q(db_, QStringLiteral("SELECT %1, a.operand1, a.operand2, a.answer, a.correct, a.time_ms"
+                                         " FROM drills d JOIN answers a ON a.drill_id = d.id WHERE %2 AND %3 AND %4"
+                                         " ORDER BY d.ended_at_ms, d.id, a.number")
+                              .arg(kolumnyCwiczenia(), kDobreCwiczenie, kDobraOdpowiedz, tegoDziecka()));
+    q.Wiaz(9, dziecko);
     int kod;
     while ((kod = q.Krok()) == SQLITE_ROW) {
-        if (!wiersz({q.Int(0), static_cast<std::uint8_t>(q.Int(1)), static_cast<std::int32_t>(q.Int(2)),
-                     static_cast<std::int32_t>(q.Int(3)), q.Int(4) != 0, static_cast<std::int32_t>(q.Int(5)),
-                     static_cast<std::int32_t>(q.Int(6)), static_cast<std::uint8_t>(q.Int(7))}))
-            return {BladBazy::Inny, QStringLiteral("stopped")};
+        const PytanieCwiczenia p{static_cast<std::int32_t>(q.Int(10)), static_cast<std::int32_t>(q.Int(11)),
+                                 q.Tekst(12).toStdString(), q.Int(13) != 0, static_cast<std::int32_t>(q.Int(14))};
+        if (!odpowiedz(wiersz(q, 0), p)) return {BladBazy::Inny, QStringLiteral("stopped")};
+    }
+    return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);
+}
+
+WynikBazy BazaWynikow::Dzieci(std::vector<WierszDziecka>& dzieci)
+{
+    if (!otwarcie_) return otwarcie_;
+    if (wersjaPliku_ < 2) return {}; // only the first child
+    sql::Zapytanie q(db_, "SELECT id, name, removed, chosen_at_ms, operation, questions, pace_ms, narrator, draw, tables"
+                          " FROM children WHERE typeof(id) = 'integer' AND typeof(name) = 'text' ORDER BY id");
+    int kod;
+    while ((kod = q.Krok()) == SQLITE_ROW) {
+        WierszDziecka d;
+        d.id = q.Int(0);
+        d.imie = UporzadkujImie(q.Tekst(1)).left(kMaksDlugoscImienia);
+        if (d.imie.isEmpty()) d.imie = QStringLiteral("Dziecko %1").arg(d.id);
+        d.usuniete = q.Int(2) != 0;
+        d.wybraneMs = q.Int(3);
+        // Settings outside their choices keep the drill's defaults.
+        Ustawienia& u = d.ustawienia;
+        if (const auto v = q.Int(4); v >= 0 && v <= 3) u.Dzialanie = static_cast<std::uint8_t>(v);
+        if (const auto v = q.Int(5); v == 10 || v == 30 || v == 70 || v == 100) u.IloscPytan = static_cast<std::int32_t>(v);
+        if (const auto v = q.Int(6); NazwaPredkosci(static_cast<std::int32_t>(v))) u.Predkosc = static_cast<std::int32_t>(v);
+        u.Lektor = q.Int(7) != 0;
+        u.Tryb = q.Int(8) == 1 ? Losowanie::TrudneFakty : Losowanie::Losowe;
+        if (const auto v = q.Int(9); (v & WszystkieTabliczki) && !(v & ~std::int64_t{WszystkieTabliczki}))
+            u.Tabliczki = static_cast<std::uint16_t>(v);
+        dzieci.push_back(std::move(d));
+    }
+    return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);
+}
+
+WynikBazy BazaWynikow::Rekord(std::int64_t dziecko, RekordFaktow& rekord)
+{
+    if (!otwarcie_) return otwarcie_;
+    if (wersjaPliku_ < 2) return {};
+    sql::Zapytanie q(db_, "SELECT operation, a, b, asked, missed, time_ms, last_ms, box FROM child_facts"
+                          " WHERE child_id = ? AND operation BETWEEN 0 AND 3 AND asked > 0 AND missed BETWEEN 0 AND asked");
+    q.Wiaz(1, dziecko);
+    int kod;
+    while ((kod = q.Krok()) == SQLITE_ROW) {
+        const Fakt f = FaktPytania(static_cast<std::uint8_t>(q.Int(0)), static_cast<std::int32_t>(q.Int(1)),
+                                   static_cast<std::int32_t>(q.Int(2)));
+        rekord[f] = {static_cast<std::int32_t>(std::min<std::int64_t>(q.Int(3), INT32_MAX)),
+                     static_cast<std::int32_t>(std::min<std::int64_t>(q.Int(4), INT32_MAX)), std::max<std::int64_t>(q.Int(5), 0),
+                     q.Int(6), static_cast<std::uint8_t>(std::clamp<std::int64_t>(q.Int(7), 1, 5))};
     }
     return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);
 }

@@ -6,7 +6,9 @@
 // rules are skipped by every read.
 #pragma once
 
+#include "Children.h"
 #include "DrillRecord.h"
+#include "Practice.h"
 
 #include <QString>
 
@@ -19,13 +21,16 @@
 #include <vector>
 
 struct sqlite3;
+namespace zm::sql {
+class Zapytanie;
+}
 
 namespace zm {
 
 // The schema's version, kept in the file's user_version. Opening for
 // writing brings an older file up to it step by step (ResultsStore.cpp,
 // kKrokiSchematu); a file of a newer version is only ever read.
-inline constexpr int kWersjaSchematu = 1;
+inline constexpr int kWersjaSchematu = 2;
 
 // What went wrong, as the program tells the user.
 enum class BladBazy {
@@ -73,13 +78,16 @@ struct OcenaWCzasie {
 // One cell of a fact table, as summed in the file: how often the fact was
 // asked and missed, the answer times, and the times in ticks of the pace
 // (the window averages them; the values come from the file, so any of them
-// may be absurd).
+// may be absurd); for one child's whole record also when it was last asked
+// and its practice box.
 struct KomorkaFaktu {
-    std::int64_t wiersz = 0, kolumna = 0; // factors 3..9, or tens 1..9
+    std::int64_t a = 0, b = 0; // the fact (see Fakt): factors, dividend and divisor, or ones digits
     std::int64_t ile = 0;
     std::int64_t bledy = 0;
     double sumaCzasuMs = 0;
     double sumaTykniec = 0;
+    std::int64_t ostatnioMs = 0;
+    std::uint8_t pudelko = 0; // 0: not known
 };
 
 // The result of a check of the whole file.
@@ -115,26 +123,41 @@ public:
     // The version found in the file when it was opened.
     int WersjaPliku() const { return wersjaPliku_; }
 
-    // One transaction for all the drills: all are written or none. A drill
-    // already in the file (same end, operation and counts) is not written
-    // twice.
-    WynikBazy Zapisz(std::span<const ZapisCwiczenia> zapisy);
-    WynikBazy Zapisz(const ZapisCwiczenia& zapis) { return Zapisz(std::span(&zapis, 1)); }
+    // One transaction for the children's changes, then the drills (with
+    // each child's record of every fact): all are written or none. A drill
+    // already in the file (same end, operation, counts and child) is not
+    // written twice.
+    WynikBazy Zapisz(std::span<const ZmianaDziecka> zmiany, std::span<const ZapisCwiczenia> zapisy);
+    WynikBazy Zapisz(std::span<const ZapisCwiczenia> zapisy) { return Zapisz({}, zapisy); }
+    WynikBazy Zapisz(const ZapisCwiczenia& zapis) { return Zapisz({}, std::span(&zapis, 1)); }
 
     // The file's structure checked page by page (its rows' rules are only
     // counted), stopped at `termin`.
     WynikSprawdzenia Sprawdz(std::chrono::steady_clock::time_point termin);
 
+    // The reads below take one child's drills, or every child's when
+    // `dziecko` is 0.
+
     // The drills list, newest first: at most `ile` rows after `po`; `po`
     // is moved to the last row read.
-    WynikBazy Strona(KluczListy& po, int ile, std::vector<WierszCwiczenia>& wiersze);
+    WynikBazy Strona(KluczListy& po, int ile, std::vector<WierszCwiczenia>& wiersze, std::int64_t dziecko = 0);
     // Every drill's grade and time, in the file's order; `pominiete` counts
     // the drills that break the rules.
-    WynikBazy Oceny(std::vector<OcenaWCzasie>& oceny, std::int64_t& pominiete);
-    // Every asked fact of the operation, one cell per fact.
-    WynikBazy Fakty(std::uint8_t dzialanie, std::vector<KomorkaFaktu>& komorki);
+    WynikBazy Oceny(std::vector<OcenaWCzasie>& oceny, std::int64_t& pominiete, std::int64_t dziecko = 0);
+    // Every asked fact of the operation, one cell per fact: all time, or the
+    // answers given since `odMs`.
+    WynikBazy Fakty(std::uint8_t dzialanie, std::vector<KomorkaFaktu>& komorki, std::int64_t dziecko = 0,
+                    std::int64_t odMs = 0);
     // Every drill, newest first, handed to `wiersz` one by one (false stops).
-    WynikBazy KazdeCwiczenie(const std::function<bool(const WierszCwiczenia&)>& wiersz);
+    WynikBazy KazdeCwiczenie(const std::function<bool(const WierszCwiczenia&)>& wiersz, std::int64_t dziecko = 0);
+    // Every question of every drill, oldest first (false stops).
+    WynikBazy KazdaOdpowiedz(const std::function<bool(const WierszCwiczenia&, const PytanieCwiczenia&)>& odpowiedz,
+                             std::int64_t dziecko = 0);
+    // The children (none for a file of the first version: only the first
+    // child, with the drill's defaults).
+    WynikBazy Dzieci(std::vector<WierszDziecka>& dzieci);
+    // A child's record of every fact, for the practice.
+    WynikBazy Rekord(std::int64_t dziecko, RekordFaktow& rekord);
 
     // Every statement and wait for a lock from now on ends by `termin`.
     void UstawTermin(std::chrono::steady_clock::time_point termin) { termin_ = termin; }
@@ -150,6 +173,12 @@ private:
     WynikBazy blad(int kod) const;
     WynikBazy przygotuj();
     WynikBazy dociagnijSchemat();
+    int wypelnijFakty();
+    int zapiszFakt(std::int64_t dziecko, const Fakt& fakt, const StanFaktu& stan, double tykniecia);
+    int zmienDziecko(const ZmianaDziecka& zmiana);
+    QString kolumnyCwiczenia() const;
+    QString tegoDziecka() const;
+    static WierszCwiczenia wiersz(const sql::Zapytanie& q, int kolumna);
     WynikBazy wTransakcji(const std::function<int()>& kroki);
 
     QString plik_;

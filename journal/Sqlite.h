@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 namespace zm::sql {
@@ -50,6 +51,18 @@ public:
     {
         if (st_) sqlite3_bind_int64(st_, i, v);
         return *this;
+    }
+    Zapytanie& Wiaz(int i, double v)
+    {
+        if (st_) sqlite3_bind_double(st_, i, v);
+        return *this;
+    }
+    // Every other number is a whole one.
+    template <class T>
+        requires std::is_integral_v<T>
+    Zapytanie& Wiaz(int i, T v)
+    {
+        return Wiaz(i, static_cast<std::int64_t>(v));
     }
     Zapytanie& Wiaz(int i, const QString& v)
     {

@@ -218,14 +218,6 @@ void WysrodkujNadRodzicem(QWidget& okno)
     okno.setGeometry(r);
 }
 
-void WysrodkujNaEkranie(QWidget& okno)
-{
-    if (!okno.isWindow()) return;
-    if (const QScreen* ekran = QGuiApplication::primaryScreen())
-        okno.setGeometry(QRect(ekran->availableGeometry().center() - QPoint(okno.width() / 2, okno.height() / 2),
-                               okno.size()));
-}
-
 bool KliknijSkupionyPrzycisk(QDialog& dialog, QKeyEvent* e)
 {
     if (e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) return false;

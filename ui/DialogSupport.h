@@ -36,9 +36,6 @@ void UstawDialogiWOknieGlownym(bool wOknie);
 // parent's window (on the screen when it has none) and kept on the screen; a
 // dialog drawn inside the main window is placed by it.
 void WysrodkujNadRodzicem(QWidget& okno);
-// The earlier placement, centred on the screen; a dialog drawn inside the
-// main window is left where it is.
-void WysrodkujNaEkranie(QWidget& okno);
 
 void UstawKolejnoscTab(std::initializer_list<QWidget*> kolejnosc);
 

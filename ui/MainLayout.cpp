@@ -79,6 +79,7 @@ const std::vector<Wiersz>& tabela()
         {&K::ButUstawienia, "ButUstawienia", {81, 19, 74, 19}, "Ustawienia", nullptr, {}, {}},
         {&K::ButAbout, "ButAbout", {155, 19, 74, 19}, "O programie", nullptr, {}, {}},
         {&K::ButWyniki, "ButWyniki", {229, 19, 74, 19}, "Wyniki", nullptr, {}, {}},
+        {&K::ButDziecko, "ButDziecko", {435, 19, 200, 19}, "", nullptr, {}, {}},
     };
     return t;
 }
@@ -227,7 +228,7 @@ void NadajNazwyDostepnosci(QWidget* okno, const KomponentyGlowne& k)
     // are reached by Tab; the counter's shadow says nothing.
     for (QWidget* w : std::initializer_list<QWidget*>{k.ButStartStop, k.But_Close, k.But_Minimize})
         OznaczJakoPrzycisk(w);
-    for (QWidget* w : std::initializer_list<QWidget*>{k.ButZamknij, k.ButUstawienia, k.ButAbout, k.ButWyniki})
+    for (QWidget* w : std::initializer_list<QWidget*>{k.ButZamknij, k.ButUstawienia, k.ButAbout, k.ButWyniki, k.ButDziecko})
         w->setFocusPolicy(Qt::TabFocus);
     OznaczJakoDekoracje(k.LabelPytanieNrCien);
     // Every control has a Polish name; the counters, the pictures and the

@@ -39,6 +39,7 @@ struct KomponentyGlowne {
     TFlatSpeedButton* ButUstawienia = nullptr;
     TFlatSpeedButton* ButAbout = nullptr;
     TFlatSpeedButton* ButWyniki = nullptr;
+    TFlatSpeedButton* ButDziecko = nullptr; // who practises
     QLineEdit* EditWynik = nullptr;
     QTimer* Timer = nullptr;
 };

@@ -1,11 +1,13 @@
 #include "ResultsFigures.h"
 
 #include "DrillState.h"
+#include "Practice.h"
 
 #include <QLocale>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace zm {
 
@@ -39,46 +41,53 @@ bool DaneWykresu::Puste() const
     return std::all_of(linie.begin(), linie.end(), [](const auto& l) { return l.empty(); });
 }
 
-DaneWykresu PunktyWykresu(std::span<const OcenaWCzasie> oceny, int przedzialy)
+DaneWykresu PunktyWykresu(std::span<const OcenaWCzasie> oceny, int przedzialy, int przesuniecieS)
 {
     DaneWykresu d;
-    const std::size_t n = static_cast<std::size_t>(std::max(1, przedzialy));
-    std::array<std::size_t, kDzialan> ile{};
     bool pierwsza = true;
     for (const OcenaWCzasie& o : oceny) {
         if (o.dzialanie >= kDzialan || o.ocena < 1 || o.ocena > 6) continue;
-        ++ile[o.dzialanie];
         d.od = pierwsza ? o.koniecMs : std::min(d.od, o.koniecMs);
         d.doKonca = pierwsza ? o.koniecMs : std::max(d.doKonca, o.koniecMs);
         pierwsza = false;
     }
     if (pierwsza) return d;
-    // In doubles: the span of two 64-bit times may not fit in 64 bits.
-    const double zakres = static_cast<double>(d.doKonca) - static_cast<double>(d.od);
-    std::array<std::vector<double>, kDzialan> suma, liczba;
-    for (std::size_t k = 0; k < kDzialan; ++k)
-        if (ile[k] > n) {
-            suma[k].assign(n, 0.0);
-            liczba[k].assign(n, 0.0);
-        }
+    // The local day of a drill, in doubles: a time from the file may be any
+    // 64-bit value.
+    auto dzien = [przesuniecieS](std::int64_t ms) {
+        return std::floor((static_cast<double>(ms) + przesuniecieS * 1000.0) / 86400000.0);
+    };
+    struct Grupa {
+        double suma = 0, ile = 0, czas = 0;
+    };
+    // One point a day; an operation with more days than `przedzialy`, one a
+    // week (weeks from Monday).
+    std::array<std::map<double, Grupa>, kDzialan> dni;
     for (const OcenaWCzasie& o : oceny) {
         if (o.dzialanie >= kDzialan || o.ocena < 1 || o.ocena > 6) continue;
-        const double x =
-            zakres > 0 ? wPrzedziale((static_cast<double>(o.koniecMs) - static_cast<double>(d.od)) / zakres, 0, 1) : 0.5;
-        if (ile[o.dzialanie] <= n) {
-            d.linie[o.dzialanie].push_back({x, double(o.ocena)});
-            continue;
-        }
-        const std::size_t i = std::min(n - 1, static_cast<std::size_t>(x * static_cast<double>(n)));
-        suma[o.dzialanie][i] += o.ocena;
-        liczba[o.dzialanie][i] += 1;
+        Grupa& g = dni[o.dzialanie][dzien(o.koniecMs)];
+        g.suma += o.ocena;
+        g.ile += 1;
+        g.czas += static_cast<double>(o.koniecMs);
     }
+    const double zakres = static_cast<double>(d.doKonca) - static_cast<double>(d.od);
     for (std::size_t k = 0; k < kDzialan; ++k) {
-        auto& linia = d.linie[k];
-        std::stable_sort(linia.begin(), linia.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
-        for (std::size_t i = 0; i < liczba[k].size(); ++i)
-            if (liczba[k][i] > 0)
-                linia.push_back({(static_cast<double>(i) + 0.5) / static_cast<double>(n), suma[k][i] / liczba[k][i]});
+        std::map<double, Grupa> grupy;
+        if (dni[k].size() > static_cast<std::size_t>(std::max(1, przedzialy))) {
+            for (const auto& [dz, g] : dni[k]) {
+                Grupa& t = grupy[std::floor((dz + 3) / 7)];
+                t.suma += g.suma;
+                t.ile += g.ile;
+                t.czas += g.czas;
+            }
+        } else {
+            grupy = std::move(dni[k]);
+        }
+        for (const auto& [klucz, g] : grupy) {
+            const double czas = g.czas / g.ile;
+            const double x = zakres > 0 ? wPrzedziale((czas - static_cast<double>(d.od)) / zakres, 0, 1) : 0.5;
+            d.linie[k].push_back({x, g.suma / g.ile});
+        }
     }
     return d;
 }
@@ -128,6 +137,50 @@ QString TekstCzasu(const KomorkaFaktu& k)
     if (!(s >= 0)) return QStringLiteral("?");
     if (s >= 1000) return QStringLiteral("> 999 s");
     return QLocale(QLocale::Polish).toString(s, 'f', 1) + QStringLiteral(" s");
+}
+
+QString TekstIlosci(const KomorkaFaktu& k) { return QStringLiteral("%1×").arg(std::max<std::int64_t>(k.ile, 0)); }
+
+int RozmiarTabeli(std::uint8_t dzialanie) { return dzialanie >= DzialanieDodawanie ? 10 : 7; }
+
+Fakt FaktKomorki(std::uint8_t dzialanie, int wiersz, int kolumna)
+{
+    const int pierwszy = dzialanie >= DzialanieDodawanie ? 0 : 3;
+    const int w = pierwszy + wiersz, k = pierwszy + kolumna;
+    // As the practice files a question: the dividend and the divisor.
+    if (dzialanie == DzialanieDzielenie) return FaktPytania(dzialanie, w * k, k);
+    return FaktPytania(dzialanie, w, k);
+}
+
+QString NaglowekWiersza(std::uint8_t dzialanie, int wiersz)
+{
+    const Fakt f = FaktKomorki(dzialanie, wiersz, 0);
+    switch (dzialanie) {
+    case DzialanieDzielenie: return QStringLiteral("= %1").arg(f.a / std::max<int>(f.b, 1));
+    case DzialanieDodawanie:
+    case DzialanieOdejmowanie: return QStringLiteral("…%1").arg(f.a);
+    default: return QString::number(f.a);
+    }
+}
+
+QString NaglowekKolumny(std::uint8_t dzialanie, int kolumna)
+{
+    const Fakt f = FaktKomorki(dzialanie, 0, kolumna);
+    switch (dzialanie) {
+    case DzialanieDzielenie: return QStringLiteral(": %1").arg(f.b);
+    case DzialanieDodawanie: return QStringLiteral("+ …%1").arg(f.b);
+    case DzialanieOdejmowanie: return QStringLiteral("− …%1").arg(f.b);
+    default: return QString::number(f.b);
+    }
+}
+
+QString NazwaKomorki(std::uint8_t dzialanie, int wiersz, int kolumna)
+{
+    const Fakt f = FaktKomorki(dzialanie, wiersz, kolumna);
+    static const std::array<const char*, kDzialan> kZnaki{"×", ":", "+", "−"};
+    const QString znak = QString::fromUtf8(kZnaki[dzialanie % kDzialan]);
+    if (dzialanie >= DzialanieDodawanie) return QStringLiteral("…%1 %2 …%3").arg(f.a).arg(znak).arg(f.b);
+    return QStringLiteral("%1 %2 %3").arg(f.a).arg(znak).arg(f.b);
 }
 
 } // namespace zm

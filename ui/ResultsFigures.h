@@ -32,10 +32,11 @@ struct DaneWykresu {
     bool Puste() const;
 };
 
-// The chart of `oceny`: an operation with no more drills than `przedzialy`
-// shows each drill at its time; one with more shows the mean grade of each
-// of `przedzialy` equal stretches of time that holds any.
-DaneWykresu PunktyWykresu(std::span<const OcenaWCzasie> oceny, int przedzialy);
+// The chart of `oceny`: each operation's mean grade of each day that holds
+// any (days in the time zone `przesuniecieS` seconds from UTC), at the mean
+// time of that day's drills; an operation with drills on more than
+// `przedzialy` days, of each week instead.
+DaneWykresu PunktyWykresu(std::span<const OcenaWCzasie> oceny, int przedzialy, int przesuniecieS = 0);
 
 // A fact cell is shown when it was asked at all.
 bool KomorkaWidoczna(const KomorkaFaktu& k);
@@ -53,8 +54,22 @@ double Trudnosc(const KomorkaFaktu& k);
 QColor KolorTrudnosci(double trudnosc);
 // A fact not asked yet.
 QColor KolorBrakuFaktu();
-// The cell's two lines: "25%" and "1,3 s".
+// The cell's lines: "25%", "1,3 s" and "12×" (how many times it was asked).
 QString TekstBledow(const KomorkaFaktu& k);
 QString TekstCzasu(const KomorkaFaktu& k);
+QString TekstIlosci(const KomorkaFaktu& k);
+
+// The fact table's layout: rows and columns of an operation (7 for
+// multiplication and division, 10 for addition and subtraction), the fact of
+// each cell, the headers and the cell's own name. Multiplication: the first
+// factor down, the second across; division: the quotient down, the divisor
+// across, each cell a division ("24 : 8"); addition and subtraction: the ones
+// digit of the first number down, of the second across (the tens do not
+// change what the child works out, only whether it carries or borrows).
+int RozmiarTabeli(std::uint8_t dzialanie);
+Fakt FaktKomorki(std::uint8_t dzialanie, int wiersz, int kolumna);
+QString NaglowekWiersza(std::uint8_t dzialanie, int wiersz);
+QString NaglowekKolumny(std::uint8_t dzialanie, int kolumna);
+QString NazwaKomorki(std::uint8_t dzialanie, int wiersz, int kolumna);
 
 } // namespace zm

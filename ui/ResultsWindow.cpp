@@ -2,6 +2,7 @@
 
 #include "DialogSupport.h"
 #include "DrillState.h"
+#include "Children.h"
 #include "Fonts.h"
 #include "Operations.h"
 #include "ResultsCsv.h"
@@ -11,6 +12,8 @@
 
 #include <QAbstractTableModel>
 #include <QButtonGroup>
+#include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -26,6 +29,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 
 namespace zm {
 
@@ -34,8 +38,10 @@ namespace {
 constexpr int kSzerokosc = 640, kWysokosc = 460;
 // Rows read when the window opens, then at each scroll to the list's end.
 constexpr int kPierwszaStrona = 200, kStrona = 1000;
-// The chart's stretches of time: about eight pixels each.
+// The chart's most points a line: about eight pixels each.
 constexpr int kPrzedzialyWykresu = 72;
+// The fact table's shorter period.
+constexpr std::int64_t kDwaTygodnieMs = 14LL * 24 * 3600 * 1000;
 
 const QString kCzekanie = QStringLiteral("Wczytywanie…");
 const QString kPusto = QStringLiteral("Nie ma jeszcze zapisanych ćwiczeń.");
@@ -45,8 +51,8 @@ const QString kPusto = QStringLiteral("Nie ma jeszcze zapisanych ćwiczeń.");
 // The drills list, read a page at a time as it is scrolled.
 class ModelCwiczen : public QAbstractTableModel {
 public:
-    ModelCwiczen(QObject* rodzic, std::function<void()> dociagnij)
-        : QAbstractTableModel(rodzic), dociagnij_(std::move(dociagnij))
+    ModelCwiczen(QObject* rodzic, std::function<void()> dociagnij, std::function<QString(std::int64_t)> imie)
+        : QAbstractTableModel(rodzic), dociagnij_(std::move(dociagnij)), imie_(std::move(imie))
     {
     }
 
@@ -79,7 +85,7 @@ public:
     bool Pusty() const { return wiersze_.empty(); }
 
     int rowCount(const QModelIndex& p) const override { return p.isValid() ? 0 : int(wiersze_.size()); }
-    int columnCount(const QModelIndex& p) const override { return p.isValid() ? 0 : 6; }
+    int columnCount(const QModelIndex& p) const override { return p.isValid() ? 0 : 7; }
     bool canFetchMore(const QModelIndex& p) const override { return !p.isValid() && !wszystkie_ && !pobiera_; }
     void fetchMore(const QModelIndex& p) override
     {
@@ -89,9 +95,9 @@ public:
     }
     QVariant headerData(int sekcja, Qt::Orientation o, int rola) const override
     {
-        static const std::array<const char*, 6> naglowki{"Data", "Działanie", "Pytania", "Tempo", "Dobre / złe",
-                                                         "Ocena"};
-        if (o != Qt::Horizontal || rola != Qt::DisplayRole || sekcja < 0 || sekcja >= 6) return {};
+        static const std::array<const char*, 7> naglowki{"Data",        "Działanie", "Pytania", "Tempo",
+                                                         "Dobre / złe", "Ocena",     "Dziecko"};
+        if (o != Qt::Horizontal || rola != Qt::DisplayRole || sekcja < 0 || sekcja >= 7) return {};
         return QString::fromUtf8(naglowki[static_cast<std::size_t>(sekcja)]);
     }
     QVariant data(const QModelIndex& i, int rola) const override
@@ -110,12 +116,14 @@ public:
         case 2: return c.iloscPytan;
         case 3: return NazwaTempa(c.predkosc);
         case 4: return QStringLiteral("%1 / %2").arg(c.dobrze).arg(c.zle);
-        default: return int(c.ocena);
+        case 5: return int(c.ocena);
+        default: return imie_(c.dziecko);
         }
     }
 
 private:
     std::function<void()> dociagnij_;
+    std::function<QString(std::int64_t)> imie_;
     std::vector<WierszCwiczenia> wiersze_;
     KluczListy klucz_;
     bool wszystkie_ = false;
@@ -196,23 +204,28 @@ private:
     QString napis_ = kCzekanie;
 };
 
-// The facts of one operation: 3..9 by 3..9 for multiplication and division
-// (division by quotient and divisor), the tens 1..9 by 1..9 for addition
-// and subtraction; the first operand (or the quotient) down, the second
-// (or the divisor) across.
+// The facts of one operation (see RozmiarTabeli): each cell coloured by
+// how hard the fact is, with its share of mistakes, its average time (when
+// there is room) and how many times it was asked; addition that carries and
+// subtraction that borrows marked in the cell's corner; for one child's whole
+// record, the facts due again and those mastered marked too.
 class TabelaFaktow : public QWidget {
 public:
     explicit TabelaFaktow(QWidget* rodzic) : QWidget(rodzic) { setObjectName(QStringLiteral("TabelaFaktow")); }
-    void Ustaw(std::uint8_t dzialanie, const std::vector<KomorkaFaktu>& komorki)
+    void Ustaw(std::uint8_t dzialanie, const std::vector<KomorkaFaktu>& komorki, std::int64_t terazMs)
     {
         dzialanie_ = dzialanie;
+        terazMs_ = terazMs;
         napis_.clear();
-        const int od = poczatek(), n = rozmiar();
+        const int n = RozmiarTabeli(dzialanie);
         siatka_.assign(static_cast<std::size_t>(n * n), std::nullopt);
-        for (const KomorkaFaktu& k : komorki) {
-            if (!KomorkaWidoczna(k) || k.wiersz < od || k.wiersz >= od + n || k.kolumna < od || k.kolumna >= od + n) continue;
-            siatka_[static_cast<std::size_t>((k.wiersz - od) * n + (k.kolumna - od))] = k;
-        }
+        for (int w = 0; w < n; ++w)
+            for (int k = 0; k < n; ++k) {
+                const Fakt f = FaktKomorki(dzialanie, w, k);
+                for (const KomorkaFaktu& c : komorki)
+                    if (KomorkaWidoczna(c) && c.a == f.a && c.b == f.b) siatka_[static_cast<std::size_t>(w * n + k)] = c;
+            }
+        setAccessibleDescription(Opis());
         update();
     }
     void Napisz(std::uint8_t dzialanie, const QString& napis)
@@ -228,48 +241,79 @@ protected:
     {
         QPainter p(this);
         p.fillRect(rect(), palette().color(QPalette::Window));
-        const int od = poczatek(), n = rozmiar();
+        const int n = RozmiarTabeli(dzialanie_);
         const int naglowek = 34;
         const int bok = std::min((width() - naglowek) / n, (height() - naglowek) / n);
         p.setFont(fonts::MsSansSerif(11));
-        // The signs as a Polish school writes them.
-        static const std::array<const char*, 4> kZnaki{"×", ":", "+", "−"};
-        p.drawText(QRect(0, 0, naglowek, naglowek), Qt::AlignCenter, QString::fromUtf8(kZnaki[dzialanie_ % 4]));
-        auto opis = [&](int v) { return dzialanie_ > DzialanieDzielenie ? QStringLiteral("%1…").arg(v * 10) : QString::number(v); };
         for (int i = 0; i < n; ++i) {
-            p.drawText(QRect(naglowek + i * bok, 0, bok, naglowek), Qt::AlignCenter, opis(od + i));
-            p.drawText(QRect(0, naglowek + i * bok, naglowek, bok), Qt::AlignCenter, opis(od + i));
+            p.drawText(QRect(naglowek + i * bok, 0, bok, naglowek), Qt::AlignCenter, NaglowekKolumny(dzialanie_, i));
+            p.drawText(QRect(0, naglowek + i * bok, naglowek, bok), Qt::AlignCenter, NaglowekWiersza(dzialanie_, i));
         }
         if (!napis_.isEmpty()) {
             p.drawText(QRect(naglowek, naglowek, n * bok, n * bok), Qt::AlignCenter | Qt::TextWordWrap, napis_);
             return;
         }
+        const int linia = 13;
         for (int w = 0; w < n; ++w) {
             for (int k = 0; k < n; ++k) {
                 const QRect kratka(naglowek + k * bok, naglowek + w * bok, bok - 2, bok - 2);
                 const auto& komorka = siatka_[static_cast<std::size_t>(w * n + k)];
-                if (!komorka) {
-                    p.fillRect(kratka, KolorBrakuFaktu());
-                    continue;
+                p.fillRect(kratka, komorka ? KolorTrudnosci(Trudnosc(*komorka)) : KolorBrakuFaktu());
+                if (ZPrzeniesieniem(FaktKomorki(dzialanie_, w, k))) {
+                    // A small dark corner: the digits carry or borrow.
+                    const QPolygon rog{kratka.topRight() - QPoint(7, 0), kratka.topRight(), kratka.topRight() + QPoint(0, 7)};
+                    p.setPen(Qt::NoPen);
+                    p.setBrush(QColor(60, 60, 60));
+                    p.drawPolygon(rog);
                 }
-                p.fillRect(kratka, KolorTrudnosci(Trudnosc(*komorka)));
+                if (!komorka) continue;
+                QStringList linie{TekstBledow(*komorka), TekstIlosci(*komorka)};
+                if (kratka.height() >= 3 * linia) linie.insert(1, TekstCzasu(*komorka));
                 p.setPen(Qt::black);
-                p.drawText(kratka.adjusted(0, 2, 0, -kratka.height() / 2), Qt::AlignCenter, TekstBledow(*komorka));
-                p.drawText(kratka.adjusted(0, kratka.height() / 2, 0, -2), Qt::AlignCenter, TekstCzasu(*komorka));
+                const int gora = kratka.top() + (kratka.height() - linie.size() * linia) / 2;
+                for (int i = 0; i < linie.size(); ++i)
+                    p.drawText(QRect(kratka.left(), gora + i * linia, kratka.width(), linia), Qt::AlignCenter, linie[i]);
+                if (komorka->pudelko == 0) continue;
+                // The practice's view of a child's fact: mastered, or due again.
+                if (Opanowany(stan(*komorka))) {
+                    p.setPen(QPen(QColor(0, 90, 30), 2));
+                    p.drawPolyline(QPolygon{kratka.bottomLeft() + QPoint(2, -5), kratka.bottomLeft() + QPoint(4, -2),
+                                            kratka.bottomLeft() + QPoint(8, -8)});
+                } else if (Zalegly(stan(*komorka), terazMs_)) {
+                    p.setPen(Qt::NoPen);
+                    p.setBrush(QColor(20, 60, 200));
+                    p.drawEllipse(QRect(kratka.left() + 2, kratka.bottom() - 7, 6, 6));
+                }
             }
         }
     }
 
 private:
-    int poczatek() const { return dzialanie_ > DzialanieDzielenie ? 1 : 3; }
-    int rozmiar() const { return dzialanie_ > DzialanieDzielenie ? 9 : 7; }
+    static StanFaktu stan(const KomorkaFaktu& k)
+    {
+        return {static_cast<std::int32_t>(std::clamp<std::int64_t>(k.ile, 0, INT32_MAX)),
+                static_cast<std::int32_t>(std::clamp<std::int64_t>(k.bledy, 0, INT32_MAX)), 0, k.ostatnioMs, k.pudelko};
+    }
+    // What a screen reader says of the table: every fact asked.
+    QString Opis() const
+    {
+        QStringList czesci;
+        const int n = RozmiarTabeli(dzialanie_);
+        for (int w = 0; w < n; ++w)
+            for (int k = 0; k < n; ++k)
+                if (const auto& c = siatka_[static_cast<std::size_t>(w * n + k)])
+                    czesci << QStringLiteral("%1: %2 źle, %3").arg(NazwaKomorki(dzialanie_, w, k), TekstBledow(*c),
+                                                                  TekstIlosci(*c));
+        return czesci.join(QStringLiteral("; "));
+    }
 
     std::uint8_t dzialanie_ = DzialanieMnozenie;
+    std::int64_t terazMs_ = 0;
     std::vector<std::optional<KomorkaFaktu>> siatka_;
     QString napis_ = kCzekanie;
 };
 
-// What the fact table's colours mean, each beside its colour.
+// What the fact table's colours and marks mean, each beside its sign.
 class LegendaFaktow : public QWidget {
 public:
     explicit LegendaFaktow(QWidget* rodzic) : QWidget(rodzic) { setObjectName(QStringLiteral("LegendaFaktow")); }
@@ -280,7 +324,7 @@ protected:
         QPainter p(this);
         p.setFont(fonts::MsSansSerif(11));
         p.drawText(QRect(0, 0, width(), 32), Qt::AlignLeft | Qt::AlignTop,
-                   QStringLiteral("W kratce: ile odpowiedzi było złych\ni średni czas odpowiedzi."));
+                   QStringLiteral("W kratce: ile odpowiedzi było złych,\nśredni czas i ile razy było pytanie."));
         const std::array<std::pair<QColor, const char*>, 4> wiersze{{
             {KolorTrudnosci(0), "Zielony: zawsze dobrze i szybko."},
             {KolorTrudnosci(0.5), "Żółty: co czwarta źle albo wolno."},
@@ -293,15 +337,28 @@ protected:
             p.drawText(QRect(20, y - 1, width() - 20, 16), Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(tekst));
             y += 22;
         }
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(60, 60, 60));
+        p.drawPolygon(QPolygon{QPoint(7, y), QPoint(14, y), QPoint(14, y + 7)});
+        p.setBrush(QColor(20, 60, 200));
+        p.drawEllipse(QRect(4, y + 22 + 4, 6, 6));
+        p.setPen(QPen(QColor(0, 90, 30), 2));
+        p.drawPolyline(QPolygon{QPoint(2, y + 44 + 9), QPoint(4, y + 44 + 12), QPoint(8, y + 44 + 6)});
+        p.setPen(Qt::black);
+        const char* znaki[] = {"Róg: z przeniesieniem albo pożyczką.", "Kropka: do powtórki (ćwiczenie trudnych).",
+                               "Ptaszek: opanowane."};
+        for (const char* tekst : znaki) {
+            p.drawText(QRect(20, y - 1, width() - 20, 16), Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(tekst));
+            y += 22;
+        }
     }
 };
 
-TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komunikaty, DziennikWynikow* dziennik)
-    : QDialog(parent), plik_(plik), komunikaty_(komunikaty), dziennik_(dziennik),
-      czytnik_(new CzytnikWynikow(plik, this))
+TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komunikaty, DziennikWynikow* dziennik,
+                       const ListaDzieci* dzieci)
+    : DialogProgramu(parent, "FrmWyniki", QStringLiteral("Wyniki"), QSize(kSzerokosc, kWysokosc)), plik_(plik),
+      komunikaty_(komunikaty), dziennik_(dziennik), dzieci_(dzieci), czytnik_(new CzytnikWynikow(plik, this))
 {
-    setObjectName(QStringLiteral("FrmWyniki"));
-    PrzygotujDialog(*this, QStringLiteral("Wyniki"), QSize(kSzerokosc, kWysokosc));
 
     Zakladki = new QTabWidget(this);
     Zakladki->setObjectName(QStringLiteral("Zakladki"));
@@ -321,7 +378,8 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komuni
     uklad->addWidget(LabelPlik);
     ListaCwiczen = new QTableView;
     ListaCwiczen->setObjectName(QStringLiteral("ListaCwiczen"));
-    model_ = new ModelCwiczen(this, [this] { czytajStrone(model_->Klucz(), kStrona); });
+    model_ = new ModelCwiczen(this, [this] { czytajStrone(model_->Klucz(), kStrona); },
+                              [this](std::int64_t dziecko) { return imie(dziecko); });
     ListaCwiczen->setModel(model_);
     ListaCwiczen->verticalHeader()->hide();
     ListaCwiczen->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -329,8 +387,8 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komuni
     ListaCwiczen->setAlternatingRowColors(true);
     ListaCwiczen->verticalHeader()->setDefaultSectionSize(18);
     ListaCwiczen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    for (int k = 0; k < 6; ++k)
-        ListaCwiczen->setColumnWidth(k, std::array<int, 6>{130, 110, 70, 90, 90, 60}[static_cast<std::size_t>(k)]);
+    for (int k = 0; k < 7; ++k)
+        ListaCwiczen->setColumnWidth(k, std::array<int, 7>{110, 90, 55, 70, 75, 50, 100}[static_cast<std::size_t>(k)]);
     ListaCwiczen->horizontalHeader()->setStretchLastSection(true);
     ListaCwiczen->setAccessibleName(QStringLiteral("Ćwiczenia"));
     uklad->addWidget(ListaCwiczen);
@@ -352,16 +410,24 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komuni
     for (const FaktyDzialania& f : zm::Dzialania()) {
         auto* r = new QRadioButton(QString::fromUtf8(f.etykieta), fakty);
         r->setObjectName(QStringLiteral("RadioFakty%1").arg(f.dzialanie));
-        r->setGeometry(x, 6, 110, 17);
+        r->setGeometry(x, 6, 100, 17);
         Dzialania->addButton(r, f.dzialanie);
-        x += 118;
+        x += 104;
     }
+    ComboOkres = new QComboBox(fakty);
+    ComboOkres->setObjectName(QStringLiteral("ComboOkres"));
+    ComboOkres->setGeometry(x + 4, 3, 190, 22);
+    ComboOkres->addItem(QStringLiteral("Ostatnie 2 tygodnie"));
+    ComboOkres->addItem(QStringLiteral("Od początku"));
+    ComboOkres->setCurrentIndex(1);
+    ComboOkres->setAccessibleName(QStringLiteral("Okres"));
+    connect(ComboOkres, &QComboBox::currentIndexChanged, this, [this] { pokazFakty(); });
     Dzialania->button(DzialanieMnozenie)->setChecked(true);
     Tabela = new TabelaFaktow(fakty);
     Tabela->setGeometry(8, 30, 330, 330);
     Tabela->setAccessibleName(QStringLiteral("Tabela działań"));
     auto* legenda = new LegendaFaktow(fakty);
-    legenda->setGeometry(350, 40, 260, 140);
+    legenda->setGeometry(350, 40, 270, 230);
     legenda->setAccessibleName(QStringLiteral("Objaśnienie kolorów"));
     Zakladki->addTab(fakty, QStringLiteral("Tabliczka"));
     connect(Dzialania, &QButtonGroup::idClicked, this, [this] { pokazFakty(); });
@@ -372,12 +438,36 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komuni
     ButEksport = new QPushButton(QStringLiteral("Eksportuj CSV"), this);
     ButEksport->setObjectName(QStringLiteral("ButEksport"));
     ButEksport->setGeometry(8, kWysokosc - 36, 100, 25);
-    connect(ButEksport, &QPushButton::clicked, this, &TFrmWyniki::ButEksportClick);
+    connect(ButEksport, &QPushButton::clicked, this, [this] { ButEksportClick(false); });
+    ButEksportPytan = new QPushButton(QStringLiteral("Pytania CSV"), this);
+    ButEksportPytan->setObjectName(QStringLiteral("ButEksportPytan"));
+    ButEksportPytan->setGeometry(114, kWysokosc - 36, 90, 25);
+    ButEksportPytan->setToolTip(QStringLiteral("Każde pytanie: dziecko, data, działanie, liczby, odpowiedź, "
+                                               "czy dobra i czas — do arkusza nauczyciela."));
+    connect(ButEksportPytan, &QPushButton::clicked, this, [this] { ButEksportClick(true); });
+    auto* etykieta = new QLabel(QStringLiteral("&Dziecko:"), this);
+    etykieta->setGeometry(222, kWysokosc - 33, 52, 19);
+    ComboDziecko = new QComboBox(this);
+    ComboDziecko->setObjectName(QStringLiteral("ComboDziecko"));
+    ComboDziecko->setGeometry(276, kWysokosc - 36, 250, 25);
+    ComboDziecko->setAccessibleName(QStringLiteral("Dziecko"));
+    etykieta->setBuddy(ComboDziecko);
+    ComboDziecko->addItem(QStringLiteral("Wszystkie dzieci"), QVariant::fromValue<qint64>(0));
+    if (dzieci_) {
+        for (const Dziecko& d : dzieci_->Lista()) ComboDziecko->addItem(d.imie, QVariant::fromValue<qint64>(d.id));
+        // The one who practises, when there are several to choose from.
+        if (dzieci_->Lista().size() > 1) {
+            dziecko_ = dzieci_->Biezace();
+            ComboDziecko->setCurrentIndex(std::max(0, ComboDziecko->findData(QVariant::fromValue<qint64>(dziecko_))));
+        }
+    }
+    connect(ComboDziecko, &QComboBox::currentIndexChanged, this,
+            [this] { PokazDziecko(ComboDziecko->currentData().value<qint64>()); });
     ButZamknij = new QPushButton(QStringLiteral("Zamknij"), this);
     ButZamknij->setObjectName(QStringLiteral("ButZamknij"));
     ButZamknij->setGeometry(kSzerokosc - 83, kWysokosc - 36, 75, 25);
     connect(ButZamknij, &QPushButton::clicked, this, &QDialog::accept);
-    UstawKolejnoscTab({Zakladki, ButEksport, ButZamknij});
+    UstawKolejnoscTab({Zakladki, ButEksport, ButEksportPytan, ComboDziecko, ButZamknij});
 
     if (dziennik_) {
         connect(dziennik_, &DziennikWynikow::Zapisano, this, &TFrmWyniki::Odswiez);
@@ -406,6 +496,7 @@ void TFrmWyniki::Odswiez()
     LabelPusto->setText(kCzekanie);
     LabelPusto->show();
     ButEksport->setEnabled(false);
+    ButEksportPytan->setEnabled(false);
     Wykres->Napisz(kCzekanie);
     Tabela->Napisz(static_cast<std::uint8_t>(std::max(0, Dzialania->checkedId())), kCzekanie);
     czytajStrone({}, kPierwszaStrona);
@@ -419,9 +510,9 @@ void TFrmWyniki::czytajStrone(KluczListy po, int ile)
     const std::uint64_t pokolenie = pokolenie_;
     ++oczekujace_;
     czytnik_->Czytaj<Strona>(
-        [po, ile](BazaWynikow* baza, WynikBazy& w) {
+        [po, ile, dziecko = dziecko_](BazaWynikow* baza, WynikBazy& w) {
             Strona s{po, {}};
-            if (baza) w = baza->Strona(s.first, ile, s.second);
+            if (baza) w = baza->Strona(s.first, ile, s.second, dziecko);
             return s;
         },
         [this, pokolenie, ile](const WynikBazy& w, Strona s) {
@@ -435,6 +526,7 @@ void TFrmWyniki::czytajStrone(KluczListy po, int ile)
                 LabelPusto->setText(kPusto);
                 LabelPusto->setVisible(model_->Pusty());
                 ButEksport->setEnabled(!model_->Pusty());
+                ButEksportPytan->setEnabled(!model_->Pusty());
             }
             odpowiedziano();
         });
@@ -445,11 +537,11 @@ void TFrmWyniki::czytajWykres()
     const std::uint64_t pokolenie = pokolenie_;
     ++oczekujace_;
     czytnik_->Czytaj<DaneWykresu>(
-        [](BazaWynikow* baza, WynikBazy& w) {
+        [dziecko = dziecko_, strefa = QDateTime::currentDateTime().offsetFromUtc()](BazaWynikow* baza, WynikBazy& w) {
             std::vector<OcenaWCzasie> oceny;
             std::int64_t pominiete = 0;
-            if (baza) w = baza->Oceny(oceny, pominiete);
-            return PunktyWykresu(oceny, kPrzedzialyWykresu);
+            if (baza) w = baza->Oceny(oceny, pominiete, dziecko);
+            return PunktyWykresu(oceny, kPrzedzialyWykresu, strefa);
         },
         [this, pokolenie](const WynikBazy& w, DaneWykresu dane) {
             if (pokolenie != pokolenie_) return;
@@ -468,18 +560,20 @@ void TFrmWyniki::pokazFakty()
     faktyAktualne_ = true;
     ++oczekujace_;
     if (!bladPokazany_) Tabela->Napisz(dzialanie, kCzekanie);
+    const std::int64_t teraz = QDateTime::currentMSecsSinceEpoch();
+    const std::int64_t od = ComboOkres->currentIndex() == 0 ? teraz - kDwaTygodnieMs : 0;
     czytnik_->Czytaj<std::vector<KomorkaFaktu>>(
-        [dzialanie](BazaWynikow* baza, WynikBazy& w) {
+        [dzialanie, dziecko = dziecko_, od](BazaWynikow* baza, WynikBazy& w) {
             std::vector<KomorkaFaktu> komorki;
-            if (baza) w = baza->Fakty(dzialanie, komorki);
+            if (baza) w = baza->Fakty(dzialanie, komorki, dziecko, od);
             return komorki;
         },
-        [this, pokolenie, zapytanie, dzialanie](const WynikBazy& w, std::vector<KomorkaFaktu> komorki) {
+        [this, pokolenie, zapytanie, dzialanie, teraz](const WynikBazy& w, std::vector<KomorkaFaktu> komorki) {
             if (pokolenie != pokolenie_) return;
             // Only the operation chosen last is shown.
             if (zapytanie == zapytanieFaktow_) {
                 if (w)
-                    Tabela->Ustaw(dzialanie, komorki);
+                    Tabela->Ustaw(dzialanie, komorki, teraz);
                 else
                     pokazBlad(w);
             }
@@ -499,6 +593,7 @@ void TFrmWyniki::pokazBlad(const WynikBazy& w)
     LabelPusto->setText(tekst);
     LabelPusto->show();
     ButEksport->setEnabled(false);
+    ButEksportPytan->setEnabled(false);
     Wykres->Napisz(tekst);
     Tabela->Napisz(static_cast<std::uint8_t>(std::max(0, Dzialania->checkedId())), tekst);
     // A file SQLite cannot read is the journal's to set aside; the window
@@ -516,11 +611,15 @@ void TFrmWyniki::pokazZmianePliku()
     LabelPlik->setVisible(!zmiany.isEmpty());
 }
 
-void TFrmWyniki::Eksportuj(const QString& plik)
+void TFrmWyniki::Eksportuj(const QString& plik, bool pytania)
 {
     ButEksport->setEnabled(false);
-    czytnik_->Eksportuj(plik, [this, plik](const QString& blad) {
+    ButEksportPytan->setEnabled(false);
+    std::map<std::int64_t, QString> imiona;
+    if (dzieci_) imiona = dzieci_->WszystkieImiona();
+    czytnik_->Eksportuj(plik, pytania, dziecko_, std::move(imiona), [this, plik](const QString& blad) {
         ButEksport->setEnabled(!bladPokazany_ && !model_->Pusty());
+        ButEksportPytan->setEnabled(!bladPokazany_ && !model_->Pusty());
         if (!blad.isEmpty())
             komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Wyniki"),
                                QStringLiteral("Nie można zapisać pliku %1: %2.").arg(QDir::toNativeSeparators(plik), blad));
@@ -534,24 +633,27 @@ QString TFrmWyniki::FolderEksportu()
     return !dokumenty.isEmpty() && QDir(dokumenty).exists() ? dokumenty : QDir::homePath();
 }
 
-void TFrmWyniki::ButEksportClick()
+void TFrmWyniki::ButEksportClick(bool pytania)
 {
-    const QString plik = QFileDialog::getSaveFileName(this, QStringLiteral("Eksportuj CSV"),
-                                                      FolderEksportu() + QStringLiteral("/wyniki.csv"),
+    const QString nazwa = pytania ? QStringLiteral("/pytania.csv") : QStringLiteral("/wyniki.csv");
+    const QString plik = QFileDialog::getSaveFileName(this, QStringLiteral("Eksportuj CSV"), FolderEksportu() + nazwa,
                                                       QStringLiteral("Plik CSV (*.csv)"));
-    if (!plik.isEmpty()) Eksportuj(plik);
+    if (!plik.isEmpty()) Eksportuj(plik, pytania);
 }
 
-void TFrmWyniki::showEvent(QShowEvent* e)
+void TFrmWyniki::PokazDziecko(std::int64_t dziecko)
 {
-    WysrodkujNaEkranie(*this);
-    QDialog::showEvent(e);
+    if (dziecko == dziecko_) return;
+    dziecko_ = dziecko;
+    const int i = ComboDziecko->findData(QVariant::fromValue<qint64>(dziecko));
+    if (i >= 0 && i != ComboDziecko->currentIndex()) ComboDziecko->setCurrentIndex(i);
+    Odswiez();
 }
 
-void TFrmWyniki::changeEvent(QEvent* e)
+QString TFrmWyniki::imie(std::int64_t dziecko) const
 {
-    QDialog::changeEvent(e);
-    MinimalizujZRodzicem(*this, e);
+    const QString i = dzieci_ ? dzieci_->Imie(dziecko) : QString();
+    return !i.isEmpty() ? i : dziecko == kPierwszeDziecko ? ImiePierwszegoDziecka() : QStringLiteral("Dziecko %1").arg(dziecko);
 }
 
 } // namespace zm

@@ -1,19 +1,20 @@
 // The results window: the journal's drills newest first, a chart of grades
 // over time for each operation, and a table of the facts coloured by how
-// often each was missed and how slowly it was answered; "Eksportuj CSV"
-// writes the list for a spreadsheet. Everything is read off the window's
+// often each was missed and how slowly it was answered — of one child or of
+// all; "Eksportuj CSV" writes the list for a spreadsheet, "Pytania CSV"
+// every question. Everything is read off the window's
 // thread (ResultsReader), a page of the list at a time: the window shows
 // that it waits, and never waits for the file itself.
 #pragma once
 
+#include "DialogSupport.h"
 #include "Messages.h"
 #include "ResultsStore.h"
-
-#include <QDialog>
 
 #include <cstdint>
 
 class QButtonGroup;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -27,22 +28,29 @@ class ModelCwiczen;
 class WykresOcen;
 class TabelaFaktow;
 
-class TFrmWyniki : public QDialog {
+class ListaDzieci;
+
+class TFrmWyniki : public DialogProgramu {
     Q_OBJECT
 public:
     // Reads `plik` without creating, locking or changing it. `dziennik`,
     // if given, tells the window of new drills and of what happened to the
-    // file (set aside, replaced).
-    TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komunikaty, DziennikWynikow* dziennik = nullptr);
+    // file (set aside, replaced). `dzieci`, if given, names the children and
+    // says who practises now (shown first).
+    TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komunikaty, DziennikWynikow* dziennik = nullptr,
+               const ListaDzieci* dzieci = nullptr);
     ~TFrmWyniki() override;
 
     // Reads the journal afresh.
     void Odswiez();
     // Whether every read asked for has been answered.
     bool Wczytane() const { return oczekujace_ == 0; }
-    // Writes the list as CSV, off the window's thread; tells the user when
-    // it cannot. Ends with Wyeksportowano.
-    void Eksportuj(const QString& plik);
+    // Writes the list (or every question) of the child shown as CSV, off
+    // the window's thread; tells the user when it cannot. Ends with
+    // Wyeksportowano.
+    void Eksportuj(const QString& plik, bool pytania = false);
+    // Shows one child's drills (0: every child's).
+    void PokazDziecko(std::int64_t dziecko);
     // Where the export's file dialog opens: the user's Documents folder,
     // or the home folder when there is none.
     static QString FolderEksportu();
@@ -51,10 +59,6 @@ signals:
     void Wczytano();
     void Wyeksportowano(bool dobrze);
 
-protected:
-    void showEvent(QShowEvent* e) override;
-    void changeEvent(QEvent* e) override;
-
 private:
     void czytajStrone(KluczListy po, int ile);
     void czytajWykres();
@@ -62,11 +66,14 @@ private:
     void odpowiedziano();
     void pokazBlad(const WynikBazy& w);
     void pokazZmianePliku();
-    void ButEksportClick();
+    void ButEksportClick(bool pytania);
+    QString imie(std::int64_t dziecko) const;
 
     QString plik_;
     IKomunikaty* komunikaty_;
     DziennikWynikow* dziennik_;
+    const ListaDzieci* dzieci_;
+    std::int64_t dziecko_ = 0; // whose drills are shown; 0: everyone's
     CzytnikWynikow* czytnik_ = nullptr;
     std::uint64_t pokolenie_ = 0; // answers to an earlier reading are dropped
     int oczekujace_ = 0;
@@ -83,7 +90,10 @@ private:
     WykresOcen* Wykres = nullptr;
     TabelaFaktow* Tabela = nullptr;
     QButtonGroup* Dzialania = nullptr;
+    QComboBox* ComboOkres = nullptr;
+    QComboBox* ComboDziecko = nullptr;
     QPushButton* ButEksport = nullptr;
+    QPushButton* ButEksportPytan = nullptr;
     QPushButton* ButZamknij = nullptr;
 };
 

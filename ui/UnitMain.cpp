@@ -2,11 +2,10 @@
 
 #include "Accessibility.h"
 #include "AnswerKeys.h"
+#include "ChildBar.h"
 #include "Fonts.h"
 #include "QRVButton.h"
 #include "ReadingGuard.h"
-#include "ResultsJournal.h"
-#include "ResultsWindow.h"
 #include "UnitOpcje.h"
 #include "Widgets.h"
 #include "ZmConfig.h"
@@ -73,16 +72,14 @@ TFrmMain::TFrmMain(Opcje opcje)
     UtworzKomponenty();
     // The keyboard's start and stop, from any control of the window.
     qApp->installEventFilter(this);
-    straznik_ = new StraznikCzytania(this, {ButZamknij, ButUstawienia, ButAbout, ButWyniki, Shape1},
+    straznik_ = new StraznikCzytania(this, {ButZamknij, ButUstawienia, ButAbout, ButWyniki, ButDziecko, Shape1},
                                      [this] { return kontroler_.Czyta(); });
     FormCreate();
     kontroler_.DodajSluchacza(oglaszacz_);
-    if (opcje.dziennik) {
-        dziennik_ = opcje.dziennik;
-        zapisywacz_ = std::make_unique<ZapisywaczCwiczen>(*dziennik_);
-        kontroler_.DodajSluchacza(zapisywacz_.get());
-        connect(dziennik_, &DziennikWynikow::Problem, this, &TFrmMain::ProblemWynikow);
-    }
+    profil_ = new ProfilDziecka({this, ButDziecko, kontroler_, oglaszacz_,
+                                 [this](IKomunikaty::Rodzaj r, const QString& t, const QString& s) { Komunikat(r, t, s); },
+                                 komunikaty_, [this] { UstawieniaKomponentow(); }},
+                                opcje.dziennik);
     if (const QScreen* ekran = QGuiApplication::primaryScreen())
         move(ekran->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }
@@ -409,8 +406,6 @@ void TFrmMain::WylaczTimer() { Timer->stop(); }
 void TFrmMain::PokazStartStop(bool stop)
 {
     ButStartStop->setPicture(stop ? BmpStop : BmpStart);
-    poCwiczeniu_ = !stop;
-    if (!stop && !problemyWynikow_.isEmpty()) QTimer::singleShot(0, this, &TFrmMain::PokazProblemyWynikow);
     ButStartStop->setAccessibleName(stop ? QStringLiteral("Stop") : QStringLiteral("Start"));
     ButStartStop->repaint();
 }
@@ -483,7 +478,10 @@ void TFrmMain::But_MinimizeClick() { showMinimized(); }
 void TFrmMain::ToolButton_UstawieniaClick()
 {
     if (auto* d = qobject_cast<TFrmOpcje*>(frmOpcje_))
-        if (const auto wybrane = d->Wybierz(kontroler_.ustawienia())) kontroler_.ZmienUstawienia(*wybrane);
+        if (const auto wybrane = d->Wybierz(kontroler_.ustawienia())) {
+            kontroler_.ZmienUstawienia(*wybrane);
+            profil_->ZapiszUstawienia(*wybrane);
+        }
     UstawieniaKomponentow();
 }
 
@@ -492,26 +490,6 @@ void TFrmMain::ToolButton_WWWClick()
     if (auto* d = qobject_cast<QDialog*>(frmOprogramie_)) d->exec();
 }
 
-void TFrmMain::ToolButton_WynikiClick()
-{
-    // Made for each opening and gone when closed, with all it read.
-    TFrmWyniki wyniki(this, dziennik_ ? dziennik_->Plik() : DziennikWynikow::DomyslnyPlik(), komunikaty_, dziennik_);
-    wyniki.exec();
-}
-
-void TFrmMain::ProblemWynikow(const QString& tekst)
-{
-    // Told when a drill has ended, when results would be saved; never
-    // during a drill, and not at start-up, before the child has begun.
-    problemyWynikow_.append(tekst);
-    if (poCwiczeniu_) QTimer::singleShot(0, this, &TFrmMain::PokazProblemyWynikow);
-}
-
-void TFrmMain::PokazProblemyWynikow()
-{
-    if (kontroler_.trwa() || kontroler_.Czyta()) return;
-    while (!problemyWynikow_.isEmpty())
-        Komunikat(IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Zapis wyników"), problemyWynikow_.takeFirst());
-}
+void TFrmMain::ToolButton_WynikiClick() { profil_->PokazWyniki(); }
 
 } // namespace zm

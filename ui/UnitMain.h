@@ -17,7 +17,6 @@
 #include <QImage>
 #include <QPoint>
 #include <QPointer>
-#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -30,6 +29,7 @@ namespace zm {
 
 class DziennikWynikow;
 class Oglaszacz;
+class ProfilDziecka;
 class StraznikCzytania;
 
 class TFrmMain : public QWidget, public IOknoCwiczenia, private KomponentyGlowne {
@@ -47,6 +47,7 @@ public:
     ~TFrmMain() override;
 
     DrillController& Kontroler() { return kontroler_; }
+    ProfilDziecka& Profil() { return *profil_; }
     const assets::Sciezki& Sciezki() const { return sciezki_; }
 
     // Resets the labels to the idle display, then loads the glyph set.
@@ -110,9 +111,6 @@ private:
     void ToolButton_UstawieniaClick();
     void ToolButton_WWWClick();
     void ToolButton_WynikiClick();
-    // A problem of the results journal: told once no drill runs.
-    void ProblemWynikow(const QString& tekst);
-    void PokazProblemyWynikow();
     void But_CloseClick();
     void But_MinimizeClick();
     void ButtonStartStopClick();
@@ -135,9 +133,7 @@ private:
 
     QWidget* frmOpcje_ = nullptr;
     QWidget* frmOprogramie_ = nullptr;
-    DziennikWynikow* dziennik_ = nullptr;
-    QStringList problemyWynikow_;
-    bool poCwiczeniu_ = false; // a drill has ended and no other runs
+    ProfilDziecka* profil_ = nullptr; // who practises, the results
 
     // The reading in progress: its number (an end reported for another is
     // stale), the clicks that wait for it, and what the player's report of
@@ -146,7 +142,6 @@ private:
     StraznikCzytania* straznik_ = nullptr;
     std::shared_ptr<const char> zywy_ = std::make_shared<const char>('\0');
     void KoniecCzytania(std::uint64_t nr);
-    std::unique_ptr<ZapisywaczCwiczen> zapisywacz_; // the record of the drill for the journal
 
     // The keyboard's way to start and stop: F2 at any time, Space in the
     // answer field while no drill runs, Escape during a drill.

@@ -107,27 +107,27 @@ TEST(ResultsJournal, ADrillIsCommittedBeforeTheGradesTickReturnsAndEveryFactIsFi
     dziennik.Zapisz(cwiczenie(DzialanieOdejmowanie, chwila(7), {{57, 17, "40", true, 1200}}));
     ASSERT_TRUE(dziennik.Dokoncz(5s));
     EXPECT_EQ(problemy.count(), 0);
-    EXPECT_EQ(wiersze(plik, "PRAGMA user_version"), QStringList{"1"});
+    EXPECT_EQ(wiersze(plik, "PRAGMA user_version"), QStringList{"2"});
     EXPECT_EQ(wiersze(plik, "PRAGMA journal_mode"), QStringList{"wal"});
     EXPECT_EQ(wiersze(plik, "SELECT * FROM answers WHERE drill_id <= 2 ORDER BY drill_id, number"),
               (QStringList{"1|1|7|8|56|1|120", "1|2|7|8|54|0|2400", "1|3|3|9||0|4020", "2|1|56|8|7|1|600"}));
 
     EXPECT_EQ(lista(plik), (QStringList{"3 @7 =6", "2 @6 =3", "1 @5 =6", "0 @0 =2"})); // newest first
     BazaWynikow baza(plik, {BazaWynikow::Tryb::Odczyt});
-    // Division is filed under the fact it rests on (7 x 8), addition and
-    // subtraction under the operands' tens.
+    // Division is filed under its dividend and divisor, addition and
+    // subtraction under the ones digits that carry or borrow.
     const std::map<std::uint8_t, QStringList> oczekiwane{
         {DzialanieMnozenie, {"3x9 1/1 4020 ms 67.00", "7x8 1/2 2520 ms 42.00"}},
-        {DzialanieDzielenie, {"7x8 0/1 600 ms 30.00"}},
-        {DzialanieDodawanie, {"3x4 1/2 1200 ms 20.00"}},
-        {DzialanieOdejmowanie, {"5x1 0/1 1200 ms 20.00"}},
+        {DzialanieDzielenie, {"56x8 0/1 600 ms 30.00"}},
+        {DzialanieDodawanie, {"4x0 0/1 300 ms 5.00", "4x5 1/1 900 ms 15.00"}},
+        {DzialanieOdejmowanie, {"7x7 0/1 1200 ms 20.00"}},
     };
     for (const auto& [d, fakty] : oczekiwane) {
         std::vector<KomorkaFaktu> komorki;
         ASSERT_TRUE(baza.Fakty(d, komorki));
         QStringList tekst;
         for (const auto& k : komorki)
-            tekst << QString("%1x%2 %3/%4 %5 ms %6").arg(k.wiersz).arg(k.kolumna).arg(k.bledy).arg(k.ile)
+            tekst << QString("%1x%2 %3/%4 %5 ms %6").arg(k.a).arg(k.b).arg(k.bledy).arg(k.ile)
                          .arg(k.sumaCzasuMs).arg(k.sumaTykniec, 0, 'f', 2);
         EXPECT_EQ(tekst, fakty) << int(d);
     }
@@ -236,8 +236,8 @@ TEST(ResultsJournal, RowsBreakingTheRulesAreSkippedAndTheFileIsKept)
     // Another program's rows: a grade and an operation the schema forbids,
     // a time that is text.
     wiersze(plik, {"PRAGMA ignore_check_constraints = 1",
-                   "INSERT INTO drills VALUES (10, 1796738580000, 200, 10, 60, 0, 10, 0, 7)",
-                   "INSERT INTO drills VALUES (11, '2024-01-01 12:00', 0, 10, 60, 0, 10, 0, 6)"});
+                   "INSERT INTO drills (id, ended_at_ms, operation, questions, pace_ms, narrator, good, bad, grade)"
+                   " VALUES (10, 1796738580000, 200, 10, 60, 0, 10, 0, 7), (11, '2024-01-01 12:00', 0, 10, 60, 0, 10, 0, 6)"});
     // Without its state the journal checks the file at the next start.
     ASSERT_TRUE(QFile::remove(plik + ".stan"));
     DziennikWynikow dziennik(plik);
@@ -407,7 +407,7 @@ TEST_P(DrillsLeftAtTheEnd, AreWrittenAtTheNextStart)
 INSTANTIATE_TEST_SUITE_P(
     ResultsJournal, DrillsLeftAtTheEnd,
     ::testing::Values(Przeszkoda{"lock", {"BEGIN EXCLUSIVE"}, {"COMMIT"}, BladBazy::Zablokowana},
-                      Przeszkoda{"newer", {"PRAGMA user_version = 2"}, {"PRAGMA user_version = 1"}, BladBazy::Nowsza}),
+                      Przeszkoda{"newer", {"PRAGMA user_version = 3"}, {"PRAGMA user_version = 2"}, BladBazy::Nowsza}),
     [](const auto& i) { return std::string(i.param.nazwa); });
 
 TEST(ResultsJournal, EachFailureGetsItsOwnWords)
@@ -437,16 +437,164 @@ TEST(ResultsJournal, EachFailureGetsItsOwnWords)
     EXPECT_EQ(DziennikWynikow::Przyczyna(BladBazy::Nieczytelna, plik), "nie można odczytać pliku /dane/wyniki.sqlite");
 }
 
-TEST(ResultsCsv, TheListOpensAsSemicolonSeparatedUtf8RowsWithAHeader)
+TEST(ResultsCsv, TheListAndEveryQuestionOpenAsSemicolonSeparatedUtf8RowsWithAHeader)
 {
-    const std::vector<WierszCwiczenia> lista{{chwila(61), DzialanieOdejmowanie, 30, PredkoscWolno, false, 29, 1, 5},
-                                             {chwila(0), DzialanieMnozenie, 10, PredkoscSrednio, true, 10, 0, 6},
-                                             {INT64_MIN, DzialanieMnozenie, 10, PredkoscSrednio, true, 10, 0, 6}};
-    const QByteArray csv = TekstCsv(lista);
+    WierszCwiczenia trudne{chwila(61), DzialanieOdejmowanie, 30, PredkoscWolno, false, 29, 1, 5};
+    trudne.losowanie = 1;
+    const WierszCwiczenia zwykle{chwila(0), DzialanieMnozenie, 10, PredkoscSrednio, true, 10, 0, 6};
+    const WierszCwiczenia dziwne{INT64_MIN, DzialanieMnozenie, 10, PredkoscSrednio, true, 10, 0, 6};
+    const QByteArray csv = PoczatekCsv() + WierszCsv(trudne, "Zosia \"Mała\"; Ż") + WierszCsv(zwykle, "Ola") +
+                           WierszCsv(dziwne, "Ola");
     ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
-    const QStringList linie = QString::fromUtf8(csv.mid(3)).split("\r\n");
-    EXPECT_EQ(linie, (QStringList{"Data;Działanie;Pytania;Tempo;Lektor;Dobre;Złe;Ocena",
-                                  "2026-12-08 16:04;Odejmowanie;30;Wolne;nie;29;1;5",
-                                  "2026-12-08 15:03;Mnożenie;10;Średnie;tak;10;0;6",
-                                  "?;Mnożenie;10;Średnie;tak;10;0;6", ""}));
+    EXPECT_EQ(QString::fromUtf8(csv.mid(3)).split("\r\n"),
+              (QStringList{"Dziecko;Data;Działanie;Pytania;Tempo;Lektor;Losowanie;Dobre;Złe;Ocena",
+                           "\"Zosia \"\"Mała\"\"; Ż\";2026-12-08 16:04;Odejmowanie;30;Wolne;nie;trudne;29;1;5",
+                           "Ola;2026-12-08 15:03;Mnożenie;10;Średnie;tak;losowe;10;0;6",
+                           "Ola;?;Mnożenie;10;Średnie;tak;losowe;10;0;6", ""}));
+    const QByteArray pytania = PoczatekCsvPytan() + WierszCsvPytania(trudne, {57, 18, "40", false, 3400}, "Ola") +
+                               WierszCsvPytania(zwykle, {7, 8, "", false, 4020}, "Ola");
+    ASSERT_TRUE(pytania.startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(QString::fromUtf8(pytania.mid(3)).split("\r\n"),
+              (QStringList{"Dziecko;Data;Działanie;Liczba 1;Liczba 2;Wynik;Odpowiedź;Dobrze;Czas (ms)",
+                           "Ola;2026-12-08 16:04;Odejmowanie;57;18;39;40;nie;3400",
+                           "Ola;2026-12-08 15:03;Mnożenie;7;8;56;;nie;4020", ""}));
+}
+
+TEST(ResultsJournal, AFileOfTheFirstVersionIsBroughtUpWithEveryRowKeptAndEachFactsRecordReplayed)
+{
+    QTemporaryDir tmp;
+    const QString plik = tmp.filePath("wyniki.sqlite");
+    // As the program of the first version left it.
+    wiersze(plik, {"CREATE TABLE drills (id INTEGER PRIMARY KEY, ended_at_ms INTEGER NOT NULL, operation INTEGER NOT NULL"
+                   " CHECK (operation BETWEEN 0 AND 3), questions INTEGER NOT NULL, pace_ms INTEGER NOT NULL,"
+                   " narrator INTEGER NOT NULL, good INTEGER NOT NULL, bad INTEGER NOT NULL,"
+                   " grade INTEGER NOT NULL CHECK (grade BETWEEN 1 AND 6))",
+                   "CREATE INDEX drills_by_end ON drills (ended_at_ms)",
+                   "CREATE TABLE answers (drill_id INTEGER NOT NULL REFERENCES drills (id) ON DELETE CASCADE,"
+                   " number INTEGER NOT NULL, operand1 INTEGER NOT NULL, operand2 INTEGER NOT NULL, answer TEXT NOT NULL,"
+                   " correct INTEGER NOT NULL, time_ms INTEGER NOT NULL, PRIMARY KEY (drill_id, number)) WITHOUT ROWID",
+                   "INSERT INTO drills VALUES (1, 1796738580000, 0, 2, 60, 1, 0, 2, 1), (2, 1796738640000, 0, 2, 60, 1, 2, 0, 6)",
+                   "INSERT INTO answers VALUES (1, 1, 7, 8, '54', 0, 4020), (1, 2, 3, 9, '27', 1, 3000),"
+                   " (2, 1, 7, 8, '56', 1, 600), (2, 2, 3, 9, '27', 1, 3100)",
+                   "PRAGMA user_version = 1"});
+    const QStringList odpowiedzi = wiersze(plik, "SELECT * FROM answers ORDER BY drill_id, number");
+    {
+        // Read before it is brought up: the first child's drills.
+        BazaWynikow stara(plik, {BazaWynikow::Tryb::Odczyt});
+        KluczListy k;
+        std::vector<WierszCwiczenia> w;
+        ASSERT_TRUE(stara.Strona(k, 10, w, kPierwszeDziecko));
+        EXPECT_EQ(w.size(), 2u);
+    }
+    DziennikWynikow dziennik(plik);
+    ASSERT_TRUE(dziennik.Dokoncz(5s));
+    dziennik.Zapisz(cwiczenie(DzialanieMnozenie, chwila(5), {{7, 8, "56", true, 3000}}));
+    ASSERT_TRUE(dziennik.Dokoncz(5s));
+    EXPECT_EQ(wiersze(plik, "PRAGMA user_version"), QStringList{"2"});
+    EXPECT_EQ(wiersze(plik, "SELECT id, child_id, draw, length(uid), sent FROM drills ORDER BY id"),
+              (QStringList{"1|1|0|32|0", "2|1|0|32|0", "3|1|0|32|0"}));
+    EXPECT_EQ(wiersze(plik, "SELECT * FROM answers WHERE drill_id <= 2 ORDER BY drill_id, number"), odpowiedzi);
+    EXPECT_EQ(wiersze(plik, "SELECT id, name, removed FROM children"), QStringList{"1|Dziecko 1|0"});
+    // 7 x 8: missed (box 1), quick (box 2), then right but slow (stays);
+    // 3 x 9: slow, then slow again (box 1 both times).
+    EXPECT_EQ(wiersze(plik, "SELECT child_id, operation, a, b, asked, missed, time_ms, last_ms, box FROM child_facts"
+                            " ORDER BY a"),
+              (QStringList{"1|0|3|9|2|0|6100|1796738640000|1", "1|0|7|8|3|1|7620|1796738880000|2"}));
+}
+
+TEST(Children, TwoChildrenKeepTheirOwnDrillsSettingsAndTurnAcrossRestarts)
+{
+    QTemporaryDir tmp;
+    const QString plik = tmp.filePath("wyniki.sqlite");
+    std::int64_t lucja = 0;
+    Ustawienia jejUstawienia;
+    jejUstawienia.Dzialanie = DzialanieDzielenie;
+    jejUstawienia.Predkosc = PredkoscWolno;
+    jejUstawienia.Tryb = Losowanie::TrudneFakty;
+    jejUstawienia.Tabliczki = (1u << 7) | (1u << 8);
+    {
+        DziennikWynikow dziennik(plik);
+        ListaDzieci dzieci([&](const ZmianaDziecka& z) { dziennik.ZmienDziecko(z); });
+        ASSERT_EQ(dzieci.Dodaj("  Łucja \t„Mała”  ", lucja), "");
+        dzieci.Wybierz(lucja);
+        dzieci.ZapiszUstawienia(jejUstawienia);
+        ZapisCwiczenia jej = cwiczenie(DzialanieDzielenie, chwila(1), {{56, 8, "7", true, 600}});
+        jej.dziecko = lucja;
+        dziennik.Zapisz(jej);
+        ASSERT_TRUE(dziennik.Dokoncz(5s));
+        QThread::msleep(5);
+        dzieci.Wybierz(kPierwszeDziecko);
+        dziennik.Zapisz(cwiczenie(DzialanieMnozenie, chwila(2), {{3, 4, "12", true, 60}}));
+        ASSERT_TRUE(dziennik.Dokoncz(5s));
+    }
+    // The next start: the same children, the last chosen practises, each
+    // with its own settings and drills.
+    BazaWynikow baza(plik, {BazaWynikow::Tryb::Odczyt});
+    std::vector<WierszDziecka> wiersze;
+    ASSERT_TRUE(baza.Dzieci(wiersze));
+    ListaDzieci dzieci([](const ZmianaDziecka&) {});
+    dzieci.Wczytaj(wiersze);
+    ASSERT_EQ(dzieci.Lista().size(), 2);
+    EXPECT_EQ(dzieci.Lista()[0].imie, "Dziecko 1");
+    EXPECT_EQ(dzieci.Lista()[1].imie, "Łucja „Mała”");
+    EXPECT_EQ(dzieci.Biezace(), kPierwszeDziecko);
+    EXPECT_EQ(dzieci.UstawieniaBiezacego(), Ustawienia{});
+    dzieci.Wybierz(lucja);
+    EXPECT_EQ(dzieci.UstawieniaBiezacego(), jejUstawienia);
+    for (auto [dziecko, oczekiwane] : {std::pair{lucja, QStringList{"1 @1 =6"}}, std::pair{kPierwszeDziecko, QStringList{"0 @2 =6"}},
+                                       std::pair{std::int64_t{0}, QStringList{"0 @2 =6", "1 @1 =6"}}}) {
+        KluczListy k;
+        std::vector<WierszCwiczenia> w;
+        ASSERT_TRUE(baza.Strona(k, 10, w, dziecko));
+        QStringList tekst;
+        for (const auto& c : w) tekst << QString("%1 @%2 =%3").arg(c.dzialanie).arg((c.koniecMs - chwila(0)) / 60000).arg(c.ocena);
+        EXPECT_EQ(tekst, oczekiwane) << dziecko;
+    }
+    RekordFaktow rekord;
+    ASSERT_TRUE(baza.Rekord(lucja, rekord));
+    ASSERT_EQ(rekord.size(), 1u);
+    EXPECT_EQ(rekord.begin()->first, (Fakt{DzialanieDzielenie, 56, 8}));
+}
+
+TEST(Children, NamesAreCheckedAndARemovedChildKeepsItsDrillsOnlyWhenAsked)
+{
+    const QString dlugie(kMaksDlugoscImienia, QChar(0x017C)); // ż
+    struct Przypadek {
+        QString imie, blad;
+    };
+    const QList<Dziecko> sa{{1, "Ola"}, {2, "Łucja"}};
+    for (const Przypadek& p : {Przypadek{"Zosia \"Z\" O'Hara; DROP TABLE children", ""}, Przypadek{dlugie, ""},
+                               Przypadek{dlugie + "x", "Imię może mieć najwyżej 200 znaków."},
+                               Przypadek{" \t\n", "Wpisz imię dziecka."}, Przypadek{"ŁUCJA", "Dziecko o imieniu „Łucja” już jest."},
+                               Przypadek{" o\u0001la ", ""}})
+        EXPECT_EQ(BladImienia(p.imie, sa), p.blad) << p.imie.left(20).toStdString();
+    EXPECT_EQ(BladImienia("ola", sa, 1), ""); // renaming a child to its own name
+    EXPECT_EQ(UporzadkujImie(" o\u0001la  Nowak "), "o la Nowak");
+
+    QTemporaryDir tmp;
+    const QString plik = tmp.filePath("wyniki.sqlite");
+    DziennikWynikow dziennik(plik);
+    ListaDzieci dzieci([&](const ZmianaDziecka& z) { dziennik.ZmienDziecko(z); });
+    std::int64_t zosia = 0, ola = 0;
+    ASSERT_EQ(dzieci.Dodaj("Zosia \"Z\" O'Hara; DROP TABLE children", zosia), "");
+    ASSERT_EQ(dzieci.Dodaj("Ola", ola), "");
+    for (std::int64_t kto : {zosia, ola}) {
+        ZapisCwiczenia z = cwiczenie(DzialanieMnozenie, chwila(kto == zosia ? 1 : 2), {{3, 4, "12", true, 60}});
+        z.dziecko = kto;
+        dziennik.Zapisz(z);
+    }
+    ASSERT_TRUE(dziennik.Dokoncz(5s));
+    dzieci.Wybierz(zosia);
+    dzieci.Usun(zosia, true);
+    dzieci.Usun(ola, false);
+    ASSERT_TRUE(dziennik.Dokoncz(5s));
+    EXPECT_EQ(dzieci.Biezace(), kPierwszeDziecko);
+    EXPECT_EQ(dzieci.Lista().size(), 1);
+    EXPECT_EQ(dzieci.Imie(zosia), "Zosia \"Z\" O'Hara; DROP TABLE children");
+    EXPECT_EQ(wiersze(plik, "SELECT name, removed FROM children ORDER BY id = 1, name"),
+              (QStringList{"Zosia \"Z\" O'Hara; DROP TABLE children|1", "Dziecko 1|0"}));
+    EXPECT_EQ(wiersze(plik, QString("SELECT count(*) FROM drills WHERE child_id = %1 UNION ALL SELECT count(*) FROM"
+                                    " drills WHERE child_id = %2 UNION ALL SELECT count(*) FROM child_facts WHERE child_id = %2")
+                                .arg(zosia).arg(ola)),
+              (QStringList{"1", "0", "0"}));
 }

@@ -179,7 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
         Powod{"newer",
               [](const QString& plik, auto& trzyma) {
                   trzyma = std::make_unique<Polaczenie>(plik);
-                  trzyma->Wykonaj("PRAGMA user_version = 2");
+                  trzyma->Wykonaj("PRAGMA user_version = 3");
               },
               "plik %1 pochodzi z nowszej wersji programu"},
         Powod{"locked",
@@ -323,28 +323,28 @@ TEST(Results, AJournalProblemIsToldOnceAfterADrillAndNeverDuringOne)
     EXPECT_EQ(komunikaty.lista.size(), 1);
 }
 
-TEST(ResultsFigures, TheChartPlacesEveryDrillWhateverItsTimeAndOrder)
+TEST(ResultsFigures, TheChartShowsEachDaysMeanGradeWhateverTheTimesAndTheirOrder)
 {
     using P = PunktWykresu;
-    // A few drills: each at its time, left to right, whatever the order.
-    const std::vector<OcenaWCzasie> kilka{{300, 0, 4}, {100, 0, 6}, {200, 1, 2}, {500, 0, 5}, {100, 9, 6}, {150, 2, 0}};
-    DaneWykresu d = PunktyWykresu(kilka, 4);
-    EXPECT_EQ(std::pair(d.od, d.doKonca), std::pair(std::int64_t{100}, std::int64_t{500}));
-    EXPECT_EQ(d.linie[0], (std::vector<P>{{0.0, 6}, {0.5, 4}, {1.0, 5}}));
-    EXPECT_EQ(d.linie[1], (std::vector<P>{{0.25, 2}}));
-    EXPECT_TRUE(d.linie[2].empty() && d.linie[3].empty());
-
-    // More drills than stretches: the mean grade of each stretch; the
-    // newest drill belongs to the last one, a drill at a boundary to the
-    // next.
-    const std::vector<OcenaWCzasie> wiele{{400, 3, 6}, {0, 3, 2}, {100, 3, 4}, {200, 3, 1}, {399, 3, 5}};
-    d = PunktyWykresu(wiele, 2);
-    EXPECT_EQ(d.linie[3], (std::vector<P>{{0.25, 3}, {0.75, 4}}));
-
-    // Times at the ends of 64 bits and one drill alone.
-    const std::vector<OcenaWCzasie> skrajne{{INT64_MAX, 0, 6}, {INT64_MIN, 0, 1}, {0, 0, 3}, {9000000000000000000, 0, 2}};
-    d = PunktyWykresu(skrajne, 2);
-    EXPECT_EQ(d.linie[0], (std::vector<P>{{0.25, 1}, {0.75, 11.0 / 3}}));
+    const std::int64_t d = 86400000;
+    // Three drills on one day, out of order: one point, their mean; rows
+    // the chart cannot show are left out.
+    const std::vector<OcenaWCzasie> kilka{{2 * d, 0, 5}, {0, 0, 6}, {d, 1, 2}, {0, 0, 4}, {0, 0, 5}, {100, 9, 6}, {150, 2, 0}};
+    DaneWykresu w = PunktyWykresu(kilka, 72);
+    EXPECT_EQ(std::pair(w.od, w.doKonca), std::pair(std::int64_t{0}, 2 * d));
+    EXPECT_EQ(w.linie[0], (std::vector<P>{{0.0, 5}, {1.0, 5}}));
+    EXPECT_EQ(w.linie[1], (std::vector<P>{{0.5, 2}}));
+    EXPECT_TRUE(w.linie[2].empty() && w.linie[3].empty());
+    // More days than points: weeks from Monday (1 January 1970 was a Thursday).
+    const std::vector<OcenaWCzasie> tygodnie{{8 * d, 3, 6}, {0, 3, 2}, {d, 3, 4}};
+    EXPECT_EQ(PunktyWykresu(tygodnie, 2).linie[3], (std::vector<P>{{0.0625, 3}, {1.0, 6}}));
+    // Days are the local ones.
+    const std::vector<OcenaWCzasie> noc{{d - 1800000, 0, 6}, {d + 1800000, 0, 2}};
+    EXPECT_EQ(PunktyWykresu(noc, 72, 0).linie[0].size(), 2u);
+    EXPECT_EQ(PunktyWykresu(noc, 72, 3600).linie[0], (std::vector<P>{{0.5, 4}}));
+    // Times at the ends of 64 bits, and one drill alone.
+    const std::vector<OcenaWCzasie> skrajne{{INT64_MAX, 0, 6}, {INT64_MIN, 0, 1}, {0, 0, 3}};
+    EXPECT_EQ(PunktyWykresu(skrajne, 72).linie[0], (std::vector<P>{{0.0, 1}, {0.5, 3}, {1.0, 6}}));
     EXPECT_EQ(PunktyWykresu(std::vector<OcenaWCzasie>{{42, 1, 3}}, 72).linie[1], (std::vector<P>{{0.5, 3}}));
     EXPECT_TRUE(PunktyWykresu({}, 72).Puste());
 }

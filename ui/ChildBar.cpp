@@ -1,0 +1,166 @@
+#include "ChildBar.h"
+
+#include "Accessibility.h"
+#include "ChildPicker.h"
+#include "Children.h"
+#include "ResultsJournal.h"
+#include "ResultsReader.h"
+#include "ResultsWindow.h"
+#include "Widgets.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QTimer>
+
+namespace zm {
+
+ProfilDziecka::ProfilDziecka(Okno okno, DziennikWynikow* dziennik) : okno_(std::move(okno)), dziennik_(dziennik)
+{
+    dzieci_ = std::make_unique<ListaDzieci>([this](const ZmianaDziecka& z) {
+        if (dziennik_) dziennik_->ZmienDziecko(z);
+    });
+    if (dziennik_) {
+        zapisywacz_ = std::make_unique<ZapisywaczCwiczen>(*dziennik_);
+        okno_.kontroler.DodajSluchacza(zapisywacz_.get());
+        connect(dziennik_, &DziennikWynikow::Problem, this, &ProfilDziecka::problem);
+        connect(dziennik_, &DziennikWynikow::Zapisano, this, &ProfilDziecka::czytajRekord);
+    }
+    okno_.kontroler.DodajSluchacza(this);
+    pokazaneDziecko_ = dzieci_->Biezace(); // with the drill's defaults, as the window starts
+    connect(dzieci_.get(), &ListaDzieci::Zmieniono, this, &ProfilDziecka::zmienionoDziecko);
+    connect(okno_.przycisk, &QAbstractButton::clicked, this, &ProfilDziecka::WybierzDziecko);
+    zmienionoDziecko();
+}
+
+ProfilDziecka::~ProfilDziecka() = default;
+
+IDzieci& ProfilDziecka::DzieciDoZmiany() { return *dzieci_; }
+
+template <class W>
+void ProfilDziecka::czytaj(std::function<W(BazaWynikow*, WynikBazy&)> praca, std::function<void(W)> odpowiedz)
+{
+    if (!dziennik_) return;
+    auto* czytnik = new CzytnikWynikow(dziennik_->Plik(), this);
+    czytnik->Czytaj<W>(std::move(praca), [czytnik, odpowiedz = std::move(odpowiedz)](const WynikBazy&, W wynik) {
+        odpowiedz(std::move(wynik));
+        czytnik->deleteLater();
+    });
+}
+
+void ProfilDziecka::Wczytaj()
+{
+    czytaj<std::vector<WierszDziecka>>(
+        [](BazaWynikow* baza, WynikBazy& w) {
+            std::vector<WierszDziecka> dzieci;
+            if (baza) w = baza->Dzieci(dzieci);
+            return dzieci;
+        },
+        [this](std::vector<WierszDziecka> dzieci) {
+            dzieci_->Wczytaj(dzieci);
+            // The first child's own settings too, when they were changed.
+            if (!trwa_) zastosujUstawienia();
+            czytajRekord();
+            // Several children: who practises is asked at start.
+            if (dzieci_->Lista().size() > 1) QTimer::singleShot(0, this, &ProfilDziecka::WybierzDziecko);
+        });
+}
+
+void ProfilDziecka::WybierzDziecko()
+{
+    // Between drills only, and not over another dialog.
+    if (trwa_ || okno_.kontroler.trwa() || QApplication::activeModalWidget()) return;
+    if (!wybor_) wybor_ = new TFrmDzieci(*dzieci_, okno_.okno);
+    wybor_->Wybierz();
+}
+
+void ProfilDziecka::ZapiszUstawienia(const Ustawienia& ustawienia) { dzieci_->ZapiszUstawienia(ustawienia); }
+
+void ProfilDziecka::zmienionoDziecko()
+{
+    const std::int64_t id = dzieci_->Biezace();
+    const QString imie = dzieci_->Imie(id);
+    TFlatSpeedButton* b = okno_.przycisk;
+    b->setText(QFontMetrics(b->font()).elidedText(QStringLiteral("Ćwiczy: %1").arg(imie), Qt::ElideRight, b->width() - 8));
+    b->setToolTip(QStringLiteral("Kto ćwiczy: %1. Kliknij, aby wybrać albo dodać dziecko.").arg(imie));
+    b->setAccessibleName(QStringLiteral("Kto ćwiczy: %1").arg(imie));
+    if (zapisywacz_) zapisywacz_->UstawDziecko(id);
+    if (id == pokazaneDziecko_) return;
+    pokazaneDziecko_ = id;
+    // A child's own settings, between drills.
+    if (trwa_)
+        ustawieniaCzekaja_ = true;
+    else
+        zastosujUstawienia();
+    if (okno_.oglaszacz) okno_.oglaszacz->Oglos(QStringLiteral("Ćwiczy: %1.").arg(imie));
+    czytajRekord();
+}
+
+void ProfilDziecka::zastosujUstawienia()
+{
+    ustawieniaCzekaja_ = false;
+    if (okno_.kontroler.ustawienia() == dzieci_->UstawieniaBiezacego()) return;
+    okno_.kontroler.ZmienUstawienia(dzieci_->UstawieniaBiezacego());
+    if (okno_.odswiez) okno_.odswiez();
+}
+
+void ProfilDziecka::czytajRekord()
+{
+    const std::int64_t dziecko = dzieci_->Biezace();
+    czytaj<RekordFaktow>(
+        [dziecko](BazaWynikow* baza, WynikBazy& w) {
+            RekordFaktow r;
+            if (baza) w = baza->Rekord(dziecko, r);
+            return r;
+        },
+        [this, dziecko](RekordFaktow r) {
+            if (dziecko == dzieci_->Biezace())
+                okno_.kontroler.UstawRekord(std::make_shared<const RekordFaktow>(std::move(r)));
+        });
+}
+
+void ProfilDziecka::Rozpoczete(const Ustawienia&)
+{
+    trwa_ = true;
+    poCwiczeniu_ = false;
+    okno_.przycisk->setEnabled(false);
+}
+
+void ProfilDziecka::Zakonczone(const PodsumowanieCwiczenia&) { poCwiczeniu(); }
+void ProfilDziecka::Zatrzymane() { poCwiczeniu(); }
+
+void ProfilDziecka::poCwiczeniu()
+{
+    trwa_ = false;
+    poCwiczeniu_ = true;
+    okno_.przycisk->setEnabled(true);
+    // The grade stays on show: only the drill's settings change.
+    if (ustawieniaCzekaja_) {
+        ustawieniaCzekaja_ = false;
+        okno_.kontroler.ZmienUstawienia(dzieci_->UstawieniaBiezacego());
+    }
+    if (!problemy_.isEmpty()) QTimer::singleShot(0, this, &ProfilDziecka::pokazProblemy);
+}
+
+void ProfilDziecka::PokazWyniki()
+{
+    TFrmWyniki wyniki(okno_.okno, dziennik_ ? dziennik_->Plik() : DziennikWynikow::DomyslnyPlik(), okno_.komunikaty,
+                      dziennik_, dzieci_.get());
+    wyniki.exec();
+}
+
+void ProfilDziecka::problem(const QString& tekst)
+{
+    // Told when a drill has ended, when results would be saved; never
+    // during a drill, and not at start-up, before the child has begun.
+    problemy_.append(tekst);
+    if (poCwiczeniu_) QTimer::singleShot(0, this, &ProfilDziecka::pokazProblemy);
+}
+
+void ProfilDziecka::pokazProblemy()
+{
+    if (trwa_ || okno_.kontroler.Czyta()) return;
+    while (!problemy_.isEmpty())
+        okno_.komunikat(IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Zapis wyników"), problemy_.takeFirst());
+}
+
+} // namespace zm
