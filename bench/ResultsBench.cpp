@@ -116,9 +116,14 @@ void wypelnij(const QString& plik, int ile)
         }
     }
     QFile::rename(robocze, plik);
-    std::printf("made a journal of %d drills (%lld answers) in %.1f s; file %.1f MB\n", ile,
-                static_cast<long long>(policz(plik, "SELECT count(*) FROM answers")), t.elapsed() / 1000.0,
-                QFileInfo(plik).size() / 1048576.0);
+    std::printf("made the journal of %d drills in %.1f s\n", ile, t.elapsed() / 1000.0);
+}
+
+void opisz(const QString& plik)
+{
+    std::printf("journal %s: %lld drills, %lld answers, %.1f MB\n", qPrintable(QFileInfo(plik).fileName()),
+                static_cast<long long>(policz(plik, "SELECT count(*) FROM drills")),
+                static_cast<long long>(policz(plik, "SELECT count(*) FROM answers")), QFileInfo(plik).size() / 1048576.0);
 }
 
 double rssMiB()
@@ -313,6 +318,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if (argc == 4 && std::string(argv[1]) == "fill") {
         wypelnij(QString::fromLocal8Bit(argv[3]), std::atoi(argv[2]));
+        opisz(QString::fromLocal8Bit(argv[3]));
         return 0;
     }
     QTemporaryDir tmp;
@@ -322,6 +328,7 @@ int main(int argc, char** argv)
     for (int ile : {10000, 100000, 1000000}) {
         const QString plik = QStringLiteral("%1/drills-%2.sqlite").arg(folder).arg(ile);
         wypelnij(plik, ile);
+        opisz(plik);
         if (ile != 100000) dziennik(plik, robocze.path(), ile);
         okno(plik, robocze.path(), ile);
     }
