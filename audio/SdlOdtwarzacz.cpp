@@ -206,14 +206,16 @@ struct SdlOdtwarzacz::Stan : std::enable_shared_from_this<SdlOdtwarzacz::Stan> {
     bool zagrane = false;
     // How the sentence went on the device: heard to the end, cut short by a
     // lost device (the server went away or stopped taking samples), or not
-    // heard in time (a new stream that never started, one that fell behind).
-    enum class Wynik { Zagrane, Utracone, Wstrzymane } wynik = Wynik::Zagrane;
+    // heard in time (a new stream that never started, one that fell behind);
+    // or not started by a stream that was running (tried again, anew).
+    enum class Wynik { Zagrane, Utracone, Wstrzymane, Nieruszone } wynik = Wynik::Zagrane;
     bool cichyZgloszony = false;
 
     // Used by the device thread only.
     const Sdl* sdl = nullptr;
     bool sdlInit = false;
     SDL_AudioDeviceID id = 0;
+    bool wstrzymany = false; // opened, and not started yet
 
     void Nadzorca();
     void Urzadzenie();
@@ -296,8 +298,10 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
         Zamknij();
         return false;
     }
-    ZM_SDL(PauseAudioDevice, id, 0);
+    // It starts paused: it is started once the sentence is queued, so that
+    // the first word does not wait behind a buffer of silence.
     const char* s = ZM_SDL(GetCurrentAudioDriver);
+    wstrzymany = true;
     std::lock_guard l(m);
     sterownik = s ? s : "";
     nowe = true;
@@ -338,7 +342,7 @@ SdlOdtwarzacz::Stan::Wynik SdlOdtwarzacz::Stan::Graj(std::unique_lock<std::mutex
             return Wynik::Zagrane;
         }
         if (ruszylo && t - ostatniRuch > kLimitPostoju) return Wynik::Utracone;
-        if (t > termin) return ruszylo || nowe ? Wynik::Wstrzymane : Wynik::Utracone;
+        if (t > termin) return ruszylo || nowe ? Wynik::Wstrzymane : Wynik::Nieruszone;
     }
     return Wynik::Zagrane;
 }
@@ -367,18 +371,39 @@ void SdlOdtwarzacz::Stan::Urzadzenie()
         std::vector<std::int16_t> probki = std::move(doZagrania);
         l.unlock();
         bool nowe = false;
-        const bool otwarte = OtworzUrzadzenie(nowe); // may take as long as the server likes
+        bool otwarte = OtworzUrzadzenie(nowe); // may take as long as the server likes
         l.lock();
         otwarcie = otwarte ? Otwarcie::Otwarte : Otwarcie::Nieudane;
         cv.notify_all();
-        Wynik w = Wynik::Wstrzymane;
-        if (otwarte && moj == nrGrania && moj == nr && !koniecPracy) {
+        Wynik w = otwarte ? Wynik::Zagrane : Wynik::Wstrzymane; // a device opened late is kept
+        for (bool ponownie = false; otwarte && moj == nrGrania && moj == nr && !koniecPracy; ponownie = true) {
             l.unlock();
+            if (ponownie) {
+                // A running stream that took nothing (SDL's PipeWire stream
+                // after the server's graph changed) is opened anew, once.
+                Zamknij();
+                otwarte = OtworzUrzadzenie(nowe);
+                if (!otwarte) {
+                    l.lock();
+                    w = Wynik::Utracone;
+                    break;
+                }
+            }
             ZM_SDL(ClearQueuedAudio, id);
             ZM_SDL(QueueAudio, id, probki.data(), static_cast<Uint32>(probki.size() * sizeof(std::int16_t)));
+            if (wstrzymany) ZM_SDL(PauseAudioDevice, id, 0);
+            wstrzymany = false;
             const Uint32 poczatkowo = ZM_SDL(GetQueuedAudioSize, id);
             l.lock();
             w = Graj(l, moj, probki.size(), poczatkowo, nowe);
+            if (w != Wynik::Nieruszone) break;
+        }
+        // The sentence's end is known before the device is tidied up.
+        wynik = w;
+        zagrane = true;
+        zajety = false;
+        cv.notify_all();
+        if (otwarte) {
             l.unlock();
             // Whatever is left (an interrupted sentence, a stalled device)
             // must not play later; a device lost or stalled is opened anew
@@ -387,10 +412,6 @@ void SdlOdtwarzacz::Stan::Urzadzenie()
             if (w != Wynik::Zagrane) Zamknij();
             l.lock();
         }
-        wynik = w;
-        zagrane = true;
-        zajety = false;
-        cv.notify_all();
     }
     urzadzenieDziala = false;
     cv.notify_all();

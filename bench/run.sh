@@ -42,3 +42,9 @@ for b in build/bench/zm_bench_*; do
     fi
     echo
 done
+
+# The narrator on PulseAudio and on PipeWire (through pipewire-pulse and
+# SDL's own PipeWire driver), each a private stack of its own: first sound,
+# holes under load, and the player at rest.
+echo "== narrator on the sound stacks"
+bash bench/narrator_stacks.sh build/bench/zm_bench_narrator build/sounds
