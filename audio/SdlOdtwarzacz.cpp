@@ -9,6 +9,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <optional>
@@ -496,6 +497,9 @@ void SdlOdtwarzacz::Stan::Nadzorca()
 }
 SdlOdtwarzacz::SdlOdtwarzacz(std::string nazwaProgramu, std::string nazwaStrumienia) : stan_(std::make_shared<Stan>())
 {
+    // Set here, on the owner's thread before any sentence, not when SDL
+    // starts on the device thread.
+    ::setenv("PULSE_LATENCY_MSEC", std::to_string(kOpoznienieSerweraMs).c_str(), 0);
     stan_->nazwaProgramu = std::move(nazwaProgramu);
     stan_->nazwaStrumienia = std::move(nazwaStrumienia);
 }

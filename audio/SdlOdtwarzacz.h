@@ -18,6 +18,10 @@
 // sentence (at rest the program holds no stream on the sound server and uses
 // no CPU), and so is a device that was lost or stalled: the next sentence
 // opens it anew.
+//
+// The first player sets PULSE_LATENCY_MSEC (unless the user has) so that the
+// PulseAudio client library keeps kOpoznienieSerweraMs of sound at the
+// server, which SDL cannot ask for.
 #pragma once
 
 #include "Narrator.h"
@@ -65,10 +69,13 @@ public:
     static constexpr std::chrono::milliseconds kLimitPostoju{500};
     // How long the device and the threads stay after a sentence.
     static constexpr std::chrono::milliseconds kBezczynnosc{3000};
-    // The device's buffer in samples (about 93 ms): a narrator needs no low
-    // latency, and a short buffer leaves holes under load (on PipeWire it
-    // also forces its period on the whole graph).
-    static constexpr int kBufor = 2048;
+    // The device's buffer in samples (about 23 ms), which SDL hands to the
+    // sound server at a time; the server keeps kOpoznienieSerwera of them
+    // (through pulseaudio and pipewire-pulse): a narrator needs no low
+    // latency, and a server buffer of one device buffer (SDL's own choice)
+    // leaves holes under load.
+    static constexpr int kBufor = 512;
+    static constexpr int kOpoznienieSerweraMs = 100;
 
     // One word as the stream plays it: 16-bit mono samples at kCzestotliwosc,
     // or the beep when the file cannot be played (`domyslny`).

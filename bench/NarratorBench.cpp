@@ -20,6 +20,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -270,7 +271,15 @@ int stos(const std::string& nazwa, const std::string& katalog)
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     nagrywarka.Zatrzymaj();
     const auto rec = nagrywarka.Probki();
+    if (const char* plik = std::getenv("ZM_BENCH_RECORDING")) {
+        // For a closer look: the recording, and where each sentence was asked for.
+        std::ofstream(plik, std::ios::binary)
+            .write(reinterpret_cast<const char*>(rec.data()), static_cast<std::streamsize>(rec.size() * 2));
+        std::ofstream znaczniki(std::string(plik) + ".txt");
+        for (std::size_t k = pierwszeObciazone; k < czytania.size(); ++k) znaczniki << czytania[k].od << "\n";
+    }
     int zDziurami = 0, nieznalezione = 0;
+    long najwiekszaCisza = 0, najwiekszyUbytek = 0;
     long najdluzsza = 0;
     double najgorszaKorelacja = 1;
     for (std::size_t k = pierwszeObciazone; k < czytania.size(); ++k) {
@@ -289,12 +298,15 @@ int stos(const std::string& nazwa, const std::string& katalog)
                 const long przerwa = z[i].poczatek - z[i - 1].poczatek - static_cast<long>(slowa[i - 1].size());
                 dziura |= std::abs(przerwa) > 2;
                 najdluzsza = std::max(najdluzsza, std::abs(przerwa));
+                najwiekszaCisza = std::max(najwiekszaCisza, przerwa);
+                najwiekszyUbytek = std::max(najwiekszyUbytek, -przerwa);
             }
         }
         zDziurami += dziura;
     }
     std::printf("%s: under load (4 busy processes, load average %.1f): sentences with holes %d of %zu "
-                "(not found %d), longest hole between words %.1f ms, least likeness of a word %.4f\n",
+                "(not found %d), longest hole between words %.1f ms (silence put in %.1f ms, samples lost %.1f ms), "
+                "least likeness of a word %.4f\n",
                 nazwa.c_str(),
                 [] {
                     double l[1] = {0};
@@ -302,6 +314,7 @@ int stos(const std::string& nazwa, const std::string& katalog)
                     return l[0];
                 }(),
                 zDziurami, czytania.size() - pierwszeObciazone, nieznalezione, static_cast<double>(najdluzsza) / 22.05,
+                static_cast<double>(najwiekszaCisza) / 22.05, static_cast<double>(najwiekszyUbytek) / 22.05,
                 najgorszaKorelacja);
 
     // At rest, 10 s after the last reading.
