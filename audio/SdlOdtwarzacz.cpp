@@ -26,7 +26,7 @@ namespace {
 #define ZM_SDL_FUNKCJE(X)                                                                                               \
     X(InitSubSystem) X(QuitSubSystem) X(OpenAudioDevice) X(CloseAudioDevice) X(GetCurrentAudioDriver)                  \
     X(PauseAudioDevice) X(SetHint) X(QueueAudio) X(GetQueuedAudioSize) X(ClearQueuedAudio) X(GetAudioDeviceStatus)     \
-    X(GetError)
+    X(GetError) X(LockAudioDevice) X(UnlockAudioDevice)
 
 struct Sdl {
 #define ZM_POLE(f) decltype(&SDL_##f) f = nullptr;
@@ -216,7 +216,16 @@ struct SdlOdtwarzacz::Stan : std::enable_shared_from_this<SdlOdtwarzacz::Stan> {
     const Sdl* sdl = nullptr;
     bool sdlInit = false;
     SDL_AudioDeviceID id = 0;
-    bool wstrzymany = false; // opened, and not started yet
+    bool wstrzymany = false; // opened, held, and not started yet
+
+    // Starts a device opened for a sentence. Called without the lock.
+    void Pusc()
+    {
+        if (!wstrzymany) return;
+        wstrzymany = false;
+        ZM_SDL(PauseAudioDevice, id, 0);
+        ZM_SDL(UnlockAudioDevice, id);
+    }
 
     void Nadzorca();
     void Urzadzenie();
@@ -246,6 +255,8 @@ void SdlOdtwarzacz::Stan::Zamknij()
     if (!sdlInit) return;
     {
         std::lock_guard podsystem(PodsystemSdl());
+        if (id && wstrzymany) ZM_SDL(UnlockAudioDevice, id); // its thread waits for it to close
+        wstrzymany = false;
         if (id) ZM_SDL(CloseAudioDevice, id);
         id = 0;
         ZM_SDL(QuitSubSystem, SDL_INIT_AUDIO);
@@ -291,7 +302,13 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
             SDL_AudioSpec ma{};
             // SDL converts the one stream format to whatever the device takes.
             id = ZM_SDL(OpenAudioDevice, nullptr, 0, &chce, &ma, 0);
-            if (!id) blad = ZM_SDL(GetError);
+            // It starts paused, and feeds the server silence while paused:
+            // it is held until the sentence is queued, so that the first
+            // word does not wait behind the server's buffer of silence.
+            if (id)
+                ZM_SDL(LockAudioDevice, id);
+            else
+                blad = ZM_SDL(GetError);
         }
     }
     if (!id) {
@@ -299,8 +316,6 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
         Zamknij();
         return false;
     }
-    // It starts paused: it is started once the sentence is queued, so that
-    // the first word does not wait behind a buffer of silence.
     const char* s = ZM_SDL(GetCurrentAudioDriver);
     wstrzymany = true;
     std::lock_guard l(m);
@@ -338,8 +353,12 @@ SdlOdtwarzacz::Stan::Wynik SdlOdtwarzacz::Stan::Graj(std::unique_lock<std::mutex
             zostalo = teraz;
         }
         if (zostalo == 0) {
-            // The last chunk is still in the device's buffer.
-            cv.wait_until(l, t + CzasProbek(SdlOdtwarzacz::kBufor), przerwane);
+            // The last chunk is still in the device's buffer, and, through
+            // PulseAudio's library, what it keeps at the server.
+            const auto ogon = CzasProbek(SdlOdtwarzacz::kBufor) +
+                              (sterownik == "pulseaudio" ? std::chrono::milliseconds(kOpoznienieSerweraMs)
+                                                         : std::chrono::milliseconds(0));
+            cv.wait_until(l, t + ogon, przerwane);
             return Wynik::Zagrane;
         }
         if (ruszylo && t - ostatniRuch > kLimitPostoju) return Wynik::Utracone;
@@ -392,8 +411,7 @@ void SdlOdtwarzacz::Stan::Urzadzenie()
             }
             ZM_SDL(ClearQueuedAudio, id);
             ZM_SDL(QueueAudio, id, probki.data(), static_cast<Uint32>(probki.size() * sizeof(std::int16_t)));
-            if (wstrzymany) ZM_SDL(PauseAudioDevice, id, 0);
-            wstrzymany = false;
+            Pusc();
             const Uint32 poczatkowo = ZM_SDL(GetQueuedAudioSize, id);
             l.lock();
             w = Graj(l, moj, probki.size(), poczatkowo, nowe);
@@ -410,6 +428,7 @@ void SdlOdtwarzacz::Stan::Urzadzenie()
             // must not play later; a device lost or stalled is opened anew
             // for the next sentence.
             ZM_SDL(ClearQueuedAudio, id);
+            Pusc();
             if (w != Wynik::Zagrane) Zamknij();
             l.lock();
         }

@@ -229,9 +229,10 @@ namespace {
 
 // Holds the device thread in the first call of one SDL function until let go.
 std::atomic<const char*> wstrzymywana = nullptr;
-std::atomic<bool> wstrzymana = false, puszczona = false;
+std::atomic<bool> wstrzymana = false, puszczona = false, zamkniete = false;
 void Wstrzymaj(const char* funkcja)
 {
+    if (puszczona && std::strcmp(funkcja, "QuitSubSystem") == 0) zamkniete = true;
     const char* w = wstrzymywana.load();
     if (!w || std::strcmp(w, funkcja) != 0 || wstrzymana.exchange(true)) return;
     while (!puszczona) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -247,6 +248,7 @@ TEST_P(Wstrzymane, ACallHeldUpInSdlNeverHoldsTheCallerOrTheNextSentence)
     wstrzymywana = GetParam();
     wstrzymana = false;
     puszczona = false;
+    zamkniete = false;
     SdlOdtwarzacz::przedWywolaniemSdl = Wstrzymaj;
     auto o = std::make_unique<SdlOdtwarzacz>();
     o->Czytaj({a.string()}, [] {});
@@ -270,6 +272,9 @@ TEST_P(Wstrzymane, ACallHeldUpInSdlNeverHoldsTheCallerOrTheNextSentence)
     puszczona = true;
     wywolania.wait();
     zniszczenie.wait();
+    // The device thread left behind ends by itself.
+    for (int i = 0; i < 5000 && !zamkniete; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     SdlOdtwarzacz::przedWywolaniemSdl = nullptr;
 }
 
