@@ -56,7 +56,8 @@ std::vector<std::int16_t> wczytajRaw(const std::string& plik)
 }
 
 
-// Records the sink "zm"'s monitor with parec, noting when each chunk arrived.
+// Records the sink "zm"'s monitor with parec, noting when each chunk arrived
+// (at a latency that does not set a shorter period for the whole graph).
 class Nagrywarka {
 public:
     Nagrywarka()
@@ -70,7 +71,7 @@ public:
             ::close(rura[1]);
             ::setpriority(PRIO_PROCESS, 0, -10); // the recorder must not lose samples to the load
             ::execlp("parec", "parec", "-d", "zm.monitor", "--raw", "--format=s16le", "--rate=22050", "--channels=1",
-                     "--latency-msec=10", nullptr);
+                     "--latency-msec=50", nullptr);
             ::_exit(127);
         }
         ::close(rura[1]);
