@@ -5,23 +5,32 @@
 // that the words follow each other with no gap. A missing, empty, damaged or
 // overlong file becomes a short soft beep.
 //
-// Two threads of the player's own do the work: the device thread makes every
-// SDL call (a sound server that does not answer can hold it for as long as it
-// likes), and the supervisor that decodes the words and ends each sentence
-// on time whatever the device thread is doing: at the last word heard, or,
-// when the device cannot be opened within kLimitOtwarcia or stalls, when the
-// sentence's own length has passed in silence. A device that was lost (the
-// sound server went away) or never opened is tried again at the next
-// sentence.
+// Two threads of the player's own do the work, started for a sentence and
+// ended a few seconds after the last one: the device thread makes every SDL
+// call (a sound server that does not answer can hold it for as long as it
+// likes), and the supervisor decodes the words and ends each sentence on
+// time whatever the device thread is doing: at the last word heard, or, when
+// the device cannot be opened within kLimitOtwarcia or stalls, when the
+// sentence's own length has passed in silence. No SDL call and no `koniec`
+// is ever made under the lock that the caller's thread takes, so the
+// caller's calls return at once whatever SDL is doing, and `koniec` may call
+// the player again. The device is closed kBezczynnosc after the last
+// sentence (at rest the program holds no stream on the sound server and uses
+// no CPU), and so is a device that was lost or stalled: the next sentence
+// opens it anew.
+//
+// The first player sets PULSE_LATENCY_MSEC (unless the user has) so that the
+// PulseAudio client library keeps kOpoznienieSerweraMs of sound at the
+// server, which SDL cannot ask for.
 #pragma once
 
 #include "Narrator.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace zm {
@@ -55,6 +64,18 @@ public:
     static constexpr std::chrono::milliseconds kLimitOtwarcia{1000};
     static constexpr std::chrono::milliseconds kLimitStartu{1500};
     static constexpr std::chrono::milliseconds kLimitOpoznienia{1000};
+    // A playing stream that takes no samples for this long was lost (a sound
+    // server that went away is still "playing" for SDL's PipeWire driver).
+    static constexpr std::chrono::milliseconds kLimitPostoju{500};
+    // How long the device and the threads stay after a sentence.
+    static constexpr std::chrono::milliseconds kBezczynnosc{3000};
+    // The device's buffer in samples (about 23 ms), which SDL hands to the
+    // sound server at a time; the server keeps kOpoznienieSerwera of them
+    // (through pulseaudio and pipewire-pulse): a narrator needs no low
+    // latency, and a server buffer of one device buffer (SDL's own choice)
+    // leaves holes under load.
+    static constexpr int kBufor = 512;
+    static constexpr int kOpoznienieSerweraMs = 100;
 
     // One word as the stream plays it: 16-bit mono samples at kCzestotliwosc,
     // or the beep when the file cannot be played (`domyslny`).
@@ -64,11 +85,14 @@ public:
     };
     static Slowo WczytajSlowo(const std::string& sciezka);
 
+    // For tests: called on the device thread before every SDL call with the
+    // function's name without "SDL_"; it may block, as a stalled call does.
+    static inline std::atomic<void (*)(const char*)> przedWywolaniemSdl{nullptr};
+
     struct Stan;
 
 private:
     std::shared_ptr<Stan> stan_;
-    std::thread nadzorca_, urzadzenie_;
 };
 
 } // namespace zm

@@ -4,17 +4,33 @@
 // the call to the samples handed to the device, and, from the recording, the
 // gaps between words.
 //   zm_bench_narrator [sounds-folder [recording.raw]]
+// With --stack (bench/narrator_stacks.sh runs it on PulseAudio and on
+// PipeWire, each with a null sink "zm"), it records the sink's monitor itself
+// and prints: the time from the call to the first sound at the recorder (the
+// first sentence of the run, one soon after another, and one after a rest),
+// the holes in 18 sentences read while four processes keep both cores busy,
+// and, 10 s after the last reading, the process's threads, CPU and streams
+// left on the server.
+//   zm_bench_narrator --stack <name> [sounds-folder]
 #include "Narrator.h"
 #include "SdlOdtwarzacz.h"
 #include "WordFinder.h"
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <future>
+#include <mutex>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -39,10 +55,286 @@ std::vector<std::int16_t> wczytajRaw(const std::string& plik)
     return v;
 }
 
+
+// Records the sink "zm"'s monitor with parec, noting when each chunk arrived
+// (at a latency that does not set a shorter period for the whole graph).
+class Nagrywarka {
+public:
+    Nagrywarka()
+    {
+        int rura[2];
+        if (::pipe(rura) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(rura[1], 1);
+            ::close(rura[0]);
+            ::close(rura[1]);
+            ::setpriority(PRIO_PROCESS, 0, -10); // the recorder must not lose samples to the load
+            ::execlp("parec", "parec", "-d", "zm.monitor", "--raw", "--format=s16le", "--rate=22050", "--channels=1",
+                     "--latency-msec=50", nullptr);
+            ::_exit(127);
+        }
+        ::close(rura[1]);
+        fd_ = rura[0];
+        watek_ = std::thread([this] {
+            char bufor[4096];
+            std::vector<char> reszta;
+            for (;;) {
+                const ssize_t n = ::read(fd_, bufor, sizeof bufor);
+                if (n <= 0) break;
+                const auto teraz = Zegar::now();
+                reszta.insert(reszta.end(), bufor, bufor + n);
+                std::lock_guard l(m_);
+                const std::size_t cale = reszta.size() / 2;
+                const std::size_t stare = probki_.size();
+                probki_.resize(stare + cale);
+                std::memcpy(probki_.data() + stare, reszta.data(), cale * 2);
+                reszta.erase(reszta.begin(), reszta.begin() + static_cast<long>(cale * 2));
+                znaczniki_.emplace_back(teraz, probki_.size());
+            }
+        });
+    }
+    ~Nagrywarka() { Zatrzymaj(); }
+    void Zatrzymaj()
+    {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+        watek_.join();
+        ::close(fd_);
+    }
+    std::vector<std::int16_t> Probki()
+    {
+        std::lock_guard l(m_);
+        return probki_;
+    }
+    std::size_t Ile()
+    {
+        std::lock_guard l(m_);
+        return probki_.size();
+    }
+    // When sample `i` reached the recorder.
+    Zegar::time_point Kiedy(std::size_t i)
+    {
+        std::lock_guard l(m_);
+        for (const auto& [t, n] : znaczniki_)
+            if (n > i) return t - Zegar::duration(std::chrono::duration_cast<Zegar::duration>(
+                                   std::chrono::duration<double>(static_cast<double>(n - 1 - i) / 22050)));
+        return Zegar::now();
+    }
+
+private:
+    pid_t pid_ = -1;
+    int fd_ = -1;
+    std::thread watek_;
+    std::mutex m_;
+    std::vector<std::int16_t> probki_;
+    std::vector<std::pair<Zegar::time_point, std::size_t>> znaczniki_;
+};
+
+std::vector<std::string> plikiRownania(const std::string& katalog, std::uint8_t dzialanie, int a, int b)
+{
+    zm::Ustawienia u;
+    u.Dzialanie = dzialanie;
+    zm::StanCwiczenia s;
+    s.Liczba1 = a;
+    s.Liczba2 = b;
+    std::vector<std::string> pliki = zm::Narrator::PlikiRownania(u, s);
+    for (auto& p : pliki) p.insert(0, katalog);
+    return pliki;
+}
+
+int watki()
+{
+    int n = 0;
+    for ([[maybe_unused]] const auto& w : std::filesystem::directory_iterator("/proc/self/task")) ++n;
+    return n;
+}
+
+double cpuSekundy()
+{
+    rusage r{};
+    ::getrusage(RUSAGE_SELF, &r);
+    return static_cast<double>(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
+           static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+}
+
+// The server's playback streams that belong to this process.
+int strumienie()
+{
+    FILE* p = ::popen("pactl list sink-inputs 2>/dev/null", "r");
+    if (!p) return -1;
+    const std::string szukane = "application.name = \"Zoltava mnożenia\"";
+    int n = 0;
+    char linia[512];
+    while (std::fgets(linia, sizeof linia, p)) n += std::strstr(linia, szukane.c_str()) != nullptr;
+    ::pclose(p);
+    return n;
+}
+
+int stos(const std::string& nazwa, const std::string& katalog)
+{
+    struct Zdanie {
+        std::uint8_t dzialanie;
+        int a, b;
+    };
+    const Zdanie zdania[] = {{zm::DzialanieMnozenie, 7, 8},       {zm::DzialanieDzielenie, 72, 8},
+                             {zm::DzialanieDodawanie, 34, 40},    {zm::DzialanieOdejmowanie, 57, 57},
+                             {zm::DzialanieOdejmowanie, 30, 17},  {zm::DzialanieMnozenie, 9, 9}};
+    const int watkiPrzed = watki();
+    Nagrywarka nagrywarka;
+    std::this_thread::sleep_for(std::chrono::milliseconds(700)); // the recorder runs
+    zm::SdlOdtwarzacz sdl;
+
+    // The time from the call to the first sample of the sentence at the recorder.
+    struct Czytanie {
+        std::vector<std::string> pliki;
+        Zegar::time_point t0;
+        std::size_t od; // recorded samples at the call
+    };
+    std::vector<Czytanie> czytania;
+    auto czytajNagrywajac = [&](const std::vector<std::string>& pliki) {
+        czytania.push_back({pliki, Zegar::now(), nagrywarka.Ile()});
+        czytaj(sdl, pliki);
+    };
+    // Where the sentence's words are in the recording: empty when the first
+    // was not found.
+    auto znajdz = [&](const std::vector<std::int16_t>& rec, const Czytanie& c) {
+        std::vector<std::vector<std::int16_t>> slowa;
+        for (const auto& p : c.pliki) slowa.push_back(zm::SdlOdtwarzacz::WczytajSlowo(p).probki);
+        // The sentence starts at the first loud sample after the call; its
+        // first word is looked for 20 ms around that.
+        std::size_t glosny = c.od;
+        while (glosny < rec.size() && std::abs(rec[glosny]) < 64) ++glosny;
+        std::size_t cichyPoczatek = 0;
+        while (cichyPoczatek < slowa[0].size() && std::abs(slowa[0][cichyPoczatek]) < 64) ++cichyPoczatek;
+        const long od = std::max(0L, static_cast<long>(glosny) - static_cast<long>(cichyPoczatek) - 441);
+        const std::vector<std::int16_t> reszta(rec.begin() + std::min<long>(od, static_cast<long>(rec.size())), rec.end());
+        auto z = zm::test::ZnajdzSlowa(reszta, slowa, 2205, 882);
+        for (auto& w : z)
+            if (w.poczatek >= 0) w.poczatek += od;
+        return std::make_pair(z, slowa);
+    };
+    auto pierwszyDzwiek = [&](const Czytanie& c) {
+        const auto rec = nagrywarka.Probki();
+        const auto [z, slowa] = znajdz(rec, c);
+        if (z.empty() || z[0].poczatek < 0 || z[0].korelacja < 0.9) return -1.0;
+        // The first audible sample of the first word.
+        auto i = static_cast<std::size_t>(z[0].poczatek);
+        for (std::size_t k = 0; k < slowa[0].size() && std::abs(slowa[0][k]) < 64; ++k) ++i;
+        return std::chrono::duration<double, std::milli>(nagrywarka.Kiedy(i) - c.t0).count();
+    };
+    auto pliki0 = plikiRownania(katalog, zdania[0].dzialanie, zdania[0].a, zdania[0].b);
+    czytajNagrywajac(pliki0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const double pierwsze = pierwszyDzwiek(czytania.back());
+    std::vector<double> poKolei, poPrzerwie;
+    for (int i = 0; i < 3; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        czytajNagrywajac(pliki0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        poKolei.push_back(pierwszyDzwiek(czytania.back()));
+    }
+    for (int i = 0; i < 3; ++i) {
+        std::this_thread::sleep_for(std::chrono::seconds(6));
+        czytajNagrywajac(pliki0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        poPrzerwie.push_back(pierwszyDzwiek(czytania.back()));
+    }
+    std::sort(poKolei.begin(), poKolei.end());
+    std::sort(poPrzerwie.begin(), poPrzerwie.end());
+    std::printf("%s, driver %s: first sound after the call: first sentence %.0f ms; 0.5 s after another %.0f ms "
+                "(median of 3); after 6 s of rest %.0f ms (median of 3, worst %.0f ms)\n",
+                nazwa.c_str(), sdl.Sterownik().c_str(), pierwsze, poKolei[1], poPrzerwie[1], poPrzerwie[2]);
+
+    // Holes under load: four busy processes on the two cores.
+    std::vector<pid_t> obciazenie;
+    for (int i = 0; i < 4; ++i) {
+        const pid_t p = ::fork();
+        if (p == 0) {
+            volatile unsigned long x = 0;
+            for (;;) {
+                const unsigned long y = x;
+                x = y + 1;
+            }
+        }
+        obciazenie.push_back(p);
+    }
+    const std::size_t pierwszeObciazone = czytania.size();
+    for (int powtorzenie = 0; powtorzenie < 3; ++powtorzenie)
+        for (const Zdanie& z : zdania) {
+            czytajNagrywajac(plikiRownania(katalog, z.dzialanie, z.a, z.b));
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+    for (pid_t p : obciazenie) ::kill(p, SIGKILL);
+    for (pid_t p : obciazenie) ::waitpid(p, nullptr, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    nagrywarka.Zatrzymaj();
+    const auto rec = nagrywarka.Probki();
+    if (const char* plik = std::getenv("ZM_BENCH_RECORDING")) {
+        // For a closer look: the recording, and where each sentence was asked for.
+        std::ofstream(plik, std::ios::binary)
+            .write(reinterpret_cast<const char*>(rec.data()), static_cast<std::streamsize>(rec.size() * 2));
+        std::ofstream znaczniki(std::string(plik) + ".txt");
+        for (std::size_t k = pierwszeObciazone; k < czytania.size(); ++k) znaczniki << czytania[k].od << "\n";
+    }
+    int zDziurami = 0, nieznalezione = 0;
+    long najwiekszaCisza = 0, najwiekszyUbytek = 0;
+    long najdluzsza = 0;
+    double najgorszaKorelacja = 1;
+    for (std::size_t k = pierwszeObciazone; k < czytania.size(); ++k) {
+        const auto [z, slowa] = znajdz(rec, czytania[k]);
+        bool dziura = z.size() != slowa.size();
+        if (z.empty() || z[0].poczatek < 0) {
+            ++nieznalezione;
+            continue;
+        }
+        for (std::size_t i = 0; i < z.size(); ++i) {
+            // A hole inside a word lowers its likeness; one between words
+            // moves the next word.
+            dziura |= z[i].korelacja < 0.995;
+            najgorszaKorelacja = std::min(najgorszaKorelacja, z[i].korelacja);
+            if (i > 0) {
+                const long przerwa = z[i].poczatek - z[i - 1].poczatek - static_cast<long>(slowa[i - 1].size());
+                dziura |= std::abs(przerwa) > 2;
+                najdluzsza = std::max(najdluzsza, std::abs(przerwa));
+                najwiekszaCisza = std::max(najwiekszaCisza, przerwa);
+                najwiekszyUbytek = std::max(najwiekszyUbytek, -przerwa);
+            }
+        }
+        zDziurami += dziura;
+    }
+    std::printf("%s: under load (4 busy processes, load average %.1f): sentences with holes %d of %zu "
+                "(not found %d), longest hole between words %.1f ms (silence put in %.1f ms, samples lost %.1f ms), "
+                "least likeness of a word %.4f\n",
+                nazwa.c_str(),
+                [] {
+                    double l[1] = {0};
+                    ::getloadavg(l, 1);
+                    return l[0];
+                }(),
+                zDziurami, czytania.size() - pierwszeObciazone, nieznalezione, static_cast<double>(najdluzsza) / 22.05,
+                static_cast<double>(najwiekszaCisza) / 22.05, static_cast<double>(najwiekszyUbytek) / 22.05,
+                najgorszaKorelacja);
+
+    // At rest, 10 s after the last reading.
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    const double c0 = cpuSekundy();
+    const auto t0 = Zegar::now();
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    const double cpu = (cpuSekundy() - c0) / std::chrono::duration<double>(Zegar::now() - t0).count() * 100;
+    std::printf("%s: 10 s after a reading: threads %d (before the first reading %d), CPU %.2f %% (5 s), "
+                "streams on the server %d\n",
+                nazwa.c_str(), watki(), watkiPrzed, cpu, strumienie());
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc > 2 && std::string(argv[1]) == "--stack")
+        return stos(argv[2], (argc > 3 ? std::string(argv[3]) : std::string(ZM_BENCH_SOUNDS)) + "/");
     const std::string katalog = (argc > 1 ? std::string(argv[1]) : std::string(ZM_BENCH_SOUNDS)) + "/";
     const std::string nagranie = argc > 2 ? argv[2] : "";
     struct Zdanie {

@@ -63,6 +63,12 @@ for name in "${benches[@]}"; do
     ((status == 0)) || failed+=("$name (exit $status)")
     echo
 done
+
+# The narrator on PulseAudio and on PipeWire (through pipewire-pulse and
+# SDL's own PipeWire driver), each a private stack of its own: first sound,
+# holes under load, and the player at rest.
+echo "== narrator on the sound stacks"
+bash bench/narrator_stacks.sh build/bench/zm_bench_narrator build/sounds || failed+=("narrator on the sound stacks")
 if ((${#failed[@]})); then
     echo "failed: ${failed[*]}" >&2
     exit 1

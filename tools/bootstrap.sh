@@ -15,6 +15,7 @@ ZM_TEST_PACKAGES=(
     xvfb xauth openbox xdotool
     appstream desktop-file-utils dpkg-dev file
     pulseaudio pulseaudio-utils lintian
+    pipewire pipewire-pulse wireplumber
     dbus-daemon at-spi2-core python3-pyatspi orca
     weston qt6-wayland
     sway swaybg grim xwayland

@@ -10,8 +10,11 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <memory>
 #include <sys/stat.h>
 #include <thread>
 #include <vector>
@@ -192,4 +195,144 @@ TEST_F(Dysk, AnInterruptedSentenceStopsAndNeverReportsItsEnd)
     const auto s = serie();
     ASSERT_EQ(s.size(), 1u);
     EXPECT_LT(s[0].second, 22050); // well under the whole word
+}
+
+TEST_F(Dysk, TheEndOfASentenceMayCallThePlayerAndPrzerwijWaitsForIt)
+{
+    const auto a = wav("a.wav", 1000, 2205), b = wav("b.wav", -2000, 4410);
+    auto o = std::make_unique<SdlOdtwarzacz>();
+    // The end of one sentence reads the next one.
+    std::promise<void> drugie;
+    o->Czytaj({a.string()}, [&] {
+        o->Przerwij(); // the sentence has ended: nothing to interrupt
+        o->Czytaj({b.string()}, [&] { drugie.set_value(); });
+    });
+    if (drugie.get_future().wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        o.release(); // its threads are held for good
+        FAIL() << "the end of a sentence could not read the next one";
+    }
+    EXPECT_EQ(serie(), (std::vector<std::pair<int, int>>{{1000, 2205}, {-2000, 4410}}));
+
+    // Przerwij from another thread while an end runs returns after it.
+    std::atomic<bool> wToku = false, skonczone = false;
+    o->Czytaj({a.string()}, [&] {
+        wToku = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        skonczone = true;
+    });
+    while (!wToku) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    o->Przerwij();
+    EXPECT_TRUE(skonczone);
+}
+
+namespace {
+
+// Holds the device thread in the first call of one SDL function until let go.
+std::atomic<const char*> wstrzymywana = nullptr;
+std::atomic<bool> wstrzymana = false, puszczona = false, zamkniete = false;
+void Wstrzymaj(const char* funkcja)
+{
+    if (puszczona && std::strcmp(funkcja, "QuitSubSystem") == 0) zamkniete = true;
+    const char* w = wstrzymywana.load();
+    if (!w || std::strcmp(w, funkcja) != 0 || wstrzymana.exchange(true)) return;
+    while (!puszczona) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+} // namespace
+
+class Wstrzymane : public Dysk, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(Wstrzymane, ACallHeldUpInSdlNeverHoldsTheCallerOrTheNextSentence)
+{
+    const auto a = wav("a.wav", 700, 22050);
+    wstrzymywana = GetParam();
+    wstrzymana = false;
+    puszczona = false;
+    zamkniete = false;
+    SdlOdtwarzacz::przedWywolaniemSdl = Wstrzymaj;
+    auto o = std::make_unique<SdlOdtwarzacz>();
+    o->Czytaj({a.string()}, [] {});
+    for (int i = 0; i < 5000 && !wstrzymana; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(wstrzymana) << GetParam() << " was never called";
+    // While SDL holds the device thread, every call returns, and the next
+    // sentence ends in silence at its own length.
+    std::promise<void> koniec;
+    auto wywolania = std::async(std::launch::async, [&] {
+        o->Przerwij();
+        o->Czytaj({a.string()}, [&] { koniec.set_value(); });
+        o->OstatnioDomyslny();
+        o->Sterownik();
+    });
+    const bool zwrocily = wywolania.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    EXPECT_TRUE(zwrocily) << "the caller waited for SDL";
+    EXPECT_TRUE(zwrocily && koniec.get_future().wait_for(std::chrono::seconds(3)) == std::future_status::ready)
+        << "the next sentence never ended";
+    auto zniszczenie = std::async(std::launch::async, [&] { o.reset(); });
+    EXPECT_EQ(zniszczenie.wait_for(std::chrono::seconds(2)), std::future_status::ready) << "the destructor waited";
+    puszczona = true;
+    wywolania.wait();
+    zniszczenie.wait();
+    // The device thread left behind ends by itself.
+    for (int i = 0; i < 5000 && !zamkniete; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    SdlOdtwarzacz::przedWywolaniemSdl = nullptr;
+}
+
+INSTANTIATE_TEST_SUITE_P(Dysk, Wstrzymane,
+                         ::testing::Values("OpenAudioDevice", "QueueAudio", "GetQueuedAudioSize", "GetAudioDeviceStatus",
+                                           "ClearQueuedAudio"));
+
+TEST_F(Dysk, ADeviceThatFallsBehindHasTheSentencesLengthAndAMarginNoLessNoMore)
+{
+    // The disk driver waits this long per buffer of kBufor samples (about
+    // 23 ms at the real pace): a second's word plays in 1.25 s on the first
+    // device, in 4 s on the second.
+    struct Wiersz {
+        const char* opoznienie;
+        int slyszane;           // samples of the word heard
+        double odKonca, doKonca; // when its end is reported, in seconds
+    };
+    for (const Wiersz& w : {Wiersz{"29", 22050, 1.2, 1.6}, Wiersz{"93", -1, 1.9, 2.6}}) {
+        ::setenv("SDL_DISKAUDIODELAY", w.opoznienie, 1);
+        const auto a = wav("a.wav", 700, 22050);
+        fs::remove(wyjscie);
+        double s = 0;
+        {
+            SdlOdtwarzacz o;
+            s = test::CzytajIZaczekaj(o, {a.string()});
+        }
+        const auto z = serie();
+        ASSERT_EQ(z.size(), 1u) << w.opoznienie;
+        if (w.slyszane > 0)
+            EXPECT_EQ(z[0].second, w.slyszane) << w.opoznienie;
+        else
+            EXPECT_LT(z[0].second, 22050 * 3 / 4) << w.opoznienie << ": not cut short";
+        EXPECT_GT(s, w.odKonca) << w.opoznienie;
+        EXPECT_LT(s, w.doKonca) << w.opoznienie;
+    }
+}
+
+TEST_F(Dysk, AtRestThePlayerHoldsNoDeviceAndNoThread)
+{
+    ::unsetenv("SDL_DISKAUDIODELAY"); // the disk driver at the real pace, as a sound card
+    auto watki = [] {
+        int n = 0;
+        for ([[maybe_unused]] const auto& w : fs::directory_iterator("/proc/self/task")) ++n;
+        return n;
+    };
+    const int przed = watki();
+    const auto a = wav("a.wav", 1000, 2205), b = wav("b.wav", -2000, 4410);
+    auto o = std::make_unique<SdlOdtwarzacz>();
+    test::CzytajIZaczekaj(*o, {a.string()});
+    EXPECT_EQ(o->Sterownik(), "disk");
+    const auto spoczynek = std::chrono::steady_clock::now() + SdlOdtwarzacz::kBezczynnosc + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < spoczynek && (watki() != przed || !o->Sterownik().empty()))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(watki(), przed);
+    EXPECT_EQ(o->Sterownik(), "");
+    // The next sentence opens the device again (the disk driver starts its
+    // file anew, and writes it out when closed).
+    test::CzytajIZaczekaj(*o, {b.string()});
+    o.reset();
+    EXPECT_EQ(serie(), (std::vector<std::pair<int, int>>{{-2000, 4410}}));
 }
