@@ -2,6 +2,7 @@
 // and typed at with xdotool, read back from screenshots.
 #include "Screen.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -346,7 +347,7 @@ TEST(EndToEnd, SettingsChosenInTheDialogShapeTheNextDrill)
     QThread::msleep(300); // mapped and placed by the window manager
     const QPoint d = PozycjaOkna(*dialog);
     if (qEnvironmentVariableIsSet("ZM_E2E_SCREENSHOT_DIALOG"))
-        QGuiApplication::primaryScreen()->grabWindow(0, d.x(), d.y(), 371, 313).save(qEnvironmentVariable("ZM_E2E_SCREENSHOT_DIALOG"));
+        QGuiApplication::primaryScreen()->grabWindow(0, d.x(), d.y(), 553, 313).save(qEnvironmentVariable("ZM_E2E_SCREENSHOT_DIALOG"));
     auto kliknij = [&](QPoint p) {
         Uruchom("xdotool", {"mousemove", QString::number(d.x() + p.x()), QString::number(d.y() + p.y()), "sleep",
                             "0.05", "click", "1"});
@@ -354,7 +355,7 @@ TEST(EndToEnd, SettingsChosenInTheDialogShapeTheNextDrill)
     kliknij({8 + 16 + 8, 8 + 72 + 8});   // "Dodawanie"
     kliknij({192 + 16 + 8, 8 + 48 + 8}); // "30"
     kliknij({8 + 16 + 8, 144 + 72 + 8}); // "Szybkie"
-    kliknij({150 + 30, 256 + 16 + 12});  // OK
+    kliknij({239 + 30, 256 + 16 + 12});  // OK
     ASSERT_TRUE(Czekaj([&] { return !program.CzekajNaOkno(QString::fromUtf8("Ustawienia programu"), 0); }, 3000))
         << "the dialog did not close";
     ASSERT_TRUE(Czekaj([&] { return licznikCzyta(program.Zrzut(), "30", {"10", "70", "100"}); }, 3000))
@@ -856,6 +857,156 @@ TEST(EndToEnd, AResultsFileThatIsAPipeNeverStopsTheResultsWindowAndSigtermEndsTh
     EXPECT_EQ(program.KodWyjscia(), 128 + SIGTERM);
     QFileInfo fifo(plik);
     EXPECT_TRUE(fifo.exists() && !fifo.isFile()) << "the pipe was replaced";
+}
+
+namespace {
+
+QStringList wierszeBazy(const QString& plik, const QString& sql)
+{
+    QStringList wynik;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "e2e-dzieci");
+        db.setDatabaseName(plik);
+        if (db.open()) {
+            QSqlQuery q(db);
+            q.exec(sql);
+            while (q.next()) {
+                QStringList pola;
+                for (int i = 0; q.value(i).isValid(); ++i) pola << q.value(i).toString();
+                wynik << pola.join('|');
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase("e2e-dzieci");
+    return wynik;
+}
+
+// Keys typed into whatever window has the focus.
+void klawisze(const QStringList& nazwy)
+{
+    for (const QString& k : nazwy) {
+        Uruchom("xdotool", {"key", k});
+        QThread::msleep(60);
+    }
+}
+
+} // namespace
+
+TEST(EndToEnd, TwoChildrenChosenByKeyboardKeepTheirOwnDrillsAndTheResultsShowOneChild)
+{
+    QTemporaryDir dane;
+    const std::map<QString, QString> env{{"SDL_AUDIODRIVER", "dummy"}, {"XDG_DATA_HOME", dane.path()}};
+    const Glyphy glyphy(kInstalacja + "/graphics");
+    {
+        Program program(kInstalacja, env);
+        ASSERT_TRUE(program.CzekajNaOkno());
+        // One child: no picker at start. "Ćwiczy: Dziecko 1" opens it.
+        QThread::msleep(800);
+        ASSERT_FALSE(program.CzekajNaOkno(QString::fromUtf8("Kto ćwiczy?"), 0).has_value());
+        program.Kliknij({535, 28});
+        const auto wybor = program.CzekajNaOkno(QString::fromUtf8("Kto ćwiczy?"), 5000);
+        ASSERT_TRUE(wybor.has_value()) << "the picker did not open";
+        QThread::msleep(300);
+        // The keyboard alone: to the name, the name, Enter adds her, Enter
+        // in the list chooses her.
+        klawisze({"Tab"});
+        program.Wpisz(QString::fromUtf8("Ola"));
+        klawisze({"Return", "Return"});
+        ASSERT_TRUE(Czekaj([&] { return !program.CzekajNaOkno(QString::fromUtf8("Kto ćwiczy?"), 0).has_value(); }, 3000));
+        grajDoOceny(program, glyphy);
+        program.Klawisz("Escape");
+        ::kill(static_cast<pid_t>(program.Pid()), SIGTERM);
+        ASSERT_TRUE(program.CzekajNaKoniec(5000));
+    }
+    Program program(kInstalacja, env);
+    ASSERT_TRUE(program.CzekajNaOkno());
+    // Two children: asked at start, the last one chosen (Ola) preselected;
+    // Up moves to "Dziecko 1".
+    const auto wybor = program.CzekajNaOkno(QString::fromUtf8("Kto ćwiczy?"), 5000);
+    ASSERT_TRUE(wybor.has_value()) << "no picker at start";
+    QThread::msleep(300);
+    klawisze({"Up", "Return"});
+    ASSERT_TRUE(Czekaj([&] { return !program.CzekajNaOkno(QString::fromUtf8("Kto ćwiczy?"), 0).has_value(); }, 3000));
+    grajDoOceny(program, glyphy);
+    const QString plik = plikWynikow(dane);
+    EXPECT_EQ(wierszeBazy(plik, "SELECT c.name, count(*) FROM drills d JOIN children c ON c.id = d.child_id"
+                                " GROUP BY c.name ORDER BY c.name"),
+              (QStringList{"Dziecko 1|1", "Ola|1"}));
+    // The results show the child who practises: one drill.
+    program.Kliknij({266, 28});
+    const auto okno = program.CzekajNaOkno("Wyniki", 5000);
+    ASSERT_TRUE(okno.has_value()) << "the results window did not open";
+    QImage zrzut;
+    EXPECT_TRUE(Czekaj(
+        [&] {
+            const QPoint p = PozycjaOkna(*okno);
+            zrzut = QGuiApplication::primaryScreen()->grabWindow(0, p.x(), p.y(), 640, 460).toImage();
+            return wierszeZSzostka(zrzut) == 1;
+        },
+        3000, 100))
+        << "rows with grade 6 in the list: " << wierszeZSzostka(zrzut);
+}
+
+TEST(EndToEnd, APracticeDrillAsksTheWeakFactAndKeepsTheCorrectionOnScreen)
+{
+    QTemporaryDir dane;
+    const QString plik = plikWynikow(dane);
+    const std::map<QString, QString> env{{"SDL_AUDIODRIVER", "dummy"}, {"XDG_DATA_HOME", dane.path()}};
+    const Glyphy glyphy(kInstalacja + "/graphics");
+    {
+        Program program(kInstalacja, env);
+        ASSERT_TRUE(program.CzekajNaOkno());
+        grajDoOceny(program, glyphy);
+        ::kill(static_cast<pid_t>(program.Pid()), SIGTERM);
+        ASSERT_TRUE(program.CzekajNaKoniec(5000));
+    }
+    // The child misses 7 x 8 and knows every other fact; it practises its
+    // difficult facts, the narrator off.
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "e2e-cwiczenie");
+        db.setDatabaseName(plik);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec("UPDATE children SET draw = 1, narrator = 0 WHERE id = 1"));
+        ASSERT_TRUE(q.exec("DELETE FROM child_facts"));
+        const qint64 teraz = QDateTime::currentMSecsSinceEpoch();
+        for (int a = 3; a <= 9; ++a)
+            for (int b = 3; b <= 9; ++b) {
+                const bool slaby = a == 7 && b == 8;
+                ASSERT_TRUE(q.exec(QString("INSERT INTO child_facts VALUES (1, 0, %1, %2, 10, %3, %4, %5, %6, %7)")
+                                       .arg(a).arg(b).arg(slaby ? 9 : 0).arg(slaby ? 40200 : 6000)
+                                       .arg(slaby ? 670 : 100).arg(teraz).arg(slaby ? 1 : 5)));
+            }
+    }
+    QSqlDatabase::removeDatabase("e2e-cwiczenie");
+
+    Program program(kInstalacja, env);
+    ASSERT_TRUE(program.CzekajNaOkno());
+    QThread::msleep(800); // the child's settings and record are read
+    program.Kliknij({344, 375});
+    // 7 x 8 comes among the first questions (it is never asked twice in a row).
+    QString pytanie;
+    for (int q = 1; q <= 3 && pytanie != "7*8="; ++q) {
+        pytanie = czekajNaPytanie(program, glyphy);
+        ASSERT_FALSE(pytanie.isEmpty());
+        if (pytanie == "7*8=") break;
+        QThread::msleep(120);
+        program.Wpisz(QString::number(wynikPytania(pytanie)));
+        program.Klawisz("Return");
+        ASSERT_TRUE(Czekaj([&] { return glyphy.CzytajPytanie(program.Zrzut()) != pytanie; }, 5000));
+    }
+    ASSERT_EQ(pytanie, "7*8=") << "the weak fact did not come";
+    QThread::msleep(120);
+    program.Wpisz("1");
+    program.Klawisz("Return");
+    // The correct result replaces the answer, and is still there 1.5 s on.
+    ASSERT_TRUE(Czekaj([&] { return glyphy.CzytajWynik(program.Zrzut()) == QString("56"); }, 2000));
+    const auto pokazany = Zegar::now();
+    QThread::msleep(1500);
+    const QImage z = program.Zrzut();
+    EXPECT_LT(Zegar::now() - pokazany, std::chrono::milliseconds(2000));
+    EXPECT_EQ(glyphy.CzytajWynik(z), QString("56"));
+    EXPECT_EQ(glyphy.CzytajPytanie(z), "7*8=");
 }
 
 int main(int argc, char** argv)

@@ -172,6 +172,26 @@ def main():
             check(text == "Dobrze. Koniec. Ocena: 5. Dobre odpowiedzi: 9, złe: 1.", f"the grade spoken as {text!r}")
             break
         spoken_with_question("Dobrze. ")
+    # Who practises: the button in the menu strip opens the picker, whose
+    # list a screen reader reads; a child added and chosen by keyboard is
+    # announced.
+    if app is not None:
+        kto = pyatspi.findAllDescendants(app, lambda x: x.getRoleName() == "push button" and x.name.startswith("Kto ćwiczy"))
+        check(len(kto) == 1, "no button for who practises")
+        if kto:
+            actions = kto[0].queryAction()
+            actions.doAction(0)
+            def items():
+                return [x.name for x in pyatspi.findAllDescendants(app, lambda x: x.getRoleName() == "list item")]
+            check(wait_for(lambda: items() == ["Dziecko 1"], 5), f"the picker's items: {items()}")
+            # Into the picker, which has the focus.
+            time.sleep(0.5)
+            for k in ("Tab", "O", "l", "a", "Return", "Return"):
+                xdo("key", k)
+                xdo("keyup", k)
+                time.sleep(0.1)
+            check(wait_for(lambda: any(n[3] == "Ćwiczy: Ola." for n in notifications()), 5),
+                  f"the chosen child not announced: {[n[3] for n in notifications()[-3:]]}")
     proc.terminate()
     proc.wait(5)
     print("screen reader check:", "passed" if not failures else f"{len(failures)} failures", flush=True)

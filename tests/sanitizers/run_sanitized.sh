@@ -6,9 +6,8 @@
 set -euo pipefail
 src=$1
 out=$2
-if [ ! -f "$out/CMakeCache.txt" ]; then
-    cmake -S "$src" -B "$out" -DZM_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+# Configured every time: a folder left by an older tree may lack targets.
+cmake -S "$src" -B "$out" -DZM_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 targets=(drill_tests controls_tests ui_tests audio_tests journal_tests journal_child e2e_tests zoltava-mnozenia)
 if ! cmake --build "$out" -j "$(nproc)" --target "${targets[@]}" >"$out.log" 2>&1; then
     tail -n 60 "$out.log"
