@@ -48,7 +48,7 @@ class NadawcaKlasy : public QObject
     // server that does not answer) is left to end by itself: it touches
     // neither this object nor, once the program is ending, Qt or the outbox.
     // True when the thread ended in time.
-    bool Zatrzymaj(std::chrono::milliseconds limit = std::chrono::milliseconds(250));
+    bool Zatrzymaj(std::chrono::milliseconds limit = std::chrono::milliseconds(200));
 
   signals:
     // Why the class cannot be reached (or refused a drill), once for each
