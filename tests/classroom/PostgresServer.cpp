@@ -58,6 +58,11 @@ SerwerPostgres::SerwerPostgres()
         blad_ = QStringLiteral("initdb failed: ") + wyjscie;
         return;
     }
+    straznik_.start(QStringLiteral("sh"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("cat >/dev/null; p=$(head -n1 \"$1/postmaster.pid\" 2>/dev/null) && "
+                                    "kill -CONT $p && kill -QUIT $p; sleep 1; rm -rf \"$2\""),
+                     QStringLiteral("sh"), dane_, folder_.path()});
     if (!Uruchom()) return;
     if (!Psql(QStringLiteral("postgres"), {QStringLiteral("-c"), QStringLiteral("CREATE DATABASE %1").arg(kBaza)}) ||
         !Psql(kBaza, {QStringLiteral("-v"), QStringLiteral("haslo_stanowisk=") + kHasloStanowisk, QStringLiteral("-v"),
@@ -73,6 +78,8 @@ SerwerPostgres::~SerwerPostgres()
     if (dane_.isEmpty()) return;
     Odmroz();
     Zatrzymaj(true);
+    straznik_.kill();
+    straznik_.waitForFinished();
 }
 
 bool SerwerPostgres::uruchomProgram(const QString& program, const QStringList& argumenty, bool jakoSerwer,

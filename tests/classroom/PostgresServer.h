@@ -3,11 +3,13 @@
 // a Unix socket in that folder (no TCP port), run as "nobody" when we are
 // root (PostgreSQL refuses root), stopped and removed at the end. The
 // class's database is made with the setup script, through psql, as an
-// administrator would.
+// administrator would. A process killed before its clean-up leaves no
+// server behind.
 #pragma once
 
 #include "ClassConfig.h"
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -59,6 +61,10 @@ class SerwerPostgres
     qint64 pidSerwera() const;
 
     QTemporaryDir folder_;
+    // Waits on a pipe from this process: if the process dies without its
+    // clean-up (killed at a timeout), it stops the server and removes the
+    // folder.
+    QProcess straznik_;
     QString dane_, gniazdo_, bin_;
     QString blad_;
     bool jakoNobody_ = false;
