@@ -22,7 +22,7 @@ bool ZapiszPlik(const QString& sciezka, const QByteArray& tresc)
 
 } // namespace
 
-SerwerPostgres::SerwerPostgres()
+SerwerPostgres::SerwerPostgres(bool trwaly) : trwaly_(trwaly)
 {
     bin_ = QStringLiteral("/usr/lib/postgresql/15/bin");
     if (!folder_.isValid() || !QFile::exists(bin_ + QStringLiteral("/initdb"))) {

@@ -31,8 +31,9 @@ class SerwerPostgres
     static constexpr char kBaza[] = "zoltava_klasa";
 
     // Makes the cluster, starts it and sets up the class's database;
-    // Blad() says what failed.
-    SerwerPostgres();
+    // Blad() says what failed. Tests run without flushing to disk; a
+    // `trwaly` server flushes each commit, as a school's server does.
+    explicit SerwerPostgres(bool trwaly = false);
     ~SerwerPostgres();
 
     const QString& Blad() const { return blad_; }
@@ -68,6 +69,7 @@ class SerwerPostgres
     QString dane_, gniazdo_, bin_;
     QString blad_;
     bool jakoNobody_ = false;
+    bool trwaly_;
 };
 
 } // namespace zm::test
