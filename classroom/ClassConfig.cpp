@@ -13,11 +13,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace zm
-{
+namespace zm {
 
-namespace
-{
+namespace {
 
 constexpr qint64 kNajwiekszyPlik = 64 * 1024;
 

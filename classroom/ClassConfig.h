@@ -24,8 +24,7 @@
 
 #include <optional>
 
-namespace zm
-{
+namespace zm {
 
 // The environment variable that names another configuration file (tests,
 // a second workstation on one computer).

@@ -2,8 +2,7 @@
 
 #include <QUuid>
 
-namespace zm
-{
+namespace zm {
 
 std::string NowyIdentyfikatorCwiczenia()
 {

@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace zm
-{
+namespace zm {
 
 struct CwiczenieKlasy {
     std::string id;   // NowyIdentyfikatorCwiczenia(), made once when the drill is recorded

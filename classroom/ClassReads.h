@@ -3,7 +3,8 @@
 // their questions, and the facts the class (or one child) was asked. Each
 // read waits for the server: make, use and destroy the object on a worker
 // thread (e.g. inside QtConcurrent::run), never on the GUI thread. A read
-// connects when needed and says why it failed in Polish (Blad()).
+// connects when needed (and once more when the connection broke since the
+// last read: the server restarted) and says why it failed in Polish (Blad()).
 #pragma once
 
 #include "ClassConfig.h"
@@ -13,16 +14,17 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class QSqlError;
 
-namespace zm
-{
+namespace zm {
 
 class PolaczenieKlasy;
+enum class PrzyczynaKlasy;
 
 struct DzieckoKlasy {
     QString imie;
@@ -72,12 +74,13 @@ class OdczytKlasy
                                                 std::int64_t odMs = 0);
 
   private:
-    bool polacz();
-    void porazka(const QSqlError& blad);
+    bool czytaj(const std::function<bool()>& zapytania);
+    bool porazka(const QSqlError& blad);
 
     KonfiguracjaKlasy konfiguracja_;
     std::unique_ptr<PolaczenieKlasy> polaczenie_;
     QString blad_;
+    PrzyczynaKlasy przyczyna_{};
 };
 
 } // namespace zm

@@ -18,11 +18,9 @@
 #include <set>
 #include <unistd.h>
 
-namespace zm
-{
+namespace zm {
 
-namespace
-{
+namespace {
 
 // A drill in one statement: the drill and its answers, each ignored when
 // the server already holds it. ON CONFLICT names no column: naming one
@@ -122,8 +120,7 @@ struct NadawcaKlasy::Wspolne {
     }
 };
 
-namespace
-{
+namespace {
 
 class Wysylka
 {

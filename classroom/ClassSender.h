@@ -18,8 +18,7 @@
 #include <memory>
 #include <thread>
 
-namespace zm
-{
+namespace zm {
 
 class NadawcaKlasy : public QObject
 {

@@ -6,11 +6,9 @@
 #include <atomic>
 #include <cstring>
 
-namespace zm
-{
+namespace zm {
 
-namespace
-{
+namespace {
 
 const QString kSterownik = QStringLiteral("QPSQL");
 

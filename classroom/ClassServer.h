@@ -14,8 +14,7 @@
 #include <clocale>
 #include <locale.h>
 
-namespace zm
-{
+namespace zm {
 
 // The version of the schema klasa-serwer.sql makes, kept in
 // zoltava.schema_version; a server with another version is refused.

@@ -8,11 +8,9 @@
 #include <pwd.h>
 #include <unistd.h>
 
-namespace zm::test
-{
+namespace zm::test {
 
-namespace
-{
+namespace {
 
 bool ZapiszPlik(const QString& sciezka, const QByteArray& tresc)
 {

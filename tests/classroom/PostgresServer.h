@@ -16,8 +16,7 @@
 
 #include <optional>
 
-namespace zm::test
-{
+namespace zm::test {
 
 class SerwerPostgres
 {
