@@ -21,12 +21,10 @@
 using namespace zm;
 using namespace std::chrono_literals;
 
-namespace
-{
+namespace {
 
-class Skrzynka : public ISkrzynkaKlasy
-{
-  public:
+class Skrzynka : public ISkrzynkaKlasy {
+public:
     void Dodaj(CwiczenieKlasy c) { czekajace_.push_back(std::move(c)); }
     std::vector<CwiczenieKlasy> Niewyslane(int ile) override
     {
@@ -45,7 +43,7 @@ class Skrzynka : public ISkrzynkaKlasy
         return czekajace_.size();
     }
 
-  private:
+private:
     std::mutex m_;
     std::vector<CwiczenieKlasy> czekajace_;
 };

@@ -26,9 +26,8 @@ std::string NowyIdentyfikatorCwiczenia();
 // destroyed on that thread. Each call should return within a few
 // milliseconds: open the file with a short busy timeout and fail rather
 // than wait.
-class ISkrzynkaKlasy
-{
-  public:
+class ISkrzynkaKlasy {
+public:
     virtual ~ISkrzynkaKlasy() = default;
     // Up to `ile` drills not marked sent, oldest first; none when there are
     // none or they cannot be read now (the sender asks again later).

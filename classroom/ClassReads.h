@@ -51,9 +51,8 @@ struct FaktKlasy {
     double sumaTykniec = 0; // Σ time / pace: the answers' times in the drill's ticks
 };
 
-class OdczytKlasy
-{
-  public:
+class OdczytKlasy {
+public:
     // Reads the class of `konfiguracja` with the teacher's credentials
     // (konfiguracja.nauczyciel must be set). Does not connect yet.
     explicit OdczytKlasy(const KonfiguracjaKlasy& konfiguracja);
@@ -73,7 +72,7 @@ class OdczytKlasy
     std::optional<std::vector<FaktKlasy>> Fakty(std::uint8_t dzialanie, const std::optional<QString>& imie = {},
                                                 std::int64_t odMs = 0);
 
-  private:
+private:
     bool czytaj(const std::function<bool()>& zapytania);
     bool porazka(const QSqlError& blad);
 

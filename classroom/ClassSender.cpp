@@ -107,24 +107,21 @@ struct NadawcaKlasy::Wspolne {
                  : QStringLiteral(" Wyniki czekają na tym komputerze i zostaną wysłane, gdy to będzie możliwe."));
         std::lock_guard<std::mutex> l(m);
         if (NadawcaKlasy* o = wlasciciel)
-            QMetaObject::invokeMethod(
-                o, [o, tekst] { emit o->Niedostepna(tekst); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(o, [o, tekst] { emit o->Niedostepna(tekst); }, Qt::QueuedConnection);
     }
 
     void Wyslano(int ile)
     {
         std::lock_guard<std::mutex> l(m);
         if (NadawcaKlasy* o = wlasciciel)
-            QMetaObject::invokeMethod(
-                o, [o, ile] { emit o->Wyslano(ile); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(o, [o, ile] { emit o->Wyslano(ile); }, Qt::QueuedConnection);
     }
 };
 
 namespace {
 
-class Wysylka
-{
-  public:
+class Wysylka {
+public:
     Wysylka(NadawcaKlasy::Tempo tempo, ISkrzynkaKlasy& skrzynka, PolaczenieKlasy& polaczenie)
         : tempo_(tempo), skrzynka_(skrzynka), polaczenie_(polaczenie)
     {
@@ -177,7 +174,7 @@ class Wysylka
         polaczenie_.Zamknij();
     }
 
-  private:
+private:
     StanKlasy Przygotuj()
     {
         if (polaczenie_.Otwarte() && wstaw_) return {};
@@ -195,22 +192,9 @@ class Wysylka
         const ZapisCwiczenia& z = c.zapis;
         const QString id = Tekst(c.id);
         const KonfiguracjaKlasy& k = polaczenie_.Konfiguracja();
-        const QVariant wartosci[] = {id,
-                                     k.klasa,
-                                     k.stanowisko,
-                                     Tekst(c.imie),
-                                     qint64(z.koniecMs),
-                                     int(z.dzialanie),
-                                     z.iloscPytan,
-                                     z.predkosc,
-                                     z.lektor,
-                                     z.dobrze,
-                                     z.zle,
-                                     int(z.ocena),
-                                     id,
-                                     Odpowiedzi(z)};
-        for (int i = 0; i < int(std::size(wartosci)); ++i)
-            wstaw_->bindValue(i, wartosci[i]);
+        const QVariant wartosci[] = {id, k.klasa, k.stanowisko, Tekst(c.imie), qint64(z.koniecMs), int(z.dzialanie),
+                                     z.iloscPytan, z.predkosc, z.lektor, z.dobrze, z.zle, int(z.ocena), id, Odpowiedzi(z)};
+        for (int i = 0; i < int(std::size(wartosci)); ++i) wstaw_->bindValue(i, wartosci[i]);
         if (wstaw_->exec()) return {};
         return polaczenie_.Blad(wstaw_->lastError());
     }
@@ -271,8 +255,7 @@ NadawcaKlasy::NadawcaKlasy(const KonfiguracjaKlasy& konfiguracja, std::shared_pt
                 // The program is ending under this thread: leave everything
                 // as it is; the process's end takes it.
                 koniec.unlock();
-                for (;;)
-                    pause();
+                for (;;) pause();
             }
             wysylka.reset();
             polaczenie.reset();

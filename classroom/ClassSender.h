@@ -20,10 +20,9 @@
 
 namespace zm {
 
-class NadawcaKlasy : public QObject
-{
+class NadawcaKlasy : public QObject {
     Q_OBJECT
-  public:
+public:
     struct Tempo {
         std::chrono::milliseconds pierwszaPrzerwa{2000}; // after a failure; doubled after each
         std::chrono::milliseconds najdluzszaPrzerwa{120000};
@@ -56,7 +55,7 @@ class NadawcaKlasy : public QObject
     // The server now holds `ile` more drills (and the outbox marks them).
     void Wyslano(int ile);
 
-  private:
+private:
     struct Wspolne;
     std::shared_ptr<Wspolne> w_;
     std::thread watek_;

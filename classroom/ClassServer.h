@@ -56,9 +56,8 @@ QString OpisPrzyczyny(const StanKlasy& stan, const KonfiguracjaKlasy& konfigurac
 
 // While it lives, the calling thread uses the C locale, so that libpq's
 // messages are in English (glibc's gettext follows the thread's locale).
-class LokalC
-{
-  public:
+class LokalC {
+public:
     LokalC() : c_(newlocale(LC_ALL_MASK, "C", locale_t(nullptr))), stary_(c_ ? uselocale(c_) : locale_t(nullptr)) {}
     ~LokalC()
     {
@@ -69,14 +68,13 @@ class LokalC
     LokalC(const LokalC&) = delete;
     LokalC& operator=(const LokalC&) = delete;
 
-  private:
+private:
     locale_t c_;
     locale_t stary_;
 };
 
-class PolaczenieKlasy
-{
-  public:
+class PolaczenieKlasy {
+public:
     PolaczenieKlasy(const KonfiguracjaKlasy& konfiguracja, const DostepDoSerwera& dostep);
     ~PolaczenieKlasy();
     PolaczenieKlasy(const PolaczenieKlasy&) = delete;
@@ -94,7 +92,7 @@ class PolaczenieKlasy
     const KonfiguracjaKlasy& Konfiguracja() const { return konfiguracja_; }
     const DostepDoSerwera& Dostep() const { return dostep_; }
 
-  private:
+private:
     KonfiguracjaKlasy konfiguracja_;
     DostepDoSerwera dostep_;
     QString nazwa_;

@@ -34,9 +34,8 @@ namespace {
 
 // An outbox in memory; it can refuse to mark drills sent a given number of
 // times (the drills are then sent again).
-class SkrzynkaWPamieci : public ISkrzynkaKlasy
-{
-  public:
+class SkrzynkaWPamieci : public ISkrzynkaKlasy {
+public:
     explicit SkrzynkaWPamieci(int odmowy = 0) : odmowy_(odmowy) {}
     void Dodaj(CwiczenieKlasy c)
     {
@@ -78,7 +77,7 @@ class SkrzynkaWPamieci : public ISkrzynkaKlasy
         return zapytania_;
     }
 
-  private:
+private:
     mutable std::mutex m_;
     std::vector<CwiczenieKlasy> niewyslane_;
     std::vector<std::string> oznaczone_;
@@ -169,9 +168,8 @@ template <class Warunek> bool Czekaj(Warunek warunek, std::chrono::milliseconds 
 const NadawcaKlasy::Tempo kSzybko{20ms, 100ms, 20};
 const QString kCzekaja = QStringLiteral(" Wyniki czekają na tym komputerze i zostaną wysłane, gdy to będzie możliwe.");
 
-class Klasa : public ::testing::Test
-{
-  protected:
+class Klasa : public ::testing::Test {
+protected:
     static void SetUpTestSuite() { serwer = new test::SerwerPostgres; }
     static void TearDownTestSuite()
     {

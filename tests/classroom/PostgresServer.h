@@ -18,9 +18,8 @@
 
 namespace zm::test {
 
-class SerwerPostgres
-{
-  public:
+class SerwerPostgres {
+public:
     static constexpr char kAdministrator[] = "zm_admin";
     static constexpr char kHasloAdministratora[] = "admin-haslo";
     // Quotes, blanks, a semicolon, a backslash and Polish letters: every
@@ -55,7 +54,7 @@ class SerwerPostgres
     // credentials.
     KonfiguracjaKlasy Konfiguracja(const QString& klasa) const;
 
-  private:
+private:
     bool uruchomProgram(const QString& program, const QStringList& argumenty, bool jakoSerwer,
                         QString* wyjscie = nullptr);
     qint64 pidSerwera() const;
