@@ -48,7 +48,7 @@ public:
     // True when the thread ended in time.
     bool Zatrzymaj(std::chrono::milliseconds limit = std::chrono::milliseconds(200));
 
-  signals:
+signals:
     // Why the class cannot be reached (or refused a drill), once for each
     // cause, in Polish; delivered on this object's thread.
     void Niedostepna(const QString& tekst);
