@@ -1,0 +1,41 @@
+// A finished drill on its way to the class's server, and the outbox it
+// waits in. The local results journal is the truth on each workstation and
+// implements the outbox; the sender (ClassSender.h) takes drills from it.
+#pragma once
+
+#include "DrillRecord.h"
+
+#include <string>
+#include <vector>
+
+namespace zm {
+
+struct CwiczenieKlasy {
+    std::string id;   // NowyIdentyfikatorCwiczenia(), made once when the drill is recorded
+    std::string imie; // the child's name, UTF-8
+    ZapisCwiczenia zapis;
+};
+
+// A new drill's unique id: a random UUID as text, 36 characters, lower
+// case, e.g. "3f2b8c1e-0d4a-4f6e-9b7a-1c2d3e4f5a6b".
+std::string NowyIdentyfikatorCwiczenia();
+
+// The drills of this workstation that the server does not hold yet. Called
+// only on the sender's thread, one call at a time (never on the GUI
+// thread); give the sender the only reference, so that the outbox is also
+// destroyed on that thread. Each call should return within a few
+// milliseconds: open the file with a short busy timeout and fail rather
+// than wait.
+class ISkrzynkaKlasy {
+public:
+    virtual ~ISkrzynkaKlasy() = default;
+    // Up to `ile` drills not marked sent, oldest first; none when there are
+    // none or they cannot be read now (the sender asks again later).
+    virtual std::vector<CwiczenieKlasy> Niewyslane(int ile) = 0;
+    // The server holds these drills: never offer them again. False when
+    // they could not be marked; they are then offered and sent again, which
+    // the server ignores.
+    virtual bool Wyslane(const std::vector<std::string>& ids) = 0;
+};
+
+} // namespace zm

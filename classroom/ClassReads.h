@@ -1,0 +1,85 @@
+// The teacher's reads of the class's results, for the results window: the
+// children of the class across all its workstations, a child's drills with
+// their questions, and the facts the class (or one child) was asked. Each
+// read waits for the server: make, use and destroy the object on a worker
+// thread (e.g. inside QtConcurrent::run), never on the GUI thread. A read
+// connects when needed (and once more when the connection broke since the
+// last read: the server restarted) and says why it failed in Polish (Blad()).
+#pragma once
+
+#include "ClassConfig.h"
+#include "DrillRecord.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QSqlError;
+
+namespace zm {
+
+class PolaczenieKlasy;
+enum class PrzyczynaKlasy;
+
+struct DzieckoKlasy {
+    QString imie;
+    int cwiczen = 0;
+    std::int64_t ostatnieMs = 0; // the newest drill's end, ms since 1970 (UTC)
+    QStringList stanowiska;      // where the child practised, sorted
+};
+
+struct CwiczenieZKlasy {
+    QString id;
+    QString imie;
+    QString stanowisko;
+    ZapisCwiczenia zapis; // its questions only when asked for
+};
+
+// One fact (a pair of operands of an operation) as the class answered it.
+// A table cell of the results window sums the facts it holds.
+struct FaktKlasy {
+    std::int32_t liczba1 = 0;
+    std::int32_t liczba2 = 0;
+    int ile = 0;
+    int bledy = 0;
+    std::int64_t sumaCzasuMs = 0;
+    double sumaTykniec = 0; // Σ time / pace: the answers' times in the drill's ticks
+};
+
+class OdczytKlasy {
+public:
+    // Reads the class of `konfiguracja` with the teacher's credentials
+    // (konfiguracja.nauczyciel must be set). Does not connect yet.
+    explicit OdczytKlasy(const KonfiguracjaKlasy& konfiguracja);
+    ~OdczytKlasy();
+    OdczytKlasy(const OdczytKlasy&) = delete;
+    OdczytKlasy& operator=(const OdczytKlasy&) = delete;
+
+    // Why the last read failed, in Polish; "" after a read that did not.
+    const QString& Blad() const { return blad_; }
+
+    // The class's children, ordered by name as Polish orders them.
+    std::optional<std::vector<DzieckoKlasy>> Dzieci();
+    // A child's drills, newest first; with every question when `zPytaniami`.
+    std::optional<std::vector<CwiczenieZKlasy>> Cwiczenia(const QString& imie, bool zPytaniami = false);
+    // The facts of one operation asked since `odMs` (0: ever), by the whole
+    // class or by one child, ordered by operands.
+    std::optional<std::vector<FaktKlasy>> Fakty(std::uint8_t dzialanie, const std::optional<QString>& imie = {},
+                                                std::int64_t odMs = 0);
+
+private:
+    bool czytaj(const std::function<bool()>& zapytania);
+    bool porazka(const QSqlError& blad);
+
+    KonfiguracjaKlasy konfiguracja_;
+    std::unique_ptr<PolaczenieKlasy> polaczenie_;
+    QString blad_;
+    PrzyczynaKlasy przyczyna_{};
+};
+
+} // namespace zm

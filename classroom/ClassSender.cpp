@@ -1,0 +1,302 @@
+#include "ClassSender.h"
+
+#include "ClassServer.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlQuery>
+#include <QtDebug>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <set>
+#include <unistd.h>
+
+namespace zm {
+
+namespace {
+
+// A drill in one statement: the drill and its answers, each ignored when
+// the server already holds it. ON CONFLICT names no column: naming one
+// would need the right to read it, which the workstations do not have.
+const QString kWstawCwiczenie = QStringLiteral(
+    "WITH cwiczenie AS ("
+    " INSERT INTO zoltava.drills (id, class, workstation, child, ended_at, operation, questions, pace_ms, narrator,"
+    "  good, bad, grade)"
+    " VALUES (CAST(? AS uuid), ?, ?, ?, to_timestamp(CAST(? AS bigint) / 1000.0), ?, ?, ?, ?, ?, ?, ?)"
+    " ON CONFLICT DO NOTHING)"
+    " INSERT INTO zoltava.answers (drill_id, number, operand1, operand2, answer, correct, time_ms)"
+    " SELECT CAST(? AS uuid), p.n, p.a, p.b, p.o, p.d, p.t"
+    " FROM json_to_recordset(CAST(? AS json)) AS p(n integer, a integer, b integer, o text, d boolean, t integer)"
+    " ON CONFLICT DO NOTHING");
+
+// PostgreSQL's text cannot hold NUL.
+QString Tekst(const std::string& s)
+{
+    QString t = QString::fromStdString(s);
+    t.replace(QChar(0), QChar(QChar::ReplacementCharacter));
+    return t;
+}
+
+QString Odpowiedzi(const ZapisCwiczenia& z)
+{
+    QJsonArray tablica;
+    int numer = 0;
+    for (const PytanieCwiczenia& p : z.pytania)
+        tablica.append(QJsonObject{{QStringLiteral("n"), ++numer},
+                                   {QStringLiteral("a"), p.liczba1},
+                                   {QStringLiteral("b"), p.liczba2},
+                                   {QStringLiteral("o"), Tekst(p.odpowiedz)},
+                                   {QStringLiteral("d"), p.dobrze},
+                                   {QStringLiteral("t"), p.czasMs}});
+    return QString::fromUtf8(QJsonDocument(tablica).toJson(QJsonDocument::Compact));
+}
+
+// A thread left behind at the end of the program must not touch Qt or the
+// outbox once the program's own clean-up has begun: the first thread left
+// behind registers a handler that runs before Qt's, and each thread does
+// its clean-up under this lock, or never.
+std::mutex koniecMutex;
+bool koniecProgramu = false;
+
+void PilnujKoncaProgramu()
+{
+    static std::once_flag raz;
+    std::call_once(raz, [] {
+        std::atexit([] {
+            std::lock_guard<std::mutex> l(koniecMutex);
+            koniecProgramu = true;
+        });
+    });
+}
+
+} // namespace
+
+struct NadawcaKlasy::Wspolne {
+    KonfiguracjaKlasy konfiguracja;
+    Tempo tempo;
+
+    std::mutex m;
+    std::condition_variable cv;
+    std::atomic<bool> stop{false};
+    bool budzik = true; // the first round sends what earlier runs left
+    bool koniec = false;
+    NadawcaKlasy* wlasciciel = nullptr;
+
+    // Only the sender's thread.
+    std::set<PrzyczynaKlasy> zgloszone;
+    QString ostatnioZapisane;
+
+    void Zglos(const StanKlasy& stan)
+    {
+        // The log gets each new failure, not each retry of the same one.
+        const QString log = stan.calosc.isEmpty() ? QStringLiteral("cause %1").arg(int(stan.przyczyna)) : stan.calosc;
+        if (log != ostatnioZapisane) qWarning("zoltava-mnozenia: klasa: %s", qUtf8Printable(log));
+        ostatnioZapisane = log;
+        if (!zgloszone.insert(stan.przyczyna).second) return;
+        const QString tekst =
+            OpisPrzyczyny(stan, konfiguracja, konfiguracja.stanowiska) +
+            (stan.przyczyna == PrzyczynaKlasy::Odrzucone
+                 ? QStringLiteral(" To ćwiczenie zostaje na tym komputerze.")
+                 : QStringLiteral(" Wyniki czekają na tym komputerze i zostaną wysłane, gdy to będzie możliwe."));
+        std::lock_guard<std::mutex> l(m);
+        if (NadawcaKlasy* o = wlasciciel)
+            QMetaObject::invokeMethod(o, [o, tekst] { emit o->Niedostepna(tekst); }, Qt::QueuedConnection);
+    }
+
+    void Wyslano(int ile)
+    {
+        std::lock_guard<std::mutex> l(m);
+        if (NadawcaKlasy* o = wlasciciel)
+            QMetaObject::invokeMethod(o, [o, ile] { emit o->Wyslano(ile); }, Qt::QueuedConnection);
+    }
+};
+
+namespace {
+
+class Wysylka {
+public:
+    Wysylka(NadawcaKlasy::Tempo tempo, ISkrzynkaKlasy& skrzynka, PolaczenieKlasy& polaczenie)
+        : tempo_(tempo), skrzynka_(skrzynka), polaczenie_(polaczenie)
+    {
+    }
+
+    // Sends until the outbox is empty (true) or something fails (false).
+    template <class Wspolne> bool Runda(Wspolne& w)
+    {
+        while (!w.stop) {
+            std::vector<CwiczenieKlasy> paczka = skrzynka_.Niewyslane(tempo_.paczka + int(odrzucone_.size()));
+            std::erase_if(paczka, [&](const CwiczenieKlasy& c) { return odrzucone_.count(c.id) > 0; });
+            if (paczka.empty()) return true;
+            if (const StanKlasy stan = Przygotuj(); !stan) {
+                w.Zglos(stan);
+                return false;
+            }
+            std::vector<std::string> wyslane;
+            StanKlasy blad;
+            for (const CwiczenieKlasy& c : paczka) {
+                if (w.stop) break;
+                const StanKlasy stan = Wyslij(c);
+                if (stan) {
+                    wyslane.push_back(c.id);
+                } else if (stan.przyczyna == PrzyczynaKlasy::Odrzucone) {
+                    // It stays in the outbox (and is offered again at the
+                    // next start); the others go on.
+                    odrzucone_.insert(c.id);
+                    w.Zglos(stan);
+                } else {
+                    blad = stan;
+                    break;
+                }
+            }
+            if (!blad) {
+                Rozlacz();
+                w.Zglos(blad);
+            }
+            if (!wyslane.empty()) {
+                if (!skrzynka_.Wyslane(wyslane)) return false;
+                w.Wyslano(int(wyslane.size()));
+            }
+            if (!blad) return false;
+        }
+        return true;
+    }
+
+    void Rozlacz()
+    {
+        wstaw_.reset();
+        polaczenie_.Zamknij();
+    }
+
+private:
+    StanKlasy Przygotuj()
+    {
+        if (polaczenie_.Otwarte() && wstaw_) return {};
+        Rozlacz();
+        if (StanKlasy stan = polaczenie_.Otworz(); !stan) return stan;
+        wstaw_.emplace(polaczenie_.Baza());
+        if (wstaw_->prepare(kWstawCwiczenie)) return {};
+        StanKlasy stan = polaczenie_.Blad(wstaw_->lastError());
+        Rozlacz();
+        return stan;
+    }
+
+    StanKlasy Wyslij(const CwiczenieKlasy& c)
+    {
+        const ZapisCwiczenia& z = c.zapis;
+        const QString id = Tekst(c.id);
+        const KonfiguracjaKlasy& k = polaczenie_.Konfiguracja();
+        const QVariant wartosci[] = {id, k.klasa, k.stanowisko, Tekst(c.imie), qint64(z.koniecMs), int(z.dzialanie),
+                                     z.iloscPytan, z.predkosc, z.lektor, z.dobrze, z.zle, int(z.ocena), id, Odpowiedzi(z)};
+        for (int i = 0; i < int(std::size(wartosci)); ++i) wstaw_->bindValue(i, wartosci[i]);
+        if (wstaw_->exec()) return {};
+        return polaczenie_.Blad(wstaw_->lastError());
+    }
+
+    NadawcaKlasy::Tempo tempo_;
+    ISkrzynkaKlasy& skrzynka_;
+    PolaczenieKlasy& polaczenie_;
+    std::optional<QSqlQuery> wstaw_;
+    std::set<std::string> odrzucone_; // this run's refused drills
+};
+
+} // namespace
+
+NadawcaKlasy::NadawcaKlasy(const KonfiguracjaKlasy& konfiguracja, std::shared_ptr<ISkrzynkaKlasy> skrzynka,
+                           QObject* rodzic)
+    : NadawcaKlasy(konfiguracja, std::move(skrzynka), Tempo(), rodzic)
+{
+}
+
+NadawcaKlasy::NadawcaKlasy(const KonfiguracjaKlasy& konfiguracja, std::shared_ptr<ISkrzynkaKlasy> skrzynka, Tempo tempo,
+                           QObject* rodzic)
+    : QObject(rodzic), w_(std::make_shared<Wspolne>())
+{
+    w_->konfiguracja = konfiguracja;
+    w_->tempo = tempo;
+    w_->wlasciciel = this;
+    watek_ = std::thread([w = w_, skrzynka = std::move(skrzynka)]() mutable {
+        {
+            LokalC lokal; // libpq's words in English, for RozpoznajBlad
+            auto polaczenie = std::make_unique<PolaczenieKlasy>(w->konfiguracja, w->konfiguracja.stanowiska);
+            auto wysylka = std::make_unique<Wysylka>(w->tempo, *skrzynka, *polaczenie);
+            std::minstd_rand los(std::random_device{}());
+            std::chrono::milliseconds przerwa{0};
+            for (;;) {
+                {
+                    std::unique_lock<std::mutex> l(w->m);
+                    const auto gotowe = [&] { return w->stop || w->budzik; };
+                    if (przerwa.count() > 0) {
+                        // Spread the workstations that failed together.
+                        const auto czekaj = przerwa * std::uniform_int_distribution<int>(80, 120)(los) / 100;
+                        w->cv.wait_for(l, czekaj, gotowe);
+                    } else {
+                        w->cv.wait(l, gotowe);
+                    }
+                    if (w->stop) break;
+                    w->budzik = false;
+                }
+                if (wysylka->Runda(*w)) {
+                    przerwa = std::chrono::milliseconds(0);
+                    wysylka->Rozlacz(); // nothing to send: no connection held open
+                } else {
+                    przerwa = przerwa.count() == 0 ? w->tempo.pierwszaPrzerwa
+                                                   : std::min(przerwa * 2, w->tempo.najdluzszaPrzerwa);
+                }
+            }
+            std::unique_lock<std::mutex> koniec(koniecMutex);
+            if (koniecProgramu) {
+                // The program is ending under this thread: leave everything
+                // as it is; the process's end takes it.
+                koniec.unlock();
+                for (;;) pause();
+            }
+            wysylka.reset();
+            polaczenie.reset();
+            skrzynka.reset();
+        }
+        std::lock_guard<std::mutex> l(w->m);
+        w->koniec = true;
+        w->cv.notify_all();
+    });
+}
+
+NadawcaKlasy::~NadawcaKlasy()
+{
+    Zatrzymaj();
+}
+
+void NadawcaKlasy::Obudz()
+{
+    {
+        std::lock_guard<std::mutex> l(w_->m);
+        w_->budzik = true;
+    }
+    w_->cv.notify_all();
+}
+
+bool NadawcaKlasy::Zatrzymaj(std::chrono::milliseconds limit)
+{
+    if (!watek_.joinable()) return true;
+    std::unique_lock<std::mutex> l(w_->m);
+    w_->stop = true;
+    w_->wlasciciel = nullptr;
+    w_->cv.notify_all();
+    const bool skonczyl = w_->cv.wait_for(l, limit, [&] { return w_->koniec; });
+    l.unlock();
+    if (skonczyl) {
+        watek_.join();
+    } else {
+        PilnujKoncaProgramu();
+        watek_.detach();
+    }
+    return skonczyl;
+}
+
+} // namespace zm

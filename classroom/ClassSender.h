@@ -1,0 +1,64 @@
+// The sender: takes this workstation's unsent drills from the outbox and
+// puts them on the class's server, on a thread of its own. Each drill is one
+// statement (one transaction) that the server ignores when it already holds
+// the drill, so a drill sent twice is stored once; only then is it marked
+// sent. A server that is down, slow or refuses waits: the drills stay in the
+// outbox and the sender tries again after 2 s, 4 s, … up to 2 min, and at
+// once when told a new drill exists. Why the class cannot be reached is
+// said once for each cause, in Polish.
+#pragma once
+
+#include "ClassConfig.h"
+#include "ClassDrill.h"
+
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace zm {
+
+class NadawcaKlasy : public QObject {
+    Q_OBJECT
+public:
+    struct Tempo {
+        std::chrono::milliseconds pierwszaPrzerwa{2000}; // after a failure; doubled after each
+        std::chrono::milliseconds najdluzszaPrzerwa{120000};
+        int paczka = 20; // drills taken from the outbox at a time
+    };
+
+    // Starts the sender's thread, which sends at once what the outbox holds.
+    // Give it the only reference to the outbox (see ISkrzynkaKlasy).
+    NadawcaKlasy(const KonfiguracjaKlasy& konfiguracja, std::shared_ptr<ISkrzynkaKlasy> skrzynka,
+                 QObject* rodzic = nullptr);
+    NadawcaKlasy(const KonfiguracjaKlasy& konfiguracja, std::shared_ptr<ISkrzynkaKlasy> skrzynka, Tempo tempo,
+                 QObject* rodzic = nullptr);
+    // Zatrzymaj().
+    ~NadawcaKlasy() override;
+
+    // A new drill is in the outbox. Any thread; returns at once.
+    void Obudz();
+
+    // Stops the sender, waiting at most `limit` for its thread. A thread
+    // still held by the server after that (a connection being made to a
+    // server that does not answer) is left to end by itself: it touches
+    // neither this object nor, once the program is ending, Qt or the outbox.
+    // True when the thread ended in time.
+    bool Zatrzymaj(std::chrono::milliseconds limit = std::chrono::milliseconds(200));
+
+signals:
+    // Why the class cannot be reached (or refused a drill), once for each
+    // cause, in Polish; delivered on this object's thread.
+    void Niedostepna(const QString& tekst);
+    // The server now holds `ile` more drills (and the outbox marks them).
+    void Wyslano(int ile);
+
+private:
+    struct Wspolne;
+    std::shared_ptr<Wspolne> w_;
+    std::thread watek_;
+};
+
+} // namespace zm

@@ -1,0 +1,527 @@
+// The class on a real PostgreSQL server (one private server for all these
+// tests): thirty workstations sending through two restarts, a workstation
+// whose server is down, the roles' rights, each refusal's message, names
+// that must arrive as typed, and the configuration file.
+#include "ClassReads.h"
+#include "ClassSender.h"
+#include "DrillState.h"
+#include "PostgresServer.h"
+#include "QtPrint.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <functional>
+#include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace zm;
+using namespace std::chrono_literals;
+
+namespace {
+
+// An outbox in memory; it can refuse to mark drills sent a given number of
+// times (the drills are then sent again).
+class SkrzynkaWPamieci : public ISkrzynkaKlasy {
+public:
+    explicit SkrzynkaWPamieci(int odmowy = 0) : odmowy_(odmowy) {}
+    void Dodaj(CwiczenieKlasy c)
+    {
+        std::lock_guard<std::mutex> l(m_);
+        niewyslane_.push_back(std::move(c));
+    }
+    std::vector<CwiczenieKlasy> Niewyslane(int ile) override
+    {
+        std::lock_guard<std::mutex> l(m_);
+        ++zapytania_;
+        return {niewyslane_.begin(), niewyslane_.begin() + std::min<std::size_t>(ile, niewyslane_.size())};
+    }
+    bool Wyslane(const std::vector<std::string>& ids) override
+    {
+        std::lock_guard<std::mutex> l(m_);
+        if (odmowy_ > 0) return --odmowy_, false;
+        for (const std::string& id : ids) {
+            std::erase_if(niewyslane_, [&](const CwiczenieKlasy& c) { return c.id == id; });
+            oznaczone_.push_back(id);
+        }
+        return true;
+    }
+    std::vector<std::string> Czekajace() const
+    {
+        std::lock_guard<std::mutex> l(m_);
+        std::vector<std::string> ids;
+        for (const CwiczenieKlasy& c : niewyslane_)
+            ids.push_back(c.id);
+        return ids;
+    }
+    std::vector<std::string> Oznaczone() const
+    {
+        std::lock_guard<std::mutex> l(m_);
+        return oznaczone_;
+    }
+    int Zapytania() const
+    {
+        std::lock_guard<std::mutex> l(m_);
+        return zapytania_;
+    }
+
+private:
+    mutable std::mutex m_;
+    std::vector<CwiczenieKlasy> niewyslane_;
+    std::vector<std::string> oznaczone_;
+    int zapytania_ = 0;
+    int odmowy_;
+};
+
+// Drill `n` of workstation `s`: ten questions, every field varied.
+CwiczenieKlasy Cwiczenie(const std::string& imie, int s, int n)
+{
+    CwiczenieKlasy c{NowyIdentyfikatorCwiczenia(), imie, {}};
+    ZapisCwiczenia& z = c.zapis;
+    z.koniecMs = 1796738580000LL + (s * 1000 + n) * 60001LL;
+    z.dzialanie = std::uint8_t(n % 4);
+    z.iloscPytan = 10;
+    z.predkosc = n % 3 == 0 ? 20 : 60;
+    z.lektor = n % 2;
+    for (int i = 0; i < 10; ++i) {
+        const int a = 3 + (n + i) % 7, b = 3 + (s + i) % 7;
+        const bool dobrze = (n + i) % 3 != 0;
+        z.pytania.push_back({a, b, dobrze ? std::to_string(a * b) : i % 2 ? "" : "1", dobrze, 100 * i + n});
+        ++(dobrze ? z.dobrze : z.zle);
+    }
+    z.ocena = std::uint8_t(1 + n % 6);
+    return c;
+}
+
+std::string Opis(const std::string& id, const ZapisCwiczenia& z)
+{
+    std::string s = id + " " + std::to_string(z.koniecMs) + " " + std::to_string(z.dzialanie) + " " +
+                    std::to_string(z.iloscPytan) + " " + std::to_string(z.predkosc) + " " + std::to_string(z.lektor) +
+                    " " + std::to_string(z.dobrze) + "/" + std::to_string(z.zle) + " " + std::to_string(z.ocena) + ":";
+    for (const PytanieCwiczenia& p : z.pytania)
+        s += " " + std::to_string(p.liczba1) + "," + std::to_string(p.liczba2) + "=" + p.odpowiedz +
+             (p.dobrze ? "+" : "-") + std::to_string(p.czasMs);
+    return s;
+}
+
+// A child's drills as the teacher reads them, and as they were sent (newest
+// first), each as one line.
+std::vector<std::string> NaSerwerze(OdczytKlasy& odczyt, const QString& imie)
+{
+    std::vector<std::string> wynik;
+    for (const CwiczenieZKlasy& c : odczyt.Cwiczenia(imie, true).value_or(std::vector<CwiczenieZKlasy>{}))
+        wynik.push_back(Opis(c.id.toStdString(), c.zapis));
+    return wynik;
+}
+std::vector<std::string> Wyslane(std::vector<CwiczenieKlasy> cwiczenia)
+{
+    std::sort(cwiczenia.begin(), cwiczenia.end(),
+              [](const CwiczenieKlasy& a, const CwiczenieKlasy& b) { return a.zapis.koniecMs > b.zapis.koniecMs; });
+    std::vector<std::string> wynik;
+    for (const CwiczenieKlasy& c : cwiczenia)
+        wynik.push_back(Opis(c.id, c.zapis));
+    return wynik;
+}
+// Equal lists, or the lines only one of them has (a few of each).
+testing::AssertionResult Takie(std::vector<std::string> naSerwerze, std::vector<std::string> wyslane)
+{
+    if (naSerwerze == wyslane) return testing::AssertionSuccess();
+    std::sort(naSerwerze.begin(), naSerwerze.end());
+    std::sort(wyslane.begin(), wyslane.end());
+    std::vector<std::string> tylkoSerwer, tylkoWyslane;
+    std::set_difference(naSerwerze.begin(), naSerwerze.end(), wyslane.begin(), wyslane.end(),
+                        std::back_inserter(tylkoSerwer));
+    std::set_difference(wyslane.begin(), wyslane.end(), naSerwerze.begin(), naSerwerze.end(),
+                        std::back_inserter(tylkoWyslane));
+    auto wynik = testing::AssertionFailure() << naSerwerze.size() << " on the server, " << wyslane.size() << " sent";
+    for (std::size_t i = 0; i < std::min<std::size_t>(3, tylkoSerwer.size()); ++i)
+        wynik << "\n  only on the server: " << tylkoSerwer[i];
+    for (std::size_t i = 0; i < std::min<std::size_t>(3, tylkoWyslane.size()); ++i)
+        wynik << "\n  only sent: " << tylkoWyslane[i];
+    return wynik;
+}
+
+template <class Warunek> bool Czekaj(Warunek warunek, std::chrono::milliseconds limit = 120s)
+{
+    const auto koniec = std::chrono::steady_clock::now() + limit;
+    while (!warunek()) {
+        if (std::chrono::steady_clock::now() > koniec) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(5ms);
+    }
+    QCoreApplication::processEvents();
+    return true;
+}
+
+const NadawcaKlasy::Tempo kSzybko{20ms, 100ms, 20};
+const QString kCzekaja = QStringLiteral(" Wyniki czekają na tym komputerze i zostaną wysłane, gdy to będzie możliwe.");
+
+class Klasa : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { serwer = new test::SerwerPostgres; }
+    static void TearDownTestSuite()
+    {
+        delete serwer;
+        serwer = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(serwer->Blad().isEmpty()) << serwer->Blad().toStdString(); }
+    static int Liczba(const QString& klasa, const QString& tabela = QStringLiteral("drills"))
+    {
+        return serwer
+            ->Wartosc(QStringLiteral("SELECT count(*) FROM zoltava.%1 %2")
+                          .arg(tabela, tabela == QLatin1String("drills")
+                                           ? QStringLiteral("WHERE class = '%1'").arg(klasa)
+                                           : QStringLiteral("a JOIN zoltava.drills d ON d.id = a.drill_id "
+                                                            "WHERE d.class = '%1'")
+                                                 .arg(klasa)))
+            .toInt();
+    }
+    static inline test::SerwerPostgres* serwer = nullptr;
+};
+
+} // namespace
+
+TEST_F(Klasa, ThirtyWorkstationsLoseNothingAndStoreNothingTwiceWhileTheServerRestartsTwice)
+{
+    const QString klasa = QStringLiteral("3b");
+    ASSERT_TRUE(serwer->Zatrzymaj());
+    // Each workstation finishes its 100 drills while the server is down;
+    // each outbox refuses the first marking, so those drills go twice.
+    std::vector<std::shared_ptr<SkrzynkaWPamieci>> skrzynki;
+    std::vector<std::vector<CwiczenieKlasy>> cwiczenia(30);
+    std::vector<std::unique_ptr<NadawcaKlasy>> nadawcy;
+    for (int s = 0; s < 30; ++s) {
+        skrzynki.push_back(std::make_shared<SkrzynkaWPamieci>(1));
+        for (int n = 0; n < 100; ++n) {
+            cwiczenia[s].push_back(Cwiczenie("Dziecko " + std::to_string(s + 1), s, n));
+            skrzynki[s]->Dodaj(cwiczenia[s].back());
+        }
+        KonfiguracjaKlasy k = serwer->Konfiguracja(klasa);
+        k.stanowisko = QStringLiteral("pc-%1").arg(s + 1);
+        nadawcy.push_back(std::make_unique<NadawcaKlasy>(k, skrzynki[s], kSzybko));
+    }
+    // Up, then a crash at a fifth of the drills; up, then a fast shutdown
+    // at half of them; up for good.
+    for (const auto& [czesc, natychmiast] : {std::pair{600, true}, std::pair{1500, false}}) {
+        ASSERT_TRUE(serwer->Uruchom()) << serwer->Blad().toStdString();
+        int juz = 0;
+        ASSERT_TRUE(Czekaj([&] { return (juz = Liczba(klasa)) >= czesc; }));
+        ASSERT_TRUE(serwer->Zatrzymaj(natychmiast));
+        ASSERT_LT(juz, 3000) << "the restart came after every drill was sent";
+    }
+    ASSERT_TRUE(serwer->Uruchom());
+    ASSERT_TRUE(Czekaj(
+        [&] { return std::all_of(skrzynki.begin(), skrzynki.end(), [](auto& s) { return s->Czekajace().empty(); }); }));
+    nadawcy.clear();
+
+    EXPECT_EQ(Liczba(klasa), 3000);
+    EXPECT_EQ(Liczba(klasa, QStringLiteral("answers")), 30000);
+    OdczytKlasy odczyt(serwer->Konfiguracja(klasa));
+    const auto dzieci = odczyt.Dzieci();
+    ASSERT_TRUE(dzieci) << odczyt.Blad().toStdString();
+    ASSERT_EQ(dzieci->size(), 30u);
+    for (int s = 0; s < 30; ++s) {
+        std::vector<std::string> ids, oznaczone = skrzynki[s]->Oznaczone();
+        for (const CwiczenieKlasy& c : cwiczenia[s])
+            ids.push_back(c.id);
+        std::sort(ids.begin(), ids.end());
+        std::sort(oznaczone.begin(), oznaczone.end());
+        EXPECT_EQ(oznaczone, ids) << "workstation " << s + 1;
+        const QString imie = QStringLiteral("Dziecko %1").arg(s + 1);
+        EXPECT_TRUE(Takie(NaSerwerze(odczyt, imie), Wyslane(cwiczenia[s]))) << imie.toStdString();
+    }
+    // Polish order: "Dziecko 10" after "Dziecko 1", each child on its own
+    // workstation.
+    EXPECT_EQ((*dzieci)[1].imie, QStringLiteral("Dziecko 10"));
+    EXPECT_EQ((*dzieci)[1].cwiczen, 100);
+    EXPECT_EQ((*dzieci)[1].stanowiska, QStringList{QStringLiteral("pc-10")});
+    EXPECT_EQ((*dzieci)[1].ostatnieMs, cwiczenia[9].back().zapis.koniecMs);
+}
+
+TEST_F(Klasa, AWorkstationWhoseServerIsDownKeepsItsDrillsAndSendsThemAtTheNextStart)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("4a"));
+    auto skrzynka = std::make_shared<SkrzynkaWPamieci>();
+    std::vector<CwiczenieKlasy> cwiczenia;
+    for (int n = 0; n < 3; ++n)
+        skrzynka->Dodaj(cwiczenia.emplace_back(Cwiczenie("Ola", 1, n)));
+    // The teacher's window stays open meanwhile: its next read connects
+    // afresh.
+    OdczytKlasy odczyt(k);
+    ASSERT_TRUE(odczyt.Dzieci());
+    ASSERT_TRUE(serwer->Zatrzymaj());
+    QStringList komunikaty;
+    {
+        NadawcaKlasy nadawca(k, skrzynka, kSzybko);
+        QObject::connect(&nadawca, &NadawcaKlasy::Niedostepna, [&](const QString& t) { komunikaty << t; });
+        nadawca.Obudz(); // a new drill: tried at once, as after a failure
+        ASSERT_TRUE(Czekaj([&] { return skrzynka->Zapytania() >= 5; }));
+    }
+    EXPECT_EQ(komunikaty, QStringList{QStringLiteral("Serwer klasy %1 nie odpowiada.").arg(k.serwer) + kCzekaja});
+    EXPECT_EQ(skrzynka->Czekajace().size(), 3u);
+    EXPECT_TRUE(skrzynka->Oznaczone().empty());
+
+    ASSERT_TRUE(serwer->Uruchom());
+    {
+        NadawcaKlasy nadawca(k, skrzynka, kSzybko);
+        ASSERT_TRUE(Czekaj([&] { return skrzynka->Czekajace().empty(); }));
+    }
+    EXPECT_TRUE(Takie(NaSerwerze(odczyt, QStringLiteral("Ola")), Wyslane(cwiczenia))) << odczyt.Blad().toStdString();
+}
+
+TEST_F(Klasa, StoppingDoesNotWaitForAServerThatDoesNotAnswer)
+{
+    auto skrzynka = std::make_shared<SkrzynkaWPamieci>();
+    skrzynka->Dodaj(Cwiczenie("Ola", 2, 0));
+    serwer->Zamroz();
+    auto nadawca = std::make_unique<NadawcaKlasy>(serwer->Konfiguracja(QStringLiteral("4b")), skrzynka, kSzybko);
+    ASSERT_TRUE(Czekaj([&] { return skrzynka->Zapytania() >= 1; }));
+    std::this_thread::sleep_for(100ms); // into the connection, which the server does not answer for 3 s
+    EXPECT_FALSE(nadawca->Zatrzymaj()) << "it waited for the server";
+    nadawca.reset();
+    serwer->Odmroz();
+    // The thread left behind ends once the server answers, having sent
+    // nothing after it was stopped.
+    ASSERT_TRUE(Czekaj([&] { return skrzynka.use_count() == 1; }));
+    EXPECT_EQ(skrzynka->Czekajace().size(), 1u);
+}
+
+TEST_F(Klasa, TheWorkstationsRoleMayOnlyAddAndTheTeachersOnlyRead)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("5c"));
+    const struct {
+        bool nauczyciel;
+        QString sql;
+        QString kod; // SQLSTATE; "" when allowed
+    } przypadki[] = {
+        {false, "SELECT count(*) FROM zoltava.drills", "42501"},
+        {false, "SELECT count(*) FROM zoltava.answers", "42501"},
+        {false, "SELECT version FROM zoltava.schema_version", "42501"},
+        {false, "UPDATE zoltava.drills SET grade = 6", "42501"},
+        {false, "UPDATE zoltava.answers SET correct = true", "42501"},
+        {false, "DELETE FROM zoltava.answers", "42501"},
+        {false, "DELETE FROM zoltava.drills", "42501"},
+        {false, "TRUNCATE zoltava.drills", "42501"},
+        {false, "SELECT zoltava.schema_version()", ""},
+        {true, "SELECT count(*) FROM zoltava.answers", ""},
+        {true, "DELETE FROM zoltava.drills", "42501"},
+        {true, "UPDATE zoltava.drills SET grade = 6", "42501"},
+        {true, "INSERT INTO zoltava.answers SELECT * FROM zoltava.answers", "42501"},
+    };
+    for (const auto& p : przypadki) {
+        const DostepDoSerwera& d = p.nauczyciel ? *k.nauczyciel : k.stanowiska;
+        QString kod = QStringLiteral("no connection");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("prawa"));
+            db.setHostName(k.serwer);
+            db.setDatabaseName(k.baza);
+            if (db.open(d.uzytkownik, d.haslo)) {
+                QSqlQuery q(db);
+                kod = q.exec(p.sql) ? QString() : q.lastError().nativeErrorCode();
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("prawa"));
+        EXPECT_EQ(kod, p.kod) << d.uzytkownik.toStdString() << ": " << p.sql.toStdString();
+    }
+}
+
+TEST_F(Klasa, EachRefusalIsSaidOnceInItsOwnWordsAndNothingIsLost)
+{
+    const KonfiguracjaKlasy dobra = serwer->Konfiguracja(QStringLiteral("6a"));
+    ASSERT_TRUE(
+        serwer->Psql(QStringLiteral("postgres"), {QStringLiteral("-c"), QStringLiteral("CREATE DATABASE pusta")}));
+    // A TCP port on this computer that nothing listens on.
+    const int gniazdo = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in adres{};
+    adres.sin_family = AF_INET;
+    adres.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t dlugosc = sizeof adres;
+    ASSERT_EQ(bind(gniazdo, reinterpret_cast<sockaddr*>(&adres), sizeof adres), 0);
+    getsockname(gniazdo, reinterpret_cast<sockaddr*>(&adres), &dlugosc);
+    close(gniazdo);
+    const int wolnyPort = ntohs(adres.sin_port);
+
+    const struct {
+        std::function<void(KonfiguracjaKlasy&)> zmien;
+        QString komunikat;
+    } przypadki[] = {
+        {[](KonfiguracjaKlasy& k) { k.stanowiska.haslo = QStringLiteral("złe hasło"); },
+         QStringLiteral("Serwer klasy %1 nie przyjął użytkownika „zoltava_stanowisko” lub jego hasła (plik %2).")
+             .arg(dobra.serwer, dobra.stanowiska.plik)},
+        {[](KonfiguracjaKlasy& k) { k.baza = QStringLiteral("nie_ma_takiej"); },
+         QStringLiteral("Na serwerze klasy %1 nie ma bazy „nie_ma_takiej”.").arg(dobra.serwer)},
+        {[&](KonfiguracjaKlasy& k) {
+             k.serwer = QStringLiteral("127.0.0.1");
+             k.port = wolnyPort;
+         },
+         QStringLiteral("Serwer klasy 127.0.0.1:%1 nie odpowiada.").arg(wolnyPort)},
+        {[](KonfiguracjaKlasy& k) { k.baza = QStringLiteral("pusta"); },
+         QStringLiteral("Baza „pusta” na serwerze klasy %1 nie jest przygotowana dla tej wersji programu: "
+                        "trzeba w niej uruchomić skrypt klasa-serwer.sql.")
+             .arg(dobra.serwer)},
+    };
+    for (const auto& p : przypadki) {
+        KonfiguracjaKlasy k = dobra;
+        p.zmien(k);
+        auto skrzynka = std::make_shared<SkrzynkaWPamieci>();
+        for (int n = 0; n < 2; ++n)
+            skrzynka->Dodaj(Cwiczenie("Ola", 3, n));
+        QStringList komunikaty;
+        {
+            NadawcaKlasy nadawca(k, skrzynka, kSzybko);
+            QObject::connect(&nadawca, &NadawcaKlasy::Niedostepna, [&](const QString& t) { komunikaty << t; });
+            ASSERT_TRUE(Czekaj([&] { return skrzynka->Zapytania() >= 4; }));
+        }
+        EXPECT_EQ(komunikaty, QStringList{p.komunikat + kCzekaja});
+        EXPECT_EQ(skrzynka->Czekajace().size(), 2u);
+        EXPECT_TRUE(skrzynka->Oznaczone().empty());
+    }
+    EXPECT_EQ(Liczba(dobra.klasa), 0);
+}
+
+TEST_F(Klasa, ADrillTheServerRefusesStaysAndTheOthersGo)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("6b"));
+    std::vector<CwiczenieKlasy> cwiczenia;
+    for (int n = 0; n < 3; ++n)
+        cwiczenia.push_back(Cwiczenie("Ola", 4, n));
+    cwiczenia[1].zapis.ocena = 9;
+    auto skrzynka = std::make_shared<SkrzynkaWPamieci>();
+    for (const CwiczenieKlasy& c : cwiczenia)
+        skrzynka->Dodaj(c);
+    QStringList komunikaty;
+    {
+        NadawcaKlasy nadawca(k, skrzynka, kSzybko);
+        QObject::connect(&nadawca, &NadawcaKlasy::Niedostepna, [&](const QString& t) { komunikaty << t; });
+        ASSERT_TRUE(Czekaj([&] { return skrzynka->Oznaczone().size() == 2; }));
+        nadawca.Obudz();
+        ASSERT_TRUE(Czekaj([&] { return skrzynka->Zapytania() >= 3; }));
+    }
+    EXPECT_EQ(komunikaty,
+              QStringList{QStringLiteral("Serwer klasy %1 odrzucił ćwiczenie: new row for relation \"drills\" "
+                                         "violates check constraint \"drills_grade_check\". To ćwiczenie "
+                                         "zostaje na tym komputerze.")
+                              .arg(k.serwer)});
+    EXPECT_EQ(skrzynka->Czekajace(), std::vector<std::string>{cwiczenia[1].id});
+    OdczytKlasy odczyt(k);
+    EXPECT_TRUE(Takie(NaSerwerze(odczyt, QStringLiteral("Ola")), Wyslane({cwiczenia[0], cwiczenia[2]})));
+}
+
+TEST_F(Klasa, NamesArriveAsTypedAndTheTeacherReadsTheClassFacts)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("7d"));
+    QString dlugie;
+    while (dlugie.size() < 200)
+        dlugie += QStringLiteral("Żółć ");
+    dlugie.truncate(199);
+    dlugie += QLatin1Char('!');
+    const QStringList imiona = {QStringLiteral("O'Brien \"Bob\"; DROP TABLE zoltava.drills; --"),
+                                QStringLiteral("Zażółć gęślą jaźń"), QStringLiteral("Ala\\' \\\\ %_ $1 ?"), dlugie};
+    auto skrzynka = std::make_shared<SkrzynkaWPamieci>();
+    std::vector<CwiczenieKlasy> cwiczenia;
+    for (int i = 0; i < imiona.size(); ++i) {
+        CwiczenieKlasy c = Cwiczenie(imiona[i].toStdString(), 5, i * 4); // multiplication, 7 × 3 first
+        skrzynka->Dodaj(cwiczenia.emplace_back(c));
+    }
+    {
+        NadawcaKlasy nadawca(k, skrzynka, kSzybko);
+        ASSERT_TRUE(Czekaj([&] { return skrzynka->Czekajace().empty(); }));
+    }
+    OdczytKlasy odczyt(k);
+    const auto dzieci = odczyt.Dzieci();
+    ASSERT_TRUE(dzieci);
+    QStringList nazwy;
+    for (const DzieckoKlasy& d : *dzieci)
+        nazwy << d.imie;
+    EXPECT_EQ(nazwy, (QStringList{imiona[2], imiona[0], imiona[1], dlugie}));
+    for (int i = 0; i < imiona.size(); ++i)
+        EXPECT_TRUE(Takie(NaSerwerze(odczyt, imiona[i]), Wyslane({cwiczenia[i]})));
+
+    // The multiplication facts: question q of drill n = 0, 4, 8, 12 asks
+    // (3 + (n + q) % 7) × (3 + (5 + q) % 7), right unless (n + q) % 3 == 0,
+    // answered in 100q + n ms: 28 facts, the first 3 × 3, asked twice in drill
+    // 12 (q = 2 right in 212 ms, q = 9 wrong in 912 ms; the pace is 20 ms).
+    const auto fakty = odczyt.Fakty(DzialanieMnozenie);
+    ASSERT_TRUE(fakty);
+    ASSERT_EQ(fakty->size(), 28u);
+    const FaktKlasy& f = (*fakty)[0];
+    EXPECT_EQ(std::make_tuple(f.liczba1, f.liczba2, f.ile, f.bledy, f.sumaCzasuMs),
+              std::make_tuple(3, 3, 2, 1, 1124LL));
+    EXPECT_DOUBLE_EQ(f.sumaTykniec, 1124.0 / 20);
+    // One child's since its drill: drill 4, whose ten questions are 7 facts.
+    const auto jednego = odczyt.Fakty(DzialanieMnozenie, imiona[1], cwiczenia[1].zapis.koniecMs);
+    ASSERT_TRUE(jednego);
+    EXPECT_EQ(jednego->size(), 7u);
+    EXPECT_TRUE(odczyt.Fakty(DzialanieMnozenie, imiona[1], cwiczenia[1].zapis.koniecMs + 1)->empty());
+}
+
+TEST(KonfiguracjaKlasy, IsReadWhenRightAndRefusedWithItsReasonWhenNot)
+{
+    QTemporaryDir tmp;
+    const QString plik = tmp.filePath("klasa.conf"), dostep = tmp.filePath("stanowisko.dostep");
+    const auto zapisz = [](const QString& p, const QByteArray& t) {
+        QFile f(p);
+        return f.open(QIODevice::WriteOnly) && f.write(t) == t.size();
+    };
+    ASSERT_TRUE(zapisz(dostep, "uzytkownik = zoltava_stanowisko\nhaslo = \" hasło z końcami \"\n"));
+    ASSERT_TRUE(zapisz(tmp.filePath("nauczyciel.dostep"), "uzytkownik = zoltava_nauczyciel\n"));
+    const QByteArray dobra = "# sala 12\nserwer = szkola.lan\n  port=6543\nbaza = zoltava_klasa\nklasa = 3b\n"
+                             "dostep = " +
+                             dostep.toUtf8() + "\ntls = verify-full\ntls_ca = /etc/ssl/szkola.pem\n";
+
+    EXPECT_EQ(WczytajKonfiguracjeKlasy(plik).stan, WczytanieKlasy::Stan::Wylaczona);
+    ASSERT_TRUE(zapisz(plik, dobra));
+    WczytanieKlasy w = WczytajKonfiguracjeKlasy(plik);
+    ASSERT_EQ(w.stan, WczytanieKlasy::Stan::Wlaczona) << w.blad.toStdString();
+    const KonfiguracjaKlasy& k = w.konfiguracja;
+    EXPECT_EQ(QStringList({k.serwer, QString::number(k.port), k.baza, k.klasa, k.stanowisko, k.stanowiska.uzytkownik,
+                           k.stanowiska.haslo, k.tls, k.tlsCa}),
+              QStringList({"szkola.lan", "6543", "zoltava_klasa", "3b", QSysInfo::machineHostName(),
+                           "zoltava_stanowisko", " hasło z końcami ", "verify-full", "/etc/ssl/szkola.pem"}));
+    EXPECT_FALSE(k.nauczyciel);
+
+    const QString poczatek = "Plik konfiguracji klasy " + plik + ": ";
+    const QString koniec = ". Wyniki nie trafiają na serwer klasy, zostają na tym komputerze.";
+    const struct {
+        QByteArray tresc;
+        QString blad;
+    } zle[] = {
+        {QByteArray(dobra).replace("baza = zoltava_klasa\n", ""), "brak klucza „baza”"},
+        {dobra + "serwerr = x\n", "wiersz 9: nieznany klucz „serwerr”"},
+        {dobra + "klasa = 3c\n", "wiersz 9: klucz „klasa” powtórzony"},
+        {QByteArray(dobra).replace("port=6543", "port=65536"), "„port” musi być liczbą od 1 do 65535"},
+        {QByteArray(dobra).replace("verify-full", "tak"),
+         "„tls” musi być jednym z: disable, allow, prefer, require, verify-ca, verify-full"},
+        {QByteArray(dobra).replace("stanowisko.dostep", "brak.dostep"),
+         "plik dostępu " + tmp.filePath("brak.dostep") + ": nie ma takiego pliku"},
+        {dobra + "stanowisko\n", "wiersz 9: brak znaku „=” (oczekiwano „klucz = wartość”)"},
+    };
+    for (const auto& z : zle) {
+        ASSERT_TRUE(zapisz(plik, z.tresc));
+        w = WczytajKonfiguracjeKlasy(plik);
+        EXPECT_EQ(w.stan, WczytanieKlasy::Stan::Blad);
+        EXPECT_EQ(w.blad, poczatek + z.blad + koniec);
+    }
+    // A teacher's file the user can read but that lacks the password; a
+    // FIFO in place of the file never blocks.
+    ASSERT_TRUE(zapisz(plik, dobra + "dostep_nauczyciela = " + tmp.filePath("nauczyciel.dostep").toUtf8() + "\n"));
+    w = WczytajKonfiguracjeKlasy(plik);
+    EXPECT_EQ(w.stan, WczytanieKlasy::Stan::Wlaczona);
+    EXPECT_EQ(w.konfiguracja.bladNauczyciela, "Plik dostępu nauczyciela " + tmp.filePath("nauczyciel.dostep") +
+                                                  ": brak klucza „haslo”. Wyniki klasy nie są dostępne.");
+    QFile::remove(plik);
+    ASSERT_EQ(mkfifo(QFile::encodeName(plik).constData(), 0600), 0);
+    EXPECT_EQ(WczytajKonfiguracjeKlasy(plik).blad, poczatek + "to nie jest zwykły plik" + koniec);
+}
