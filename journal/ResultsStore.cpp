@@ -588,6 +588,46 @@ WynikBazy BazaWynikow::Rekord(std::int64_t dziecko, RekordFaktow& rekord)
     return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);
 }
 
+WynikBazy BazaWynikow::Niewyslane(int ile, std::vector<DoWyslania>& cwiczenia)
+{
+    if (!otwarcie_) return otwarcie_;
+    if (wersjaPliku_ < 2) return {};
+    sql::Zapytanie q(db_, QStringLiteral("SELECT d.id, d.uid, coalesce(c.name, 'Dziecko ' || d.child_id), %1"
+                                         " FROM drills d LEFT JOIN children c ON c.id = d.child_id"
+                                         " WHERE d.sent = 0 AND d.uid IS NOT NULL AND %2 ORDER BY d.ended_at_ms, d.id LIMIT ?1")
+                              .arg(kolumnyCwiczenia(), kDobreCwiczenie));
+    sql::Zapytanie odp(db_, QStringLiteral("SELECT a.operand1, a.operand2, a.answer, a.correct, a.time_ms FROM answers a"
+                                           " WHERE a.drill_id = ?1 AND %1 ORDER BY a.number")
+                                .arg(kDobraOdpowiedz));
+    q.Wiaz(1, ile);
+    int kod;
+    while ((kod = q.Krok()) == SQLITE_ROW) {
+        DoWyslania d{q.Tekst(1), UporzadkujImie(q.Tekst(2)).left(kMaksDlugoscImienia), {}};
+        static_cast<PodsumowanieCwiczenia&>(d.zapis) = wiersz(q, 3);
+        odp.Zeruj();
+        odp.Wiaz(1, q.Int(0));
+        while (odp.Krok() == SQLITE_ROW)
+            d.zapis.pytania.push_back({static_cast<std::int32_t>(odp.Int(0)), static_cast<std::int32_t>(odp.Int(1)),
+                                       odp.Tekst(2).toStdString(), odp.Int(3) != 0, static_cast<std::int32_t>(odp.Int(4))});
+        cwiczenia.push_back(std::move(d));
+    }
+    return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);
+}
+
+WynikBazy BazaWynikow::OznaczWyslane(const std::vector<QString>& uid)
+{
+    if (!otwarcie_) return otwarcie_;
+    return wTransakcji([&]() -> int {
+        sql::Zapytanie q(db_, "UPDATE drills SET sent = 1 WHERE uid = ?");
+        for (const QString& u : uid) {
+            q.Zeruj();
+            q.Wiaz(1, u);
+            if (const int kod = q.Krok(); kod != SQLITE_DONE) return kod;
+        }
+        return SQLITE_OK;
+    });
+}
+
 void BazaWynikow::ZwolnijPamiec()
 {
     if (db_) sqlite3_db_release_memory(db_);

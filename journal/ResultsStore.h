@@ -159,6 +159,17 @@ public:
     // A child's record of every fact, for the practice.
     WynikBazy Rekord(std::int64_t dziecko, RekordFaktow& rekord);
 
+    // The class's outbox: up to `ile` drills not yet on the class's server,
+    // oldest first, each with its id and its child's name; and marking them
+    // sent. A file of the first version has none.
+    struct DoWyslania {
+        QString uid;
+        QString imie;
+        ZapisCwiczenia zapis;
+    };
+    WynikBazy Niewyslane(int ile, std::vector<DoWyslania>& cwiczenia);
+    WynikBazy OznaczWyslane(const std::vector<QString>& uid);
+
     // Every statement and wait for a lock from now on ends by `termin`.
     void UstawTermin(std::chrono::steady_clock::time_point termin) { termin_ = termin; }
 

@@ -3,6 +3,8 @@
 #include "Accessibility.h"
 #include "ChildPicker.h"
 #include "Children.h"
+#include "ClassOutbox.h"
+#include "ClassSender.h"
 #include "ResultsJournal.h"
 #include "ResultsReader.h"
 #include "ResultsWindow.h"
@@ -49,13 +51,20 @@ void ProfilDziecka::czytaj(std::function<W(BazaWynikow*, WynikBazy&)> praca, std
 
 void ProfilDziecka::Wczytaj()
 {
-    czytaj<std::vector<WierszDziecka>>(
+    struct Start {
+        std::vector<WierszDziecka> dzieci;
+        WczytanieKlasy klasa;
+    };
+    czytaj<Start>(
         [](BazaWynikow* baza, WynikBazy& w) {
-            std::vector<WierszDziecka> dzieci;
-            if (baza) w = baza->Dzieci(dzieci);
-            return dzieci;
+            Start s;
+            if (baza) w = baza->Dzieci(s.dzieci);
+            s.klasa = WczytajKonfiguracjeKlasy();
+            return s;
         },
-        [this](std::vector<WierszDziecka> dzieci) {
+        [this](Start s) {
+            wlaczKlase(s.klasa);
+            std::vector<WierszDziecka>& dzieci = s.dzieci;
             dzieci_->Wczytaj(dzieci);
             // The first child's own settings too, when they were changed.
             if (!trwa_) zastosujUstawienia();
@@ -63,6 +72,16 @@ void ProfilDziecka::Wczytaj()
             // Several children: who practises is asked at start.
             if (dzieci_->Lista().size() > 1) QTimer::singleShot(0, this, &ProfilDziecka::WybierzDziecko);
         });
+}
+
+void ProfilDziecka::wlaczKlase(const WczytanieKlasy& klasa)
+{
+    if (klasa.stan == WczytanieKlasy::Stan::Blad) problem(klasa.blad);
+    if (klasa.stan != WczytanieKlasy::Stan::Wlaczona || !dziennik_) return;
+    klasa_ = klasa.konfiguracja;
+    nadawca_ = std::make_unique<NadawcaKlasy>(*klasa_, std::make_shared<SkrzynkaDziennika>(dziennik_->Plik()));
+    connect(nadawca_.get(), &NadawcaKlasy::Niedostepna, this, &ProfilDziecka::problem);
+    connect(dziennik_, &DziennikWynikow::Zapisano, nadawca_.get(), &NadawcaKlasy::Obudz);
 }
 
 void ProfilDziecka::WybierzDziecko()
@@ -144,7 +163,7 @@ void ProfilDziecka::poCwiczeniu()
 void ProfilDziecka::PokazWyniki()
 {
     TFrmWyniki wyniki(okno_.okno, dziennik_ ? dziennik_->Plik() : DziennikWynikow::DomyslnyPlik(), okno_.komunikaty,
-                      dziennik_, dzieci_.get());
+                      dziennik_, dzieci_.get(), klasa_ && klasa_->nauczyciel ? &*klasa_ : nullptr);
     wyniki.exec();
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "Children.h"
+#include "ClassConfig.h"
 #include "DrillController.h"
 #include "DrillEvents.h"
 #include "Messages.h"
@@ -25,6 +26,7 @@ namespace zm {
 class CzytnikWynikow;
 class DziennikWynikow;
 class ListaDzieci;
+class NadawcaKlasy;
 class Oglaszacz;
 class TFlatSpeedButton;
 class TFrmDzieci;
@@ -50,8 +52,12 @@ public:
     const ListaDzieci& Dzieci() const { return *dzieci_; }
     IDzieci& DzieciDoZmiany();
 
-    // The window's first frame is on the screen: the children are read.
+    // The window's first frame is on the screen: the children are read,
+    // and the class's configuration (with a class, its drills are sent to
+    // the school's server).
     void Wczytaj();
+    // A problem to tell the user once no drill runs.
+    void Problem(const QString& tekst) { problem(tekst); }
     // The picker, between drills.
     void WybierzDziecko();
     // The settings dialog chose these for the one who practises.
@@ -76,6 +82,7 @@ private:
     void problem(const QString& tekst);
     void pokazProblemy();
     void poCwiczeniu();
+    void wlaczKlase(const WczytanieKlasy& klasa);
     // Reads the journal on a reader of its own, gone with the answer (no
     // thread or connection stays between reads).
     template <class W>
@@ -85,6 +92,8 @@ private:
     DziennikWynikow* dziennik_;
     std::unique_ptr<ListaDzieci> dzieci_;
     std::unique_ptr<ZapisywaczCwiczen> zapisywacz_;
+    std::optional<KonfiguracjaKlasy> klasa_; // the class, when this workstation has one
+    std::unique_ptr<NadawcaKlasy> nadawca_;
     TFrmDzieci* wybor_ = nullptr;
     QStringList problemy_;
     bool trwa_ = false;              // a drill runs

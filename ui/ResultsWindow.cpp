@@ -3,6 +3,7 @@
 #include "DialogSupport.h"
 #include "DrillState.h"
 #include "Children.h"
+#include "ClassView.h"
 #include "Fonts.h"
 #include "Operations.h"
 #include "ResultsCsv.h"
@@ -30,6 +31,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <utility>
 
 namespace zm {
 
@@ -355,7 +357,7 @@ protected:
 };
 
 TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komunikaty, DziennikWynikow* dziennik,
-                       const ListaDzieci* dzieci)
+                       const ListaDzieci* dzieci, const KonfiguracjaKlasy* klasa)
     : DialogProgramu(parent, "FrmWyniki", QStringLiteral("Wyniki"), QSize(kSzerokosc, kWysokosc)), plik_(plik),
       komunikaty_(komunikaty), dziennik_(dziennik), dzieci_(dzieci), czytnik_(new CzytnikWynikow(plik, this))
 {
@@ -461,8 +463,25 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komuni
             ComboDziecko->setCurrentIndex(std::max(0, ComboDziecko->findData(QVariant::fromValue<qint64>(dziecko_))));
         }
     }
-    connect(ComboDziecko, &QComboBox::currentIndexChanged, this,
-            [this] { PokazDziecko(ComboDziecko->currentData().value<qint64>()); });
+    connect(ComboDziecko, &QComboBox::currentIndexChanged, this, &TFrmWyniki::wybranoZListy);
+    if (klasa) {
+        // The class's children from the server, after this computer's.
+        klasa_ = new WidokKlasy(*klasa, this);
+        klasa_->Dzieci([this](std::vector<DzieckoKlasy> dzieci, QString blad) {
+            if (!blad.isEmpty()) {
+                ComboDziecko->addItem(QStringLiteral("Klasa %1: %2").arg(klasa_->Klasa(), blad));
+                ComboDziecko->setItemData(ComboDziecko->count() - 1, false, Qt::UserRole + 3);
+                return;
+            }
+            ComboDziecko->addItem(QStringLiteral("Klasa %1: cała klasa").arg(klasa_->Klasa()));
+            ComboDziecko->setItemData(ComboDziecko->count() - 1, true, Qt::UserRole + 1);
+            for (const DzieckoKlasy& d : dzieci) {
+                ComboDziecko->addItem(QStringLiteral("Klasa %1: %2").arg(klasa_->Klasa(), d.imie));
+                ComboDziecko->setItemData(ComboDziecko->count() - 1, true, Qt::UserRole + 1);
+                ComboDziecko->setItemData(ComboDziecko->count() - 1, d.imie, Qt::UserRole + 2);
+            }
+        });
+    }
     ButZamknij = new QPushButton(QStringLiteral("Zamknij"), this);
     ButZamknij->setObjectName(QStringLiteral("ButZamknij"));
     ButZamknij->setGeometry(kSzerokosc - 83, kWysokosc - 36, 75, 25);
@@ -486,6 +505,58 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komuni
 
 TFrmWyniki::~TFrmWyniki() = default;
 
+void TFrmWyniki::wybranoZListy()
+{
+    if (ComboDziecko->currentData(Qt::UserRole + 1).toBool()) {
+        const QVariant imie = ComboDziecko->currentData(Qt::UserRole + 2);
+        wKlasie_ = true;
+        dzieckoKlasy_ = imie.isValid() ? std::optional<QString>(imie.toString()) : std::nullopt;
+        Odswiez();
+        return;
+    }
+    if (ComboDziecko->currentData().isValid()) {
+        const bool bylWKlasie = std::exchange(wKlasie_, false);
+        const std::int64_t dziecko = ComboDziecko->currentData().value<qint64>();
+        if (bylWKlasie) dziecko_ = -1; // read again
+        PokazDziecko(dziecko);
+    }
+}
+
+void TFrmWyniki::odswiezKlase()
+{
+    // One child of the class: its drills, its chart and its facts; the
+    // whole class: its facts.
+    const std::uint64_t pokolenie = pokolenie_;
+    if (dzieckoKlasy_) {
+        ++oczekujace_;
+        klasa_->Cwiczenia(*dzieckoKlasy_, false, [this, pokolenie](std::vector<CwiczenieZKlasy> c, QString blad) {
+            if (pokolenie != pokolenie_) return;
+            std::vector<WierszCwiczenia> wiersze;
+            std::vector<OcenaWCzasie> oceny;
+            for (const CwiczenieZKlasy& k : c) {
+                wiersze.push_back(k.zapis);
+                oceny.push_back({k.zapis.koniecMs, k.zapis.dzialanie, k.zapis.ocena});
+            }
+            model_->Dopisz(std::move(wiersze), {}, true);
+            LabelPusto->setText(blad.isEmpty() ? kPusto : QStringLiteral("Nie można pokazać wyników klasy: %1").arg(blad));
+            LabelPusto->setVisible(model_->Pusty());
+            ButEksport->setEnabled(!model_->Pusty());
+            ButEksportPytan->setEnabled(!model_->Pusty());
+            Wykres->Ustaw(PunktyWykresu(oceny, kPrzedzialyWykresu, QDateTime::currentDateTime().offsetFromUtc()));
+            odpowiedziano();
+        });
+    } else {
+        model_->Dopisz({}, {}, true);
+        LabelPusto->setText(QStringLiteral("Wybierz dziecko klasy, aby zobaczyć jego ćwiczenia. Tabliczka pokazuje "
+                                           "całą klasę."));
+        LabelPusto->show();
+        ButEksport->setEnabled(true);
+        ButEksportPytan->setEnabled(true);
+        Wykres->Napisz(QStringLiteral("Wybierz dziecko klasy."));
+    }
+    if (Zakladki->currentIndex() == 2) pokazFakty();
+}
+
 void TFrmWyniki::Odswiez()
 {
     ++pokolenie_;
@@ -499,6 +570,10 @@ void TFrmWyniki::Odswiez()
     ButEksportPytan->setEnabled(false);
     Wykres->Napisz(kCzekanie);
     Tabela->Napisz(static_cast<std::uint8_t>(std::max(0, Dzialania->checkedId())), kCzekanie);
+    if (wKlasie_) {
+        odswiezKlase();
+        return;
+    }
     czytajStrone({}, kPierwszaStrona);
     czytajWykres();
     if (Zakladki->currentIndex() == 2) pokazFakty();
@@ -562,6 +637,20 @@ void TFrmWyniki::pokazFakty()
     if (!bladPokazany_) Tabela->Napisz(dzialanie, kCzekanie);
     const std::int64_t teraz = QDateTime::currentMSecsSinceEpoch();
     const std::int64_t od = ComboOkres->currentIndex() == 0 ? teraz - kDwaTygodnieMs : 0;
+    if (wKlasie_) {
+        klasa_->Fakty(dzialanie, dzieckoKlasy_, od,
+                      [this, pokolenie, zapytanie, dzialanie, teraz](std::vector<KomorkaFaktu> k, QString blad) {
+                          if (pokolenie != pokolenie_) return;
+                          if (zapytanie == zapytanieFaktow_) {
+                              if (blad.isEmpty())
+                                  Tabela->Ustaw(dzialanie, k, teraz);
+                              else
+                                  Tabela->Napisz(dzialanie, blad);
+                          }
+                          odpowiedziano();
+                      });
+        return;
+    }
     czytnik_->Czytaj<std::vector<KomorkaFaktu>>(
         [dzialanie, dziecko = dziecko_, od](BazaWynikow* baza, WynikBazy& w) {
             std::vector<KomorkaFaktu> komorki;
@@ -615,6 +704,17 @@ void TFrmWyniki::Eksportuj(const QString& plik, bool pytania)
 {
     ButEksport->setEnabled(false);
     ButEksportPytan->setEnabled(false);
+    if (wKlasie_) {
+        klasa_->Eksportuj(dzieckoKlasy_, pytania, plik, [this, plik](bool dobrze, QString blad) {
+            ButEksport->setEnabled(true);
+            ButEksportPytan->setEnabled(true);
+            if (!dobrze)
+                komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Wyniki"),
+                                   QStringLiteral("Nie można zapisać pliku %1: %2.").arg(QDir::toNativeSeparators(plik), blad));
+            emit Wyeksportowano(dobrze);
+        });
+        return;
+    }
     std::map<std::int64_t, QString> imiona;
     if (dzieci_) imiona = dzieci_->WszystkieImiona();
     czytnik_->Eksportuj(plik, pytania, dziecko_, std::move(imiona), [this, plik](const QString& blad) {
@@ -652,6 +752,7 @@ void TFrmWyniki::PokazDziecko(std::int64_t dziecko)
 
 QString TFrmWyniki::imie(std::int64_t dziecko) const
 {
+    if (wKlasie_ && dzieckoKlasy_) return *dzieckoKlasy_;
     const QString i = dzieci_ ? dzieci_->Imie(dziecko) : QString();
     return !i.isEmpty() ? i : dziecko == kPierwszeDziecko ? ImiePierwszegoDziecka() : QStringLiteral("Dziecko %1").arg(dziecko);
 }

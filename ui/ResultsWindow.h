@@ -12,6 +12,7 @@
 #include "ResultsStore.h"
 
 #include <cstdint>
+#include <optional>
 
 class QButtonGroup;
 class QComboBox;
@@ -29,6 +30,8 @@ class WykresOcen;
 class TabelaFaktow;
 
 class ListaDzieci;
+class WidokKlasy;
+struct KonfiguracjaKlasy;
 
 class TFrmWyniki : public DialogProgramu {
     Q_OBJECT
@@ -37,8 +40,10 @@ public:
     // if given, tells the window of new drills and of what happened to the
     // file (set aside, replaced). `dzieci`, if given, names the children and
     // says who practises now (shown first).
+    // `klasa`, if given, is the class on the school's server with the
+    // teacher's credentials: its children are offered too.
     TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komunikaty, DziennikWynikow* dziennik = nullptr,
-               const ListaDzieci* dzieci = nullptr);
+               const ListaDzieci* dzieci = nullptr, const KonfiguracjaKlasy* klasa = nullptr);
     ~TFrmWyniki() override;
 
     // Reads the journal afresh.
@@ -67,6 +72,8 @@ private:
     void pokazBlad(const WynikBazy& w);
     void pokazZmianePliku();
     void ButEksportClick(bool pytania);
+    void wybranoZListy();
+    void odswiezKlase();
     QString imie(std::int64_t dziecko) const;
 
     QString plik_;
@@ -74,6 +81,10 @@ private:
     DziennikWynikow* dziennik_;
     const ListaDzieci* dzieci_;
     std::int64_t dziecko_ = 0; // whose drills are shown; 0: everyone's
+    WidokKlasy* klasa_ = nullptr;
+    // The class on the server is shown (one child of it, or all).
+    bool wKlasie_ = false;
+    std::optional<QString> dzieckoKlasy_;
     CzytnikWynikow* czytnik_ = nullptr;
     std::uint64_t pokolenie_ = 0; // answers to an earlier reading are dropped
     int oczekujace_ = 0;

@@ -27,6 +27,15 @@
 #include <thread>
 #include <unistd.h>
 
+#include "ClassOutbox.h"
+#include "ResultsJournal.h"
+#include "ResultsWindow.h"
+#include "TestSupport.h"
+
+#include <QComboBox>
+#include <QTableView>
+#include <QTemporaryDir>
+
 using namespace zm;
 using namespace std::chrono_literals;
 
@@ -465,6 +474,57 @@ TEST_F(Klasa, NamesArriveAsTypedAndTheTeacherReadsTheClassFacts)
     ASSERT_TRUE(jednego);
     EXPECT_EQ(jednego->size(), 7u);
     EXPECT_TRUE(odczyt.Fakty(DzialanieMnozenie, imiona[1], cwiczenia[1].zapis.koniecMs + 1)->empty());
+}
+
+TEST_F(Klasa, TwoWorkstationsJournalsGoToTheServerAndTheTeachersWindowShowsBothChildren)
+{
+    const QString klasa = QStringLiteral("4c");
+    QTemporaryDir tmp;
+    KonfiguracjaKlasy konf = serwer->Konfiguracja(klasa);
+    std::vector<std::string> imiona{"Ola", "Łucja \"Ł\"; ;"};
+    for (int stanowisko = 0; stanowisko < 2; ++stanowisko) {
+        // A workstation: its own journal, a child of its own, one drill.
+        const QString plik = tmp.filePath(QStringLiteral("s%1/wyniki.sqlite").arg(stanowisko));
+        DziennikWynikow dziennik(plik);
+        ListaDzieci dzieci([&](const ZmianaDziecka& z) { dziennik.ZmienDziecko(z); });
+        std::int64_t id = 0;
+        ASSERT_EQ(dzieci.Dodaj(QString::fromStdString(imiona[static_cast<std::size_t>(stanowisko)]), id), "");
+        ZapisCwiczenia z;
+        z.koniecMs = 1796738580000LL + stanowisko;
+        z.iloscPytan = 1;
+        z.predkosc = PredkoscSrednio;
+        z.dobrze = 1;
+        z.ocena = 6;
+        z.dziecko = id;
+        z.pytania = {{7, 8, "56", true, 600}};
+        dziennik.Zapisz(z);
+        ASSERT_TRUE(dziennik.Dokoncz(5s));
+        konf.stanowisko = QStringLiteral("s%1").arg(stanowisko);
+        NadawcaKlasy nadawca(konf, std::make_shared<SkrzynkaDziennika>(plik), kSzybko);
+        ASSERT_TRUE(Czekaj([&] {
+            BazaWynikow b(plik, {BazaWynikow::Tryb::Odczyt});
+            std::vector<BazaWynikow::DoWyslania> zostalo;
+            return b.Niewyslane(10, zostalo) && zostalo.empty();
+        }, 20s)) << "the journal never marked its drill sent";
+    }
+    EXPECT_EQ(Liczba(klasa), 2);
+    EXPECT_EQ(Liczba(klasa, QStringLiteral("answers")), 2);
+
+    // The teacher's results window lists the class's children, and one of
+    // them shows her drill.
+    test::ZapisaneKomunikaty komunikaty;
+    TFrmWyniki wyniki(nullptr, tmp.filePath("s0/wyniki.sqlite"), &komunikaty, nullptr, nullptr, &konf);
+    auto* combo = wyniki.findChild<QComboBox*>("ComboDziecko");
+    ASSERT_TRUE(Czekaj([&] { return combo->count() == 4; }, 10s)) << combo->count();
+    QStringList pozycje;
+    for (int i = 0; i < combo->count(); ++i) pozycje << combo->itemText(i);
+    EXPECT_EQ(pozycje, (QStringList{"Wszystkie dzieci", "Klasa 4c: cała klasa", QString::fromUtf8("Klasa 4c: Łucja \"Ł\"; ;"),
+                                    "Klasa 4c: Ola"}));
+    combo->setCurrentIndex(3);
+    auto* lista = wyniki.findChild<QTableView*>("ListaCwiczen");
+    ASSERT_TRUE(Czekaj([&] { return lista->model()->rowCount() == 1; }, 10s));
+    EXPECT_EQ(lista->model()->index(0, 6).data().toString(), "Ola");
+    EXPECT_EQ(lista->model()->index(0, 5).data().toInt(), 6);
 }
 
 TEST(KonfiguracjaKlasy, IsReadWhenRightAndRefusedWithItsReasonWhenNot)

@@ -1,0 +1,49 @@
+#include "ClassOutbox.h"
+
+#include "ResultsStore.h"
+
+#include <QFile>
+
+namespace zm {
+
+SkrzynkaDziennika::SkrzynkaDziennika(QString plik) : plik_(std::move(plik)) {}
+
+SkrzynkaDziennika::~SkrzynkaDziennika() = default;
+
+BazaWynikow* SkrzynkaDziennika::baza()
+{
+    if (baza_ && baza_->Otwarcie()) return baza_.get();
+    baza_.reset();
+    // Never the one to make the file: the journal makes it.
+    if (!QFile::exists(plik_)) return nullptr;
+    baza_ = std::make_unique<BazaWynikow>(
+        plik_, BazaWynikow::Opcje{BazaWynikow::Tryb::Zapis, std::chrono::milliseconds(200), nullptr, 64});
+    if (baza_->Otwarcie()) return baza_.get();
+    baza_.reset();
+    return nullptr;
+}
+
+std::vector<CwiczenieKlasy> SkrzynkaDziennika::Niewyslane(int ile)
+{
+    std::vector<CwiczenieKlasy> wynik;
+    BazaWynikow* b = baza();
+    if (!b) return wynik;
+    std::vector<BazaWynikow::DoWyslania> cwiczenia;
+    if (!b->Niewyslane(ile, cwiczenia)) {
+        baza_.reset();
+        return wynik;
+    }
+    for (auto& c : cwiczenia) wynik.push_back({c.uid.toStdString(), c.imie.toStdString(), std::move(c.zapis)});
+    return wynik;
+}
+
+bool SkrzynkaDziennika::Wyslane(const std::vector<std::string>& ids)
+{
+    BazaWynikow* b = baza();
+    if (!b) return false;
+    std::vector<QString> uid;
+    for (const std::string& i : ids) uid.push_back(QString::fromStdString(i));
+    return static_cast<bool>(b->OznaczWyslane(uid));
+}
+
+} // namespace zm

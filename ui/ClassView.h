@@ -1,0 +1,54 @@
+// The results window's view of the class on the school's server, for the
+// teacher: the children of the class, a child's drills (for the list, the
+// chart and the CSVs) and the facts of the class or of one child. Each read
+// runs on a thread of its own with a connection of its own (a server that
+// does not answer never holds the window); its answer comes back on the
+// window's thread, and never after the window is gone.
+#pragma once
+
+#include "ClassConfig.h"
+#include "ClassReads.h"
+#include "ResultsStore.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace zm {
+
+class WidokKlasy : public QObject {
+public:
+    WidokKlasy(const KonfiguracjaKlasy& konfiguracja, QObject* rodzic);
+    ~WidokKlasy() override;
+
+    const QString& Klasa() const { return konfiguracja_.klasa; }
+
+    // Every answer: the result, or why the server could not give it ("").
+    void Dzieci(std::function<void(std::vector<DzieckoKlasy>, QString blad)> odpowiedz);
+    void Cwiczenia(const QString& imie, bool zPytaniami,
+                   std::function<void(std::vector<CwiczenieZKlasy>, QString blad)> odpowiedz);
+    // The class's facts (or one child's), summed into the fact table's cells.
+    void Fakty(std::uint8_t dzialanie, const std::optional<QString>& imie, std::int64_t odMs,
+               std::function<void(std::vector<KomorkaFaktu>, QString blad)> odpowiedz);
+    // Writes the drills (or every question) of one child, or of the whole
+    // class, as CSV into `cel` in one step; the answer is "" or why not.
+    void Eksportuj(const std::optional<QString>& imie, bool pytania, const QString& cel,
+                   std::function<void(bool, QString blad)> odpowiedz);
+
+private:
+    template <class W>
+    void czytaj(std::function<std::optional<W>(OdczytKlasy&)> praca, std::function<void(W, QString)> odpowiedz);
+
+    KonfiguracjaKlasy konfiguracja_;
+    std::shared_ptr<bool> zywy_ = std::make_shared<bool>(true);
+};
+
+// A class's facts as the fact table's cells: the answers of each fact (see
+// FaktPytania) summed.
+std::vector<KomorkaFaktu> KomorkiKlasy(std::uint8_t dzialanie, const std::vector<FaktKlasy>& fakty);
+
+} // namespace zm
