@@ -268,14 +268,20 @@ protected:
                     p.setBrush(QColor(60, 60, 60));
                     p.drawPolygon(rog);
                 }
-                if (!komorka) continue;
-                QStringList linie{TekstBledow(*komorka), TekstIlosci(*komorka)};
-                if (kratka.height() >= 3 * linia) linie.insert(1, TekstCzasu(*komorka));
+                // A division names itself: its quotient is the row.
+                const bool dzielenie = dzialanie_ == DzialanieDzielenie;
+                if (!komorka && !dzielenie) continue;
+                QStringList linie;
+                if (dzielenie) linie << NazwaKomorki(dzialanie_, w, k);
+                if (komorka) {
+                    linie << TekstBledow(*komorka) << TekstIlosci(*komorka);
+                    if (!dzielenie && kratka.height() >= 3 * linia) linie.insert(1, TekstCzasu(*komorka));
+                }
                 p.setPen(Qt::black);
                 const int gora = kratka.top() + (kratka.height() - linie.size() * linia) / 2;
                 for (int i = 0; i < linie.size(); ++i)
                     p.drawText(QRect(kratka.left(), gora + i * linia, kratka.width(), linia), Qt::AlignCenter, linie[i]);
-                if (komorka->pudelko == 0) continue;
+                if (!komorka || komorka->pudelko == 0) continue;
                 // The practice's view of a child's fact: mastered, or due again.
                 if (Opanowany(stan(*komorka))) {
                     p.setPen(QPen(QColor(0, 90, 30), 2));

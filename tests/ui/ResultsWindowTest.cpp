@@ -287,8 +287,41 @@ TEST(Results, TheFactTableHasTheFirstOperandDownAndItsLegendsColours)
     EXPECT_EQ(tabela.pixelColor(34 + 6 * 42 + 2, 34 + 2), QColor(225, 80, 70));
     EXPECT_EQ(tabela.pixelColor(34 + 2, 34 + 6 * 42 + 2), QColor(236, 236, 238));
     const QImage legenda = wyniki.findChild<QWidget*>("LegendaFaktow")->grab().toImage();
-    const QColor kolory[] = {{120, 200, 110}, {245, 220, 90}, {225, 80, 70}, {236, 236, 238}};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(legenda.pixelColor(7, 51 + 22 * i), kolory[i]) << i;
+    const QColor kolory[] = {{120, 200, 110}, {245, 220, 90}, {225, 80, 70}, {236, 236, 238}, {60, 60, 60},
+                             {20, 60, 200}};
+    // The colours, then the corner of a fact that carries or borrows and
+    // the dot of one due again.
+    const QPoint gdzie[] = {{7, 51}, {7, 73}, {7, 95}, {7, 117}, {13, 134}, {7, 161}};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(legenda.pixelColor(gdzie[i]), kolory[i]) << i;
+}
+
+TEST(ResultsFigures, TheFactTablesCellsAreDivisionsAndOnesDigitsThatCarryOrBorrow)
+{
+    struct Komorka {
+        std::uint8_t dzialanie;
+        int w, k;
+        Fakt fakt;
+        const char *wiersz, *kolumna, *nazwa;
+        bool zPrzeniesieniem;
+    };
+    const Komorka komorki[] = {
+        {DzialanieMnozenie, 4, 5, {0, 7, 8}, "7", "8", "7 × 8", false},
+        {DzialanieDzielenie, 0, 5, {1, 24, 8}, "= 3", ": 8", "24 : 8", false},
+        {DzialanieDzielenie, 6, 0, {1, 27, 3}, "= 9", ": 3", "27 : 3", false},
+        {DzialanieDodawanie, 7, 8, {2, 7, 8}, "…7", "+ …8", "…7 + …8", true},
+        {DzialanieDodawanie, 1, 2, {2, 1, 2}, "…1", "+ …2", "…1 + …2", false},
+        {DzialanieOdejmowanie, 3, 8, {3, 3, 8}, "…3", "− …8", "…3 − …8", true},
+        {DzialanieOdejmowanie, 8, 3, {3, 8, 3}, "…8", "− …3", "…8 − …3", false},
+    };
+    for (const Komorka& c : komorki) {
+        EXPECT_EQ(FaktKomorki(c.dzialanie, c.w, c.k), c.fakt) << c.nazwa;
+        EXPECT_EQ(NaglowekWiersza(c.dzialanie, c.w), QString::fromUtf8(c.wiersz));
+        EXPECT_EQ(NaglowekKolumny(c.dzialanie, c.k), QString::fromUtf8(c.kolumna));
+        EXPECT_EQ(NazwaKomorki(c.dzialanie, c.w, c.k), QString::fromUtf8(c.nazwa));
+        EXPECT_EQ(ZPrzeniesieniem(c.fakt), c.zPrzeniesieniem) << c.nazwa;
+    }
+    EXPECT_EQ((std::array{RozmiarTabeli(0), RozmiarTabeli(1), RozmiarTabeli(2), RozmiarTabeli(3)}),
+              (std::array{7, 7, 10, 10}));
 }
 
 TEST(Results, AJournalProblemIsToldOnceAfterADrillAndNeverDuringOne)
