@@ -8,6 +8,7 @@
 #include "DrillState.h"
 #include "PostgresServer.h"
 #include "QuestionGenerator.h"
+#include "RandomQuestions.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -57,17 +58,7 @@ CwiczenieKlasy Losowe(GeneratorLosowy& los, const std::string& imie, qint64 koni
     z.dzialanie = static_cast<std::uint8_t>(los.Random(4));
     z.iloscPytan = 30;
     z.predkosc = PredkoscSrednio;
-    for (int i = 0; i < z.iloscPytan; ++i) {
-        PytanieCwiczenia p;
-        LosujPytanie(z.dzialanie, los, p.liczba1, p.liczba2);
-        p.dobrze = los.Random(5) != 0;
-        const int w = WynikPoprawny(z.dzialanie, p.liczba1, p.liczba2);
-        p.odpowiedz = std::to_string(p.dobrze ? w : w + 1);
-        p.czasMs = static_cast<std::int32_t>(1 + los.Random(67)) * z.predkosc;
-        (p.dobrze ? z.dobrze : z.zle)++;
-        z.pytania.push_back(std::move(p));
-    }
-    z.ocena = ObliczOcene(z.dobrze, z.iloscPytan);
+    bench::LosowePytania(z, los);
     return c;
 }
 

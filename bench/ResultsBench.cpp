@@ -12,6 +12,7 @@
 #include "DrillState.h"
 #include "Messages.h"
 #include "QuestionGenerator.h"
+#include "RandomQuestions.h"
 #include "ResultsJournal.h"
 #include "ResultsStore.h"
 #include "ResultsWindow.h"
@@ -52,17 +53,7 @@ ZapisCwiczenia losowe(GeneratorLosowy& los, qint64 koniec)
     z.iloscPytan = ilosci[los.Random(7)];
     z.predkosc = std::array{PredkoscWolno, PredkoscSrednio, PredkoscSzybko}[los.Random(3)];
     z.lektor = los.Random(2) == 0;
-    for (int i = 0; i < z.iloscPytan; ++i) {
-        PytanieCwiczenia p;
-        LosujPytanie(z.dzialanie, los, p.liczba1, p.liczba2);
-        p.dobrze = los.Random(10) < 8;
-        const int w = WynikPoprawny(z.dzialanie, p.liczba1, p.liczba2);
-        p.odpowiedz = std::to_string(p.dobrze ? w : w + 1);
-        p.czasMs = static_cast<std::int32_t>(1 + los.Random(67)) * z.predkosc;
-        (p.dobrze ? z.dobrze : z.zle)++;
-        z.pytania.push_back(std::move(p));
-    }
-    z.ocena = ObliczOcene(z.dobrze, z.iloscPytan);
+    bench::LosowePytania(z, los);
     return z;
 }
 

@@ -15,19 +15,9 @@ namespace {
 
 QPushButton* Przycisk(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect geometria)
 {
-    auto* b = new QPushButton(tekst, rodzic);
-    b->setObjectName(QString::fromLatin1(nazwa));
-    b->setGeometry(geometria);
+    auto* b = Kontrolka<QPushButton>(rodzic, nazwa, tekst, geometria);
     b->setAutoDefault(false);
     return b;
-}
-
-QLabel* Etykieta(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect geometria)
-{
-    auto* l = new QLabel(tekst, rodzic);
-    l->setObjectName(QString::fromLatin1(nazwa));
-    l->setGeometry(geometria);
-    return l;
 }
 
 } // namespace
@@ -36,7 +26,7 @@ TFrmDzieci::TFrmDzieci(IDzieci& dzieci, QWidget* parent)
     : DialogProgramu(parent, "FrmDzieci", QStringLiteral("Kto ćwiczy?"), QSize(300, 300)), dzieci_(dzieci)
 {
 
-    LabelKto = Etykieta(this, "LabelKto", QStringLiteral("Wybierz dziecko, które będzie ćwiczyć:"), {12, 10, 276, 16});
+    LabelKto = Kontrolka<QLabel>(this, "LabelKto", QStringLiteral("Wybierz dziecko, które będzie ćwiczyć:"), {12, 10, 276, 16});
     ListaDzieci = new QListWidget(this);
     ListaDzieci->setObjectName(QStringLiteral("ListaDzieci"));
     ListaDzieci->setGeometry(12, 30, 276, 126);
@@ -48,7 +38,7 @@ TFrmDzieci::TFrmDzieci(IDzieci& dzieci, QWidget* parent)
         if (const auto* i = ListaDzieci->currentItem()) EditImie->setText(i->text());
     });
 
-    LabelImie = Etykieta(this, "LabelImie", QStringLiteral("&Imię:"), {12, 167, 40, 17});
+    LabelImie = Kontrolka<QLabel>(this, "LabelImie", QStringLiteral("&Imię:"), {12, 167, 40, 17});
     EditImie = new QLineEdit(this);
     EditImie->setObjectName(QStringLiteral("EditImie"));
     EditImie->setGeometry(52, 165, 236, 21);
@@ -64,7 +54,7 @@ TFrmDzieci::TFrmDzieci(IDzieci& dzieci, QWidget* parent)
     connect(ButZmienImie, &QPushButton::clicked, this, &TFrmDzieci::ZmienImieClick);
     connect(ButUsun, &QPushButton::clicked, this, &TFrmDzieci::UsunClick);
 
-    LabelBlad = Etykieta(this, "LabelBlad", QString(), {12, 224, 276, 30});
+    LabelBlad = Kontrolka<QLabel>(this, "LabelBlad", QString(), {12, 224, 276, 30});
     LabelBlad->setWordWrap(true);
     QPalette czerwony = LabelBlad->palette();
     czerwony.setColor(QPalette::WindowText, QColor(192, 0, 0));
@@ -74,7 +64,7 @@ TFrmDzieci::TFrmDzieci(IDzieci& dzieci, QWidget* parent)
     PanelUsuwania = new QWidget(this);
     PanelUsuwania->setObjectName(QStringLiteral("PanelUsuwania"));
     PanelUsuwania->setGeometry(0, 160, 300, 96);
-    LabelPytanie = Etykieta(PanelUsuwania, "LabelPytanie", QString(), {12, 2, 276, 30});
+    LabelPytanie = Kontrolka<QLabel>(PanelUsuwania, "LabelPytanie", QString(), {12, 2, 276, 30});
     LabelPytanie->setWordWrap(true);
     ButZachowaj = Przycisk(PanelUsuwania, "ButZachowaj", QStringLiteral("Usuń, zachowaj wyniki"), {12, 36, 135, 25});
     ButUsunWyniki = Przycisk(PanelUsuwania, "ButUsunWyniki", QStringLiteral("Usuń razem z wynikami"), {153, 36, 135, 25});

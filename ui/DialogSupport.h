@@ -14,7 +14,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QRect>
 #include <QSize>
+#include <QWidget>
 #include <initializer_list>
 
 class QCoreApplication;
@@ -38,6 +40,17 @@ void UstawDialogiWOknieGlownym(bool wOknie);
 void WysrodkujNadRodzicem(QWidget& okno);
 
 void UstawKolejnoscTab(std::initializer_list<QWidget*> kolejnosc);
+
+// A dialog's control of kind T (a button, a label, a group box…) with its
+// name, text and place.
+template <class T>
+T* Kontrolka(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect geometria)
+{
+    auto* w = new T(tekst, rodzic);
+    w->setObjectName(QString::fromLatin1(nazwa));
+    w->setGeometry(geometria);
+    return w;
+}
 
 // Return and Enter click the focused push button, as Space does, whether or
 // not it is a default button.

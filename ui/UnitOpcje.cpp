@@ -16,44 +16,31 @@
 
 namespace zm {
 
-namespace {
-
-template <class T>
-T* kontrolka(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect geometria)
-{
-    auto* w = new T(tekst, rodzic);
-    w->setObjectName(QString::fromLatin1(nazwa));
-    w->setGeometry(geometria);
-    return w;
-}
-
-} // namespace
-
 // The design's four groups, and to their right the practice's two.
 TFrmOpcje::TFrmOpcje(QWidget* parent)
     : DialogProgramu(parent, "FrmOpcje", QStringLiteral("Ustawienia programu"), QSize(553, 313))
 {
 
-    GroupBox4 = kontrolka<QGroupBox>(this, "GroupBox4", QStringLiteral(" Działanie "), {8, 8, 177, 129});
+    GroupBox4 = Kontrolka<QGroupBox>(this, "GroupBox4", QStringLiteral(" Działanie "), {8, 8, 177, 129});
     auto etykieta = [](std::uint8_t d) { return QString::fromUtf8(Fakty(d)->etykieta); };
-    RadioDzialanieMnozenie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieMnozenie", etykieta(DzialanieMnozenie), {16, 24, 113, 17});
-    RadioDzialanieDzielenie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieDzielenie", etykieta(DzialanieDzielenie), {16, 48, 113, 17});
-    RadioDzialanieDodawanie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieDodawanie", etykieta(DzialanieDodawanie), {16, 72, 113, 17});
-    RadioDzialanieOdejmowanie = kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieOdejmowanie", etykieta(DzialanieOdejmowanie), {16, 96, 113, 17});
+    RadioDzialanieMnozenie = Kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieMnozenie", etykieta(DzialanieMnozenie), {16, 24, 113, 17});
+    RadioDzialanieDzielenie = Kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieDzielenie", etykieta(DzialanieDzielenie), {16, 48, 113, 17});
+    RadioDzialanieDodawanie = Kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieDodawanie", etykieta(DzialanieDodawanie), {16, 72, 113, 17});
+    RadioDzialanieOdejmowanie = Kontrolka<QRadioButton>(GroupBox4, "RadioDzialanieOdejmowanie", etykieta(DzialanieOdejmowanie), {16, 96, 113, 17});
 
-    GroupBox1 = kontrolka<QGroupBox>(this, "GroupBox1", QStringLiteral(" Ilość pytań "), {192, 8, 169, 129});
-    RadioIloscPytan1 = kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan1", QStringLiteral("10"), {16, 24, 113, 17});
-    RadioIloscPytan2 = kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan2", QStringLiteral("30"), {16, 48, 113, 17});
-    RadioIloscPytan3 = kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan3", QStringLiteral("70"), {16, 72, 113, 17});
-    RadioIloscPytan4 = kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan4", QStringLiteral("100"), {16, 96, 113, 17});
+    GroupBox1 = Kontrolka<QGroupBox>(this, "GroupBox1", QStringLiteral(" Ilość pytań "), {192, 8, 169, 129});
+    RadioIloscPytan1 = Kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan1", QStringLiteral("10"), {16, 24, 113, 17});
+    RadioIloscPytan2 = Kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan2", QStringLiteral("30"), {16, 48, 113, 17});
+    RadioIloscPytan3 = Kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan3", QStringLiteral("70"), {16, 72, 113, 17});
+    RadioIloscPytan4 = Kontrolka<QRadioButton>(GroupBox1, "RadioIloscPytan4", QStringLiteral("100"), {16, 96, 113, 17});
 
-    GroupBox2 = kontrolka<QGroupBox>(this, "GroupBox2", QStringLiteral(" Tempo zadawania pytań "), {8, 144, 177, 105});
-    RadioPredkoscWolno = kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscWolno", QString::fromUtf8(NazwaPredkosci(PredkoscWolno)), {16, 24, 113, 17});
-    RadioPredkoscSrednio = kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscSrednio", QString::fromUtf8(NazwaPredkosci(PredkoscSrednio)), {16, 48, 113, 17});
-    RadioPredkoscSzybko = kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscSzybko", QString::fromUtf8(NazwaPredkosci(PredkoscSzybko)), {16, 72, 113, 17});
+    GroupBox2 = Kontrolka<QGroupBox>(this, "GroupBox2", QStringLiteral(" Tempo zadawania pytań "), {8, 144, 177, 105});
+    RadioPredkoscWolno = Kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscWolno", QString::fromUtf8(NazwaPredkosci(PredkoscWolno)), {16, 24, 113, 17});
+    RadioPredkoscSrednio = Kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscSrednio", QString::fromUtf8(NazwaPredkosci(PredkoscSrednio)), {16, 48, 113, 17});
+    RadioPredkoscSzybko = Kontrolka<QRadioButton>(GroupBox2, "RadioPredkoscSzybko", QString::fromUtf8(NazwaPredkosci(PredkoscSzybko)), {16, 72, 113, 17});
 
-    GroupBox3 = kontrolka<QGroupBox>(this, "GroupBox3", QStringLiteral(" Dźwięk "), {192, 144, 169, 105});
-    CheckBoxLektor = kontrolka<QCheckBox>(GroupBox3, "CheckBoxLektor", QStringLiteral("Lektor"), {16, 24, 97, 17});
+    GroupBox3 = Kontrolka<QGroupBox>(this, "GroupBox3", QStringLiteral(" Dźwięk "), {192, 144, 169, 105});
+    CheckBoxLektor = Kontrolka<QCheckBox>(GroupBox3, "CheckBoxLektor", QStringLiteral("Lektor"), {16, 24, 97, 17});
 
     cwiczenie_ = new KontrolkiCwiczenia(this, 368);
     for (auto [r, d] : {std::pair{RadioDzialanieMnozenie, DzialanieMnozenie}, std::pair{RadioDzialanieDzielenie, DzialanieDzielenie},
@@ -68,7 +55,7 @@ TFrmOpcje::TFrmOpcje(QWidget* parent)
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(0, 256, 553, 57);
     Panel1->setAccessibleName(QStringLiteral("Panel przycisków"));
-    ButtonOK = kontrolka<QPushButton>(Panel1, "ButtonOK", QStringLiteral("OK"), {239, 16, 75, 25});
+    ButtonOK = Kontrolka<QPushButton>(Panel1, "ButtonOK", QStringLiteral("OK"), {239, 16, 75, 25});
     // Neither the default nor the cancel button: Enter does not apply.
     ButtonOK->setAutoDefault(false);
     ButtonOK->setDefault(false);

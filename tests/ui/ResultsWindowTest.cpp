@@ -52,6 +52,21 @@ std::unique_ptr<TFrmMain> okno(test::ZapisaneKomunikaty& komunikaty, DziennikWyn
     return w;
 }
 
+// One drill of ten questions with `pytania`, written to the journal `plik`.
+void jedno(DziennikWynikow& dziennik, std::vector<PytanieCwiczenia> pytania = {})
+{
+    ZapisCwiczenia z;
+    z.koniecMs = 1796738580000LL;
+    z.iloscPytan = pytania.empty() ? 10 : static_cast<std::int32_t>(pytania.size());
+    z.predkosc = PredkoscSrednio;
+    for (const auto& p : pytania) (p.dobrze ? z.dobrze : z.zle)++;
+    if (pytania.empty()) z.dobrze = 10;
+    z.ocena = ObliczOcene(z.dobrze, z.iloscPytan);
+    z.pytania = std::move(pytania);
+    dziennik.Zapisz(z);
+    ASSERT_TRUE(dziennik.Dokoncz(5s));
+}
+
 // Runs the event loop until `warunek` holds (or 5 s pass).
 bool czekaj(const std::function<bool()>& warunek)
 {
@@ -152,14 +167,7 @@ TEST_P(WindowCannotShow, SaysWhyAndDisablesTheExport)
     const QString plik = tmp.filePath("wyniki.sqlite");
     {
         DziennikWynikow dziennik(plik);
-        ZapisCwiczenia z;
-        z.koniecMs = 1796738580000LL;
-        z.iloscPytan = 10;
-        z.predkosc = PredkoscSrednio;
-        z.dobrze = 10;
-        z.ocena = 6;
-        dziennik.Zapisz(z);
-        ASSERT_TRUE(dziennik.Dokoncz(5s));
+        jedno(dziennik);
     }
     std::unique_ptr<Polaczenie> trzyma;
     GetParam().przygotuj(plik, trzyma);
@@ -208,14 +216,7 @@ TEST(Results, TheExportNeverReplacesTheJournalsOwnFiles)
     QTemporaryDir tmp;
     const QString plik = tmp.filePath("wyniki.sqlite");
     DziennikWynikow dziennik(plik);
-    ZapisCwiczenia z;
-    z.koniecMs = 1796738580000LL;
-    z.iloscPytan = 10;
-    z.predkosc = PredkoscSrednio;
-    z.dobrze = 10;
-    z.ocena = 6;
-    dziennik.Zapisz(z);
-    ASSERT_TRUE(dziennik.Dokoncz(5s));
+    jedno(dziennik);
     ASSERT_TRUE(QFile::link(plik, tmp.filePath("dowiazanie.csv")));
     QFile f(plik);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -267,15 +268,7 @@ TEST(Results, TheFactTableHasTheFirstOperandDownAndItsLegendsColours)
     const QString plik = tmp.filePath("wyniki.sqlite");
     {
         DziennikWynikow dziennik(plik);
-        ZapisCwiczenia z;
-        z.koniecMs = 1796738580000LL;
-        z.iloscPytan = 1;
-        z.predkosc = PredkoscSrednio;
-        z.zle = 1;
-        z.ocena = 1;
-        z.pytania = {{3, 9, "28", false, 600}};
-        dziennik.Zapisz(z);
-        ASSERT_TRUE(dziennik.Dokoncz(5s));
+        jedno(dziennik, {{3, 9, "28", false, 600}});
     }
     test::ZapisaneKomunikaty komunikaty;
     TFrmWyniki wyniki(nullptr, plik, &komunikaty);
