@@ -16,7 +16,9 @@
 
 namespace zm {
 
-ProfilDziecka::ProfilDziecka(Okno okno, DziennikWynikow* dziennik) : okno_(std::move(okno)), dziennik_(dziennik)
+// Owned by the window, and gone with it.
+ProfilDziecka::ProfilDziecka(Okno okno, DziennikWynikow* dziennik)
+    : QObject(okno.okno), okno_(std::move(okno)), dziennik_(dziennik)
 {
     dzieci_ = std::make_unique<ListaDzieci>([this](const ZmianaDziecka& z) {
         if (dziennik_) dziennik_->ZmienDziecko(z);

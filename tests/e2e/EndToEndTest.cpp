@@ -478,6 +478,17 @@ public:
         for (QProcess* p : {&demon_, &menedzer_, &pulse_})
             if (p->state() != QProcess::NotRunning) ::kill(static_cast<pid_t>(p->processId()), s);
     }
+    // The servers' own logs, for a failure's message.
+    std::string Dzienniki() const
+    {
+        QString tekst;
+        for (const QString& n : QDir(katalog_).entryList({"*.log"}, QDir::Files)) {
+            QFile f(katalog_ + "/" + n);
+            f.open(QIODevice::ReadOnly);
+            tekst += "\n== " + n + "\n" + QString::fromUtf8(f.readAll().right(1500));
+        }
+        return tekst.toStdString();
+    }
     QString Pactl(const QStringList& a) const
     {
         QProcess p;
@@ -517,6 +528,11 @@ private:
             if (!szyna_.waitForStarted(3000) || !Czekaj([&] { return QFileInfo::exists(szyna); }, 5000, 20)) return false;
         }
         env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + szyna);
+        // A killed server leaves its sockets: waiting for them must wait for
+        // the new one.
+        for (const QString& gniazdo : QDir(katalog_ + "/rt").entryList({"pipewire-0*"}, QDir::System | QDir::Files))
+            QFile::remove(katalog_ + "/rt/" + gniazdo);
+        QFile::remove(katalog_ + "/rt/pulse/native");
         env.insert("XDG_CONFIG_HOME", katalog_ + "/config");
         env.insert("XDG_STATE_HOME", katalog_ + "/state");
         for (auto [p, nazwa] : {std::pair{&demon_, "pipewire"}, {&menedzer_, "wireplumber"}, {&pulse_, "pipewire-pulse"}}) {
@@ -582,7 +598,7 @@ TEST_P(DzwiekNaSerwerze, NeverHoldsTheDrillAndComesBack)
 {
     QTemporaryDir tmp;
     SerwerDzwieku serwer(tmp.path(), GetParam().rodzaj);
-    ASSERT_TRUE(serwer.Uruchom()) << GetParam().nazwa << " did not start";
+    ASSERT_TRUE(serwer.Uruchom()) << GetParam().nazwa << " did not start" << serwer.Dzienniki();
     serwer.Nagrywaj(tmp.filePath("zdanie1.raw"));
     Program program(kInstalacja, serwer.Srodowisko(GetParam().sterownik));
     ASSERT_TRUE(program.CzekajNaOkno());
@@ -629,7 +645,7 @@ TEST_P(DzwiekNaSerwerze, NeverHoldsTheDrillAndComesBack)
     EXPECT_LT(Zegar::now() - t0, std::chrono::milliseconds(1000));
 
     // Started again: the next sentence is heard.
-    ASSERT_TRUE(serwer.Uruchom());
+    ASSERT_TRUE(serwer.Uruchom()) << serwer.Dzienniki();
     serwer.Nagrywaj(tmp.filePath("zdanie3.raw"));
     QThread::msleep(700);
     const QString trzecie = bladINaCzytanie(program, glyphy);

@@ -1,5 +1,7 @@
 #include "Screen.h"
 
+#include <QTemporaryDir>
+
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QProcessEnvironment>
@@ -38,6 +40,10 @@ Program::Program(const QString& katalog, const std::map<QString, QString>& srodo
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    // A data folder of its own, unless the test gives one: a child's
+    // settings and drills never pass from one test to the next.
+    dane_ = std::make_unique<QTemporaryDir>();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dane_->path());
     for (const auto& [k, v] : srodowisko) env.insert(k, v);
     proces_.setProcessEnvironment(env);
     proces_.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+class QTemporaryDir;
+
 #include <chrono>
 #include <functional>
 #include <map>
@@ -46,6 +48,7 @@ public:
     const QString& Okno() const { return okno_; }
 
 private:
+    std::unique_ptr<QTemporaryDir> dane_;
     QProcess proces_;
     QString okno_;
 };
