@@ -224,8 +224,9 @@ WynikBazy BazaWynikow::dociagnijSchemat()
 {
     if (wersjaPliku_ == kWersjaSchematu) return {};
     // In one transaction, which a second copy starting at the same moment
-    // waits for; the version is read again inside it.
-    return wTransakcji([this]() -> int {
+    // waits for; the version is read again inside it. This connection's
+    // queries then follow the schema it brought the file to.
+    WynikBazy w = wTransakcji([this]() -> int {
         int wersja = 0;
         {
             sql::Zapytanie q(db_, "PRAGMA user_version");
@@ -241,6 +242,8 @@ WynikBazy BazaWynikow::dociagnijSchemat()
         }
         return sql::Wykonaj(db_, QStringLiteral("PRAGMA user_version = %1").arg(kWersjaSchematu));
     });
+    if (w) wersjaPliku_ = kWersjaSchematu;
+    return w;
 }
 
 int BazaWynikow::wypelnijFakty()

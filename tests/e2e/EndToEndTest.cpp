@@ -19,6 +19,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include "PostgresServer.h"
 #include "SdlOdtwarzacz.h"
 #include "WordFinder.h"
 
@@ -1023,6 +1024,81 @@ TEST(EndToEnd, APracticeDrillAsksTheWeakFactAndKeepsTheCorrectionOnScreen)
     EXPECT_LT(Zegar::now() - pokazany, std::chrono::milliseconds(2000));
     EXPECT_EQ(glyphy.CzytajWynik(z), QString("56"));
     EXPECT_EQ(glyphy.CzytajPytanie(z), "7*8=");
+}
+
+TEST(EndToEnd, TwoWorkstationsSendTheirDrillsAndTheTeachersResultsWindowShowsBothChildren)
+{
+    zm::test::SerwerPostgres serwer;
+    ASSERT_TRUE(serwer.Blad().isEmpty()) << serwer.Blad().toStdString();
+    QTemporaryDir tmp;
+    const zm::KonfiguracjaKlasy k = serwer.Konfiguracja("5a");
+    auto zapisz = [&](const QString& nazwa, const QString& tresc) {
+        QFile f(tmp.filePath(nazwa));
+        f.open(QIODevice::WriteOnly);
+        f.write(tresc.toUtf8());
+        return tmp.filePath(nazwa);
+    };
+    const QString dostep =
+        zapisz("stanowisko.dostep", QString("uzytkownik = %1\nhaslo = %2\n").arg(k.stanowiska.uzytkownik, k.stanowiska.haslo));
+    const QString dostepNauczyciela =
+        zapisz("nauczyciel.dostep", QString("uzytkownik = %1\nhaslo = %2\n").arg(k.nauczyciel->uzytkownik, k.nauczyciel->haslo));
+    auto konfiguracja = [&](const QString& stanowisko, bool nauczyciel) {
+        return zapisz(stanowisko + ".conf",
+                      QString("serwer = %1\nbaza = %2\nklasa = 5a\nstanowisko = %3\ndostep = %4\n")
+                              .arg(k.serwer, k.baza, stanowisko, dostep) +
+                          (nauczyciel ? "dostep_nauczyciela = " + dostepNauczyciela + "\n" : QString()));
+    };
+    const Glyphy glyphy(kInstalacja + "/graphics");
+    // Two workstations, each with its own data: "Dziecko 1" on the first,
+    // "Ola", added there, on the second; a drill each.
+    for (int s = 1; s <= 2; ++s) {
+        Program program(kInstalacja, {{"SDL_AUDIODRIVER", "dummy"}, {"ZM_KLASA_CONF", konfiguracja(QString("pc-%1").arg(s), false)}});
+        ASSERT_TRUE(program.CzekajNaOkno());
+        QThread::msleep(500);
+        if (s == 2) {
+            program.Kliknij({535, 28});
+            ASSERT_TRUE(program.CzekajNaOkno(QString::fromUtf8("Kto ćwiczy?"), 5000).has_value());
+            QThread::msleep(300);
+            klawisze({"Tab"});
+            program.Wpisz("Ola");
+            klawisze({"Return", "Return"});
+            ASSERT_TRUE(Czekaj([&] { return !program.CzekajNaOkno(QString::fromUtf8("Kto ćwiczy?"), 0).has_value(); }, 3000));
+        }
+        grajDoOceny(program, glyphy);
+        EXPECT_TRUE(Czekaj([&] { return serwer.Wartosc("SELECT count(*) FROM zoltava.drills WHERE class = '5a'").toInt() == s; },
+                           10000, 100))
+            << "the drill of workstation " << s << " did not reach the server";
+    }
+    EXPECT_EQ(serwer.Wartosc("SELECT string_agg(child || '@' || workstation, ',' ORDER BY child) FROM zoltava.drills"),
+              "Dziecko 1@pc-1,Ola@pc-2");
+    // The teacher's computer, with nothing of its own: in the results
+    // window, each child of the class shows its one drill.
+    Program nauczyciel(kInstalacja, {{"SDL_AUDIODRIVER", "dummy"}, {"ZM_KLASA_CONF", konfiguracja("pc-nauczyciel", true)}});
+    ASSERT_TRUE(nauczyciel.CzekajNaOkno());
+    QThread::msleep(1000);
+    nauczyciel.Kliknij({266, 28});
+    const auto okno = nauczyciel.CzekajNaOkno("Wyniki", 5000);
+    ASSERT_TRUE(okno.has_value()) << "the results window did not open";
+    QThread::msleep(1000); // the class's children come from the server
+    const QPoint p = PozycjaOkna(*okno);
+    // The child list: every child of this computer, this computer's own
+    // "Dziecko 1", the whole class, the class's "Dziecko 1", its "Ola".
+    for (int ktory = 3; ktory <= 4; ++ktory) {
+        Uruchom("xdotool", {"mousemove", QString::number(p.x() + 400), QString::number(p.y() + 436), "sleep", "0.05",
+                            "click", "1"});
+        QThread::msleep(300);
+        klawisze({"Home"});
+        for (int i = 0; i < ktory; ++i) klawisze({"Down"});
+        klawisze({"Return"});
+        QImage zrzut;
+        EXPECT_TRUE(Czekaj(
+            [&] {
+                zrzut = QGuiApplication::primaryScreen()->grabWindow(0, p.x(), p.y(), 640, 460).toImage();
+                return wierszeZSzostka(zrzut) == 1;
+            },
+            5000, 100))
+            << "child " << ktory << ": rows with grade 6: " << wierszeZSzostka(zrzut);
+    }
 }
 
 int main(int argc, char** argv)

@@ -486,6 +486,16 @@ TEST(ResultsJournal, AFileOfTheFirstVersionIsBroughtUpWithEveryRowKeptAndEachFac
         ASSERT_TRUE(stara.Strona(k, 10, w, kPierwszeDziecko));
         EXPECT_EQ(w.size(), 2u);
     }
+    {
+        // Brought up by the class's outbox, which opens it first: the same
+        // connection then offers both drills, as the first child's.
+        BazaWynikow skrzynka(plik, {BazaWynikow::Tryb::Zapis});
+        std::vector<BazaWynikow::DoWyslania> d;
+        ASSERT_TRUE(skrzynka.Niewyslane(10, d));
+        ASSERT_EQ(d.size(), 2u);
+        EXPECT_EQ(std::make_tuple(d[1].imie, d[1].zapis.koniecMs, d[1].zapis.pytania.size()),
+                  std::make_tuple(QString("Dziecko 1"), 1796738640000LL, 2u));
+    }
     DziennikWynikow dziennik(plik);
     ASSERT_TRUE(dziennik.Dokoncz(5s));
     dziennik.Zapisz(cwiczenie(DzialanieMnozenie, chwila(5), {{7, 8, "56", true, 3000}}));
