@@ -15,6 +15,7 @@
 #include "Practice.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -35,7 +36,10 @@ struct Wynik {
     int drilliDo10 = kMaksDrilli;    // drills until the miss share is below 10 %
 };
 
-Wynik Dziecko(std::uint32_t ziarno, Losowanie tryb)
+// Drawn as the practice mode draws, or, from the second drill, by a draw
+// that knows the child's true chances (weights p^3, never the same fact
+// twice in a row): how far a record of answers is from knowing the child.
+Wynik Dziecko(std::uint32_t ziarno, Losowanie tryb, bool znaSzanse = false)
 {
     std::mt19937 rng(ziarno);
     std::uniform_real_distribution<double> u01(0, 1);
@@ -55,13 +59,22 @@ Wynik Dziecko(std::uint32_t ziarno, Losowanie tryb)
     std::int64_t teraz = 1'800'000'000'000;
     Wynik w;
     int slabychZadanych = 0;
+    Fakt poprzedni{};
     for (int drill = 1; drill <= kMaksDrilli; ++drill) {
         PlanPytan plan;
         plan.Rozpocznij(u, &rekord, teraz);
         for (int nr = 1; nr <= kPytan; ++nr) {
             std::int32_t a = 0, b = 0;
             plan.Losuj(los, nr, a, b);
+            if (znaSzanse && drill > 1) {
+                std::vector<double> wagi;
+                for (const Fakt& g : fakty) wagi.push_back(nr > 1 && g == poprzedni ? 0 : std::pow(p[g], 3));
+                const Fakt& g = fakty[std::discrete_distribution<std::size_t>(wagi.begin(), wagi.end())(rng)];
+                a = g.a;
+                b = g.b;
+            }
             const Fakt f = FaktPytania(DzialanieMnozenie, a, b);
+            poprzedni = f;
             const bool dobrze = u01(rng) >= p[f];
             const std::int32_t czas = dobrze ? 600 + static_cast<std::int32_t>(3000 * p[f]) : 67 * 60;
             Zapamietaj(rekord[f], dobrze, czas / 60 * 60, 60, teraz + nr * 10000);
@@ -96,19 +109,25 @@ int main(int argc, char** argv)
     std::printf("simulated children practising multiplication (%d children, %d questions a drill, one drill a day)\n",
                 dzieci, kPytan);
     std::printf("| Draw | 5 weakest facts asked in the first %d drills, against a uniform draw | drills until the miss "
-                "share is below 10 %% (median; quartiles) |\n|---|---|---|\n",
+                "share is below 10 %% (median; quartiles; mean) |\n|---|---|---|\n",
                 kDrillDoLiczenia);
-    for (Losowanie tryb : {Losowanie::Losowe, Losowanie::TrudneFakty}) {
+    for (int wariant = 0; wariant < 3; ++wariant) {
+        const Losowanie tryb = wariant == 0 ? Losowanie::Losowe : Losowanie::TrudneFakty;
         std::vector<double> razy;
         std::vector<int> drille;
         for (int d = 0; d < dzieci; ++d) {
-            const Wynik w = Dziecko(1000u + static_cast<std::uint32_t>(d), tryb);
+            const Wynik w = Dziecko(1000u + static_cast<std::uint32_t>(d), tryb, wariant == 2);
             razy.push_back(w.slabychRazyJednolite);
             drille.push_back(w.drilliDo10);
         }
         std::sort(drille.begin(), drille.end());
-        std::printf("| %s | %.2f x | %d (%d-%d) |\n", tryb == Losowanie::Losowe ? "random (today's)" : "practice",
-                    Mediana(razy), Mediana(drille), drille[drille.size() / 4], drille[drille.size() * 3 / 4]);
+        double srednia = 0;
+        for (int d : drille) srednia += d;
+        srednia /= static_cast<double>(drille.size());
+        std::printf("| %s | %.2f x | %d (%d-%d; %.2f) |\n", wariant == 0   ? "random (as before)"
+                    : wariant == 1 ? "practice"
+                                   : "knowing the true chances",
+                    Mediana(razy), Mediana(drille), drille[drille.size() / 4], drille[drille.size() * 3 / 4], srednia);
     }
     return 0;
 }
