@@ -149,16 +149,37 @@ for proba in $(seq 20); do
     if wynik=$("$check" "$tlo" "$work/pulpit.png" "$work/okno.png"); then
         echo "$wynik"
         [ "$stack" = mutter ] || exit 0
-        # The dialogs, by clicks at their buttons' places in the window.
+        # The three dialogs, each opened by a click at its button's place in
+        # the window, drawn over it, and closed by a click at its closing
+        # button: name, the button's x in the window, the dialog's size, the
+        # middle of its OK or Zamknij.
         read -r x y < <(echo "$wynik" | sed -E 's/window at ([0-9]+),([0-9]+):.*/\1 \2/')
-        # (A click while the dialog is open falls on its shield: harmless.)
-        for _ in 1 2 3 4 5; do
-            polecenie click $((x + 118)) $((y + 28))
+        for dialog in "ustawienia 118 553 313 276 284" "oprogramie 192 266 221 125 180" "wyniki 266 640 460 594 436"; do
+            read -r nazwa bx w h zx zy <<<"$dialog"
+            otwarty=0
+            # (A click while the dialog is open falls on its shield: harmless.)
+            for _ in 1 2 3 4 5; do
+                polecenie click $((x + bx)) $((y + 28))
+                sleep 1
+                zrzut "$work/$nazwa.png"
+                if wynik=$("$check" --dialog "$tlo" "$work/pulpit.png" "$work/okno.png" "$work/$nazwa.png" "$w" "$h"); then
+                    otwarty=1
+                    break
+                fi
+            done
+            echo "$nazwa: $wynik"
+            [ "$otwarty" = 1 ] || exit 1
+            read -r dx dy < <(echo "$wynik" | sed -E 's/.*drawn at ([0-9]+),([0-9]+);.*/\1 \2/')
+            polecenie click $((dx + 1 + zx)) $((dy + 20 + zy))
             sleep 1
-            zrzut "$work/ustawienia.png"
-            "$check" --dialog "$tlo" "$work/pulpit.png" "$work/okno.png" "$work/ustawienia.png" 553 313 && exit 0
+            zrzut "$work/$nazwa-zamkniety.png"
+            if "$check" --dialog "$tlo" "$work/pulpit.png" "$work/okno.png" "$work/$nazwa-zamkniety.png" "$w" "$h" >/dev/null ||
+                ! "$check" "$tlo" "$work/pulpit.png" "$work/$nazwa-zamkniety.png" >/dev/null; then
+                echo "$nazwa: not closed by its button"
+                exit 1
+            fi
         done
-        exit 1
+        exit 0
     fi
 done
 echo "compositor log:"; tail -20 "$work/compositor.log"
