@@ -8,7 +8,8 @@ Run on an X screen with a session D-Bus and the AT-SPI bus (run_e2e.sh
 --atspi). Checks that each question, the correct result after a mistake and
 the grade reach a notification (what a screen reader speaks) within 0.2 s of
 the question picture changing, that every answer typed after a reading is
-judged while the pointer crosses the window, and that START/STOP is a button
+judged while the pointer crosses the window and every key passes through
+a keystroke listener first (as with Orca), and that START/STOP is a button
 with a press action. Exits non-zero on any failure.
 """
 import os
@@ -44,6 +45,12 @@ def on_event(e):
 
 pyatspi.Registry.registerEventListener(on_event, "object:state-changed:showing",
                                        "object:property-change:accessible-name")
+# Every key passes through the listener first, as it does for Orca: Qt's
+# bridge then posts the program a copy of each key press.
+keys_seen = []
+pyatspi.Registry.registerKeystrokeListener(lambda e: keys_seen.append(e.event_string) and False,
+                                           mask=pyatspi.allModifiers(), kind=(pyatspi.KEY_PRESSED_EVENT,),
+                                           synchronous=True, preemptive=True)
 
 
 def xdo(*args):
@@ -172,6 +179,7 @@ def main():
             check(text == "Dobrze. Koniec. Ocena: 5. Dobre odpowiedzi: 9, złe: 1.", f"the grade spoken as {text!r}")
             break
         spoken_with_question("Dobrze. ")
+    check(keys_seen[:3] == ["space", "1", "Return"], f"the listener saw the keys {keys_seen[:3]}")
     # Who practises: the button in the menu strip opens the picker, whose
     # list a screen reader reads; a child added and chosen by keyboard is
     # announced.
