@@ -42,7 +42,8 @@ pacat --playback -d zm --raw --format=s16le --rate=22050 --channels=1 --latency-
 silence=$!
 failed=()
 benches=("$@")
-((${#benches[@]})) || benches=(zm_bench_window zm_bench_narrator zm_bench_results zm_bench_startup)
+((${#benches[@]})) || benches=(zm_bench_window zm_bench_narrator zm_bench_results zm_bench_startup zm_bench_practice
+    zm_bench_class)
 for name in "${benches[@]}"; do
     b=build/bench/$name
     echo "== $name"
@@ -58,6 +59,7 @@ for name in "${benches[@]}"; do
         ;;
     zm_bench_results) "$b" "$journals" 2>/dev/null; status=$? ;;
     zm_bench_startup) "$b" "$journals" 7 5 2>/dev/null; status=$? ;;
+    zm_bench_practice) "$b" && echo "1,000 children:" && "$b" 1000 | tail -3; status=$? ;;
     *) "$b" 2>/dev/null; status=$? ;;
     esac
     ((status == 0)) || failed+=("$name (exit $status)")

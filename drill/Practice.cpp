@@ -16,10 +16,13 @@ constexpr double kPrzedTerminem = 0.5;
 // The chance of a miss is estimated as if every fact had been missed once in
 // four before its first answer.
 constexpr double kBledyWstepne = 0.5, kPytaniaWstepne = 2.0;
-// The weights grow with the cube of that chance (a fact missed half the time
-// weighs eight times one missed a quarter of the time), scaled so that the
-// weight of a fact never asked is kSkala * kWagaPudelka[0].
+// The weights grow with the square of that chance (a fact missed half the
+// time weighs four times one missed a quarter of the time), scaled so that
+// the weight of a fact never asked is kSkala * kWagaPudelka[0].
 constexpr double kSkala = 8.0;
+// A fact answered k times slower than the child's typical fact weighs k^3
+// times more, up to k = kNajwolniej.
+constexpr double kNajwolniej = 4.0;
 // How many questions after a miss the fact comes back.
 constexpr std::int32_t kPowrotPo = 3;
 
@@ -100,7 +103,7 @@ bool Zalegly(const StanFaktu& s, std::int64_t terazMs)
 
 bool Opanowany(const StanFaktu& s) { return s.pytan > 0 && s.pudelko >= 4; }
 
-double WagaFaktu(const StanFaktu* s, std::int64_t terazMs, std::int32_t predkosc)
+double WagaFaktu(const StanFaktu* s, std::int64_t terazMs, double typowyCzasMs)
 {
     // The chance of a miss (and so of a correction to learn from), raised
     // by the box (how recently it was missed), lowered while not due, and
@@ -109,14 +112,24 @@ double WagaFaktu(const StanFaktu* s, std::int64_t terazMs, std::int32_t predkosc
     const StanFaktu& f = s && s->pytan > 0 ? *s : pusty;
     const double bledy = (std::clamp(f.bledow, 0, f.pytan) + kBledyWstepne) / (f.pytan + kPytaniaWstepne);
     const double wzgledne = bledy / (kBledyWstepne / kPytaniaWstepne);
-    double w = kSkala * wzgledne * wzgledne * wzgledne *
-               kWagaPudelka[f.pytan > 0 ? std::clamp<std::size_t>(f.pudelko, 1, 5) : 0];
+    double w = kSkala * wzgledne * wzgledne * kWagaPudelka[f.pytan > 0 ? std::clamp<std::size_t>(f.pudelko, 1, 5) : 0];
     if (f.pytan > 0 && !Zalegly(f, terazMs)) w *= kPrzedTerminem;
-    if (f.pytan > 0) {
-        const double wolno = static_cast<double>(f.czasMs) / f.pytan / static_cast<double>(CzasPytaniaMs(predkosc));
-        w *= 1.0 + std::clamp(wolno, 0.0, 1.0);
+    if (f.pytan > 0 && typowyCzasMs > 0) {
+        const double wolno = std::clamp(static_cast<double>(f.czasMs) / f.pytan / typowyCzasMs, 1.0, kNajwolniej);
+        w *= wolno * wolno * wolno;
     }
     return std::max(w, kMinimalnaWaga);
+}
+
+double TypowyCzasMs(const RekordFaktow& rekord, const std::vector<Fakt>& fakty)
+{
+    std::vector<double> czasy;
+    for (const Fakt& f : fakty)
+        if (const auto it = rekord.find(f); it != rekord.end() && it->second.pytan > 0)
+            czasy.push_back(static_cast<double>(it->second.czasMs) / it->second.pytan);
+    if (czasy.empty()) return 0;
+    std::nth_element(czasy.begin(), czasy.begin() + static_cast<std::ptrdiff_t>(czasy.size() / 2), czasy.end());
+    return czasy[czasy.size() / 2];
 }
 
 void LosujPytanieFaktu(const Fakt& f, GeneratorLosowy& los, std::int32_t& liczba1, std::int32_t& liczba2)
@@ -158,6 +171,7 @@ void PlanPytan::Rozpocznij(const Ustawienia& ustawienia, const RekordFaktow* rek
     for (const auto& [fakt, stan] : *rekord)
         if (fakt.dzialanie == ustawienia.Dzialanie && stan.pytan > 0) wazone_ = true;
     if (!wazone_) return;
+    typowyCzasMs_ = TypowyCzasMs(*rekord, fakty_);
     for (const Fakt& f : fakty_) {
         const auto it = rekord->find(f);
         stany_.push_back(it == rekord->end() ? StanFaktu{} : it->second);
@@ -207,7 +221,7 @@ void PlanPytan::Losuj(GeneratorLosowy& los, std::int32_t nr, std::int32_t& liczb
 
 std::uint32_t PlanPytan::Waga(const StanFaktu& stan) const
 {
-    return static_cast<std::uint32_t>(std::lround(WagaFaktu(&stan, terazMs_, ustawienia_.Predkosc) * 1000));
+    return static_cast<std::uint32_t>(std::lround(WagaFaktu(&stan, terazMs_, typowyCzasMs_) * 1000));
 }
 
 void PlanPytan::Oceniono(std::int32_t nr, const PytanieCwiczenia& p)

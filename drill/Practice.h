@@ -64,14 +64,21 @@ bool Opanowany(const StanFaktu& stan);
 // A child's record: every fact answered at least once.
 using RekordFaktow = std::map<Fakt, StanFaktu>;
 
-// The weight of a fact in the practice draw: by the cube of its estimated
+// The weight of a fact in the practice draw: by the square of its estimated
 // chance of a miss (its share of misses, as if each fact had been missed
 // once in four before it was first asked), raised for a fact never asked
 // and for one whose last answer was a miss (box 1), halved while it is not
-// due, raised by its slowness against the question's time at `predkosc`.
-// Never below kMinimalnaWaga, so that every fact still comes now and then.
+// due, and raised by the cube of its slowness: its mean answer time against
+// `typowyCzasMs`, the child's typical one (up to four times; a fact answered
+// as fast as the child's others is fluent, one answered slower is not yet,
+// whatever the child's own speed at the keyboard). Never below
+// kMinimalnaWaga, so that every fact still comes now and then.
 inline constexpr double kMinimalnaWaga = 0.2;
-double WagaFaktu(const StanFaktu* stan, std::int64_t terazMs, std::int32_t predkosc);
+double WagaFaktu(const StanFaktu* stan, std::int64_t terazMs, double typowyCzasMs);
+
+// The child's typical answer time in `fakty`: the median of the mean times
+// of the facts the record holds (0 when it holds none).
+double TypowyCzasMs(const RekordFaktow& rekord, const std::vector<Fakt>& fakty);
 
 // The questions of one drill. With the random draw and all tables it draws
 // exactly as LosujPytanie does, call for call. In the practice mode with a
@@ -101,6 +108,7 @@ private:
     };
     Ustawienia ustawienia_;
     std::int64_t terazMs_ = 0;
+    double typowyCzasMs_ = 0;
     bool wazone_ = false;
     std::vector<Fakt> fakty_;            // the facts in play
     std::vector<StanFaktu> stany_;       // what the record and this drill say of them

@@ -206,13 +206,17 @@ TEST(PracticeDraw, WeakFactsComeInTheAmountsTheScheduleGivesNeverTwiceInARowAndU
         const auto fakty = WszystkieFakty(d);
         const auto slabe = Pierwsze(fakty, 3, 5);
         const auto mocne = Pierwsze(fakty, 10, fakty.size() - 20); // the last ten never asked
-        const RekordFaktow rekord = Rekord(slabe, mocne, teraz);
+        RekordFaktow rekord = Rekord(slabe, mocne, teraz);
+        // Always right, as often as the mastered facts, but twice as slowly
+        // as the child's typical fact: not yet fluent.
+        for (int i = 0; i < 5; ++i) Zapamietaj(rekord[fakty[8]], true, 1200, 60, teraz - 86400000);
         Ustawienia u;
         u.Dzialanie = d;
         u.Tryb = Losowanie::TrudneFakty;
         u.IloscPytan = 100;
         PlanPytan plan;
         plan.Rozpocznij(u, &rekord, teraz);
+        EXPECT_NEAR(plan.Szanse()[fakty[8]] / plan.Szanse()[mocne.front()], 8.0, 0.05) << int(d);
         // Drawn without repeats, fact i comes with the share w_i (W - w_i)
         // over the sum of those products.
         std::map<Fakt, double> oczekiwane;
