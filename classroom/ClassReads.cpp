@@ -86,7 +86,7 @@ std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const QString
         QSqlQuery q(polaczenie_->Baza());
         q.setForwardOnly(true);
         q.prepare(QStringLiteral("SELECT CAST(id AS text), workstation, %1, operation, questions, pace_ms, narrator,"
-                                 " good, bad, grade FROM zoltava.drills WHERE class = ? AND child = ?"
+                                 " good, bad, grade, draw FROM zoltava.drills WHERE class = ? AND child = ?"
                                  " ORDER BY ended_at DESC, id")
                       .arg(kEpokaMs.arg(QStringLiteral("ended_at"))));
         q.addBindValue(konfiguracja_.klasa);
@@ -103,6 +103,7 @@ std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const QString
             z.dobrze = q.value(7).toInt();
             z.zle = q.value(8).toInt();
             z.ocena = static_cast<std::uint8_t>(q.value(9).toInt());
+            z.losowanie = static_cast<std::uint8_t>(q.value(10).toInt());
             cwiczenia.push_back(std::move(c));
         }
         if (!zPytaniami) return true;

@@ -28,8 +28,8 @@ namespace {
 const QString kWstawCwiczenie = QStringLiteral(
     "WITH cwiczenie AS ("
     " INSERT INTO zoltava.drills (id, class, workstation, child, ended_at, operation, questions, pace_ms, narrator,"
-    "  good, bad, grade)"
-    " VALUES (CAST(? AS uuid), ?, ?, ?, to_timestamp(CAST(? AS bigint) / 1000.0), ?, ?, ?, ?, ?, ?, ?)"
+    "  good, bad, grade, draw)"
+    " VALUES (CAST(? AS uuid), ?, ?, ?, to_timestamp(CAST(? AS bigint) / 1000.0), ?, ?, ?, ?, ?, ?, ?, ?)"
     " ON CONFLICT DO NOTHING)"
     " INSERT INTO zoltava.answers (drill_id, number, operand1, operand2, answer, correct, time_ms)"
     " SELECT CAST(? AS uuid), p.n, p.a, p.b, p.o, p.d, p.t"
@@ -193,7 +193,8 @@ private:
         const QString id = Tekst(c.id);
         const KonfiguracjaKlasy& k = polaczenie_.Konfiguracja();
         const QVariant wartosci[] = {id, k.klasa, k.stanowisko, Tekst(c.imie), qint64(z.koniecMs), int(z.dzialanie),
-                                     z.iloscPytan, z.predkosc, z.lektor, z.dobrze, z.zle, int(z.ocena), id, Odpowiedzi(z)};
+                                     z.iloscPytan, z.predkosc, z.lektor, z.dobrze, z.zle, int(z.ocena),
+                                     int(z.losowanie), id, Odpowiedzi(z)};
         for (int i = 0; i < int(std::size(wartosci)); ++i) wstaw_->bindValue(i, wartosci[i]);
         if (wstaw_->exec()) return {};
         return polaczenie_.Blad(wstaw_->lastError());

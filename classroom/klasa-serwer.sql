@@ -71,7 +71,10 @@ CREATE TABLE IF NOT EXISTS zoltava.drills (
     good smallint NOT NULL CHECK (good >= 0),
     bad smallint NOT NULL CHECK (bad >= 0),
     grade smallint NOT NULL CHECK (grade BETWEEN 1 AND 6),
-    received_at timestamptz NOT NULL DEFAULT now());
+    received_at timestamptz NOT NULL DEFAULT now(),
+    draw smallint NOT NULL DEFAULT 0 CHECK (draw IN (0, 1))); -- 0 random, 1 the child's difficult facts
+-- (A table made by an earlier run of this script gets the draw too.)
+ALTER TABLE zoltava.drills ADD COLUMN IF NOT EXISTS draw smallint NOT NULL DEFAULT 0 CHECK (draw IN (0, 1));
 CREATE INDEX IF NOT EXISTS drills_by_child ON zoltava.drills (class, child, ended_at);
 CREATE INDEX IF NOT EXISTS drills_by_operation ON zoltava.drills (class, operation, ended_at);
 

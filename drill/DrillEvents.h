@@ -32,14 +32,19 @@ public:
 
 // Keeps the drill in progress question by question (from its start) and
 // hands it to `zapis` when it reaches its grade, as the drill of the child
-// who practises; a stopped drill is never handed over.
+// who practised when it started (a change of child during a drill is for
+// the next one); a stopped drill is never handed over.
 class ZapisywaczCwiczen final : public ISluchaczCwiczenia {
 public:
     explicit ZapisywaczCwiczen(IZapisWynikow& zapis) : zapis_(zapis) {}
 
     void UstawDziecko(std::int64_t dziecko) { dziecko_ = dziecko; }
 
-    void Rozpoczete(const Ustawienia&) override { biezacy_ = ZapisCwiczenia{}; }
+    void Rozpoczete(const Ustawienia&) override
+    {
+        biezacy_ = ZapisCwiczenia{};
+        biezacy_.dziecko = dziecko_;
+    }
     void PytanieZadane(std::int32_t, std::int32_t, std::uint8_t, std::int32_t) override {}
     void OdpowiedzOceniona(const PytanieCwiczenia& pytanie, std::int32_t) override
     {
@@ -48,8 +53,9 @@ public:
     void CzytanieZakonczone() override {}
     void Zakonczone(const PodsumowanieCwiczenia& podsumowanie) override
     {
+        const std::int64_t dziecko = biezacy_.dziecko;
         static_cast<PodsumowanieCwiczenia&>(biezacy_) = podsumowanie;
-        biezacy_.dziecko = dziecko_;
+        biezacy_.dziecko = dziecko;
         zapis_.Zapisz(biezacy_);
     }
     void Zatrzymane() override {}

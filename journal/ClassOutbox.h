@@ -10,6 +10,8 @@
 #include <QString>
 
 #include <memory>
+#include <sys/types.h>
+#include <utility>
 
 namespace zm {
 
@@ -28,6 +30,7 @@ private:
 
     QString plik_;
     std::unique_ptr<BazaWynikow> baza_;
+    std::pair<dev_t, ino_t> tozsamosc_{}; // the file baza_ has open
 };
 
 } // namespace zm

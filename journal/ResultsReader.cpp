@@ -62,10 +62,12 @@ public:
 
 private:
     // The connection, opened at the first request and again after a
-    // failure; none (and no failure) while the file does not exist.
+    // failure, and while the file had no schema yet when it was opened (the
+    // journal was making it); none (and no failure) while the file does not
+    // exist.
     BazaWynikow* polacz(WynikBazy& otwarcie)
     {
-        if (baza_ && baza_->Otwarcie()) return baza_.get();
+        if (baza_ && baza_->Otwarcie() && baza_->WersjaPliku() > 0) return baza_.get();
         baza_.reset();
         if (!QFile::exists(plik_)) return nullptr;
         baza_ = std::make_unique<BazaWynikow>(

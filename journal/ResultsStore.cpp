@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <map>
+#include <set>
 #include <tuple>
 #include <cstdio>
 #include <sys/stat.h>
@@ -300,8 +301,13 @@ WynikBazy BazaWynikow::Zapisz(std::span<const ZmianaDziecka> zmiany, std::span<c
 {
     if (!otwarcie_) return otwarcie_;
     return wTransakcji([&]() -> int {
-        for (const ZmianaDziecka& z : zmiany)
+        // A child removed with its drills takes those that waited with the
+        // removal too (its ids are never given again).
+        std::set<std::int64_t> usunieteZWynikami;
+        for (const ZmianaDziecka& z : zmiany) {
             if (const int kod = zmienDziecko(z); kod != SQLITE_OK && kod != SQLITE_DONE) return kod;
+            if (z.rodzaj == ZmianaDziecka::Rodzaj::UsunZWynikami) usunieteZWynikami.insert(z.id);
+        }
         sql::Zapytanie cw(db_, "INSERT INTO drills (ended_at_ms, operation, questions, pace_ms, narrator, good, bad,"
                                " grade, child_id, draw, uid) SELECT ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10,"
                                " lower(hex(randomblob(16))) WHERE NOT EXISTS (SELECT 1 FROM drills"
@@ -318,6 +324,7 @@ WynikBazy BazaWynikow::Zapisz(std::span<const ZmianaDziecka> zmiany, std::span<c
             if (z->Kod() != SQLITE_OK) return z->Kod();
         for (const ZapisCwiczenia& z : zapisy) {
             const std::int64_t dziecko = z.dziecko > 0 ? z.dziecko : kPierwszeDziecko;
+            if (usunieteZWynikami.contains(dziecko)) continue;
             cw.Zeruj();
             cw.Wiaz(1, z.koniecMs).Wiaz(2, z.dzialanie).Wiaz(3, z.iloscPytan).Wiaz(4, z.predkosc).Wiaz(5, z.lektor);
             cw.Wiaz(6, z.dobrze).Wiaz(7, z.zle).Wiaz(8, z.ocena).Wiaz(9, dziecko).Wiaz(10, z.losowanie);
@@ -609,9 +616,15 @@ WynikBazy BazaWynikow::Niewyslane(int ile, std::vector<DoWyslania>& cwiczenia)
         static_cast<PodsumowanieCwiczenia&>(d.zapis) = wiersz(q, 3);
         odp.Zeruj();
         odp.Wiaz(1, q.Int(0));
-        while (odp.Krok() == SQLITE_ROW)
+        int kodOdp;
+        while ((kodOdp = odp.Krok()) == SQLITE_ROW)
             d.zapis.pytania.push_back({static_cast<std::int32_t>(odp.Int(0)), static_cast<std::int32_t>(odp.Int(1)),
                                        odp.Tekst(2).toStdString(), odp.Int(3) != 0, static_cast<std::int32_t>(odp.Int(4))});
+        // A drill goes whole or not at all: once sent, it is never sent again.
+        if (kodOdp != SQLITE_DONE) {
+            cwiczenia.clear();
+            return blad(kodOdp);
+        }
         cwiczenia.push_back(std::move(d));
     }
     return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);

@@ -41,12 +41,13 @@ ProfilDziecka::~ProfilDziecka() = default;
 IDzieci& ProfilDziecka::DzieciDoZmiany() { return *dzieci_; }
 
 template <class W>
-void ProfilDziecka::czytaj(std::function<W(BazaWynikow*, WynikBazy&)> praca, std::function<void(W)> odpowiedz)
+void ProfilDziecka::czytaj(std::function<W(BazaWynikow*, WynikBazy&)> praca,
+                           std::function<void(W, const WynikBazy&)> odpowiedz)
 {
     if (!dziennik_) return;
     auto* czytnik = new CzytnikWynikow(dziennik_->Plik(), this);
-    czytnik->Czytaj<W>(std::move(praca), [czytnik, odpowiedz = std::move(odpowiedz)](const WynikBazy&, W wynik) {
-        odpowiedz(std::move(wynik));
+    czytnik->Czytaj<W>(std::move(praca), [czytnik, odpowiedz = std::move(odpowiedz)](const WynikBazy& w, W wynik) {
+        odpowiedz(std::move(wynik), w);
         czytnik->deleteLater();
     });
 }
@@ -64,7 +65,18 @@ void ProfilDziecka::Wczytaj()
             s.klasa = WczytajKonfiguracjeKlasy();
             return s;
         },
-        [this](Start s) {
+        [this](Start s, const WynikBazy& w) {
+            // Another program's lock passes: read again; a file that
+            // cannot be read leaves this run with the first child, and the
+            // user is told why.
+            if (!w && w.blad == BladBazy::Zablokowana && ++probyWczytania_ < 5) {
+                QTimer::singleShot(1000, this, &ProfilDziecka::Wczytaj);
+                return;
+            }
+            if (!w)
+                problem(QStringLiteral("Nie udało się odczytać listy dzieci, bo %1. Ćwiczenia zostaną zapisane jako "
+                                       "ćwiczenia pierwszego dziecka.")
+                            .arg(DziennikWynikow::Przyczyna(w.blad, dziennik_->Plik())));
             wlaczKlase(s.klasa);
             std::vector<WierszDziecka>& dzieci = s.dzieci;
             dzieci_->Wczytaj(dzieci);
@@ -113,6 +125,8 @@ void ProfilDziecka::zmienionoDziecko()
     else
         zastosujUstawienia();
     if (okno_.oglaszacz) okno_.oglaszacz->Oglos(QStringLiteral("Ćwiczy: %1.").arg(imie));
+    // Never the previous child's record, until this one's comes.
+    okno_.kontroler.UstawRekord(nullptr);
     czytajRekord();
 }
 
@@ -133,7 +147,7 @@ void ProfilDziecka::czytajRekord()
             if (baza) w = baza->Rekord(dziecko, r);
             return r;
         },
-        [this, dziecko](RekordFaktow r) {
+        [this, dziecko](RekordFaktow r, const WynikBazy&) {
             if (dziecko == dzieci_->Biezace())
                 okno_.kontroler.UstawRekord(std::make_shared<const RekordFaktow>(std::move(r)));
         });
@@ -164,6 +178,12 @@ void ProfilDziecka::poCwiczeniu()
 
 void ProfilDziecka::PokazWyniki()
 {
+    // A teacher's file that is there but wrong: said once, where the class
+    // would have been shown.
+    if (klasa_ && !klasa_->nauczyciel && !klasa_->bladNauczyciela.isEmpty() && !bladNauczycielaPowiedziany_) {
+        bladNauczycielaPowiedziany_ = true;
+        okno_.komunikat(IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Wyniki"), klasa_->bladNauczyciela);
+    }
     TFrmWyniki wyniki(okno_.okno, dziennik_ ? dziennik_->Plik() : DziennikWynikow::DomyslnyPlik(), okno_.komunikaty,
                       dziennik_, dzieci_.get(), klasa_ && klasa_->nauczyciel ? &*klasa_ : nullptr);
     wyniki.exec();

@@ -86,7 +86,7 @@ private:
     // Reads the journal on a reader of its own, gone with the answer (no
     // thread or connection stays between reads).
     template <class W>
-    void czytaj(std::function<W(BazaWynikow*, WynikBazy&)> praca, std::function<void(W)> odpowiedz);
+    void czytaj(std::function<W(BazaWynikow*, WynikBazy&)> praca, std::function<void(W, const WynikBazy&)> odpowiedz);
 
     Okno okno_;
     DziennikWynikow* dziennik_;
@@ -96,6 +96,8 @@ private:
     std::unique_ptr<NadawcaKlasy> nadawca_;
     TFrmDzieci* wybor_ = nullptr;
     QStringList problemy_;
+    int probyWczytania_ = 0;         // reads of the children at start that met a lock
+    bool bladNauczycielaPowiedziany_ = false;
     bool trwa_ = false;              // a drill runs
     bool poCwiczeniu_ = false;       // a drill has ended and no other runs
     bool ustawieniaCzekaja_ = false; // the child changed during a drill

@@ -1,10 +1,9 @@
 #include "ClassView.h"
 
+#include "JournalFiles.h"
 #include "Practice.h"
 #include "ResultsCsv.h"
 
-#include <QCoreApplication>
-#include <QPointer>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -18,13 +17,17 @@ WidokKlasy::WidokKlasy(const KonfiguracjaKlasy& konfiguracja, QObject* rodzic)
 {
 }
 
-WidokKlasy::~WidokKlasy() { *zywy_ = false; }
+WidokKlasy::~WidokKlasy()
+{
+    std::lock_guard<std::mutex> l(zywy_->m);
+    zywy_->zywy = false;
+}
 
 template <class W>
 void WidokKlasy::czytaj(std::function<std::optional<W>(OdczytKlasy&)> praca, std::function<void(W, QString)> odpowiedz)
 {
-    QPointer<WidokKlasy> ja(this);
-    std::thread([konf = konfiguracja_, praca = std::move(praca), odpowiedz = std::move(odpowiedz), ja]() mutable {
+    std::thread([konf = konfiguracja_, praca = std::move(praca), odpowiedz = std::move(odpowiedz), zywy = zywy_,
+                 ja = this]() mutable {
         std::optional<W> wynik;
         QString blad;
         {
@@ -32,12 +35,14 @@ void WidokKlasy::czytaj(std::function<std::optional<W>(OdczytKlasy&)> praca, std
             wynik = praca(odczyt);
             if (!wynik) blad = odczyt.Blad();
         }
-        auto* aplikacja = QCoreApplication::instance();
-        if (!aplikacja) return;
+        // Posted to the view while it lives (a call queued to an object
+        // deleted before it is delivered is dropped with it).
+        std::lock_guard<std::mutex> l(zywy->m);
+        if (!zywy->zywy) return;
         QMetaObject::invokeMethod(
-            aplikacja,
-            [ja, odpowiedz = std::move(odpowiedz), wynik = std::move(wynik), blad]() mutable {
-                if (ja) odpowiedz(wynik ? std::move(*wynik) : W{}, blad);
+            ja,
+            [odpowiedz = std::move(odpowiedz), wynik = std::move(wynik), blad]() mutable {
+                odpowiedz(wynik ? std::move(*wynik) : W{}, blad);
             },
             Qt::QueuedConnection);
     }).detach();
@@ -68,10 +73,13 @@ void WidokKlasy::Fakty(std::uint8_t dzialanie, const std::optional<QString>& imi
 }
 
 void WidokKlasy::Eksportuj(const std::optional<QString>& imie, bool pytania, const QString& cel,
-                           std::function<void(bool, QString)> odpowiedz)
+                           const QString& dziennik, std::function<void(bool, QString)> odpowiedz)
 {
-    czytaj<bool>(
-        [imie, pytania, cel](OdczytKlasy& o) -> std::optional<bool> {
+    // The answer is "" when the file is written, or why it is not; no answer
+    // when the server failed (its reason comes instead).
+    czytaj<QString>(
+        [imie, pytania, cel, dziennik](OdczytKlasy& o) -> std::optional<QString> {
+            if (PlikDziennika(dziennik, cel)) return QStringLiteral("to jest plik z wynikami programu");
             QStringList imiona;
             if (imie) {
                 imiona << *imie;
@@ -81,7 +89,7 @@ void WidokKlasy::Eksportuj(const std::optional<QString>& imie, bool pytania, con
                 for (const DzieckoKlasy& d : *dzieci) imiona << d.imie;
             }
             QSaveFile f(cel);
-            if (!f.open(QIODevice::WriteOnly)) return false;
+            if (!f.open(QIODevice::WriteOnly)) return QStringLiteral("błąd zapisu pliku");
             f.write(pytania ? PoczatekCsvPytan() : PoczatekCsv());
             for (const QString& i : imiona) {
                 const auto cwiczenia = o.Cwiczenia(i, pytania);
@@ -92,10 +100,10 @@ void WidokKlasy::Eksportuj(const std::optional<QString>& imie, bool pytania, con
                         f.write(WierszCsvPytania(c.zapis, p, c.imie));
                 }
             }
-            return f.commit();
+            return f.commit() ? QString() : QStringLiteral("błąd zapisu pliku");
         },
-        [odpowiedz = std::move(odpowiedz)](bool dobrze, QString blad) {
-            odpowiedz(dobrze && blad.isEmpty(), blad.isEmpty() && !dobrze ? QStringLiteral("błąd zapisu pliku") : blad);
+        [odpowiedz = std::move(odpowiedz)](QString tekst, QString blad) {
+            odpowiedz(blad.isEmpty() && tekst.isEmpty(), blad.isEmpty() ? tekst : blad);
         });
 }
 

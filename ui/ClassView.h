@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -35,8 +36,9 @@ public:
     void Fakty(std::uint8_t dzialanie, const std::optional<QString>& imie, std::int64_t odMs,
                std::function<void(std::vector<KomorkaFaktu>, QString blad)> odpowiedz);
     // Writes the drills (or every question) of one child, or of the whole
-    // class, as CSV into `cel` in one step; the answer is "" or why not.
-    void Eksportuj(const std::optional<QString>& imie, bool pytania, const QString& cel,
+    // class, as CSV into `cel` in one step, never over this computer's
+    // journal `dziennik` or its companion files; the answer is "" or why not.
+    void Eksportuj(const std::optional<QString>& imie, bool pytania, const QString& cel, const QString& dziennik,
                    std::function<void(bool, QString blad)> odpowiedz);
 
 private:
@@ -44,7 +46,16 @@ private:
     void czytaj(std::function<std::optional<W>(OdczytKlasy&)> praca, std::function<void(W, QString)> odpowiedz);
 
     KonfiguracjaKlasy konfiguracja_;
-    std::shared_ptr<bool> zywy_ = std::make_shared<bool>(true);
+    // Whether this view still takes answers, shared with its reading
+    // threads, which may outlive it (a server that does not answer): a
+    // thread posts its answer under the lock, and the destructor clears the
+    // flag under it, so nothing is ever posted to a view being destroyed or
+    // after the application is gone.
+    struct Zywy {
+        std::mutex m;
+        bool zywy = true;
+    };
+    std::shared_ptr<Zywy> zywy_ = std::make_shared<Zywy>();
 };
 
 // A class's facts as the fact table's cells: the answers of each fact (see

@@ -711,7 +711,7 @@ void TFrmWyniki::Eksportuj(const QString& plik, bool pytania)
     ButEksport->setEnabled(false);
     ButEksportPytan->setEnabled(false);
     if (wKlasie_) {
-        klasa_->Eksportuj(dzieckoKlasy_, pytania, plik, [this, plik](bool dobrze, QString blad) {
+        klasa_->Eksportuj(dzieckoKlasy_, pytania, plik, plik_, [this, plik](bool dobrze, QString blad) {
             ButEksport->setEnabled(true);
             ButEksportPytan->setEnabled(true);
             if (!dobrze)

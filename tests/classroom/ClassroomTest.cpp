@@ -33,6 +33,7 @@
 #include "TestSupport.h"
 
 #include <QComboBox>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -496,6 +497,7 @@ TEST_F(Klasa, TwoWorkstationsJournalsGoToTheServerAndTheTeachersWindowShowsBothC
         z.dobrze = 1;
         z.ocena = 6;
         z.dziecko = id;
+        z.losowanie = stanowisko == 0 ? 1 : 0; // Ola practises her difficult facts
         z.pytania = {{7, 8, "56", true, 600}};
         dziennik.Zapisz(z);
         ASSERT_TRUE(dziennik.Dokoncz(5s));
@@ -525,6 +527,24 @@ TEST_F(Klasa, TwoWorkstationsJournalsGoToTheServerAndTheTeachersWindowShowsBothC
     ASSERT_TRUE(Czekaj([&] { return lista->model()->rowCount() == 1; }, 10s));
     EXPECT_EQ(lista->model()->index(0, 6).data().toString(), "Ola");
     EXPECT_EQ(lista->model()->index(0, 5).data().toInt(), 6);
+
+    // Her CSV, but never over this computer's journal.
+    const QString dziennik = tmp.filePath("s0/wyniki.sqlite");
+    QSignalSpy eksport(&wyniki, &TFrmWyniki::Wyeksportowano);
+    for (const QString& cel : {dziennik, tmp.filePath("ola.csv")}) {
+        wyniki.Eksportuj(cel);
+        ASSERT_TRUE(eksport.wait(10000)) << cel.toStdString();
+    }
+    EXPECT_EQ(std::pair(eksport[0][0].toBool(), eksport[1][0].toBool()), std::pair(false, true));
+    EXPECT_EQ(komunikaty.lista.first().tekst,
+              QString("Nie można zapisać pliku %1: to jest plik z wynikami programu.").arg(dziennik));
+    BazaWynikow nietknieta(dziennik, {BazaWynikow::Tryb::Odczyt});
+    EXPECT_TRUE(nietknieta.Otwarcie());
+    QFile csv(tmp.filePath("ola.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> wiersze = csv.readAll().split('\n');
+    ASSERT_EQ(wiersze.size(), 3); // the header, her drill, the end
+    EXPECT_TRUE(wiersze[1].startsWith("Ola;") && wiersze[1].contains(";trudne;")) << wiersze[1].toStdString();
 }
 
 TEST(KonfiguracjaKlasy, IsReadWhenRightAndRefusedWithItsReasonWhenNot)

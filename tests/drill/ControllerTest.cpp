@@ -352,10 +352,14 @@ TEST(DrillEnd, OnlyAGradedDrillIsHandedOverWithEveryQuestionAnswerAndTime)
         EXPECT_EQ(std::tuple(p.liczba1, p.liczba2, p.odpowiedz, p.dobrze, p.czasMs), oczekiwane[i]) << "question " << i + 1;
     }
 
-    // A second graded drill of the same session carries its own questions only.
+    // A second graded drill of the same session carries its own questions
+    // only, and is the drill of the child who started it, though another
+    // child was chosen while it ran.
     oczekiwane.clear();
+    zapisywacz.UstawDziecko(5);
     f.ctl.ButtonStartStopClick();
     for (int q = 1; q <= 10; ++q) {
+        if (q == 4) zapisywacz.UstawDziecko(7);
         f.tyknij();
         oczekiwane.emplace_back(f.stan().Liczba1, f.stan().Liczba2, std::to_string(f.wynik()), true, 2 * 20);
         f.wpisz(std::get<2>(oczekiwane.back()));
@@ -368,7 +372,7 @@ TEST(DrillEnd, OnlyAGradedDrillIsHandedOverWithEveryQuestionAnswerAndTime)
         const PytanieCwiczenia& p = zapisy.lista[1].pytania[i];
         EXPECT_EQ(std::tuple(p.liczba1, p.liczba2, p.odpowiedz, p.dobrze, p.czasMs), oczekiwane[i]) << "question " << i + 1;
     }
-    EXPECT_EQ(zapisy.lista[1].ocena, 6);
+    EXPECT_EQ(std::pair(zapisy.lista[1].ocena, zapisy.lista[1].dziecko), std::pair(std::uint8_t{6}, std::int64_t{5}));
 }
 
 TEST(DrillEnd, AfterTheDrillDigitsStillReachTheFieldWhileEntryIsActiveAndStartClearsThem)
