@@ -126,7 +126,12 @@ void DrillController::KoniecCzytania()
 void DrillController::Dalej()
 {
     NastepnePytanie();
-    for (int n = std::exchange(czekajaceKlikniecia_, 0); n > 0; --n) ButtonStartStopClick();
+    // The clicks were made on STOP, for the drill that ran: when its last
+    // question has just ended it, the grade stays and they are dropped (a
+    // click meant to stop never starts a new drill).
+    const int klikniecia = std::exchange(czekajaceKlikniecia_, 0);
+    if (stan_.StanStartStop != "stop") return;
+    for (int n = klikniecia; n > 0; --n) ButtonStartStopClick();
 }
 
 void DrillController::UstawProgres(double percent)

@@ -1,5 +1,6 @@
 #include "Accessibility.h"
 
+#include "DialogSupport.h"
 #include "EquationPictures.h"
 
 #include <QAccessibleWidget>
@@ -22,7 +23,8 @@ public:
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& akcja) override
     {
-        if (akcja != pressAction()) return;
+        // Not through a dialog open over the window, as no click goes there.
+        if (akcja != pressAction() || DialogNadOknem(*widget())) return;
         // A click as the mouse makes it, posted: what holds back a click
         // (a reading in progress) holds back this one too.
         const QPointF srodek = QRectF(widget()->rect()).center();

@@ -5,6 +5,7 @@
 #include "Children.h"
 #include "ClassOutbox.h"
 #include "ClassSender.h"
+#include "DialogSupport.h"
 #include "ResultsJournal.h"
 #include "ResultsReader.h"
 #include "ResultsWindow.h"
@@ -101,7 +102,7 @@ void ProfilDziecka::wlaczKlase(const WczytanieKlasy& klasa)
 void ProfilDziecka::WybierzDziecko()
 {
     // Between drills only, and not over another dialog.
-    if (trwa_ || okno_.kontroler.trwa() || QApplication::activeModalWidget()) return;
+    if (trwa_ || okno_.kontroler.trwa() || DialogNadOknem(*okno_.okno)) return;
     if (!wybor_) wybor_ = new TFrmDzieci(*dzieci_, okno_.okno);
     wybor_->Wybierz();
 }

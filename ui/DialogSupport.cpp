@@ -201,6 +201,14 @@ void PrzygotujDialog(QDialog& dialog, const QString& tytul, QSize rozmiar)
     new Nakladka(dialog, okno);
 }
 
+bool DialogNadOknem(const QWidget& okno)
+{
+    const QWidget* modalny = QApplication::activeModalWidget();
+    if (modalny && modalny != okno.window()) return true;
+    const auto tarcze = okno.window()->findChildren<QWidget*>(QStringLiteral("TarczaDialogu"));
+    return std::any_of(tarcze.begin(), tarcze.end(), [](const QWidget* t) { return !t->isHidden(); });
+}
+
 void WysrodkujNadRodzicem(QWidget& okno)
 {
     if (!okno.isWindow()) return;

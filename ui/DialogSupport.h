@@ -34,6 +34,10 @@ void PrzygotujDialog(QDialog& dialog, const QString& tytul, QSize rozmiar);
 bool DialogiWOknieGlownym();
 void UstawDialogiWOknieGlownym(bool wOknie);
 
+// Whether a dialog is open over `okno` (a window of its own that is modal,
+// or one drawn inside it): the window then takes no click of its own.
+bool DialogNadOknem(const QWidget& okno);
+
 // Called when the dialog is shown: a window of its own is centred over its
 // parent's window (on the screen when it has none) and kept on the screen; a
 // dialog drawn inside the main window is placed by it.

@@ -456,11 +456,12 @@ void TFrmMain::FormKeyPress(QKeyEvent* e, bool& odrzuc)
 {
     // Keys that produce no character (arrows, Delete, Home, End) act on the
     // field as they are.
-    // While the narrator reads they are dropped too: the correct result
-    // stays on screen, and the next question clears the field anyway.
+    // While the narrator reads, or the practice's correction is shown, they
+    // are dropped too: the correct result stays on screen, and the next
+    // question clears the field anyway.
     const QString tekst = e->text();
     if (tekst.isEmpty()) {
-        odrzuc = kontroler_.Czyta();
+        odrzuc = kontroler_.Czyta() || kontroler_.PokazujePoprawke();
         return;
     }
     odrzuc = PrzepuscPrzezFiltr(EditWynik, tekst, [this](char16_t& key) { kontroler_.FormKeyPress(key); });

@@ -1,11 +1,13 @@
 // What a screen reader is told, through Qt's accessibility interface.
 #include "Accessibility.h"
+#include "DialogSupport.h"
 #include "TestSupport.h"
 #include "UnitMain.h"
 #include "UnitOpcje.h"
 #include "UnitOprogramie.h"
 
 #include <QAccessible>
+#include <QDialog>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -82,10 +84,24 @@ TEST(Accessibility, PictureButtonsPressLikeButtonsAndTheShadowIsLeftOut)
         ASSERT_NE(i->actionInterface(), nullptr) << n;
         EXPECT_EQ(i->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()}) << n;
     }
-    QAccessible::queryAccessibleInterface(okno.findChild<QWidget*>("ButStartStop"))
-        ->actionInterface()
-        ->doAction(QAccessibleActionInterface::pressAction());
-    QCoreApplication::processEvents();
+    const auto nacisnij = [&] {
+        QAccessible::queryAccessibleInterface(okno.findChild<QWidget*>("ButStartStop"))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QCoreApplication::processEvents();
+    };
+    // Not through a dialog open over the window, of its own or drawn inside.
+    const bool wOknie = DialogiWOknieGlownym();
+    for (bool w : {false, true}) {
+        UstawDialogiWOknieGlownym(w);
+        QDialog dialog(&okno);
+        PrzygotujDialog(dialog, "Ustawienia", QSize(100, 100));
+        dialog.open();
+        nacisnij();
+        EXPECT_FALSE(okno.Kontroler().trwa()) << "pressed through a dialog " << (w ? "inside the window" : "of its own");
+    }
+    UstawDialogiWOknieGlownym(wOknie);
+    nacisnij();
     EXPECT_TRUE(okno.Kontroler().trwa()) << "the press action did not start the drill";
 
     QAccessibleInterface* oknoI = QAccessible::queryAccessibleInterface(&okno);

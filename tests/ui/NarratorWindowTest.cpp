@@ -146,6 +146,19 @@ TEST_F(OknoZLektorem, KeysDuringTheReadingAreRefusedAndEveryKeyAfterItCountsWhat
     k.TimerTimer();
     EXPECT_EQ(k.stan().Dobrze, 2);
     EXPECT_EQ(k.stan().Zle, 1);
+
+    // The practice's correction, without the narrator: the editing keys
+    // leave the correct result alone too.
+    k.ButtonStartStopClick();
+    Ustawienia u = k.ustawienia();
+    u.Lektor = false;
+    u.Tryb = Losowanie::TrudneFakty;
+    k.ZmienUstawienia(u);
+    k.ButtonStartStopClick();
+    zlaOdpowiedz();
+    ASSERT_TRUE(k.PokazujePoprawke());
+    for (Qt::Key klucz : {Qt::Key_Home, Qt::Key_Delete, Qt::Key_End, Qt::Key_Backspace}) QTest::keyClick(edit, klucz);
+    EXPECT_EQ(okno->findChild<QWidget*>("ImgWynik")->accessibleName(), QString::number(wynik()));
 }
 
 TEST_F(OknoZLektorem, TheWindowLivesDuringTheReadingAndClicksAndEscapeWaitForTheLastWord)
