@@ -2,6 +2,7 @@
 // program's main window), then the settings and the about dialogs, hidden,
 // and runs the event loop until the main window is closed.
 #include "ChildBar.h"
+#include "ClassServer.h"
 #include "DialogSupport.h"
 #include "Fonts.h"
 #include "ResultsJournal.h"
@@ -106,8 +107,11 @@ int main(int argc, char** argv)
     });
     const int kod = QApplication::exec();
     // The journal's last try and its spool take a bounded time; a journal
-    // whose file does not answer is not waited for.
-    if (!dziennik.Zamknij()) {
+    // whose file does not answer is not waited for, nor a thread still
+    // waiting for the class's server (it must not run into the static
+    // clean-up).
+    FrmMain.Profil().ZakonczKlase();
+    if (!dziennik.Zamknij() || zm::WatkiSerwera() > 0) {
         std::fflush(nullptr);
         std::_Exit(kod);
     }

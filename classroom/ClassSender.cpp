@@ -222,7 +222,7 @@ NadawcaKlasy::NadawcaKlasy(const KonfiguracjaKlasy& konfiguracja, std::shared_pt
     w_->konfiguracja = konfiguracja;
     w_->tempo = tempo;
     w_->wlasciciel = this;
-    watek_ = std::thread([w = w_, skrzynka = std::move(skrzynka)]() mutable {
+    watek_ = std::thread([w = w_, skrzynka = std::move(skrzynka), licznik = std::make_unique<WatekSerwera>()]() mutable {
         {
             LokalC lokal; // libpq's words in English, for RozpoznajBlad
             auto polaczenie = std::make_unique<PolaczenieKlasy>(w->konfiguracja, w->konfiguracja.stanowiska);

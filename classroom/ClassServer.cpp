@@ -205,4 +205,12 @@ StanKlasy PolaczenieKlasy::Blad(const QSqlError& blad) const
     return StanBledu(blad, Otwarte());
 }
 
+namespace {
+std::atomic<int> gWatkiSerwera{0};
+} // namespace
+
+WatekSerwera::WatekSerwera() { gWatkiSerwera.fetch_add(1); }
+WatekSerwera::~WatekSerwera() { gWatkiSerwera.fetch_sub(1); }
+int WatkiSerwera() { return gWatkiSerwera.load(); }
+
 } // namespace zm

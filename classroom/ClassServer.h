@@ -98,4 +98,18 @@ private:
     QString nazwa_;
 };
 
+// A thread that may wait for the server, counted from its making to its
+// end: the program's end can tell whether one still runs (and then ends the
+// process without the static clean-up such a thread could run into). Made
+// by the thread's maker and moved into the thread.
+class WatekSerwera {
+public:
+    WatekSerwera();
+    ~WatekSerwera();
+    WatekSerwera(const WatekSerwera&) = delete;
+    WatekSerwera& operator=(const WatekSerwera&) = delete;
+};
+// How many such threads run now.
+int WatkiSerwera();
+
 } // namespace zm

@@ -99,6 +99,11 @@ void ProfilDziecka::wlaczKlase(const WczytanieKlasy& klasa)
     connect(dziennik_, &DziennikWynikow::Zapisano, nadawca_.get(), &NadawcaKlasy::Obudz);
 }
 
+void ProfilDziecka::ZakonczKlase()
+{
+    if (nadawca_) nadawca_->Zatrzymaj();
+}
+
 void ProfilDziecka::WybierzDziecko()
 {
     // Between drills only, and not over another dialog.

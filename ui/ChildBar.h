@@ -56,6 +56,8 @@ public:
     // and the class's configuration (with a class, its drills are sent to
     // the school's server).
     void Wczytaj();
+    // The program ends: the class's sender is stopped (briefly waited for).
+    void ZakonczKlase();
     // A problem to tell the user once no drill runs.
     void Problem(const QString& tekst) { problem(tekst); }
     // The picker, between drills.

@@ -1,5 +1,6 @@
 #include "ClassView.h"
 
+#include "ClassServer.h"
 #include "JournalFiles.h"
 #include "Practice.h"
 #include "ResultsCsv.h"
@@ -27,7 +28,7 @@ template <class W>
 void WidokKlasy::czytaj(std::function<std::optional<W>(OdczytKlasy&)> praca, std::function<void(W, QString)> odpowiedz)
 {
     std::thread([konf = konfiguracja_, praca = std::move(praca), odpowiedz = std::move(odpowiedz), zywy = zywy_,
-                 ja = this]() mutable {
+                 ja = this, licznik = std::make_unique<WatekSerwera>()]() mutable {
         std::optional<W> wynik;
         QString blad;
         {
