@@ -4,6 +4,7 @@
 // that must arrive as typed, and the configuration file.
 #include "ClassReads.h"
 #include "ClassSender.h"
+#include "ClassServer.h"
 #include "DrillState.h"
 #include "PostgresServer.h"
 #include "QtPrint.h"
@@ -301,10 +302,12 @@ TEST_F(Klasa, StoppingDoesNotWaitForAServerThatDoesNotAnswer)
     std::this_thread::sleep_for(100ms); // into the connection, which the server does not answer for 3 s
     EXPECT_FALSE(nadawca->Zatrzymaj()) << "it waited for the server";
     nadawca.reset();
+    // Counted while it waits: the program's end knows not to clean up under it.
+    EXPECT_EQ(WatkiSerwera(), 1);
     serwer->Odmroz();
     // The thread left behind ends once the server answers, having sent
     // nothing after it was stopped.
-    ASSERT_TRUE(Czekaj([&] { return skrzynka.use_count() == 1; }));
+    ASSERT_TRUE(Czekaj([&] { return skrzynka.use_count() == 1 && WatkiSerwera() == 0; }));
     EXPECT_EQ(skrzynka->Czekajace().size(), 1u);
 }
 
