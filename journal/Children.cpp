@@ -9,7 +9,8 @@
 
 namespace zm {
 
-QString ImiePierwszegoDziecka() { return QStringLiteral("Dziecko 1"); }
+QString ImieDomyslne(std::int64_t id) { return QStringLiteral("Dziecko %1").arg(id); }
+QString ImiePierwszegoDziecka() { return ImieDomyslne(kPierwszeDziecko); }
 
 QString UporzadkujImie(const QString& imie)
 {

@@ -29,6 +29,9 @@ struct Dziecko {
 
 inline constexpr int kMaksDlugoscImienia = 200;
 inline constexpr std::int64_t kPierwszeDziecko = 1;
+// The name of a child the file holds no name for ("Dziecko 1" for the first,
+// the child of a program started for the first time).
+QString ImieDomyslne(std::int64_t id);
 QString ImiePierwszegoDziecka();
 
 // The name as it is kept (control characters and blanks at the ends

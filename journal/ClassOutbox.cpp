@@ -2,10 +2,6 @@
 
 #include "ResultsStore.h"
 
-#include <QFile>
-
-#include <sys/stat.h>
-
 namespace zm {
 
 SkrzynkaDziennika::SkrzynkaDziennika(QString plik) : plik_(std::move(plik)) {}
@@ -16,13 +12,11 @@ BazaWynikow* SkrzynkaDziennika::baza()
 {
     // The file at the path now; a file deleted or replaced while the
     // program runs (the journal then starts a new one) is let go.
-    struct stat s {};
-    const bool jest = ::stat(QFile::encodeName(plik_).constData(), &s) == 0;
-    const std::pair<dev_t, ino_t> tozsamosc{jest ? s.st_dev : 0, jest ? s.st_ino : 0};
+    const std::optional<TozsamoscPliku> tozsamosc = Tozsamosc(plik_);
     if (baza_ && baza_->Otwarcie() && tozsamosc == tozsamosc_) return baza_.get();
     baza_.reset();
     // Never the one to make the file: the journal makes it.
-    if (!jest) return nullptr;
+    if (!tozsamosc) return nullptr;
     baza_ = std::make_unique<BazaWynikow>(
         plik_, BazaWynikow::Opcje{BazaWynikow::Tryb::Zapis, std::chrono::milliseconds(200), nullptr, 64});
     tozsamosc_ = tozsamosc;

@@ -6,12 +6,12 @@
 #pragma once
 
 #include "ClassDrill.h"
+#include "JournalFiles.h"
 
 #include <QString>
 
 #include <memory>
-#include <sys/types.h>
-#include <utility>
+#include <optional>
 
 namespace zm {
 
@@ -30,7 +30,7 @@ private:
 
     QString plik_;
     std::unique_ptr<BazaWynikow> baza_;
-    std::pair<dev_t, ino_t> tozsamosc_{}; // the file baza_ has open
+    std::optional<TozsamoscPliku> tozsamosc_; // of the file baza_ has open
 };
 
 } // namespace zm

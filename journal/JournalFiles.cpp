@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -227,7 +228,9 @@ bool MaOczekujace(const QString& plik)
     return !pasujace(plik, QStringLiteral("oczekujace-"), 2).isEmpty();
 }
 
-bool PlikDziennika(const QString& plik, const QString& sciezka)
+namespace {
+
+bool plikDziennika(const QString& plik, const QString& sciezka)
 {
     const QFileInfo dziennik(plik), cel(sciezka);
     const QString folderDziennika = QFileInfo(dziennik.absolutePath()).canonicalFilePath();
@@ -245,6 +248,21 @@ bool PlikDziennika(const QString& plik, const QString& sciezka)
             return true;
     }
     return false;
+}
+
+} // namespace
+
+QString OdmowaEksportu(const QString& plik, const QString& cel)
+{
+    return plikDziennika(plik, cel) ? QStringLiteral("to jest plik z wynikami programu") : QString();
+}
+
+std::optional<TozsamoscPliku> Tozsamosc(const QString& plik, TozsamoscPliku domyslna)
+{
+    struct stat s {};
+    if (::stat(QFile::encodeName(plik).constData(), &s) == 0) return TozsamoscPliku{s.st_dev, s.st_ino};
+    if (errno == ENOENT) return std::nullopt;
+    return domyslna;
 }
 
 } // namespace zm

@@ -18,6 +18,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <optional>
+#include <sys/types.h>
 #include <vector>
 
 namespace zm {
@@ -80,8 +82,18 @@ std::vector<Oczekujace> CzytajOczekujace(const QString& plik);
 // Whether any spool file waits (without reading it).
 bool MaOczekujace(const QString& plik);
 
-// Whether `sciezka` is the journal `plik` or one of its files (the export
-// must never replace them).
-bool PlikDziennika(const QString& plik, const QString& sciezka);
+// Why a CSV may not be written at `cel`: it is the journal `plik` or one of
+// its files (replacing it would lose every answer); "" when it may.
+QString OdmowaEksportu(const QString& plik, const QString& cel);
+
+// Which file lies at a path (a file deleted or replaced has another).
+struct TozsamoscPliku {
+    dev_t urzadzenie = 0;
+    ino_t wezel = 0;
+    bool operator==(const TozsamoscPliku&) const = default;
+};
+// The file now at `plik`; nothing when there is none, and `domyslna` when
+// it cannot be told.
+std::optional<TozsamoscPliku> Tozsamosc(const QString& plik, TozsamoscPliku domyslna = {});
 
 } // namespace zm

@@ -64,22 +64,6 @@ int zrobFolder(const QString& folder)
     return S_ISDIR(s.st_mode) ? 0 : ENOTDIR;
 }
 
-struct Tozsamosc {
-    dev_t urzadzenie = 0;
-    ino_t wezel = 0;
-    bool operator==(const Tozsamosc&) const = default;
-};
-
-// The file now at the path; nothing when there is none, and the expected
-// identity when it cannot be told (the write then fails on its own).
-std::optional<Tozsamosc> tozsamoscPliku(const QString& plik, Tozsamosc domyslna)
-{
-    struct stat s {};
-    if (::stat(QFile::encodeName(plik).constData(), &s) == 0) return Tozsamosc{s.st_dev, s.st_ino};
-    if (errno == ENOENT) return std::nullopt;
-    return domyslna;
-}
-
 void oddajPamiec()
 {
 #if defined(__GLIBC__)
@@ -150,7 +134,7 @@ private:
     // The thread's own.
     QString plik_, wersja_;
     std::unique_ptr<BazaWynikow> baza_;
-    std::optional<Tozsamosc> tozsamosc_; // of the file opened last
+    std::optional<TozsamoscPliku> tozsamosc_; // of the file opened last
     ZnakPracy znak_;
     bool rozpoczety_ = false;
     Zegar::time_point ostatniaPraca_{};
@@ -312,7 +296,7 @@ void PracownikDziennika::otworz(bool sprawdzMimoTo, bool leniwie)
         blokada.Zapisz({wersja_, teraz});
         for (const QString& znak : porzucone) QFile::remove(znak);
     }
-    tozsamosc_ = tozsamoscPliku(plik_, Tozsamosc{});
+    tozsamosc_ = Tozsamosc(plik_);
     baza_->ZwolnijPamiec();
     oddajPamiec();
     // Drills a previous run could not write go first.
@@ -371,7 +355,7 @@ void PracownikDziennika::zapisuj()
     // into a file nobody will see again. Start anew at the path; an old log
     // without its file is set aside.
     if (tozsamosc_) {
-        const auto teraz = tozsamoscPliku(plik_, *tozsamosc_);
+        const auto teraz = Tozsamosc(plik_, *tozsamosc_);
         if (teraz != tozsamosc_) {
             baza_.reset();
             tozsamosc_.reset();

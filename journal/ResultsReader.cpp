@@ -126,12 +126,9 @@ void CzytnikWynikow::Eksportuj(const QString& cel, bool pytania, std::int64_t dz
         [plik, cel, pytania, dziecko, imiona = std::move(imiona)](BazaWynikow* baza, WynikBazy& w) -> QString {
             auto imie = [&](std::int64_t id) {
                 const auto it = imiona.find(id);
-                return it != imiona.end()          ? it->second
-                       : id == kPierwszeDziecko    ? ImiePierwszegoDziecka()
-                                                   : QStringLiteral("Dziecko %1").arg(id);
+                return it != imiona.end() ? it->second : ImieDomyslne(id);
             };
-            // Replacing the journal with the list would lose every answer.
-            if (PlikDziennika(plik, cel)) return QStringLiteral("to jest plik z wynikami programu");
+            if (const QString odmowa = OdmowaEksportu(plik, cel); !odmowa.isEmpty()) return odmowa;
             if (!w) return DziennikWynikow::Przyczyna(w.blad, plik);
             QSaveFile f(cel);
             if (!f.open(QIODevice::WriteOnly)) return f.errorString();

@@ -563,7 +563,7 @@ WynikBazy BazaWynikow::Dzieci(std::vector<WierszDziecka>& dzieci)
         WierszDziecka d;
         d.id = q.Int(0);
         d.imie = UporzadkujImie(q.Tekst(1)).left(kMaksDlugoscImienia);
-        if (d.imie.isEmpty()) d.imie = QStringLiteral("Dziecko %1").arg(d.id);
+        if (d.imie.isEmpty()) d.imie = ImieDomyslne(d.id);
         d.usuniete = q.Int(2) != 0;
         d.wybraneMs = q.Int(3);
         // Settings outside their choices keep the drill's defaults.

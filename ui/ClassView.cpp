@@ -80,7 +80,7 @@ void WidokKlasy::Eksportuj(const std::optional<QString>& imie, bool pytania, con
     // when the server failed (its reason comes instead).
     czytaj<QString>(
         [imie, pytania, cel, dziennik](OdczytKlasy& o) -> std::optional<QString> {
-            if (PlikDziennika(dziennik, cel)) return QStringLiteral("to jest plik z wynikami programu");
+            if (const QString odmowa = OdmowaEksportu(dziennik, cel); !odmowa.isEmpty()) return odmowa;
             QStringList imiona;
             if (imie) {
                 imiona << *imie;

@@ -760,7 +760,7 @@ QString TFrmWyniki::imie(std::int64_t dziecko) const
 {
     if (wKlasie_ && dzieckoKlasy_) return *dzieckoKlasy_;
     const QString i = dzieci_ ? dzieci_->Imie(dziecko) : QString();
-    return !i.isEmpty() ? i : dziecko == kPierwszeDziecko ? ImiePierwszegoDziecka() : QStringLiteral("Dziecko %1").arg(dziecko);
+    return !i.isEmpty() ? i : ImieDomyslne(dziecko);
 }
 
 } // namespace zm
