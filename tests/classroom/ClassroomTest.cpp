@@ -44,10 +44,14 @@ using namespace std::chrono_literals;
 namespace {
 
 // An outbox in memory; it can refuse to mark drills sent a given number of
-// times (the drills are then sent again).
+// times (the drills are then sent again), and take `przerwa` to give each
+// batch (a workstation that sends at a child's pace, not at the server's).
 class SkrzynkaWPamieci : public ISkrzynkaKlasy {
 public:
-    explicit SkrzynkaWPamieci(int odmowy = 0) : odmowy_(odmowy) {}
+    explicit SkrzynkaWPamieci(int odmowy = 0, std::chrono::milliseconds przerwa = {})
+        : odmowy_(odmowy), przerwa_(przerwa)
+    {
+    }
     void Dodaj(CwiczenieKlasy c)
     {
         std::lock_guard<std::mutex> l(m_);
@@ -55,6 +59,7 @@ public:
     }
     std::vector<CwiczenieKlasy> Niewyslane(int ile) override
     {
+        std::this_thread::sleep_for(przerwa_);
         std::lock_guard<std::mutex> l(m_);
         ++zapytania_;
         return {niewyslane_.begin(), niewyslane_.begin() + std::min<std::size_t>(ile, niewyslane_.size())};
@@ -94,6 +99,7 @@ private:
     std::vector<std::string> oznaczone_;
     int zapytania_ = 0;
     int odmowy_;
+    std::chrono::milliseconds przerwa_;
 };
 
 // Drill `n` of workstation `s`: ten questions, every field varied.
@@ -209,19 +215,21 @@ TEST_F(Klasa, ThirtyWorkstationsLoseNothingAndStoreNothingTwiceWhileTheServerRes
     const QString klasa = QStringLiteral("3b");
     ASSERT_TRUE(serwer->Zatrzymaj());
     // Each workstation finishes its 100 drills while the server is down;
-    // each outbox refuses the first marking, so those drills go twice.
+    // each outbox refuses the first marking, so those drills go twice. Two
+    // drills a batch, a batch every 0.1 s: the whole class takes about 5 s,
+    // so each restart comes while drills are still on their way.
     std::vector<std::shared_ptr<SkrzynkaWPamieci>> skrzynki;
     std::vector<std::vector<CwiczenieKlasy>> cwiczenia(30);
     std::vector<std::unique_ptr<NadawcaKlasy>> nadawcy;
     for (int s = 0; s < 30; ++s) {
-        skrzynki.push_back(std::make_shared<SkrzynkaWPamieci>(1));
+        skrzynki.push_back(std::make_shared<SkrzynkaWPamieci>(1, 100ms));
         for (int n = 0; n < 100; ++n) {
             cwiczenia[s].push_back(Cwiczenie("Dziecko " + std::to_string(s + 1), s, n));
             skrzynki[s]->Dodaj(cwiczenia[s].back());
         }
         KonfiguracjaKlasy k = serwer->Konfiguracja(klasa);
         k.stanowisko = QStringLiteral("pc-%1").arg(s + 1);
-        nadawcy.push_back(std::make_unique<NadawcaKlasy>(k, skrzynki[s], kSzybko));
+        nadawcy.push_back(std::make_unique<NadawcaKlasy>(k, skrzynki[s], NadawcaKlasy::Tempo{20ms, 100ms, 2}));
     }
     // Up, then a crash at a fifth of the drills; up, then a fast shutdown
     // at half of them; up for good.
@@ -230,7 +238,7 @@ TEST_F(Klasa, ThirtyWorkstationsLoseNothingAndStoreNothingTwiceWhileTheServerRes
         int juz = 0;
         ASSERT_TRUE(Czekaj([&] { return (juz = Liczba(klasa)) >= czesc; }));
         ASSERT_TRUE(serwer->Zatrzymaj(natychmiast));
-        ASSERT_LT(juz, 3000) << "the restart came after every drill was sent";
+        EXPECT_LT(juz, 3000) << "the restart came after every drill was sent";
     }
     ASSERT_TRUE(serwer->Uruchom());
     ASSERT_TRUE(Czekaj(
