@@ -22,6 +22,9 @@ double wPrzedziale(double v, double od, double doKonca) { return std::isnan(v) ?
 
 } // namespace
 
+QString TekstCzekania() { return QStringLiteral("Wczytywanie…"); }
+QString TekstBrakuCwiczen() { return QStringLiteral("Nie ma jeszcze zapisanych ćwiczeń."); }
+
 QColor KolorOceny(int ocena)
 {
     static const std::array<QColor, 6> kolory{QColor(190, 30, 30), QColor(205, 90, 20), QColor(190, 130, 0),

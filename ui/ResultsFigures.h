@@ -15,6 +15,10 @@
 
 namespace zm {
 
+// The results window's "loading" and "no drills yet".
+QString TekstCzekania();
+QString TekstBrakuCwiczen();
+
 // A grade's colour in the list: red for 1, through orange, to green for 6.
 QColor KolorOceny(int ocena);
 // Each operation's colour in the chart and its legend.
