@@ -1,6 +1,8 @@
 #include "ResultsJournal.h"
 
 #include "JournalFiles.h"
+#include "ResultsCsv.h"
+#include "WaitingReserve.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -77,7 +79,10 @@ void oddajPamiec()
 // the journal when its thread does not stop in time.
 class PracownikDziennika {
 public:
-    PracownikDziennika(QString plik, QString wersja) : plik_(std::move(plik)), wersja_(std::move(wersja)) {}
+    PracownikDziennika(QString plik, QString wersja, std::int64_t zapas)
+        : plik_(std::move(plik)), wersja_(std::move(wersja)), zapas_(zapas)
+    {
+    }
 
     struct Pozycja {
         std::uint64_t nr;
@@ -104,8 +109,10 @@ public:
     bool zakonczony = false;        // the thread has ended
     Zegar::time_point ponow = Zegar::time_point::max();
     Zegar::time_point terminKonca{};
-    // Reports to the journal (unset once it is gone).
-    std::function<void(BladBazy, const QString&, bool)> zglos;
+    // Reports to the journal (unset once it is gone): the kind, the words,
+    // whether the file was set aside or replaced, whether to tell it even
+    // when the kind was told before.
+    std::function<void(BladBazy, const QString&, bool, bool)> zglos;
     std::function<void()> zapisano;
 
     // The whole file is being checked: the grade's tick does not wait.
@@ -124,8 +131,11 @@ private:
     void otworz(bool sprawdzMimoTo, bool leniwie = false);
     void sprawdzTeraz();
     void zapisuj();
-    bool odloz(const QString& opis);
+    bool odloz(QString opis);
     void powiadom(BladBazy blad, const QString& opis, const QString& odlozony = {});
+    // What waits goes to the reserve; the user is told which drills it
+    // cannot keep.
+    void doZapasu(BladBazy blad);
     std::unique_ptr<BazaWynikow> polacz()
     {
         return std::make_unique<BazaWynikow>(plik_, BazaWynikow::Opcje{BazaWynikow::Tryb::Zapis, 2000ms, &przerwij});
@@ -140,7 +150,10 @@ private:
     Zegar::time_point ostatniaPraca_{};
     int odlozenia_ = 0;
     bool sprawdzonyPoBledzie_ = false;
-    std::mutex schowek_;
+    std::set<std::uint64_t> niezachowane_; // drills the user was told are only in memory
+    BladBazy przeszkoda_ = BladBazy::Inny; // the last problem told
+    std::mutex schowek_;                   // the spool and the reserve
+    ZapasOczekujacych zapas_;
 };
 
 void PracownikDziennika::Praca()
@@ -208,10 +221,43 @@ void PracownikDziennika::Praca()
 void PracownikDziennika::powiadom(BladBazy blad, const QString& opis, const QString& odlozony)
 {
     const QString tekst = DziennikWynikow::Opis(blad, plik_, odlozony);
+    przeszkoda_ = blad;
     // The log gets every one; the user each kind once.
     dziennikBledow("Zoltava mnożenia: %s (%s)\n", tekst, opis);
     std::lock_guard l(m);
-    if (zglos) zglos(blad, tekst, blad == BladBazy::Uszkodzona || blad == BladBazy::Podmieniona);
+    if (zglos) zglos(blad, tekst, blad == BladBazy::Uszkodzona || blad == BladBazy::Podmieniona, false);
+}
+
+void PracownikDziennika::doZapasu(BladBazy blad)
+{
+    std::vector<ZapisCwiczenia> zapisy;
+    std::vector<std::uint64_t> numery;
+    std::vector<ZmianaDziecka> zmianyDzieci;
+    {
+        std::lock_guard l(m);
+        for (const Pozycja& p : czekajace) {
+            zapisy.push_back(p.zapis);
+            numery.push_back(p.nr);
+        }
+        for (const PozycjaZmiany& p : zmiany) zmianyDzieci.push_back(p.zmiana);
+    }
+    std::optional<std::size_t> zachowane;
+    {
+        std::lock_guard s(schowek_);
+        if (!zapas_.Jest()) zapas_.Zaloz(plik_);
+        zachowane = zapas_.Zapisz(zapisy, zmianyDzieci);
+    }
+    QStringList nowe;
+    for (std::size_t i = zachowane.value_or(0); i < zapisy.size(); ++i) {
+        if (!niezachowane_.insert(numery[i]).second) continue;
+        const ZapisCwiczenia& z = zapisy[i];
+        nowe << QStringLiteral("%1 %2 (ocena %3)").arg(DataCwiczenia(z.koniecMs), NazwaDzialania(z.dzialanie)).arg(z.ocena);
+    }
+    if (nowe.isEmpty()) return;
+    const QString tekst = DziennikWynikow::Niezachowane(blad, plik_, nowe);
+    dziennikBledow("Zoltava mnożenia: %s%s\n", tekst);
+    std::lock_guard l(m);
+    if (zglos) zglos(blad, tekst, false, true);
 }
 
 void PracownikDziennika::otworz(bool sprawdzMimoTo, bool leniwie)
@@ -229,6 +275,12 @@ void PracownikDziennika::otworz(bool sprawdzMimoTo, bool leniwie)
                                : BladBazy::Folder,
                  QString::fromLocal8Bit(std::strerror(e)));
         return;
+    }
+    // The room for drills that cannot be written is taken while there is
+    // some.
+    {
+        std::lock_guard s(schowek_);
+        zapas_.Zaloz(plik_);
     }
     // One copy of the program at a time opens, checks and sets aside (two
     // copies starting on a damaged file set it aside once). A folder where
@@ -301,9 +353,17 @@ void PracownikDziennika::otworz(bool sprawdzMimoTo, bool leniwie)
     oddajPamiec();
     // Drills a previous run could not write go first.
     std::vector<Oczekujace> schowki = CzytajOczekujace(plik_);
+    for (const Oczekujace& o : schowki) {
+        if (!o.nieczytelny) continue;
+        const QString tekst = QStringLiteral("Nie można odczytać wyników, które czekały na zapis w pliku %1. "
+                                             "Plik zostaje na miejscu.")
+                                  .arg(QDir::toNativeSeparators(o.sciezka));
+        std::lock_guard l(m);
+        if (zglos) zglos(BladBazy::Nieczytelna, tekst, false, true);
+    }
     std::lock_guard l(m);
     for (auto it = schowki.rbegin(); it != schowki.rend(); ++it) {
-        if (this->schowki.contains(it->sciezka)) continue;
+        if (it->nieczytelny || this->schowki.contains(it->sciezka)) continue;
         this->schowki << it->sciezka;
         for (auto z = it->zapisy.rbegin(); z != it->zapisy.rend(); ++z) czekajace.push_front({nastepny++, std::move(*z)});
         for (auto z = it->zmiany.rbegin(); z != it->zmiany.rend(); ++z) zmiany.push_front({nastepny++, std::move(*z)});
@@ -316,8 +376,10 @@ void PracownikDziennika::sprawdzTeraz()
     otworz(true);
 }
 
-bool PracownikDziennika::odloz(const QString& opis)
+bool PracownikDziennika::odloz(QString opis)
 {
+    // `opis` is a copy: the caller's words may belong to the connection
+    // that goes here.
     baza_.reset();
     const auto nowaNazwa = odlozenia_ < kNajwiecejOdlozen ? BazaWynikow::Odloz(plik_, QStringLiteral("uszkodzony"))
                                                           : std::nullopt;
@@ -380,6 +442,7 @@ void PracownikDziennika::zapisuj()
             if (czekajace.empty() && zmiany.empty()) {
                 for (const QString& s : schowki) QFile::remove(s);
                 schowki.clear();
+                niezachowane_.clear();
             }
         } else if (w.blad == BladBazy::Zablokowana) {
             // A lock passes: try again soon. Other problems are tried again
@@ -395,6 +458,14 @@ void PracownikDziennika::zapisuj()
         cv.notify_all();
     }
     if (!w && baza_) powiadom(w.blad, w.opis);
+    if (!w) {
+        // Without a connection, what kept the file from opening.
+        doZapasu(baza_ ? w.blad : przeszkoda_);
+    } else {
+        std::lock_guard s(schowek_);
+        std::lock_guard l(m);
+        if (czekajace.empty() && zmiany.empty()) zapas_.Oproznij();
+    }
 }
 
 bool PracownikDziennika::DoSchowka()
@@ -409,11 +480,24 @@ bool PracownikDziennika::DoSchowka()
         for (const PozycjaZmiany& p : zmiany) zmianyDzieci.push_back(p.zmiana);
         stare = schowki;
     }
-    if (zapisy.empty() && zmianyDzieci.empty()) return true;
-    if (!ZapiszOczekujace(plik_, zapisy, zmianyDzieci)) {
-        dziennikBledow("Zoltava mnożenia: %s: %s\n", plik_,
-                       QStringLiteral("%1 drills could not be saved and are lost").arg(zapisy.size()));
-        return false;
+    if (zapisy.empty() && zmianyDzieci.empty()) {
+        zapas_.Oproznij();
+        zapas_.Zamknij();
+        return true;
+    }
+    // A spool file of its own; on a full disk, the reserve (left for the
+    // next start).
+    if (ZapiszOczekujace(plik_, zapisy, zmianyDzieci)) {
+        zapas_.Oproznij();
+        zapas_.Zamknij();
+    } else {
+        const std::size_t zachowane = zapas_.Zapisz(zapisy, zmianyDzieci).value_or(0);
+        zapas_.Zamknij();
+        if (zachowane < zapisy.size()) {
+            dziennikBledow("Zoltava mnożenia: %s: %s\n", plik_,
+                           QStringLiteral("%1 drills could not be saved and are lost").arg(zapisy.size() - zachowane));
+            return false;
+        }
     }
     for (const QString& p : stare) QFile::remove(p);
     std::lock_guard l(m);
@@ -469,12 +553,20 @@ QString DziennikWynikow::Opis(BladBazy blad, const QString& plik, const QString&
     }
 }
 
-DziennikWynikow::DziennikWynikow(const QString& plik, QObject* rodzic, std::chrono::milliseconds czekanieNaZapis)
-    : QObject(rodzic), plik_(plik), czekanie_(czekanieNaZapis),
-      pracownik_(std::make_shared<PracownikDziennika>(plik, QCoreApplication::applicationVersion()))
+QString DziennikWynikow::Niezachowane(BladBazy blad, const QString& plik, const QStringList& cwiczenia)
 {
-    pracownik_->zglos = [this](BladBazy blad, const QString& tekst, bool zmianaPliku) {
-        QMetaObject::invokeMethod(this, [this, blad, tekst, zmianaPliku] { zglos(blad, tekst, zmianaPliku); },
+    return QStringLiteral("Wyniki tych ćwiczeń są tylko w pamięci, bo %1: %2. Przepadną przy zamknięciu programu, "
+                          "jeśli do tego czasu nie uda się ich zapisać.")
+        .arg(Przyczyna(blad, plik), cwiczenia.join(QStringLiteral(", ")));
+}
+
+DziennikWynikow::DziennikWynikow(const QString& plik, QObject* rodzic, std::chrono::milliseconds czekanieNaZapis,
+                                 std::int64_t zapasBajtow)
+    : QObject(rodzic), plik_(plik), czekanie_(czekanieNaZapis),
+      pracownik_(std::make_shared<PracownikDziennika>(plik, QCoreApplication::applicationVersion(), zapasBajtow))
+{
+    pracownik_->zglos = [this](BladBazy blad, const QString& tekst, bool zmianaPliku, bool zawsze) {
+        QMetaObject::invokeMethod(this, [this, blad, tekst, zmianaPliku, zawsze] { zglos(blad, tekst, zmianaPliku, zawsze); },
                                   Qt::QueuedConnection);
     };
     pracownik_->zapisano = [this] { QMetaObject::invokeMethod(this, &DziennikWynikow::Zapisano, Qt::QueuedConnection); };
@@ -485,13 +577,13 @@ DziennikWynikow::~DziennikWynikow()
     if (!zamkniety_) Zamknij();
 }
 
-void DziennikWynikow::zglos(BladBazy blad, const QString& tekst, bool zmianaPliku)
+void DziennikWynikow::zglos(BladBazy blad, const QString& tekst, bool zmianaPliku, bool zawsze)
 {
     if (zmianaPliku) {
         zmiany_ << tekst;
         emit ZmianaPliku(tekst);
     }
-    if (zgloszone_.insert(blad).second) emit Problem(tekst);
+    if (zgloszone_.insert(blad).second || zawsze) emit Problem(tekst);
 }
 
 void DziennikWynikow::uruchom()

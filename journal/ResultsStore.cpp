@@ -2,6 +2,7 @@
 
 #include "DrillState.h"
 #include "Practice.h"
+#include "QuestionGenerator.h"
 #include "Sqlite.h"
 
 #include <QDateTime>
@@ -93,10 +94,22 @@ const QString kDobreCwiczenie = QStringLiteral(
 const QString kDobraOdpowiedz = QStringLiteral(
     "typeof(a.operand1) = 'integer' AND typeof(a.operand2) = 'integer' AND a.operand2 <> 0"
     " AND a.correct IN (0, 1) AND typeof(a.time_ms) = 'integer' AND a.time_ms BETWEEN 0 AND 86400000");
+// The operands within the drill's own ranges (PytanieMozliwe, through the
+// function each connection registers): an answer that could never have been
+// asked is skipped before anything is computed from it.
+const QString kPytanieMozliwe = QStringLiteral("pytanie_mozliwe(d.operation, a.operand1, a.operand2)");
 // The fact an answer is filed under (as the practice files it): the factors,
 // the dividend and divisor, or the ones digits of both numbers.
 const QString kFaktA = QStringLiteral("CASE WHEN d.operation >= 2 THEN a.operand1 % 10 ELSE a.operand1 END");
 const QString kFaktB = QStringLiteral("CASE WHEN d.operation >= 2 THEN a.operand2 % 10 ELSE a.operand2 END");
+
+void pytanieMozliwe(sqlite3_context* kontekst, int, sqlite3_value** argumenty)
+{
+    bool mozliwe = true;
+    for (int i = 0; i < 3; ++i) mozliwe = mozliwe && sqlite3_value_type(argumenty[i]) == SQLITE_INTEGER;
+    sqlite3_result_int(kontekst, mozliwe && PytanieMozliwe(sqlite3_value_int64(argumenty[0]), sqlite3_value_int64(argumenty[1]),
+                                                            sqlite3_value_int64(argumenty[2])));
+}
 
 bool systemTylkoDoOdczytu(const QString& plik)
 {
@@ -162,6 +175,8 @@ BazaWynikow::BazaWynikow(const QString& plik, Opcje opcje) : plik_(plik), opcje_
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_handler(db_, &BazaWynikow::naBlokade, this);
     sqlite3_progress_handler(db_, 2000, &BazaWynikow::naPostep, this);
+    sqlite3_create_function_v2(db_, "pytanie_mozliwe", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                               &pytanieMozliwe, nullptr, nullptr, nullptr);
     otwarcie_ = przygotuj();
 }
 
@@ -256,8 +271,8 @@ int BazaWynikow::wypelnijFakty()
     std::map<std::tuple<std::int64_t, std::uint8_t, Fakt>, double> tykniecia;
     sql::Zapytanie q(db_, QStringLiteral("SELECT d.child_id, d.operation, a.operand1, a.operand2, a.correct, a.time_ms,"
                                          " d.pace_ms, d.ended_at_ms FROM answers a JOIN drills d ON d.id = a.drill_id"
-                                         " WHERE %1 AND %2 ORDER BY d.ended_at_ms, d.id, a.number")
-                              .arg(kDobreCwiczenie, kDobraOdpowiedz));
+                                         " WHERE %1 AND %2 AND %3 ORDER BY d.ended_at_ms, d.id, a.number")
+                              .arg(kDobreCwiczenie, kDobraOdpowiedz, kPytanieMozliwe));
     int kod;
     while ((kod = q.Krok()) == SQLITE_ROW) {
         const auto dz = static_cast<std::uint8_t>(q.Int(1));
@@ -341,16 +356,24 @@ WynikBazy BazaWynikow::Zapisz(std::span<const ZmianaDziecka> zmiany, std::span<c
                 odp.Wiaz(5, QString::fromStdString(p.odpowiedz)).Wiaz(6, p.dobrze).Wiaz(7, p.czasMs);
                 if (const int kod = odp.Krok(); kod != SQLITE_DONE) return kod;
                 // The child's record of the fact, by the practice's rule.
-                if (z.predkosc <= 0 || p.liczba2 == 0 || z.dzialanie > DzialanieOdejmowanie) continue;
+                if (z.predkosc <= 0 || !PytanieMozliwe(z.dzialanie, p.liczba1, p.liczba2)) continue;
                 const Fakt f = FaktPytania(z.dzialanie, p.liczba1, p.liczba2);
                 StanFaktu s;
                 double tykniecia = 0;
                 fakt.Zeruj();
                 fakt.Wiaz(1, dziecko).Wiaz(2, f.dzialanie).Wiaz(3, f.a).Wiaz(4, f.b);
-                if (fakt.Krok() == SQLITE_ROW) {
-                    s = {static_cast<std::int32_t>(fakt.Int(0)), static_cast<std::int32_t>(fakt.Int(1)), fakt.Int(2),
-                         fakt.Int(4), static_cast<std::uint8_t>(std::clamp<std::int64_t>(fakt.Int(5), 0, 5))};
+                // A record that cannot be read is an error, never a fact
+                // asked for the first time. Its counts come from the file:
+                // kept where one more answer cannot overflow them.
+                if (const int kod = fakt.Krok(); kod == SQLITE_ROW) {
+                    const std::int64_t pytan = std::clamp<std::int64_t>(fakt.Int(0), 0, INT32_MAX - 1);
+                    s = {static_cast<std::int32_t>(pytan),
+                         static_cast<std::int32_t>(std::clamp<std::int64_t>(fakt.Int(1), 0, pytan)),
+                         std::clamp<std::int64_t>(fakt.Int(2), 0, INT64_MAX / 2), fakt.Int(4),
+                         static_cast<std::uint8_t>(std::clamp<std::int64_t>(fakt.Int(5), 0, 5))};
                     tykniecia = fakt.Real(3);
+                } else if (kod != SQLITE_DONE) {
+                    return kod;
                 }
                 fakt.Zeruj();
                 Zapamietaj(s, p.dobrze, p.czasMs, z.predkosc, z.koniecMs);
@@ -506,8 +529,9 @@ WynikBazy BazaWynikow::Fakty(std::uint8_t dzialanie, std::vector<KomorkaFaktu>& 
                                                     " sum(a.time_ms * 1.0 / d.pace_ms), max(d.ended_at_ms), 0"
                                                     " FROM answers a JOIN drills d ON d.id = a.drill_id"
                                                     " WHERE d.operation = ?1 AND d.ended_at_ms >= ?2 AND %3 AND %4 AND %5"
-                                                    " GROUP BY 1, 2 ORDER BY 1, 2")
-                                         .arg(kFaktA, kFaktB, kDobreCwiczenie, kDobraOdpowiedz, tegoDziecka()));
+                                                    " AND %6 GROUP BY 1, 2 ORDER BY 1, 2")
+                                         .arg(kFaktA, kFaktB, kDobreCwiczenie, kDobraOdpowiedz, tegoDziecka(),
+                                              kPytanieMozliwe));
     q.Wiaz(1, dzialanie).Wiaz(9, dziecko);
     if (!zRekordu) q.Wiaz(2, odMs);
     int kod;
@@ -520,34 +544,35 @@ WynikBazy BazaWynikow::Fakty(std::uint8_t dzialanie, std::vector<KomorkaFaktu>& 
     return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);
 }
 
-WynikBazy BazaWynikow::KazdeCwiczenie(const std::function<bool(const WierszCwiczenia&)>& wiersz, std::int64_t dziecko)
-{
-    if (!otwarcie_) return otwarcie_;
-    if (wersjaPliku_ == 0) return {};
-    sql::Zapytanie q(db_, QStringLiteral("SELECT %1 FROM drills d WHERE %2 AND %3 ORDER BY d.ended_at_ms DESC, d.id DESC")
-                              .arg(kolumnyCwiczenia(), kDobreCwiczenie, tegoDziecka()));
-    q.Wiaz(9, dziecko);
-    int kod;
-    while ((kod = q.Krok()) == SQLITE_ROW)
-        if (!wiersz(BazaWynikow::wiersz(q, 0))) return {BladBazy::Inny, QStringLiteral("stopped")};
-    return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);
-}
-
-WynikBazy BazaWynikow::KazdaOdpowiedz(const std::function<bool(const WierszCwiczenia&, const PytanieCwiczenia&)>& odpowiedz,
+WynikBazy BazaWynikow::KazdeCwiczenie(const std::function<bool(std::int64_t, const WierszCwiczenia&)>& wiersz,
                                       std::int64_t dziecko)
 {
     if (!otwarcie_) return otwarcie_;
     if (wersjaPliku_ == 0) return {};
-    sql::Zapytanie q(db_, QStringLiteral("SELECT %1, a.operand1, a.operand2, a.answer, a.correct, a.time_ms"
-                                         " FROM drills d JOIN answers a ON a.drill_id = d.id WHERE %2 AND %3 AND %4"
+    sql::Zapytanie q(db_, QStringLiteral("SELECT %1, d.id FROM drills d WHERE %2 AND %3 ORDER BY d.ended_at_ms DESC, d.id DESC")
+                              .arg(kolumnyCwiczenia(), kDobreCwiczenie, tegoDziecka()));
+    q.Wiaz(9, dziecko);
+    int kod;
+    while ((kod = q.Krok()) == SQLITE_ROW)
+        if (!wiersz(q.Int(10), BazaWynikow::wiersz(q, 0))) return {BladBazy::Inny, QStringLiteral("stopped")};
+    return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);
+}
+
+WynikBazy BazaWynikow::KazdaOdpowiedz(
+    const std::function<bool(std::int64_t, const WierszCwiczenia&, const PytanieCwiczenia&)>& odpowiedz, std::int64_t dziecko)
+{
+    if (!otwarcie_) return otwarcie_;
+    if (wersjaPliku_ == 0) return {};
+    sql::Zapytanie q(db_, QStringLiteral("SELECT %1, a.operand1, a.operand2, a.answer, a.correct, a.time_ms, d.id"
+                                         " FROM drills d JOIN answers a ON a.drill_id = d.id WHERE %2 AND %3 AND %4 AND %5"
                                          " ORDER BY d.ended_at_ms, d.id, a.number")
-                              .arg(kolumnyCwiczenia(), kDobreCwiczenie, kDobraOdpowiedz, tegoDziecka()));
+                              .arg(kolumnyCwiczenia(), kDobreCwiczenie, kDobraOdpowiedz, tegoDziecka(), kPytanieMozliwe));
     q.Wiaz(9, dziecko);
     int kod;
     while ((kod = q.Krok()) == SQLITE_ROW) {
         const PytanieCwiczenia p{static_cast<std::int32_t>(q.Int(10)), static_cast<std::int32_t>(q.Int(11)),
                                  q.Tekst(12).toStdString(), q.Int(13) != 0, static_cast<std::int32_t>(q.Int(14))};
-        if (!odpowiedz(wiersz(q, 0), p)) return {BladBazy::Inny, QStringLiteral("stopped")};
+        if (!odpowiedz(q.Int(15), wiersz(q, 0), p)) return {BladBazy::Inny, QStringLiteral("stopped")};
     }
     return kod == SQLITE_DONE ? WynikBazy{} : blad(kod);
 }
