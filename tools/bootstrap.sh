@@ -22,6 +22,7 @@ ZM_TEST_PACKAGES=(
     mutter pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-good
     libglib2.0-bin python3-gi
     postgresql
+    valgrind
 )
 
 zm_ensure_packages() {
