@@ -80,9 +80,9 @@ std::uint32_t PlanPytan::Zwaz(std::size_t i) const
 bool PlanPytan::TuraSlabego(std::int32_t nr) const
 {
     if (turZadanych_ >= tur_) return false;
-    // Turn j at 1 + (2j + 1) N / 2T: spread evenly, none at the very start.
-    const std::int64_t pytan = std::max(ustawienia_.IloscPytan, 1);
-    if (nr < 1 + (2 * std::int64_t{turZadanych_} + 1) * pytan / (2 * std::int64_t{tur_})) return false;
+    // Turn j at 3 + j (N - 2) / T: after two known facts, then evenly.
+    const std::int64_t pytan = std::max(ustawienia_.IloscPytan, 3);
+    if (nr < 3 + std::int64_t{turZadanych_} * (pytan - 2) / tur_) return false;
     if (nr > 1 && rodzaje_[static_cast<std::size_t>(nr - 1)] != Rodzaj::Znany) return false;
     return bledow_ * 4 <= zadanych_;
 }

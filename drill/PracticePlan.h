@@ -4,9 +4,11 @@
 // The composition, as incremental rehearsal does it: a few weak facts (at
 // most kSlabychNaCwiczenie, the weakest by WagaFaktu among those in box 1:
 // missed, or not yet answered quickly since) each asked now and then among
-// facts the child knows. One question in kPytanNaSlaby is a weak fact's turn,
-// spread evenly through the drill, never two in a row, and it waits while
-// more than a quarter of the drill's answers so far were misses. A weak fact
+// facts the child knows. One question in kPytanNaSlaby is a weak fact's turn
+// (and one in twenty, rounded up, for each weak fact at most), the first after two known facts, the
+// others spread evenly through the drill; never two in a row, and a turn waits
+// while more than a quarter of the drill's answers so far were misses (and
+// meanwhile the known facts are drawn the other way round, the surest first). A weak fact
 // answered right and quickly is known from then on: it leaves the weak facts
 // and its turns go to the others (none come in its place). A missed fact comes
 // back once kPowrotPo questions later (or as late as the drill allows, never
