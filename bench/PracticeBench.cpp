@@ -1,24 +1,39 @@
-// Simulated children practising multiplication: the practice mode's draw
-// against the random draw over the same number of questions.
+// Simulated children practising multiplication, one short drill a day: the
+// practice mode against the random draw and against a draw that knows the
+// child's true state. The child favours no draw:
 //
-// The model: each of the 49 facts has a probability that the child misses
-// it. Five facts start weak (missed with probability 0.6 to 0.8), ten half
-// known (0.2 to 0.35), the others known (0.02 to 0.08). A miss is followed by
-// the correction (shown, or read), after which that fact's miss probability
-// falls by 20 %; a right answer teaches nothing. A right answer takes 0.6 s
-// plus up to 3 s more the weaker the fact is, a miss takes the whole question
-// (medium pace).
-// One drill of 30 questions a day. The child's miss share is the mean miss
-// probability over all facts: what a random drill would see.
+// - each of the 49 facts has a chance of a right answer k (what the child
+//   knows) and a stability in days; overnight the part of k learned above
+//   what the child knew at the start fades by exp(-days / stability);
+// - a right answer teaches (k += 0.10 (1 - k)), a miss with its correction
+//   teaches more (k += 0.25 (1 - k)); a right answer a day or more after the
+//   fact's last right one doubles its stability (spaced practice);
+// - a fact asked again in the drill soon after its correction is answered
+//   better: k + (1 - k) 0.6 exp(-questions since / 8), for that answer only;
+// - a right answer takes a lognormal time (median 0.9 s + 3.5 s (1 - k)^1.5,
+//   sigma 0.4), a time past the question's is a right answer at its end; a
+//   miss is a quick guess one time in four (lognormal, median 1.2 s), a slow
+//   wrong answer (median 3 s) or no answer;
+// - a fact is automatic when k >= 0.9 at the start of a day (what the child
+//   keeps overnight; its right answers then come within about a second).
+//
+// The children: "5 weak" start with 5 facts weak (k 0.2 to 0.4, stability
+// 1.5 days), 10 half known (0.55 to 0.8, 3 days) and 34 known (0.92 to 0.99,
+// 60 days); "12 weak" with 12 weak, 8 half known and 29 known. A drill of 30
+// questions a day at the medium pace, the record kept by the program's own
+// rule. The first drill has no record and is drawn at random.
 //
 //   zm_bench_practice [children]
+#if __has_include("PracticePlan.h")
+#include "PracticePlan.h"
+#else
 #include "Practice.h"
+#endif
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <random>
 #include <vector>
 
@@ -27,70 +42,122 @@ using namespace zm;
 namespace {
 
 constexpr int kPytan = 30;
-constexpr int kDrillDoLiczenia = 10; // drills over which the weak facts are counted
-constexpr int kMaksDrilli = 400;
+constexpr int kMaksDni = 150;
+constexpr std::int32_t kPredkosc = PredkoscSrednio;
+constexpr std::int32_t kCzasPytania = 67 * kPredkosc;
 constexpr std::int64_t kDzien = 86400000;
 
-struct Wynik {
-    double slabychRazyJednolite = 0; // weak facts asked, against a uniform draw
-    int drilliDo10 = kMaksDrilli;    // drills until the miss share is below 10 %
+struct Fakt1 {
+    double k0, k, stabilnosc;
+    double uczenie = 1; // how easily it is learned
+    int ostatnioDobrze = -1000; // the day of the last right answer
+    int korektaNr = -1000;      // the question of the last correction in today's drill
 };
 
-// Drawn as the practice mode draws, or, from the second drill, by a draw
-// that knows the child's true chances (weights p^3, never the same fact
-// twice in a row): how far a record of answers is from knowing the child.
-Wynik Dziecko(std::uint32_t ziarno, Losowanie tryb, bool znaSzanse = false)
+enum class Dobor { Losowy, Cwiczenie, Wyrocznia };
+
+struct Wynik {
+    int dniDo90 = kMaksDni;   // days until 90 % of the facts are automatic
+    std::vector<double> sukcesy; // each composed drill's share of right answers until then
+};
+
+int Automatyczne(const std::vector<Fakt1>& f)
+{
+    return static_cast<int>(std::count_if(f.begin(), f.end(), [](const Fakt1& x) { return x.k >= 0.9; }));
+}
+
+Wynik Dziecko(std::uint32_t ziarno, int slabych, Dobor dobor)
 {
     std::mt19937 rng(ziarno);
     std::uniform_real_distribution<double> u01(0, 1);
     const std::vector<Fakt> fakty = WszystkieFakty(DzialanieMnozenie);
-    std::map<Fakt, double> p;
-    std::vector<Fakt> kolejne = fakty;
-    std::shuffle(kolejne.begin(), kolejne.end(), rng);
-    for (std::size_t i = 0; i < kolejne.size(); ++i)
-        p[kolejne[i]] = i < 5 ? 0.6 + 0.05 * static_cast<double>(i) : i < 15 ? 0.2 + 0.15 * u01(rng) : 0.02 + 0.06 * u01(rng);
-    const std::vector<Fakt> slabe(kolejne.begin(), kolejne.begin() + 5);
+    std::vector<std::size_t> kolejnosc(fakty.size());
+    for (std::size_t i = 0; i < kolejnosc.size(); ++i) kolejnosc[i] = i;
+    std::shuffle(kolejnosc.begin(), kolejnosc.end(), rng);
+    std::vector<Fakt1> dziecko(fakty.size());
+    const int polowicznych = slabych == 5 ? 10 : 8;
+    for (std::size_t j = 0; j < kolejnosc.size(); ++j) {
+        const int n = static_cast<int>(j);
+        Fakt1& f = dziecko[kolejnosc[j]];
+        if (n < slabych)
+            f = {0, 0.2 + 0.2 * u01(rng), 1.5, 0.3 + 0.4 * u01(rng)};
+        else if (n < slabych + polowicznych)
+            f = {0, 0.55 + 0.25 * u01(rng), 3.0};
+        else
+            f = {0, 0.92 + 0.07 * u01(rng), 60.0};
+        f.k0 = f.k;
+    }
+    // The child's own randomness apart from the draw's, so that every draw
+    // meets the same child.
+    std::mt19937 odpowiedzi(ziarno ^ 0x5bd1e995u);
+    std::lognormal_distribution<double> szum(0.0, 0.4);
 
     Ustawienia u;
     u.IloscPytan = kPytan;
-    u.Tryb = tryb;
+    u.Predkosc = kPredkosc;
+    u.Tryb = dobor == Dobor::Cwiczenie ? Losowanie::TrudneFakty : Losowanie::Losowe;
     RekordFaktow rekord;
     GeneratorLosowy los(ziarno * 2654435761u);
-    std::int64_t teraz = 1'800'000'000'000;
+    const std::int64_t poczatek = 1'800'000'000'000; // 2027-01-15, in the afternoon
     Wynik w;
-    int slabychZadanych = 0;
-    Fakt poprzedni{};
-    for (int drill = 1; drill <= kMaksDrilli; ++drill) {
+    for (int dzien = 0; dzien < kMaksDni; ++dzien) {
+        // Overnight.
+        if (dzien > 0)
+            for (Fakt1& f : dziecko) {
+                f.k = f.k0 + std::max(0.0, f.k - f.k0) * std::exp(-1.0 / f.stabilnosc);
+                f.korektaNr = -1000;
+            }
+        if (Automatyczne(dziecko) * 10 >= static_cast<int>(dziecko.size()) * 9) {
+            w.dniDo90 = dzien;
+            break;
+        }
+        const std::int64_t teraz = poczatek + dzien * kDzien;
         PlanPytan plan;
         plan.Rozpocznij(u, &rekord, teraz);
+        std::size_t poprzedni = fakty.size();
+        int dobrych = 0;
         for (int nr = 1; nr <= kPytan; ++nr) {
             std::int32_t a = 0, b = 0;
             plan.Losuj(los, nr, a, b);
-            if (znaSzanse && drill > 1) {
+            std::size_t i = static_cast<std::size_t>(
+                std::find(fakty.begin(), fakty.end(), FaktPytania(DzialanieMnozenie, a, b)) - fakty.begin());
+            if (dobor == Dobor::Wyrocznia && dzien > 0) {
                 std::vector<double> wagi;
-                for (const Fakt& g : fakty) wagi.push_back(nr > 1 && g == poprzedni ? 0 : std::pow(p[g], 3));
-                const Fakt& g = fakty[std::discrete_distribution<std::size_t>(wagi.begin(), wagi.end())(rng)];
-                a = g.a;
-                b = g.b;
+                for (std::size_t j = 0; j < fakty.size(); ++j)
+                    wagi.push_back(j == poprzedni ? 0 : std::pow(1 - dziecko[j].k, 3) + 1e-6);
+                i = std::discrete_distribution<std::size_t>(wagi.begin(), wagi.end())(rng);
+                a = fakty[i].a;
+                b = fakty[i].b;
             }
-            const Fakt f = FaktPytania(DzialanieMnozenie, a, b);
-            poprzedni = f;
-            const bool dobrze = u01(rng) >= p[f];
-            const std::int32_t czas = dobrze ? 600 + static_cast<std::int32_t>(3000 * p[f]) : 67 * 60;
-            Zapamietaj(rekord[f], dobrze, czas / 60 * 60, 60, teraz + nr * 10000);
-            plan.Oceniono(nr, {a, b, dobrze ? "1" : "", dobrze, czas / 60 * 60});
-            if (!dobrze) p[f] *= 0.8;
-            if (drill <= kDrillDoLiczenia && std::find(slabe.begin(), slabe.end(), f) != slabe.end()) ++slabychZadanych;
+            poprzedni = i;
+            Fakt1& f = dziecko[i];
+            const double krotka = nr - f.korektaNr < 1000 ? 0.6 * std::exp(-(nr - f.korektaNr) / 8.0) : 0.0;
+            const double p = f.k + (1 - f.k) * krotka;
+            const bool dobrze = std::uniform_real_distribution<double>(0, 1)(odpowiedzi) < p;
+            double czas;
+            if (dobrze) {
+                czas = (900 + 3500 * std::pow(1 - f.k, 1.5)) * szum(odpowiedzi);
+            } else {
+                const double r = std::uniform_real_distribution<double>(0, 1)(odpowiedzi);
+                czas = r < 0.25 ? 1200 * szum(odpowiedzi) : r < 0.6 ? 3000 * szum(odpowiedzi) : kCzasPytania;
+            }
+            // The drill's time: whole ticks, the question's time at most.
+            const std::int32_t ms = std::min(kCzasPytania, static_cast<std::int32_t>(std::ceil(czas / kPredkosc)) * kPredkosc);
+            const std::int64_t kiedy = teraz + nr * 10000;
+            if (dobrze) {
+                if (dzien - f.ostatnioDobrze >= 1) f.stabilnosc = std::min(365.0, f.stabilnosc * 2);
+                f.ostatnioDobrze = dzien;
+                f.k += 0.10 * f.uczenie * (1 - f.k);
+                ++dobrych;
+            } else {
+                f.k += 0.25 * f.uczenie * (1 - f.k);
+                f.korektaNr = nr;
+            }
+            plan.Oceniono(nr, {a, b, dobrze ? "1" : "", dobrze, ms});
+            Zapamietaj(rekord[fakty[i]], dobrze, ms, kPredkosc, kiedy);
         }
-        double udzial = 0;
-        for (const auto& [f, q] : p) udzial += q;
-        udzial /= static_cast<double>(p.size());
-        if (udzial < 0.10 && w.drilliDo10 == kMaksDrilli) w.drilliDo10 = drill;
-        if (drill >= kDrillDoLiczenia && w.drilliDo10 < kMaksDrilli) break;
-        teraz += kDzien;
+        if (dzien > 0) w.sukcesy.push_back(static_cast<double>(dobrych) / kPytan);
     }
-    const double jednolite = kDrillDoLiczenia * kPytan * 5.0 / static_cast<double>(fakty.size());
-    w.slabychRazyJednolite = slabychZadanych / jednolite;
     return w;
 }
 
@@ -108,26 +175,37 @@ int main(int argc, char** argv)
     const int dzieci = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
     std::printf("simulated children practising multiplication (%d children, %d questions a drill, one drill a day)\n",
                 dzieci, kPytan);
-    std::printf("| Draw | 5 weakest facts asked in the first %d drills, against a uniform draw | drills until the miss "
-                "share is below 10 %% (median; quartiles; mean) |\n|---|---|---|\n",
-                kDrillDoLiczenia);
-    for (int wariant = 0; wariant < 3; ++wariant) {
-        const Losowanie tryb = wariant == 0 ? Losowanie::Losowe : Losowanie::TrudneFakty;
-        std::vector<double> razy;
-        std::vector<int> drille;
-        for (int d = 0; d < dzieci; ++d) {
-            const Wynik w = Dziecko(1000u + static_cast<std::uint32_t>(d), tryb, wariant == 2);
-            razy.push_back(w.slabychRazyJednolite);
-            drille.push_back(w.drilliDo10);
+    std::printf("| Children | Draw | days until 90 %% of the facts are automatic (median; quartiles; mean) | "
+                "against random (mean) | mean success of a drill from the second day | drills below 60 %% |\n"
+                "|---|---|---|---|---|---|\n");
+    for (int slabych : {5, 12}) {
+        double losowaSrednia = 0;
+        for (Dobor dobor : {Dobor::Losowy, Dobor::Cwiczenie, Dobor::Wyrocznia}) {
+            std::vector<int> dni;
+            double sukces = 0;
+            long drilli = 0, ponizej = 0;
+            for (int d = 0; d < dzieci; ++d) {
+                const Wynik w = Dziecko(1000u + static_cast<std::uint32_t>(d), slabych, dobor);
+                dni.push_back(w.dniDo90);
+                for (double s : w.sukcesy) {
+                    sukces += s;
+                    ++drilli;
+                    ponizej += s < 0.6;
+                }
+            }
+            std::sort(dni.begin(), dni.end());
+            double srednia = 0;
+            for (int x : dni) srednia += x;
+            srednia /= static_cast<double>(dni.size());
+            if (dobor == Dobor::Losowy) losowaSrednia = srednia;
+            std::printf("| %d weak | %s | %d (%d-%d; %.1f) | %.2f x | %.1f %% | %.2f %% |\n", slabych,
+                        dobor == Dobor::Losowy      ? "random"
+                        : dobor == Dobor::Cwiczenie ? "practice"
+                                                    : "knowing the true state",
+                        Mediana(dni), dni[dni.size() / 4], dni[dni.size() * 3 / 4], srednia, srednia / losowaSrednia,
+                        drilli ? 100.0 * sukces / static_cast<double>(drilli) : 0.0,
+                        drilli ? 100.0 * static_cast<double>(ponizej) / static_cast<double>(drilli) : 0.0);
         }
-        std::sort(drille.begin(), drille.end());
-        double srednia = 0;
-        for (int d : drille) srednia += d;
-        srednia /= static_cast<double>(drille.size());
-        std::printf("| %s | %.2f x | %d (%d-%d; %.2f) |\n", wariant == 0   ? "random (as before)"
-                    : wariant == 1 ? "practice"
-                                   : "knowing the true chances",
-                    Mediana(razy), Mediana(drille), drille[drille.size() / 4], drille[drille.size() * 3 / 4], srednia);
     }
     return 0;
 }

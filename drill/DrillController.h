@@ -18,7 +18,7 @@
 #include "DrillRecord.h"
 #include "DrillState.h"
 #include "DrillView.h"
-#include "Practice.h"
+#include "PracticePlan.h"
 #include "QuestionGenerator.h"
 
 #include <memory>

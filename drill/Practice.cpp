@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 
 namespace zm {
 
 namespace {
 
-constexpr std::int64_t kMsDnia = 24LL * 60 * 60 * 1000;
 // The weight of each box (the first: a fact never asked), before the
 // schedule's and the record's factors.
 constexpr std::array<double, 6> kWagaPudelka{6.0, 2.0, 1.0, 1.0, 1.0, 1.0};
@@ -23,8 +23,6 @@ constexpr double kSkala = 8.0;
 // A fact answered k times slower than the child's typical fact weighs k^3
 // times more, up to k = kNajwolniej.
 constexpr double kNajwolniej = 4.0;
-// How many questions after a miss the fact comes back.
-constexpr std::int32_t kPowrotPo = 3;
 
 bool Tabliczka(std::uint16_t tabliczki, int n) { return n >= 3 && n <= 9 && ((tabliczki >> n) & 1u); }
 
@@ -81,24 +79,53 @@ std::vector<Fakt> WszystkieFakty(std::uint8_t dzialanie, std::uint16_t tabliczki
     return fakty;
 }
 
+std::int64_t DzienLokalny(std::int64_t ms)
+{
+    const std::int64_t s = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+    const std::time_t t = static_cast<std::time_t>(s);
+    std::tm tm{};
+    if (!localtime_r(&t, &tm)) return s >= 0 ? s / 86400 : -((-s + 86399) / 86400);
+    // Days from 1970-01-01 to the civil date (the proleptic Gregorian calendar).
+    const std::int64_t y = std::int64_t{tm.tm_year} + 1900 - (tm.tm_mon < 2);
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t mp = (tm.tm_mon + 10) % 12; // March is 0
+    const std::int64_t doy = (153 * mp + 2) / 5 + tm.tm_mday - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+bool Szybka(std::int32_t czasMs, std::int32_t predkosc)
+{
+    return czasMs <= kSzybkoMs && czasMs < CzasPytaniaMs(predkosc);
+}
+
 void Zapamietaj(StanFaktu& s, bool dobrze, std::int32_t czasMs, std::int32_t predkosc, std::int64_t kiedyMs)
 {
+    const bool pierwsza = s.pytan <= 0 || s.pudelko == 0;
+    // A day counted in the future (a clock that was ahead) is this answer's.
+    if (!pierwsza) s.ostatnioMs = std::min(s.ostatnioMs, kiedyMs);
+    const bool wTerminie = pierwsza || Zalegly(s, kiedyMs);
     ++s.pytan;
     if (!dobrze) ++s.bledow;
     s.czasMs += std::max(czasMs, 0);
-    s.ostatnioMs = std::max(s.ostatnioMs, kiedyMs);
-    if (!dobrze)
+    if (!dobrze) {
         s.pudelko = 1;
-    else if (std::int64_t{czasMs} * 2 <= CzasPytaniaMs(predkosc))
+        s.ostatnioMs = kiedyMs;
+    } else if (wTerminie && Szybka(czasMs, predkosc)) {
         s.pudelko = static_cast<std::uint8_t>(std::min(5, std::max<int>(1, s.pudelko) + 1));
-    else
-        s.pudelko = static_cast<std::uint8_t>(std::max<int>(1, s.pudelko));
+        s.ostatnioMs = kiedyMs;
+    } else if (pierwsza) {
+        s.pudelko = 1;
+        s.ostatnioMs = kiedyMs;
+    }
 }
 
 bool Zalegly(const StanFaktu& s, std::int64_t terazMs)
 {
-    const std::int64_t interwal = kInterwalDni[std::min<std::size_t>(s.pudelko, 5)] * kMsDnia;
-    return s.pytan > 0 && terazMs - s.ostatnioMs >= std::max<std::int64_t>(0, interwal - kWczesniejMs);
+    if (s.pytan <= 0) return false;
+    const int interwal = kInterwalDni[std::min<std::size_t>(s.pudelko, 5)];
+    return interwal == 0 || DzienLokalny(terazMs) - DzienLokalny(std::min(s.ostatnioMs, terazMs)) >= interwal;
 }
 
 bool Opanowany(const StanFaktu& s) { return s.pytan > 0 && s.pudelko >= 4; }
@@ -114,8 +141,9 @@ double WagaFaktu(const StanFaktu* s, std::int64_t terazMs, double typowyCzasMs)
     const double wzgledne = bledy / (kBledyWstepne / kPytaniaWstepne);
     double w = kSkala * wzgledne * wzgledne * kWagaPudelka[f.pytan > 0 ? std::clamp<std::size_t>(f.pudelko, 1, 5) : 0];
     if (f.pytan > 0 && !Zalegly(f, terazMs)) w *= kPrzedTerminem;
-    if (f.pytan > 0 && typowyCzasMs > 0) {
-        const double wolno = std::clamp(static_cast<double>(f.czasMs) / f.pytan / typowyCzasMs, 1.0, kNajwolniej);
+    if (f.pytan > 0) {
+        const double odniesienie = typowyCzasMs > 0 ? std::min<double>(typowyCzasMs, kSzybkoMs) : kSzybkoMs;
+        const double wolno = std::clamp(static_cast<double>(f.czasMs) / f.pytan / odniesienie, 1.0, kNajwolniej);
         w *= wolno * wolno * wolno;
     }
     return std::max(w, kMinimalnaWaga);
@@ -152,101 +180,6 @@ void LosujPytanieFaktu(const Fakt& f, GeneratorLosowy& los, std::int32_t& liczba
     const auto& [l1, l2] = pary[los.Random(static_cast<std::uint32_t>(pary.size()))];
     liczba1 = l1;
     liczba2 = l2;
-}
-
-void PlanPytan::Rozpocznij(const Ustawienia& ustawienia, const RekordFaktow* rekord, std::int64_t terazMs)
-{
-    ustawienia_ = ustawienia;
-    terazMs_ = terazMs;
-    powroty_.clear();
-    ostatni_.reset();
-    const bool mnozenieLubDzielenie =
-        ustawienia.Dzialanie == DzialanieMnozenie || ustawienia.Dzialanie == DzialanieDzielenie;
-    fakty_ = WszystkieFakty(ustawienia.Dzialanie, mnozenieLubDzielenie ? ustawienia.Tabliczki : WszystkieTabliczki);
-    if (fakty_.empty()) fakty_ = WszystkieFakty(ustawienia.Dzialanie);
-    wazone_ = false;
-    stany_.clear();
-    wagi_.clear();
-    if (ustawienia.Tryb != Losowanie::TrudneFakty || !rekord) return;
-    for (const auto& [fakt, stan] : *rekord)
-        if (fakt.dzialanie == ustawienia.Dzialanie && stan.pytan > 0) wazone_ = true;
-    if (!wazone_) return;
-    typowyCzasMs_ = TypowyCzasMs(*rekord, fakty_);
-    for (const Fakt& f : fakty_) {
-        const auto it = rekord->find(f);
-        stany_.push_back(it == rekord->end() ? StanFaktu{} : it->second);
-        wagi_.push_back(Waga(stany_.back()));
-    }
-}
-
-void PlanPytan::Losuj(GeneratorLosowy& los, std::int32_t nr, std::int32_t& liczba1, std::int32_t& liczba2)
-{
-    const std::uint8_t d = ustawienia_.Dzialanie;
-    if (wazone_) {
-        // A fact missed earlier in this drill, when its turn has come.
-        for (auto it = powroty_.begin(); it != powroty_.end(); ++it) {
-            const Fakt f = FaktPytania(d, it->liczba1, it->liczba2);
-            if (it->nr > nr || (ostatni_ && f == *ostatni_)) continue;
-            liczba1 = it->liczba1;
-            liczba2 = it->liczba2;
-            ostatni_ = f;
-            powroty_.erase(it);
-            return;
-        }
-        // Otherwise by weight, never the fact just asked.
-        std::uint64_t suma = 0;
-        for (std::size_t i = 0; i < fakty_.size(); ++i)
-            if (!ostatni_ || fakty_[i] != *ostatni_ || fakty_.size() == 1) suma += wagi_[i];
-        std::uint64_t r = los.Random(static_cast<std::uint32_t>(std::min<std::uint64_t>(suma, UINT32_MAX)));
-        std::size_t wybrany = fakty_.size() - 1;
-        for (std::size_t i = 0; i < fakty_.size(); ++i) {
-            if (ostatni_ && fakty_[i] == *ostatni_ && fakty_.size() > 1) continue;
-            if (r < wagi_[i]) {
-                wybrany = i;
-                break;
-            }
-            r -= wagi_[i];
-        }
-        LosujPytanieFaktu(fakty_[wybrany], los, liczba1, liczba2);
-        ostatni_ = fakty_[wybrany];
-        return;
-    }
-    // The random draw; within chosen tables, the draws outside them are drawn again.
-    do {
-        LosujPytanie(d, los, liczba1, liczba2);
-    } while ((ustawienia_.Tabliczki & WszystkieTabliczki) &&
-             !WTabliczkach(FaktPytania(d, liczba1, liczba2), ustawienia_.Tabliczki));
-    ostatni_ = FaktPytania(d, liczba1, liczba2);
-}
-
-std::uint32_t PlanPytan::Waga(const StanFaktu& stan) const
-{
-    return static_cast<std::uint32_t>(std::lround(WagaFaktu(&stan, terazMs_, typowyCzasMs_) * 1000));
-}
-
-void PlanPytan::Oceniono(std::int32_t nr, const PytanieCwiczenia& p)
-{
-    if (!wazone_) return;
-    const Fakt fakt = FaktPytania(ustawienia_.Dzialanie, p.liczba1, p.liczba2);
-    const auto it = std::find(fakty_.begin(), fakty_.end(), fakt);
-    if (it != fakty_.end()) {
-        const auto i = static_cast<std::size_t>(it - fakty_.begin());
-        Zapamietaj(stany_[i], p.dobrze, p.czasMs, ustawienia_.Predkosc, terazMs_);
-        wagi_[i] = Waga(stany_[i]);
-    }
-    // Back a few questions later, never as the very next one, and only while
-    // the drill has questions left.
-    if (p.dobrze || nr + 2 > ustawienia_.IloscPytan) return;
-    powroty_.push_back({std::min(nr + kPowrotPo, ustawienia_.IloscPytan), p.liczba1, p.liczba2});
-}
-
-std::map<Fakt, double> PlanPytan::Szanse() const
-{
-    std::map<Fakt, double> szanse;
-    double suma = 0;
-    for (std::uint32_t w : wagi_) suma += w;
-    for (std::size_t i = 0; i < wagi_.size(); ++i) szanse[fakty_[i]] = wagi_[i] / suma;
-    return szanse;
 }
 
 } // namespace zm

@@ -1,6 +1,7 @@
 // Practice aimed at what a child misses: the facts of each operation, a
-// child's record of them on a Leitner schedule, and the draw of a drill's
-// questions weighted by that record.
+// child's record of them on a Leitner schedule in the child's calendar days,
+// and how weak each fact is by that record (the drill composed of them is
+// PlanPytan, PracticePlan.h).
 //
 // A fact is what the child computes: for multiplication the ordered pair of
 // factors, for division the dividend and the divisor (24 : 8), for addition
@@ -15,7 +16,6 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <optional>
 #include <vector>
 
 namespace zm {
@@ -45,18 +45,30 @@ struct StanFaktu {
     std::int32_t pytan = 0;   // times asked
     std::int32_t bledow = 0;  // of them wrong or unanswered
     std::int64_t czasMs = 0;  // the sum of the times taken
-    std::int64_t ostatnioMs = 0; // when last asked (ms since 1970)
+    std::int64_t ostatnioMs = 0; // when the schedule last counted it (ms since 1970): see Zapamietaj
     std::uint8_t pudelko = 0; // Leitner box 1 to 5; 0 before the first answer
 };
 
-// The schedule. A wrong or missing answer puts the fact back in box 1; a
-// right one within half of the question's time moves it up a box (at most
-// 5); a right but slow one leaves it where it is (a first one in box 1).
-// A fact in box n is due again kInterwalDni[n] days after it was last asked,
-// less kWczesniejMs: a fact asked in today's practice is due in tomorrow's
-// at any hour.
+// The child's own calendar day of a moment: the local date (with its summer
+// time) as a count of days since 1970-01-01.
+std::int64_t DzienLokalny(std::int64_t ms);
+
+// A quick answer: within kSzybkoMs and before the question's time ran out.
+inline constexpr std::int32_t kSzybkoMs = 3000;
+bool Szybka(std::int32_t czasMs, std::int32_t predkosc);
+
+// The schedule, in the child's calendar days. A fact in box n is due
+// kInterwalDni[n] days after the day the schedule last counted it: box 1 at
+// once, box 2 from the next day's first drill, then after 3, 7 and 14 days.
+// A wrong or missing answer puts the fact in box 1 (and counts it); a right,
+// quick answer while the fact is due moves it up a box (at most 5) and
+// counts it, a first one straight to box 2; any other right answer leaves
+// the box and the day as they are (a first one in box 1). So box 4, the
+// mastered fact (Opanowany), takes right, quick answers on three different
+// days at least. A time from the future counts as the moment it is compared
+// with: Zalegly takes it as now, and the next answer brings it down to its
+// own time, so a clock set wrong once moves a fact by one interval at most.
 inline constexpr std::array<int, 6> kInterwalDni{0, 0, 1, 3, 7, 14};
-inline constexpr std::int64_t kWczesniejMs = 6LL * 60 * 60 * 1000;
 void Zapamietaj(StanFaktu& stan, bool dobrze, std::int32_t czasMs, std::int32_t predkosc, std::int64_t kiedyMs);
 bool Zalegly(const StanFaktu& stan, std::int64_t terazMs);
 bool Opanowany(const StanFaktu& stan);
@@ -64,58 +76,21 @@ bool Opanowany(const StanFaktu& stan);
 // A child's record: every fact answered at least once.
 using RekordFaktow = std::map<Fakt, StanFaktu>;
 
-// The weight of a fact in the practice draw: by the square of its estimated
-// chance of a miss (its share of misses, as if each fact had been missed
-// once in four before it was first asked), raised for a fact never asked
-// and for one whose last answer was a miss (box 1), halved while it is not
-// due, and raised by the cube of its slowness: its mean answer time against
-// `typowyCzasMs`, the child's typical one (up to four times; a fact answered
-// as fast as the child's others is fluent, one answered slower is not yet,
-// whatever the child's own speed at the keyboard). Never below
-// kMinimalnaWaga, so that every fact still comes now and then.
+// How weak a fact is, the order in which the practice takes facts: by the
+// square of its estimated chance of a miss (its share of misses, as if each
+// fact had been missed once in four before it was first asked), raised for a
+// fact never asked and for one in box 1, halved while it is not due, and
+// raised by the cube of its slowness: its mean answer time against the
+// child's typical one `typowyCzasMs`, or kSzybkoMs when that is slower (up to
+// four times; a fact answered as fast as the child's others is fluent, one
+// answered slower is not yet, and one slower than a quick answer never is).
+// Never below kMinimalnaWaga, so that every fact still comes now and then.
 inline constexpr double kMinimalnaWaga = 0.2;
 double WagaFaktu(const StanFaktu* stan, std::int64_t terazMs, double typowyCzasMs);
 
 // The child's typical answer time in `fakty`: the median of the mean times
 // of the facts the record holds (0 when it holds none).
 double TypowyCzasMs(const RekordFaktow& rekord, const std::vector<Fakt>& fakty);
-
-// The questions of one drill. With the random draw and all tables it draws
-// exactly as LosujPytanie does, call for call. In the practice mode with a
-// record it draws by weight, never the same fact twice in a row, and asks a
-// fact missed in this drill again three questions later (or as late as the
-// drill allows, never as the very next question); the answers of the drill
-// count in the weights at once. Without a record it draws as the random mode
-// does.
-class PlanPytan {
-public:
-    void Rozpocznij(const Ustawienia& ustawienia, const RekordFaktow* rekord, std::int64_t terazMs);
-    // The operands of question `nr`.
-    void Losuj(GeneratorLosowy& los, std::int32_t nr, std::int32_t& liczba1, std::int32_t& liczba2);
-    // Question `nr` was judged.
-    void Oceniono(std::int32_t nr, const PytanieCwiczenia& pytanie);
-
-    // The chance of each fact in the weighted draw (its weight over the sum),
-    // ignoring the rule against repeats; empty unless weighted.
-    std::map<Fakt, double> Szanse() const;
-
-private:
-    std::uint32_t Waga(const StanFaktu& stan) const;
-
-    struct Powrot {
-        std::int32_t nr;
-        std::int32_t liczba1, liczba2;
-    };
-    Ustawienia ustawienia_;
-    std::int64_t terazMs_ = 0;
-    double typowyCzasMs_ = 0;
-    bool wazone_ = false;
-    std::vector<Fakt> fakty_;            // the facts in play
-    std::vector<StanFaktu> stany_;       // what the record and this drill say of them
-    std::vector<std::uint32_t> wagi_;    // their weights in thousandths
-    std::optional<Fakt> ostatni_;
-    std::vector<Powrot> powroty_;
-};
 
 // Operands for `fakt`: the fact itself for multiplication and division; for
 // addition and subtraction tens digits drawn evenly among those that keep the

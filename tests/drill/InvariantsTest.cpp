@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <random>
 
@@ -107,5 +108,62 @@ TEST(DrillInvariants, HoldAfterEveryEventOfLongRandomSessions)
             if (::testing::Test::HasFatalFailure()) return;
         }
         EXPECT_GT(ukonczone, 0) << "seed " << seed << " never finished a drill";
+    }
+}
+
+TEST(PracticeSessions, AChildMissingFourFactsMeetsThemClearlyMoreOftenThanByChanceAndNeverADrillOfMisses)
+{
+    // A child who always misses 7 x 8, 8 x 7, 6 x 9 and 9 x 6 and answers
+    // every other fact right and quickly: six practice drills of 30, one a
+    // day, the record kept between them by the practice's own rule.
+    struct Odpowiedzi : ISluchaczCwiczenia {
+        std::vector<PytanieCwiczenia> pytania;
+        void Rozpoczete(const Ustawienia&) override {}
+        void PytanieZadane(std::int32_t, std::int32_t, std::uint8_t, std::int32_t) override {}
+        void OdpowiedzOceniona(const PytanieCwiczenia& p, std::int32_t) override { pytania.push_back(p); }
+        void CzytanieZakonczone() override {}
+        void Zakonczone(const PodsumowanieCwiczenia&) override {}
+        void Zatrzymane() override {}
+    } odpowiedzi;
+    test::FakeOkno f;
+    f.ctl.DodajSluchacza(&odpowiedzi);
+    f.ust().Tryb = Losowanie::TrudneFakty;
+    f.ust().Lektor = false;
+    f.ust().IloscPytan = 30;
+    const auto trudny = [](std::int32_t a, std::int32_t b) {
+        return (a == 7 && b == 8) || (a == 8 && b == 7) || (a == 6 && b == 9) || (a == 9 && b == 6);
+    };
+    RekordFaktow rekord;
+    constexpr int kDrilli = 6;
+    const std::int64_t teraz = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::system_clock::now().time_since_epoch())
+                                   .count();
+    for (int d = 0; d < kDrilli; ++d) {
+        f.ctl.UstawRekord(std::make_shared<const RekordFaktow>(rekord));
+        odpowiedzi.pytania.clear();
+        f.ctl.ButtonStartStopClick();
+        while (f.stan().StanStartStop == "stop") {
+            f.tyknij();
+            f.wpisz(std::to_string(f.wynik() + (trudny(f.stan().Liczba1, f.stan().Liczba2) ? 1 : 0)));
+            f.wpisz('\r');
+            f.tyknij();
+            while (f.ctl.PokazujePoprawke()) f.tyknij();
+        }
+        ASSERT_EQ(odpowiedzi.pytania.size(), 30u);
+        int trudnych = 0;
+        for (std::size_t i = 0; i < 30; ++i) {
+            const PytanieCwiczenia& p = odpowiedzi.pytania[i];
+            ASSERT_EQ(p.dobrze, !trudny(p.liczba1, p.liczba2));
+            trudnych += !p.dobrze;
+            // The drill's answers, as the journal keeps them, on its day.
+            Zapamietaj(rekord[FaktPytania(DzialanieMnozenie, p.liczba1, p.liczba2)], p.dobrze, p.czasMs, 60,
+                       teraz - (kDrilli - d) * 86400000LL + static_cast<std::int64_t>(i) * 1000);
+        }
+        // By chance 30 x 4/49, about 2.4 of them: from the second drill at
+        // least two and a half times that; never more than 40 % of a drill.
+        EXPECT_LE(trudnych, 12) << "drill " << d + 1;
+        if (d > 0) {
+            EXPECT_GE(trudnych * 49, 30 * 4 * 5 / 2) << "drill " << d + 1;
+        }
     }
 }

@@ -564,11 +564,12 @@ TEST(ResultsJournal, AFileOfTheFirstVersionIsBroughtUpWithEveryRowKeptAndEachFac
               (QStringList{"1|1|0|32|0", "2|1|0|32|0", "3|1|0|32|0"}));
     EXPECT_EQ(wiersze(plik, "SELECT * FROM answers WHERE drill_id <= 2 ORDER BY drill_id, number"), odpowiedzi);
     EXPECT_EQ(wiersze(plik, "SELECT id, name, removed FROM children"), QStringList{"1|Dziecko 1|0"});
-    // 7 x 8: missed (box 1), quick (box 2), then right but slow (stays);
-    // 3 x 9: slow, then slow again (box 1 both times).
+    // 7 x 8: missed (box 1), quick (box 2), then quick again the same day
+    // (not due: stays, its day kept); 3 x 9: quick within 3 s (box 2), then
+    // slow (stays).
     EXPECT_EQ(wiersze(plik, "SELECT child_id, operation, a, b, asked, missed, time_ms, last_ms, box FROM child_facts"
                             " ORDER BY a"),
-              (QStringList{"1|0|3|9|2|0|6100|1796738640000|1", "1|0|7|8|3|1|7620|1796738880000|2"}));
+              (QStringList{"1|0|3|9|2|0|6100|1796738580000|2", "1|0|7|8|3|1|7620|1796738640000|2"}));
 }
 
 TEST(Children, TwoChildrenKeepTheirOwnDrillsSettingsAndTurnAcrossRestarts)
