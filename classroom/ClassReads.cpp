@@ -1,6 +1,7 @@
 #include "ClassReads.h"
 
 #include "ClassServer.h"
+#include "OperandRanges.h"
 
 #include <QCollator>
 #include <QHash>
@@ -14,6 +15,14 @@ namespace zm {
 namespace {
 
 const QString kEpokaMs = QStringLiteral("CAST(round(extract(epoch FROM %1) * 1000) AS bigint)");
+// A drill the reads take: its time finite and in this world (the server's
+// rules; rows made before them are skipped).
+const QString kDobreCwiczenie =
+    QStringLiteral("d.ended_at >= '2000-01-01 00:00:00+00' AND d.ended_at < '2200-01-01 00:00:00+00'"
+                   " AND d.operation BETWEEN 0 AND 3 AND d.pace_ms > 0");
+const QString kDobraOdpowiedz =
+    QStringLiteral("zoltava.operands_in_range(d.operation, a.operand1, a.operand2) AND a.time_ms >= 0");
+const int kStronaDzieci = 250;
 
 } // namespace
 
@@ -50,26 +59,44 @@ bool OdczytKlasy::porazka(const QSqlError& blad)
     return false;
 }
 
-std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci()
+std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci(bool* obcieto)
 {
     std::vector<DzieckoKlasy> dzieci;
+    bool wiecej = false;
     const bool ok = czytaj([&] {
         dzieci.clear();
+        wiecej = false;
         QSqlQuery q(polaczenie_->Baza());
         q.setForwardOnly(true);
         q.prepare(QStringLiteral("SELECT child, count(*), %1, string_agg(DISTINCT workstation, E'\\n')"
-                                 " FROM zoltava.drills WHERE class = ? GROUP BY child")
-                      .arg(kEpokaMs.arg(QStringLiteral("max(ended_at)"))));
-        q.addBindValue(konfiguracja_.klasa);
-        if (!q.exec()) return porazka(q.lastError());
-        while (q.next()) {
-            QStringList stanowiska = q.value(3).toString().split(QLatin1Char('\n'));
-            stanowiska.sort();
-            dzieci.push_back({q.value(0).toString(), q.value(1).toInt(), q.value(2).toLongLong(), stanowiska});
+                                 " FROM zoltava.drills d WHERE class = ? AND child > ? AND %2"
+                                 " GROUP BY child ORDER BY child LIMIT ?")
+                      .arg(kEpokaMs.arg(QStringLiteral("max(ended_at)")), kDobreCwiczenie));
+        // A page at a time, by the server's order of the names.
+        for (QString po = QStringLiteral(""); !wiecej;) {
+            q.addBindValue(konfiguracja_.klasa);
+            q.addBindValue(po);
+            q.addBindValue(kStronaDzieci);
+            if (!q.exec()) return porazka(q.lastError());
+            int wStronie = 0;
+            while (q.next()) {
+                ++wStronie;
+                po = q.value(0).toString();
+                if (int(dzieci.size()) == kMaksDzieci) {
+                    wiecej = true;
+                    break;
+                }
+                QStringList stanowiska = q.value(3).toString().split(QLatin1Char('\n'));
+                stanowiska.sort();
+                dzieci.push_back({po, q.value(1).toInt(), q.value(2).toLongLong(), stanowiska});
+            }
+            q.finish();
+            if (wStronie < kStronaDzieci) break;
         }
         return true;
     });
     if (!ok) return std::nullopt;
+    if (obcieto) *obcieto = wiecej;
     QCollator polski{QLocale(QLocale::Polish, QLocale::Poland)};
     std::sort(dzieci.begin(), dzieci.end(), [&](const DzieckoKlasy& a, const DzieckoKlasy& b) {
         const int r = polski.compare(a.imie, b.imie);
@@ -78,7 +105,8 @@ std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci()
     return dzieci;
 }
 
-std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const QString& imie, bool zPytaniami)
+std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const QString& imie, bool zPytaniami,
+                                                                   const CwiczenieZKlasy* po, int ile)
 {
     std::vector<CwiczenieZKlasy> cwiczenia;
     const bool ok = czytaj([&] {
@@ -86,14 +114,22 @@ std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const QString
         QSqlQuery q(polaczenie_->Baza());
         q.setForwardOnly(true);
         q.prepare(QStringLiteral("SELECT CAST(id AS text), workstation, %1, operation, questions, pace_ms, narrator,"
-                                 " good, bad, grade, draw FROM zoltava.drills WHERE class = ? AND child = ?"
-                                 " ORDER BY ended_at DESC, id")
-                      .arg(kEpokaMs.arg(QStringLiteral("ended_at"))));
+                                 " good, bad, grade, draw, CAST(ended_at AS text) FROM zoltava.drills d"
+                                 " WHERE class = ? AND child = ? AND %2%3"
+                                 " ORDER BY ended_at DESC, id DESC LIMIT ?")
+                      .arg(kEpokaMs.arg(QStringLiteral("ended_at")), kDobreCwiczenie,
+                           po ? QStringLiteral(" AND (ended_at, id) < (CAST(? AS timestamptz), CAST(? AS uuid))")
+                              : QString()));
         q.addBindValue(konfiguracja_.klasa);
         q.addBindValue(imie);
+        if (po) {
+            q.addBindValue(po->koniec);
+            q.addBindValue(po->id);
+        }
+        q.addBindValue(std::max(ile, 1));
         if (!q.exec()) return porazka(q.lastError());
         while (q.next()) {
-            CwiczenieZKlasy c{q.value(0).toString(), imie, q.value(1).toString(), {}};
+            CwiczenieZKlasy c{q.value(0).toString(), q.value(11).toString(), imie, q.value(1).toString(), {}};
             ZapisCwiczenia& z = c.zapis;
             z.koniecMs = q.value(2).toLongLong();
             z.dzialanie = static_cast<std::uint8_t>(q.value(3).toInt());
@@ -106,20 +142,30 @@ std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const QString
             z.losowanie = static_cast<std::uint8_t>(q.value(10).toInt());
             cwiczenia.push_back(std::move(c));
         }
-        if (!zPytaniami) return true;
+        q.finish();
+        if (!zPytaniami || cwiczenia.empty()) return true;
 
+        // The questions of this page's drills.
         QHash<QString, ZapisCwiczenia*> wedlugId;
-        for (CwiczenieZKlasy& c : cwiczenia) wedlugId.insert(c.id, &c.zapis);
+        QStringList ids;
+        for (CwiczenieZKlasy& c : cwiczenia) {
+            wedlugId.insert(c.id, &c.zapis);
+            ids << c.id;
+        }
         q.prepare(QStringLiteral("SELECT CAST(a.drill_id AS text), a.operand1, a.operand2, a.answer, a.correct,"
                                  " a.time_ms FROM zoltava.answers a JOIN zoltava.drills d ON d.id = a.drill_id"
-                                 " WHERE d.class = ? AND d.child = ? ORDER BY a.drill_id, a.number"));
-        q.addBindValue(konfiguracja_.klasa);
-        q.addBindValue(imie);
+                                 " WHERE a.drill_id = ANY (CAST(string_to_array(?, ',') AS uuid[])) AND %1"
+                                 " ORDER BY a.drill_id, a.number")
+                      .arg(kDobraOdpowiedz));
+        q.addBindValue(ids.join(QLatin1Char(',')));
         if (!q.exec()) return porazka(q.lastError());
-        while (q.next())
-            if (ZapisCwiczenia* z = wedlugId.value(q.value(0).toString()))
-                z->pytania.push_back({q.value(1).toInt(), q.value(2).toInt(), q.value(3).toString().toStdString(),
-                                      q.value(4).toBool(), q.value(5).toInt()});
+        while (q.next()) {
+            ZapisCwiczenia* z = wedlugId.value(q.value(0).toString());
+            const qint64 a = q.value(1).toLongLong(), b = q.value(2).toLongLong();
+            if (!z || !OperandyWZakresie(z->dzialanie, a, b)) continue;
+            z->pytania.push_back({std::int32_t(a), std::int32_t(b), q.value(3).toString().toStdString(),
+                                  q.value(4).toBool(), q.value(5).toInt()});
+        }
         return true;
     });
     if (!ok) return std::nullopt;
@@ -137,18 +183,19 @@ std::optional<std::vector<FaktKlasy>> OdczytKlasy::Fakty(std::uint8_t dzialanie,
         q.prepare(QStringLiteral("SELECT a.operand1, a.operand2, count(*), count(*) FILTER (WHERE NOT a.correct),"
                                  " sum(a.time_ms), sum(CAST(a.time_ms AS float8) / d.pace_ms)"
                                  " FROM zoltava.answers a JOIN zoltava.drills d ON d.id = a.drill_id"
-                                 " WHERE d.class = ? AND d.operation = ?"
+                                 " WHERE d.class = ? AND d.operation = ? AND %2 AND %3"
                                  " AND d.ended_at >= to_timestamp(CAST(? AS bigint) / 1000.0)%1"
                                  " GROUP BY a.operand1, a.operand2 ORDER BY a.operand1, a.operand2")
-                      .arg(imie ? QStringLiteral(" AND d.child = ?") : QString()));
+                      .arg(imie ? QStringLiteral(" AND d.child = ?") : QString(), kDobreCwiczenie, kDobraOdpowiedz));
         q.addBindValue(konfiguracja_.klasa);
         q.addBindValue(int(dzialanie));
         q.addBindValue(qint64(odMs));
         if (imie) q.addBindValue(*imie);
         if (!q.exec()) return porazka(q.lastError());
         while (q.next())
-            fakty.push_back({q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(), q.value(3).toInt(),
-                             q.value(4).toLongLong(), q.value(5).toDouble()});
+            if (OperandyWZakresie(dzialanie, q.value(0).toLongLong(), q.value(1).toLongLong()))
+                fakty.push_back({q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(), q.value(3).toInt(),
+                                 q.value(4).toLongLong(), q.value(5).toDouble()});
         return true;
     });
     if (!ok) return std::nullopt;

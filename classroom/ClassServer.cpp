@@ -115,6 +115,8 @@ QString OpisPrzyczyny(const StanKlasy& stan, const KonfiguracjaKlasy& k, const D
             .arg(kWersjaSchematuKlasy);
     case PrzyczynaKlasy::Odrzucone:
         return QStringLiteral("Serwer klasy %1 odrzucił ćwiczenie: %2.").arg(serwer, stan.szczegoly);
+    case PrzyczynaKlasy::Niewysylane:
+        return QStringLiteral("Ćwiczenie nie zostało wysłane na serwer klasy %1: %2.").arg(serwer, stan.szczegoly);
     case PrzyczynaKlasy::Inny:
         return QStringLiteral("Serwer klasy %1 zgłosił błąd: %2.").arg(serwer, stan.szczegoly);
     }
@@ -181,22 +183,27 @@ StanKlasy PolaczenieKlasy::Otworz()
     if (!konfiguracja_.tlsCa.isEmpty()) opcje << QStringLiteral("sslrootcert=") + Cytuj(konfiguracja_.tlsCa);
     baza.setConnectOptions(opcje.join(QLatin1Char(';')));
     StanKlasy stan;
-    if (!baza.open()) {
-        stan = StanBledu(baza.lastError(), false);
-    } else {
-        QSqlQuery q(baza);
-        if (!q.exec(QStringLiteral("SELECT zoltava.schema_version()")) || !q.next()) {
-            stan = StanBledu(q.lastError(), baza.isOpen());
-            // Any refusal here means the script has not made what it should.
-            if (stan.przyczyna == PrzyczynaKlasy::Dostep || stan.przyczyna == PrzyczynaKlasy::Inny)
-                stan.przyczyna = PrzyczynaKlasy::SchematStary;
-        } else if (const int wersja = q.value(0).toInt(); wersja != kWersjaSchematuKlasy) {
-            stan = {wersja > kWersjaSchematuKlasy ? PrzyczynaKlasy::SchematNowszy : PrzyczynaKlasy::SchematStary,
-                    QString::number(wersja), QStringLiteral("schema version %1").arg(wersja)};
-        }
-    }
+    if (!baza.open()) stan = StanBledu(baza.lastError(), false);
     baza = QSqlDatabase();
+    if (stan) stan = SprawdzWersje();
     if (!stan) Zamknij();
+    return stan;
+}
+
+StanKlasy PolaczenieKlasy::SprawdzWersje()
+{
+    QSqlDatabase baza = Baza();
+    QSqlQuery q(baza);
+    StanKlasy stan;
+    if (!q.exec(QStringLiteral("SELECT zoltava.schema_version()")) || !q.next()) {
+        stan = StanBledu(q.lastError(), baza.isOpen());
+        // Any refusal here means the script has not made what it should.
+        if (stan.przyczyna == PrzyczynaKlasy::Dostep || stan.przyczyna == PrzyczynaKlasy::Inny)
+            stan.przyczyna = PrzyczynaKlasy::SchematStary;
+    } else if (const int wersja = q.value(0).toInt(); wersja != kWersjaSchematuKlasy) {
+        stan = {wersja > kWersjaSchematuKlasy ? PrzyczynaKlasy::SchematNowszy : PrzyczynaKlasy::SchematStary,
+                QString::number(wersja), QStringLiteral("schema version %1").arg(wersja)};
+    }
     return stan;
 }
 

@@ -18,7 +18,7 @@ namespace zm {
 
 // The version of the schema klasa-serwer.sql makes, kept in
 // zoltava.schema_version; a server with another version is refused.
-inline constexpr int kWersjaSchematuKlasy = 1;
+inline constexpr int kWersjaSchematuKlasy = 2;
 // Seconds to wait for the server to answer a connection.
 inline constexpr int kLimitPolaczeniaS = 3;
 
@@ -33,6 +33,7 @@ enum class PrzyczynaKlasy {
     SchematStary,  // the database was not set up by the script, or by an older one
     SchematNowszy, // the database was set up by a newer program
     Odrzucone,     // the server refused one drill's data
+    Niewysylane,   // a drill kept on the workstation: not whole, or its id taken by another drill
     Inny,
 };
 
@@ -82,6 +83,9 @@ public:
 
     // Connects (when not connected) and checks the schema's version.
     StanKlasy Otworz();
+    // Asks the open connection for the schema's version again (one short
+    // statement): a server moved to another schema while connected.
+    StanKlasy SprawdzWersje();
     bool Otwarte() const;
     void Zamknij();
     QSqlDatabase Baza() const;
