@@ -19,9 +19,11 @@
 #include <optional>
 #include <vector>
 
-class QSqlError;
-
 namespace zm {
+
+namespace pg {
+class Wynik;
+}
 
 class PolaczenieKlasy;
 enum class PrzyczynaKlasy;
@@ -84,7 +86,7 @@ public:
 
 private:
     bool czytaj(const std::function<bool()>& zapytania);
-    bool porazka(const QSqlError& blad);
+    bool porazka(const pg::Wynik& wynik);
 
     KonfiguracjaKlasy konfiguracja_;
     std::unique_ptr<PolaczenieKlasy> polaczenie_;

@@ -6,7 +6,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSqlQuery>
 #include <QtDebug>
 
 #include <algorithm>
@@ -26,10 +25,11 @@ namespace {
 // A drill in one statement (one transaction): zoltava.add_drill stores the
 // drill and its answers whole, or says the server holds it already ('same')
 // or holds another drill under its id ('other').
-const QString kWstawCwiczenie = QStringLiteral(
-    "SELECT zoltava.add_drill(CAST(? AS uuid), ?, ?, ?, CAST(? AS bigint), CAST(? AS smallint),"
-    " CAST(? AS smallint), CAST(? AS integer), CAST(? AS boolean), CAST(? AS smallint), CAST(? AS smallint),"
-    " CAST(? AS smallint), CAST(? AS smallint), CAST(? AS json))");
+// Its values are bound: the text other sessions may see holds none.
+const char kWstawCwiczenie[] =
+    "SELECT zoltava.add_drill(CAST($1 AS uuid), $2, $3, $4, CAST($5 AS bigint), CAST($6 AS smallint),"
+    " CAST($7 AS smallint), CAST($8 AS integer), CAST($9 AS boolean), CAST($10 AS smallint), CAST($11 AS smallint),"
+    " CAST($12 AS smallint), CAST($13 AS smallint), CAST($14 AS json))";
 
 // PostgreSQL's text cannot hold NUL.
 QString Tekst(const std::string& s)
@@ -200,28 +200,19 @@ public:
         return true;
     }
 
-    void Rozlacz()
-    {
-        wstaw_.reset();
-        polaczenie_.Zamknij();
-    }
+    void Rozlacz() { polaczenie_.Zamknij(); }
 
 private:
     StanKlasy Przygotuj()
     {
         // A connection held since the last batch: the schema may have moved.
-        if (polaczenie_.Otwarte() && wstaw_) {
+        if (polaczenie_.Otwarte()) {
             StanKlasy stan = polaczenie_.SprawdzWersje();
             if (!stan) Rozlacz();
             return stan;
         }
         Rozlacz();
-        if (StanKlasy stan = polaczenie_.Otworz(); !stan) return stan;
-        wstaw_.emplace(polaczenie_.Baza());
-        if (wstaw_->prepare(kWstawCwiczenie)) return {};
-        StanKlasy stan = polaczenie_.Blad(wstaw_->lastError());
-        Rozlacz();
-        return stan;
+        return polaczenie_.Otworz();
     }
 
     StanKlasy Wyslij(const CwiczenieKlasy& c)
@@ -231,13 +222,14 @@ private:
         const ZapisCwiczenia& z = c.zapis;
         const QString id = Tekst(c.id);
         const KonfiguracjaKlasy& k = polaczenie_.Konfiguracja();
-        const QVariant wartosci[] = {id, k.klasa, k.stanowisko, Tekst(c.imie), qint64(z.koniecMs), int(z.dzialanie),
-                                     z.iloscPytan, z.predkosc, z.lektor, z.dobrze, z.zle, int(z.ocena),
-                                     int(z.losowanie), Odpowiedzi(z)};
-        for (int i = 0; i < int(std::size(wartosci)); ++i) wstaw_->bindValue(i, wartosci[i]);
-        if (!wstaw_->exec() || !wstaw_->next()) return polaczenie_.Blad(wstaw_->lastError());
-        const QString wynik = wstaw_->value(0).toString();
-        wstaw_->finish();
+        const pg::Wynik w = polaczenie_.Wykonaj(
+            kWstawCwiczenie,
+            {pg::Tekst(id), pg::Tekst(k.klasa), pg::Tekst(k.stanowisko), pg::Tekst(Tekst(c.imie)),
+             pg::Liczba(z.koniecMs), pg::Liczba(z.dzialanie), pg::Liczba(z.iloscPytan), pg::Liczba(z.predkosc),
+             pg::Prawda(z.lektor), pg::Liczba(z.dobrze), pg::Liczba(z.zle), pg::Liczba(z.ocena),
+             pg::Liczba(z.losowanie), pg::Tekst(Odpowiedzi(z))});
+        if (w.Wiersze() != 1) return polaczenie_.Blad(w);
+        const QString wynik = w.Tekst(0, 0);
         if (wynik == QLatin1String("other"))
             return {PrzyczynaKlasy::Niewysylane, QStringLiteral("na serwerze jest już inne ćwiczenie o tym samym "
                                                                 "identyfikatorze (%1)")
@@ -249,7 +241,6 @@ private:
     NadawcaKlasy::Tempo tempo_;
     ISkrzynkaKlasy& skrzynka_;
     PolaczenieKlasy& polaczenie_;
-    std::optional<QSqlQuery> wstaw_;
     std::set<std::string> odrzucone_; // this run's refused drills
 };
 

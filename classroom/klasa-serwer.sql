@@ -1,28 +1,38 @@
 -- The class's database on the school's PostgreSQL server, for Zoltava mnożenia.
 --
--- Run once by the administrator, as a superuser (or a role that may create
--- roles), in the database the class's results go to:
+-- Run once by the administrator, as a superuser, in the database the
+-- class's results go to:
 --
 --   createdb zoltava_klasa
---   psql -d zoltava_klasa -v haslo_stanowisk='…' -v haslo_nauczyciela='…' \
---        -f /usr/share/zoltava-mnozenia/klasa-serwer.sql
+--   psql -d zoltava_klasa -f /usr/share/zoltava-mnozenia/klasa-serwer.sql
+--
+-- It asks for the two passwords (from the standard input, so they are never
+-- on a command line), and keeps its own statements out of the server's log.
 --
 -- It creates the schema "zoltava" (tables drills and answers, and the
 -- schema's version) and two login roles:
---   zoltava_stanowisko  the workstations: may only add drills and their
---                       answers; cannot read, change or delete any row,
---                       its own included;
+--   zoltava_stanowisko  the workstations: may only add whole drills through
+--                       zoltava.add_drill; cannot read, change or delete
+--                       any row, its own included;
 --   zoltava_nauczyciel  the teacher: reads everything, changes nothing.
+-- No login of the database may end or cancel another's session.
 -- Running it again keeps every row, sets the two passwords anew and brings
 -- an older schema up to this version; a newer schema is left alone.
 \set ON_ERROR_STOP on
+SET log_statement = 'none';
+SET log_min_duration_statement = -1;
+SET log_min_error_statement = 'panic';
 \if :{?haslo_stanowisk}
 \else
-DO $$ BEGIN RAISE EXCEPTION 'Brak hasła stanowisk: psql … -v haslo_stanowisk=… -v haslo_nauczyciela=…'; END $$;
+\prompt 'Hasło stanowisk (zoltava_stanowisko): ' haslo_stanowisk
 \endif
 \if :{?haslo_nauczyciela}
 \else
-DO $$ BEGIN RAISE EXCEPTION 'Brak hasła nauczyciela: psql … -v haslo_stanowisk=… -v haslo_nauczyciela=…'; END $$;
+\prompt 'Hasło nauczyciela (zoltava_nauczyciel): ' haslo_nauczyciela
+\endif
+SELECT :'haslo_stanowisk' = '' OR :'haslo_nauczyciela' = '' AS brak_hasla \gset
+\if :brak_hasla
+DO $$ BEGIN RAISE EXCEPTION 'Puste hasło: nic nie zmieniono.'; END $$;
 \endif
 
 BEGIN;
@@ -186,5 +196,10 @@ GRANT EXECUTE ON FUNCTION zoltava.schema_version() TO zoltava_stanowisko, zoltav
 GRANT EXECUTE ON FUNCTION zoltava.add_drill(uuid, text, text, text, bigint, smallint, smallint, integer, boolean,
     smallint, smallint, smallint, smallint, json) TO zoltava_stanowisko;
 GRANT SELECT ON ALL TABLES IN SCHEMA zoltava TO zoltava_nauczyciel;
+
+-- The workstations share a role, and a role may end its own sessions: in
+-- this database no one but a superuser may end or cancel a session.
+REVOKE EXECUTE ON FUNCTION pg_catalog.pg_terminate_backend(integer, bigint),
+    pg_catalog.pg_cancel_backend(integer) FROM PUBLIC;
 
 COMMIT;

@@ -12,9 +12,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -198,6 +195,15 @@ template <class Warunek> bool Czekaj(Warunek warunek, std::chrono::milliseconds 
 }
 
 const NadawcaKlasy::Tempo kSzybko{20ms, 100ms, 20};
+
+// A connection of the test's own to the class's database as `d`.
+bool Polacz(pg::Polaczenie& polaczenie, const KonfiguracjaKlasy& k, const DostepDoSerwera& d)
+{
+    return polaczenie.Otworz({{"host", k.serwer.toUtf8()},
+                              {"dbname", k.baza.toUtf8()},
+                              {"user", d.uzytkownik.toUtf8()},
+                              {"password", d.haslo.toUtf8()}});
+}
 const QString kCzekaja = QStringLiteral(" Wyniki czekają na tym komputerze i zostaną wysłane, gdy to będzie możliwe.");
 
 class Klasa : public ::testing::Test {
@@ -385,17 +391,12 @@ TEST_F(Klasa, TheWorkstationsRoleMayOnlyAddAndTheTeachersOnlyRead)
     };
     for (const auto& p : przypadki) {
         const DostepDoSerwera& d = p.nauczyciel ? *k.nauczyciel : k.stanowiska;
+        pg::Polaczenie polaczenie;
         QString kod = QStringLiteral("no connection");
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("prawa"));
-            db.setHostName(k.serwer);
-            db.setDatabaseName(k.baza);
-            if (db.open(d.uzytkownik, d.haslo)) {
-                QSqlQuery q(db);
-                kod = q.exec(p.sql) ? QString() : q.lastError().nativeErrorCode();
-            }
+        if (Polacz(polaczenie, k, d)) {
+            const pg::Wynik w = polaczenie.Wykonaj(p.sql.toUtf8().constData());
+            kod = w.Dobry() ? QString() : w.Kod();
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("prawa"));
         EXPECT_EQ(kod, p.kod) << d.uzytkownik.toStdString() << ": " << p.sql.toStdString();
     }
 }
@@ -824,4 +825,47 @@ TEST_F(Klasa, TheTeachersReadsComeInPages)
     for (const DzieckoKlasy& d : *dzieci)
         imiona.insert(d.imie);
     EXPECT_EQ(imiona.size(), 1000);
+}
+
+TEST_F(Klasa, AWorkstationsLoginSeesNoValuesOfAnotherWhileItSendsNorEndsItsSessions)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("9a"));
+    auto skrzynka = std::make_shared<SkrzynkaWPamieci>(0, 2ms);
+    std::vector<std::string> ids;
+    for (int n = 0; n < 400; ++n) {
+        skrzynka->Dodaj(Cwiczenie("Tajemnica Zosi", 9, n));
+        ids.push_back(skrzynka->Czekajace().back());
+    }
+    // Another workstation's login, reading every session's statement while
+    // the first sends.
+    pg::Polaczenie podgladacz;
+    ASSERT_TRUE(Polacz(podgladacz, k, k.stanowiska)) << podgladacz.Blad().toStdString();
+    int widziane = 0;
+    QStringList teksty;
+    {
+        NadawcaKlasy nadawca(k, skrzynka, NadawcaKlasy::Tempo{20ms, 100ms, 1});
+        QStringList kody;
+        while (!skrzynka->Czekajace().empty()) {
+            const pg::Wynik w = podgladacz.Wykonaj("SELECT query, pid FROM pg_stat_activity"
+                                                   " WHERE pid <> pg_backend_pid() AND query LIKE '%add_drill%'");
+            ASSERT_TRUE(w.Dobry()) << w.Komunikat().toStdString();
+            for (int i = 0; i < w.Wiersze(); ++i, ++widziane)
+                if (!teksty.contains(w.Tekst(i, 0))) teksty << w.Tekst(i, 0);
+            // The sending session cannot be ended or cancelled by another
+            // login of the role.
+            if (w.Wiersze() > 0 && kody.isEmpty())
+                for (const char* sql : {"SELECT pg_terminate_backend(CAST($1 AS integer))",
+                                        "SELECT pg_cancel_backend(CAST($1 AS integer))"})
+                    kody << podgladacz.Wykonaj(sql, {pg::Tekst(w.Tekst(0, 1))}).Kod();
+        }
+        EXPECT_EQ(kody, (QStringList{"42501", "42501"}));
+    }
+    EXPECT_GT(widziane, 0) << "the statements were never seen being sent";
+    for (const QString& t : teksty) {
+        EXPECT_FALSE(t.contains(QStringLiteral("Tajemnica"))) << t.toStdString();
+        EXPECT_FALSE(t.contains(QStringLiteral("9a"))) << t.toStdString();
+        for (const std::string& id : ids)
+            ASSERT_FALSE(t.contains(QString::fromStdString(id))) << t.toStdString();
+    }
+    EXPECT_EQ(Liczba(k.klasa), 400);
 }
