@@ -721,8 +721,7 @@ TEST_F(Klasa, TheTeachersReadsSkipRowsTheServerShouldNotHoldAndNeverComputeWithT
     }
     // Rows an older server took from a forging workstation: a drill that
     // ended at 'infinity', and a division of -2147483648 by -1.
-    ASSERT_TRUE(serwer->Psql(
-        test::SerwerPostgres::kBaza,
+    ASSERT_TRUE(serwer->Skrypt(
         {QStringLiteral("-c"),
          QStringLiteral(
              "ALTER TABLE zoltava.drills DROP CONSTRAINT drills_ended_at_range;"
@@ -733,10 +732,7 @@ TEST_F(Klasa, TheTeachersReadsSkipRowsTheServerShouldNotHoldAndNeverComputeWithT
              " ('00000000-0000-0000-0000-0000000000a2', '8a', 'pc', 'Ola', '2026-01-01 12:00+00', 1, 1, 20, false,"
              " 1, 0, 6);"
              "INSERT INTO zoltava.answers VALUES ('00000000-0000-0000-0000-0000000000a1', 1, 56, 8, '7', true, 5),"
-             " ('00000000-0000-0000-0000-0000000000a2', 1, -2147483648, -1, '0', true, 5);"),
-         QStringLiteral("-v"), QStringLiteral("haslo_stanowisk=") + test::SerwerPostgres::kHasloStanowisk,
-         QStringLiteral("-v"), QStringLiteral("haslo_nauczyciela=") + test::SerwerPostgres::kHasloNauczyciela,
-         QStringLiteral("-f"), QStringLiteral(ZM_KLASA_SKRYPT)}));
+             " ('00000000-0000-0000-0000-0000000000a2', 1, -2147483648, -1, '0', true, 5);")}));
 
     OdczytKlasy odczyt(k);
     const auto dzieci = odczyt.Dzieci();
@@ -868,4 +864,11 @@ TEST_F(Klasa, AWorkstationsLoginSeesNoValuesOfAnotherWhileItSendsNorEndsItsSessi
             ASSERT_FALSE(t.contains(QString::fromStdString(id))) << t.toStdString();
     }
     EXPECT_EQ(Liczba(k.klasa), 400);
+    // The server logs every statement, but not the setup's passwords.
+    QFile log(serwer->Log());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray zapis = log.readAll();
+    EXPECT_TRUE(zapis.contains("add_drill"));
+    EXPECT_FALSE(zapis.contains(test::SerwerPostgres::kHasloStanowisk));
+    EXPECT_FALSE(zapis.contains(test::SerwerPostgres::kHasloNauczyciela));
 }
