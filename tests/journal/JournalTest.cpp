@@ -1,5 +1,6 @@
 // The results journal on real SQLite files: what a drill leaves in the
 // database, and what happens when the file or its folder is bad.
+#include "Children.h"
 #include "ClassOutbox.h"
 #include "Corruptions.h"
 #include "DrillState.h"
@@ -739,18 +740,37 @@ TEST(ResultsJournal, TheClassOutboxOffersTheDrillsOfTheFileNowAtItsPath)
         return static_cast<bool>(b.Zapisz({}, std::span(&z, 1)));
     };
     SkrzynkaDziennika skrzynka(plik);
-    EXPECT_TRUE(skrzynka.Niewyslane(10).empty());
+    EXPECT_EQ(skrzynka.Niewyslane(10).value_or(std::vector<CwiczenieKlasy>(1)).size(), 0u);
     EXPECT_FALSE(QFile::exists(plik)) << "the outbox made the journal's file";
     ASSERT_TRUE(zapisz(1));
-    const auto pierwsze = skrzynka.Niewyslane(10);
+    const auto pierwsze = skrzynka.Niewyslane(10).value_or(std::vector<CwiczenieKlasy>{});
     ASSERT_EQ(pierwsze.size(), 1u);
     ASSERT_TRUE(skrzynka.Wyslane({pierwsze[0].id}));
     // The file deleted while the program runs; the journal makes a new one.
     for (const char* dopisek : {"", "-wal", "-shm"}) QFile::remove(plik + dopisek);
     ASSERT_TRUE(zapisz(2));
-    const auto drugie = skrzynka.Niewyslane(10);
+    // Its child's name blanked by another program: the drill goes under the
+    // child's default name, never as a blank one.
+    {
+        BazaWynikow b(plik, {BazaWynikow::Tryb::Zapis});
+        ASSERT_TRUE(b.Otwarcie());
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(plik).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "UPDATE children SET name = ' '",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    const auto drugie = skrzynka.Niewyslane(10).value_or(std::vector<CwiczenieKlasy>{});
     ASSERT_EQ(drugie.size(), 1u);
     EXPECT_EQ(drugie[0].zapis.koniecMs, chwila(2));
+    EXPECT_EQ(drugie[0].imie, ImieDomyslne(drugie[0].zapis.dziecko).toStdString());
+    // A file that cannot be read now is a failure, not an empty outbox.
+    for (const char* dopisek : {"", "-wal", "-shm"}) QFile::remove(plik + dopisek);
+    QFile smieci(plik);
+    ASSERT_TRUE(smieci.open(QIODevice::WriteOnly) && smieci.write(QByteArray(8192, 'x')) == 8192);
+    smieci.close();
+    EXPECT_FALSE(skrzynka.Niewyslane(10));
 }
 
 TEST(ResultsJournal, DrillsGradedOnAFullDiskAreKeptInTheReserveAndTheOnesThatDoNotFitAreNamed)
