@@ -1,35 +1,34 @@
-// The results window's chart of grades over time.
+// The results window's chart of grades over time: a line per operation,
+// random drills as dots, the practice's as hollow diamonds on a dashed line,
+// the number of drills over each point, and a date axis with regular ticks.
+// A screen reader reads the same figures as text: the chart's description,
+// and the list beside it, a period a line.
 #pragma once
 
-#include "ResultsFigures.h"
+#include "ChartFigures.h"
 
 #include <QWidget>
 
+class QListWidget;
+
 namespace zm {
 
-// Grades 1..6 over time, one line per operation, oldest on the left.
 class WykresOcen : public QWidget {
 public:
-    explicit WykresOcen(QWidget* rodzic) : QWidget(rodzic) { setObjectName(QStringLiteral("WykresOcen")); }
-    void Ustaw(DaneWykresu dane)
-    {
-        dane_ = std::move(dane);
-        napis_ = dane_.Puste() ? TekstBrakuCwiczen() : QString();
-        update();
-    }
-    void Napisz(const QString& napis)
-    {
-        dane_ = {};
-        napis_ = napis;
-        update();
-    }
+    explicit WykresOcen(QWidget* rodzic);
+    void Ustaw(DaneWykresu dane);
+    // No chart: `napis` says why (waiting, no drills, an error).
+    void Napisz(const QString& napis);
+    // The chart's figures as text, filled by Ustaw.
+    QListWidget* Opis() const { return opis_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
     DaneWykresu dane_;
-    QString napis_ = TekstCzekania();
+    QString napis_;
+    QListWidget* opis_;
 };
 
 } // namespace zm

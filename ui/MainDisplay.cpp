@@ -124,6 +124,8 @@ void TFrmMain::UstawRozmiarOceny(int nr, int punkty)
     QFont f = l->font();
     f.setPixelSize(kPunktNaPiksel96(punkty));
     l->setFont(f);
+    // The grade obtained is the large one; a screen reader hears it as such.
+    l->setAccessibleName(punkty > 12 ? QStringLiteral("Otrzymana ocena: %1").arg(nr) : QStringLiteral("Ocena %1").arg(nr));
 }
 
 void TFrmMain::UstawProgresPozycja(int szerokosc, std::uint8_t r, std::uint8_t g, std::uint8_t b)

@@ -52,7 +52,8 @@ public:
     bool Pusty() const { return wiersze_.empty(); }
 
     int rowCount(const QModelIndex& p) const override { return p.isValid() ? 0 : int(wiersze_.size()); }
-    int columnCount(const QModelIndex& p) const override { return p.isValid() ? 0 : 7; }
+    static constexpr int kKolumn = 8;
+    int columnCount(const QModelIndex& p) const override { return p.isValid() ? 0 : kKolumn; }
     bool canFetchMore(const QModelIndex& p) const override { return !p.isValid() && !wszystkie_ && !pobiera_; }
     void fetchMore(const QModelIndex& p) override
     {
@@ -62,9 +63,9 @@ public:
     }
     QVariant headerData(int sekcja, Qt::Orientation o, int rola) const override
     {
-        static const std::array<const char*, 7> naglowki{"Data",        "Działanie", "Pytania", "Tempo",
-                                                         "Dobre / złe", "Ocena",     "Dziecko"};
-        if (o != Qt::Horizontal || rola != Qt::DisplayRole || sekcja < 0 || sekcja >= 7) return {};
+        static const std::array<const char*, kKolumn> naglowki{"Data",        "Działanie", "Pytania", "Tempo",
+                                                               "Dobre / złe", "Ocena",     "Losowanie", "Dziecko"};
+        if (o != Qt::Horizontal || rola != Qt::DisplayRole || sekcja < 0 || sekcja >= kKolumn) return {};
         return QString::fromUtf8(naglowki[static_cast<std::size_t>(sekcja)]);
     }
     QVariant data(const QModelIndex& i, int rola) const override
@@ -84,6 +85,8 @@ public:
         case 3: return NazwaTempa(c.predkosc);
         case 4: return QStringLiteral("%1 / %2").arg(c.dobrze).arg(c.zle);
         case 5: return int(c.ocena);
+        // A practice drill's grade is about the facts it chose: marked.
+        case 6: return c.losowanie ? QStringLiteral("trudne") : QStringLiteral("losowe");
         default: return imie_(c.dziecko);
         }
     }

@@ -16,6 +16,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -35,13 +36,18 @@ namespace {
 constexpr int kSzerokosc = 640, kWysokosc = 460;
 // Rows read when the window opens, then at each scroll to the list's end.
 constexpr int kPierwszaStrona = 200, kStrona = 1000;
-// The chart's most points a line: about eight pixels each.
-constexpr int kPrzedzialyWykresu = 72;
+// Rows the chart reads at a time.
+constexpr int kStronaWykresu = 5000;
 // The fact table's shorter period.
 constexpr std::int64_t kDwaTygodnieMs = 14LL * 24 * 3600 * 1000;
 
 const QString kCzekanie = TekstCzekania();
 const QString kPusto = TekstBrakuCwiczen();
+
+CwiczenieNaWykresie NaWykres(const WierszCwiczenia& c)
+{
+    return {c.koniecMs, c.dzialanie, c.ocena, c.losowanie == static_cast<std::uint8_t>(Losowanie::TrudneFakty)};
+}
 
 } // namespace
 
@@ -77,10 +83,12 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komuni
     ListaCwiczen->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListaCwiczen->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListaCwiczen->setAlternatingRowColors(true);
+    // Tab leaves the list; the arrows move in it.
+    ListaCwiczen->setTabKeyNavigation(false);
     ListaCwiczen->verticalHeader()->setDefaultSectionSize(18);
     ListaCwiczen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    for (int k = 0; k < 7; ++k)
-        ListaCwiczen->setColumnWidth(k, std::array<int, 7>{110, 90, 55, 70, 75, 50, 100}[static_cast<std::size_t>(k)]);
+    for (int k = 0; k < ModelCwiczen::kKolumn; ++k)
+        ListaCwiczen->setColumnWidth(k, std::array{105, 85, 50, 62, 70, 42, 58, 100}[static_cast<std::size_t>(k)]);
     ListaCwiczen->horizontalHeader()->setStretchLastSection(true);
     ListaCwiczen->setAccessibleName(QStringLiteral("Ćwiczenia"));
     uklad->addWidget(ListaCwiczen);
@@ -91,19 +99,28 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komuni
     LabelPusto->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     LabelPusto->setWordWrap(true);
 
-    Wykres = new WykresOcen(nullptr);
+    auto* oceny = new QWidget;
+    auto* ukladOcen = new QVBoxLayout(oceny);
+    ukladOcen->setContentsMargins(0, 0, 0, 0);
+    ukladOcen->setSpacing(2);
+    Wykres = new WykresOcen(oceny);
     Wykres->setAccessibleName(QStringLiteral("Oceny w czasie"));
-    Zakladki->addTab(Wykres, QStringLiteral("Oceny"));
+    ukladOcen->addWidget(Wykres, 1);
+    Wykres->Opis()->setFixedHeight(78);
+    ukladOcen->addWidget(Wykres->Opis());
+    Zakladki->addTab(oceny, QStringLiteral("Oceny"));
 
     auto* fakty = new QWidget;
     fakty->setObjectName(QStringLiteral("Fakty"));
     Dzialania = new QButtonGroup(this);
     int x = 8;
+    std::vector<QRadioButton*> radia;
     for (const FaktyDzialania& f : zm::Dzialania()) {
         auto* r = new QRadioButton(QString::fromUtf8(f.etykieta), fakty);
         r->setObjectName(QStringLiteral("RadioFakty%1").arg(f.dzialanie));
         r->setGeometry(x, 6, 100, 17);
         Dzialania->addButton(r, f.dzialanie);
+        radia.push_back(r);
         x += 104;
     }
     ComboOkres = new QComboBox(fakty);
@@ -115,12 +132,19 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komuni
     ComboOkres->setAccessibleName(QStringLiteral("Okres"));
     connect(ComboOkres, &QComboBox::currentIndexChanged, this, [this] { pokazFakty(); });
     Dzialania->button(DzialanieMnozenie)->setChecked(true);
+    TabNaZaznaczony({radia[0], radia[1], radia[2], radia[3]});
     Tabela = new TabelaFaktow(fakty);
     Tabela->setGeometry(8, 30, 330, 330);
     Tabela->setAccessibleName(QStringLiteral("Tabela działań"));
     auto* legenda = new LegendaFaktow(fakty);
     legenda->setGeometry(350, 40, 270, 230);
     legenda->setAccessibleName(QStringLiteral("Objaśnienie kolorów"));
+    LabelObjasnienie = new QLabel(OpisTabeli(DzialanieMnozenie), fakty);
+    LabelObjasnienie->setObjectName(QStringLiteral("LabelObjasnienie"));
+    LabelObjasnienie->setGeometry(350, 262, 266, 96);
+    LabelObjasnienie->setWordWrap(true);
+    LabelObjasnienie->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    UstawKolejnoscTab({radia[0], radia[1], radia[2], radia[3], ComboOkres, Tabela});
     Zakladki->addTab(fakty, QStringLiteral("Tabliczka"));
     connect(Dzialania, &QButtonGroup::idClicked, this, [this] { pokazFakty(); });
     connect(Zakladki, &QTabWidget::currentChanged, this, [this](int i) {
@@ -222,17 +246,17 @@ void TFrmWyniki::odswiezKlase()
         klasa_->Cwiczenia(*dzieckoKlasy_, false, [this, pokolenie](std::vector<CwiczenieZKlasy> c, QString blad) {
             if (pokolenie != pokolenie_) return;
             std::vector<WierszCwiczenia> wiersze;
-            std::vector<OcenaWCzasie> oceny;
+            std::vector<CwiczenieNaWykresie> cwiczenia;
             for (const CwiczenieZKlasy& k : c) {
                 wiersze.push_back(k.zapis);
-                oceny.push_back({k.zapis.koniecMs, k.zapis.dzialanie, k.zapis.ocena});
+                cwiczenia.push_back(NaWykres(k.zapis));
             }
             model_->Dopisz(std::move(wiersze), {}, true);
             LabelPusto->setText(blad.isEmpty() ? kPusto : QStringLiteral("Nie można pokazać wyników klasy: %1").arg(blad));
             LabelPusto->setVisible(model_->Pusty());
             ButEksport->setEnabled(!model_->Pusty());
             ButEksportPytan->setEnabled(!model_->Pusty());
-            Wykres->Ustaw(PunktyWykresu(oceny, kPrzedzialyWykresu, QDateTime::currentDateTime().offsetFromUtc()));
+            Wykres->Ustaw(PunktyWykresu(cwiczenia));
             odpowiedziano();
         });
     } else {
@@ -302,11 +326,17 @@ void TFrmWyniki::czytajWykres()
     const std::uint64_t pokolenie = pokolenie_;
     ++oczekujace_;
     czytnik_->Czytaj<DaneWykresu>(
-        [dziecko = dziecko_, strefa = QDateTime::currentDateTime().offsetFromUtc()](BazaWynikow* baza, WynikBazy& w) {
-            std::vector<OcenaWCzasie> oceny;
-            std::int64_t pominiete = 0;
-            if (baza) w = baza->Oceny(oceny, pominiete, dziecko);
-            return PunktyWykresu(oceny, kPrzedzialyWykresu, strefa);
+        [dziecko = dziecko_](BazaWynikow* baza, WynikBazy& w) {
+            // Every drill, a page at a time: the list's rows say how each
+            // was drawn.
+            std::vector<CwiczenieNaWykresie> cwiczenia;
+            KluczListy po;
+            for (std::vector<WierszCwiczenia> strona; baza; strona.clear()) {
+                w = baza->Strona(po, kStronaWykresu, strona, dziecko);
+                for (const WierszCwiczenia& c : strona) cwiczenia.push_back(NaWykres(c));
+                if (!w || int(strona.size()) < kStronaWykresu) break;
+            }
+            return PunktyWykresu(cwiczenia);
         },
         [this, pokolenie](const WynikBazy& w, DaneWykresu dane) {
             if (pokolenie != pokolenie_) return;
@@ -325,6 +355,7 @@ void TFrmWyniki::pokazFakty()
     faktyAktualne_ = true;
     ++oczekujace_;
     if (!bladPokazany_) Tabela->Napisz(dzialanie, kCzekanie);
+    LabelObjasnienie->setText(OpisTabeli(dzialanie));
     const std::int64_t teraz = QDateTime::currentMSecsSinceEpoch();
     const std::int64_t od = ComboOkres->currentIndex() == 0 ? teraz - kDwaTygodnieMs : 0;
     if (wKlasie_) {
@@ -388,47 +419,6 @@ void TFrmWyniki::pokazZmianePliku()
     const QStringList& zmiany = dziennik_->ZmianyPliku();
     LabelPlik->setText(zmiany.isEmpty() ? QString() : zmiany.last());
     LabelPlik->setVisible(!zmiany.isEmpty());
-}
-
-void TFrmWyniki::Eksportuj(const QString& plik, bool pytania)
-{
-    ButEksport->setEnabled(false);
-    ButEksportPytan->setEnabled(false);
-    if (wKlasie_) {
-        klasa_->Eksportuj(dzieckoKlasy_, pytania, plik, plik_, [this, plik](bool dobrze, QString blad) {
-            ButEksport->setEnabled(true);
-            ButEksportPytan->setEnabled(true);
-            if (!dobrze)
-                komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Wyniki"),
-                                   QStringLiteral("Nie można zapisać pliku %1: %2.").arg(QDir::toNativeSeparators(plik), blad));
-            emit Wyeksportowano(dobrze);
-        });
-        return;
-    }
-    std::map<std::int64_t, QString> imiona;
-    if (dzieci_) imiona = dzieci_->WszystkieImiona();
-    czytnik_->Eksportuj(plik, pytania, dziecko_, std::move(imiona), [this, plik](const QString& blad) {
-        ButEksport->setEnabled(!bladPokazany_ && !model_->Pusty());
-        ButEksportPytan->setEnabled(!bladPokazany_ && !model_->Pusty());
-        if (!blad.isEmpty())
-            komunikaty_->Pokaz(this, IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Wyniki"),
-                               QStringLiteral("Nie można zapisać pliku %1: %2.").arg(QDir::toNativeSeparators(plik), blad));
-        emit Wyeksportowano(blad.isEmpty());
-    });
-}
-
-QString TFrmWyniki::FolderEksportu()
-{
-    const QString dokumenty = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return !dokumenty.isEmpty() && QDir(dokumenty).exists() ? dokumenty : QDir::homePath();
-}
-
-void TFrmWyniki::ButEksportClick(bool pytania)
-{
-    const QString nazwa = pytania ? QStringLiteral("/pytania.csv") : QStringLiteral("/wyniki.csv");
-    const QString plik = QFileDialog::getSaveFileName(this, QStringLiteral("Eksportuj CSV"), FolderEksportu() + nazwa,
-                                                      QStringLiteral("Plik CSV (*.csv)"));
-    if (!plik.isEmpty()) Eksportuj(plik, pytania);
 }
 
 void TFrmWyniki::PokazDziecko(std::int64_t dziecko)

@@ -304,6 +304,11 @@ void TFrmMain::FormKeyPress(QKeyEvent* e, bool& odrzuc)
     // While the narrator reads, or the practice's correction is shown, they
     // are dropped too: the correct result stays on screen, and the next
     // question clears the field anyway.
+    // Tab and Shift+Tab move between the controls while no drill runs.
+    if ((e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) && !kontroler_.trwa()) {
+        odrzuc = false;
+        return;
+    }
     const QString tekst = e->text();
     if (tekst.isEmpty()) {
         odrzuc = kontroler_.Czyta() || kontroler_.PokazujePoprawke();
