@@ -1,6 +1,7 @@
-// SDL2 as the sound player uses it: the library, opened when the first
-// sentence is read and not with the program (its sound back-ends bring in
-// some thirty libraries that start-up need not wait for), and the way every
+// SDL2 as the sound player uses it: the library, opened when a sentence is
+// read and not with the program (it brings in some fifty libraries, the
+// sound servers' clients among them, that start-up need not wait for) and
+// unloaded again when no player's device thread holds it, and the way every
 // SDL call of the device thread is made.
 #pragma once
 
@@ -16,20 +17,20 @@ namespace zm::sdl {
 #define ZM_SDL_FUNKCJE(X)                                                                                               \
     X(InitSubSystem) X(QuitSubSystem) X(OpenAudioDevice) X(CloseAudioDevice) X(GetCurrentAudioDriver)                  \
     X(PauseAudioDevice) X(SetHint) X(QueueAudio) X(GetQueuedAudioSize) X(ClearQueuedAudio) X(GetAudioDeviceStatus)     \
-    X(GetError) X(LockAudioDevice) X(UnlockAudioDevice)
+    X(GetError) X(LockAudioDevice) X(UnlockAudioDevice) X(Quit)
 
 struct Sdl {
 #define ZM_POLE(f) decltype(&SDL_##f) f = nullptr;
     ZM_SDL_FUNKCJE(ZM_POLE)
 #undef ZM_POLE
 
-    // The library with every needed function, or null.
+    // The library with every needed function, loaded if need be, or null.
+    // Each call that returns it takes a hold on it, given back by Zwolnij.
     static const Sdl* Zaladuj();
+    // Gives back a hold; the last one shuts SDL down and unloads it, with
+    // the sound servers' clients it brought in.
+    static void Zwolnij();
 };
-
-// ALSA's library reports every device it fails to open on the terminal; the
-// player says once, in one line, that it plays silently instead.
-void UciszAlsa();
 
 // SDL's audio subsystem is one for the process: a device thread left behind
 // by an earlier player must not start or stop it at the same time as the

@@ -81,11 +81,14 @@ void SdlOdtwarzacz::Stan::Nadzorca()
     idNadzorcy = {};
     cv.notify_all();
 }
+
+void SdlOdtwarzacz::PrzygotujSrodowisko()
+{
+    ::setenv("PULSE_LATENCY_MSEC", std::to_string(kOpoznienieSerweraMs).c_str(), 0);
+}
+
 SdlOdtwarzacz::SdlOdtwarzacz(std::string nazwaProgramu, std::string nazwaStrumienia) : stan_(std::make_shared<Stan>())
 {
-    // Set here, on the owner's thread before any sentence, not when SDL
-    // starts on the device thread.
-    ::setenv("PULSE_LATENCY_MSEC", std::to_string(kOpoznienieSerweraMs).c_str(), 0);
     stan_->nazwaProgramu = std::move(nazwaProgramu);
     stan_->nazwaStrumienia = std::move(nazwaStrumienia);
 }

@@ -67,6 +67,7 @@ struct SdlOdtwarzacz::Stan : std::enable_shared_from_this<SdlOdtwarzacz::Stan> {
     const sdl::Sdl* sdl = nullptr;
     bool sdlInit = false;
     SDL_AudioDeviceID id = 0;
+    std::size_t bufor = SdlOdtwarzacz::kBufor; // the open device's buffer in samples
     bool wstrzymany = false; // opened, held, and not started yet
 
     // Starts a device opened for a sentence. Called without the lock.
@@ -84,6 +85,8 @@ struct SdlOdtwarzacz::Stan : std::enable_shared_from_this<SdlOdtwarzacz::Stan> {
     // Whether the device is open; `nowe` tells whether it was opened now.
     bool OtworzUrzadzenie(bool& nowe);
     void Zamknij();
+    // Closes the device and gives back the thread's hold on SDL.
+    void ZwolnijSdl();
     void ZglosCisze(const char* dlaczego);
     // Waits while a sentence's `koniec` runs, unless called from inside it.
     void CzekajNaKoniec(std::unique_lock<std::mutex>& l)

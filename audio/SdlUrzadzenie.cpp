@@ -1,6 +1,8 @@
 #include "SdlStan.h"
 
 #include <cstdio>
+#include <malloc.h>
+#include <string_view>
 
 namespace zm {
 
@@ -36,6 +38,14 @@ void SdlOdtwarzacz::Stan::Zamknij()
 }
 
 // Called without the lock.
+void SdlOdtwarzacz::Stan::ZwolnijSdl()
+{
+    Zamknij();
+    if (sdl) sdl::Sdl::Zwolnij();
+    sdl = nullptr;
+}
+
+// Called without the lock.
 bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
 {
     nowe = false;
@@ -54,7 +64,6 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
         if (!sdlInit) {
             // The program handles its own signals; SDL must not take them.
             ZM_SDL(SetHint, SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-            sdl::UciszAlsa();
             ZM_SDL(SetHint, "SDL_AUDIO_DEVICE_APP_NAME", nazwaProgramu.c_str());
             ZM_SDL(SetHint, "SDL_AUDIO_DEVICE_STREAM_NAME", nazwaStrumienia.c_str());
             if (ZM_SDL(InitSubSystem, SDL_INIT_AUDIO) == 0)
@@ -67,16 +76,22 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
             chce.freq = SdlOdtwarzacz::kCzestotliwosc;
             chce.format = AUDIO_S16SYS;
             chce.channels = 1;
-            chce.samples = SdlOdtwarzacz::kBufor;
+            // SDL's PipeWire driver asks the server for a period of the
+            // device's buffer and hands it one buffer a cycle: it gets the
+            // larger one, which outlasts a busy machine's delays.
+            const char* d = ZM_SDL(GetCurrentAudioDriver);
+            chce.samples = static_cast<Uint16>(d && std::string_view(d) == "pipewire" ? SdlOdtwarzacz::kBuforPipeWire
+                                                                                      : SdlOdtwarzacz::kBufor);
             SDL_AudioSpec ma{};
             // SDL converts the one stream format to whatever the device takes.
             id = ZM_SDL(OpenAudioDevice, nullptr, 0, &chce, &ma, 0);
             // It starts paused, and feeds the server silence while paused:
             // it is held until the sentence is queued, so that the first
             // word does not wait behind the server's buffer of silence.
-            if (id)
+            if (id) {
                 ZM_SDL(LockAudioDevice, id);
-            else
+                bufor = ma.samples;
+            } else
                 blad = ZM_SDL(GetError);
         }
     }
@@ -124,7 +139,7 @@ SdlOdtwarzacz::Stan::Wynik SdlOdtwarzacz::Stan::Graj(std::unique_lock<std::mutex
         if (zostalo == 0) {
             // The last chunk is still in the device's buffer, and, through
             // PulseAudio's library, what it keeps at the server.
-            const auto ogon = CzasProbek(SdlOdtwarzacz::kBufor) +
+            const auto ogon = CzasProbek(bufor) +
                               (sterownik == "pulseaudio" ? std::chrono::milliseconds(kOpoznienieSerweraMs)
                                                          : std::chrono::milliseconds(0));
             cv.wait_until(l, t + ogon, przerwane);
@@ -142,17 +157,20 @@ void SdlOdtwarzacz::Stan::Urzadzenie()
     auto praca = [&] { return koniecPracy || (zajety && otwarcie == Otwarcie::Czeka); };
     for (;;) {
         if (!cv.wait_for(l, kBezczynnosc, praca)) {
-            // At rest: the device is closed; the thread ends unless a
-            // sentence came meanwhile.
+            // At rest: the device is closed and SDL unloaded; the thread
+            // ends unless a sentence came meanwhile.
             l.unlock();
-            Zamknij();
+            ZwolnijSdl();
+            // What the sentences and the sound server's client took goes
+            // back to the system (each thread's malloc arena keeps its pages).
+            ::malloc_trim(0);
             l.lock();
             if (praca()) continue;
             break;
         }
         if (koniecPracy) {
             l.unlock();
-            Zamknij();
+            ZwolnijSdl();
             l.lock();
             break;
         }
