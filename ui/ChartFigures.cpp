@@ -1,6 +1,7 @@
 #include "ChartFigures.h"
 
 #include "Operations.h"
+#include "Practice.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -50,15 +51,10 @@ QString IleCwiczen(int n)
 
 } // namespace
 
-std::int64_t DzienLokalny(std::int64_t ms)
+std::int64_t DzienWykresu(std::int64_t ms)
 {
-    // Beyond what QDateTime keeps, the UTC day (such a drill is left out).
-    constexpr std::int64_t kGranica = 400LL * 365 * 86400000;
-    if (ms > -kGranica && ms < kGranica) {
-        const QDateTime t = QDateTime::fromMSecsSinceEpoch(ms, Qt::LocalTime);
-        if (t.isValid()) return t.date().toJulianDay();
-    }
-    return kPoczatek + (ms >= 0 ? ms / 86400000 : -((-(ms + 1)) / 86400000) - 1);
+    // The drill's own local date (the practice's calendar day), as a Julian day.
+    return kPoczatek + DzienLokalny(ms);
 }
 
 std::int64_t NastepnyOkres(Okres okres, std::int64_t dzien)
@@ -80,7 +76,7 @@ DaneWykresu PunktyWykresu(std::span<const CwiczenieNaWykresie> cwiczenia)
     std::vector<Dobre> dobre;
     for (const CwiczenieNaWykresie& c : cwiczenia) {
         if (c.dzialanie >= kDzialan || c.ocena < 1 || c.ocena > 6) continue;
-        const std::int64_t dzien = DzienLokalny(c.koniecMs);
+        const std::int64_t dzien = DzienWykresu(c.koniecMs);
         if (dzien < kPoczatek || dzien >= kKoniec) continue;
         dobre.push_back({dzien, &c});
     }

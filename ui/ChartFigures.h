@@ -43,7 +43,7 @@ struct DaneWykresu {
 };
 
 // The local date of a moment (ms since 1970), as a Julian day.
-std::int64_t DzienLokalny(std::int64_t ms);
+std::int64_t DzienWykresu(std::int64_t ms);
 
 // The chart of `cwiczenia` (any order). Days over a span of at most 31 days,
 // weeks up to 26 weeks, months beyond. A drill with a grade outside 1..6, an

@@ -115,7 +115,7 @@ void ProfilDziecka::WybierzDziecko()
                 czytaj<std::int64_t>(
                     [dziecko](BazaWynikow* baza, WynikBazy& w) {
                         std::int64_t n = 0;
-                        if (baza) w = baza->KazdeCwiczenie([&n](const WierszCwiczenia&) { return ++n, true; }, dziecko);
+                        if (baza) w = baza->KazdeCwiczenie([&n](std::int64_t, const WierszCwiczenia&) { return ++n, true; }, dziecko);
                         return n;
                     },
                     // Unknown is not none: the question about results stays.

@@ -467,8 +467,8 @@ TEST(ResultsFigures, TheChartHasEachPeriodsMeanAndCountPracticeApartAndRegularTi
     // (UTC+2) and in winter (UTC+1) are both on the local day, whatever the
     // offset today.
     Strefa warszawa("Europe/Warsaw");
-    EXPECT_EQ(DzienLokalny(1782858600000LL), J(2026, 7, 1));  // 2026-06-30 22:30 UTC
-    EXPECT_EQ(DzienLokalny(1796686200000LL), J(2026, 12, 8)); // 2026-12-07 23:30 UTC
+    EXPECT_EQ(DzienWykresu(1782858600000LL), J(2026, 7, 1));  // 2026-06-30 22:30 UTC
+    EXPECT_EQ(DzienWykresu(1796686200000LL), J(2026, 12, 8)); // 2026-12-07 23:30 UTC
     const std::vector<CwiczenieNaWykresie> dwa{{1782858600000LL, 0, 6, false}, {1782858600000LL - 3600000, 0, 2, false}};
     EXPECT_EQ(PunktyWykresu(dwa).punkty,
               (std::vector<PunktWykresu>{{J(2026, 6, 30), 0, false, 1, 2}, {J(2026, 7, 1), 0, false, 1, 6}}));
