@@ -820,10 +820,19 @@ TEST(ResultsJournal, OperandsNoDrillCouldAskAreSkippedBeforeAnythingIsComputedFr
                 R"("pytania":[[-2147483648,-1,"0",true,600]]},{"koniec":1796738880000,"dzialanie":3,"pytan":1,"tempo":60,)"
                 R"("ocena":6,"dobrze":1,"pytania":[[57,17,"40",true,600]]}],"dzieci":[]})");
     }
+    // An empty one, as a full disk left it before: told, and left in place.
+    QFile(plik + ".oczekujace-1-2").open(QIODevice::WriteOnly);
     {
         DziennikWynikow dziennik(plik);
+        QSignalSpy problemy(&dziennik, &DziennikWynikow::Problem);
         ASSERT_TRUE(dziennik.Dokoncz(5s));
+        QCoreApplication::processEvents();
+        ASSERT_EQ(problemy.count(), 1);
+        EXPECT_EQ(problemy[0][0].toString(), QString("Nie można odczytać wyników, które czekały na zapis w pliku %1. "
+                                                     "Plik zostaje na miejscu.")
+                                                 .arg(plik + ".oczekujace-1-2"));
     }
+    EXPECT_EQ(pliki(tmp, "wyniki.sqlite.oczekujace-*"), QStringList{"wyniki.sqlite.oczekujace-1-2"});
     EXPECT_EQ(wiersze(plik, "SELECT operation, ended_at_ms FROM drills WHERE id > 12"), QStringList{"3|1796738880000"});
     // Every question for a spreadsheet: the drills' ids join them to the
     // drills' list.
