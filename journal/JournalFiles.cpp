@@ -1,5 +1,8 @@
 #include "JournalFiles.h"
 
+#include "QuestionGenerator.h"
+#include "WaitingReserve.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -7,9 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include "QuestionGenerator.h"
-#include "WaitingReserve.h"
 
 #include <algorithm>
 #include <cerrno>

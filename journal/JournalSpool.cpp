@@ -8,17 +8,21 @@
 
 namespace zm {
 
+QStringList PracownikDziennika::nazwy(const std::vector<ZapisCwiczenia>& zapisy)
+{
+    QStringList wynik;
+    for (const ZapisCwiczenia& z : zapisy)
+        wynik << QStringLiteral("%1 %2 (ocena %3)").arg(DataCwiczenia(z.koniecMs), NazwaDzialania(z.dzialanie)).arg(z.ocena);
+    return wynik;
+}
+
 void PracownikDziennika::doZapasu(BladBazy blad)
 {
     std::vector<ZapisCwiczenia> zapisy;
-    std::vector<std::uint64_t> numery;
     std::vector<ZmianaDziecka> zmianyDzieci;
     {
         std::lock_guard l(m);
-        for (const Pozycja& p : czekajace) {
-            zapisy.push_back(p.zapis);
-            numery.push_back(p.nr);
-        }
+        for (const Pozycja& p : czekajace) zapisy.push_back(p.zapis);
         for (const PozycjaZmiany& p : zmiany) zmianyDzieci.push_back(p.zmiana);
     }
     std::optional<std::size_t> zachowane;
@@ -27,18 +31,15 @@ void PracownikDziennika::doZapasu(BladBazy blad)
         if (!zapas_.Jest()) zapas_.Zaloz(plik_);
         zachowane = zapas_.Zapisz(zapisy, zmianyDzieci);
     }
-    QStringList nowe;
-    for (std::size_t i = zachowane.value_or(0); i < zapisy.size(); ++i) {
-        if (!niezachowane_.insert(numery[i]).second) continue;
-        const ZapisCwiczenia& z = zapisy[i];
-        nowe << QStringLiteral("%1 %2 (ocena %3)").arg(DataCwiczenia(z.koniecMs), NazwaDzialania(z.dzialanie)).arg(z.ocena);
-    }
-    if (nowe.isEmpty()) return;
-    const QString tekst = DziennikWynikow::Niezachowane(blad, plik_, nowe);
+    const std::size_t ile = zachowane.value_or(0);
+    if (ile == zapisy.size() || wPamieciZgloszone_) return;
+    wPamieciZgloszone_ = true;
+    const QString tekst = DziennikWynikow::Niezachowane(blad, plik_, nazwy({zapisy.begin() + static_cast<std::ptrdiff_t>(ile), zapisy.end()}));
     DziennikBledow("Zoltava mnożenia: %s%s\n", tekst);
     std::lock_guard l(m);
     if (zglos) zglos(blad, tekst, false, true);
 }
+
 bool PracownikDziennika::DoSchowka()
 {
     std::lock_guard s(schowek_);

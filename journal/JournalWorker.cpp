@@ -130,12 +130,30 @@ void PracownikDziennika::Praca()
 
 void PracownikDziennika::powiadom(BladBazy blad, const QString& opis, const QString& odlozony)
 {
-    const QString tekst = DziennikWynikow::Opis(blad, plik_, odlozony);
     przeszkoda_ = blad;
-    // The log gets every one; the user each kind once.
+    // Drills that cannot be written and have no reserve to wait in are only
+    // in memory: said with the reason, from the first such drill on.
+    // Without one and before any drill waits, the user is told with the
+    // first drill (the log has it at once).
+    std::vector<ZapisCwiczenia> tylkoWPamieci;
+    bool powiedz = true;
+    if (blad != BladBazy::Uszkodzona && blad != BladBazy::Podmieniona && !wPamieciZgloszone_) {
+        std::lock_guard s(schowek_);
+        if (!zapas_.Jest() && !zapas_.Zaloz(plik_)) {
+            std::lock_guard l(m);
+            for (const Pozycja& p : czekajace) tylkoWPamieci.push_back(p.zapis);
+            powiedz = !tylkoWPamieci.empty();
+        }
+    }
+    const QString tekst = DziennikWynikow::Opis(blad, plik_, odlozony, nazwy(tylkoWPamieci));
+    wPamieciZgloszone_ = wPamieciZgloszone_ || !tylkoWPamieci.empty();
+    // The log gets every one; the user each kind once (and the drills only
+    // in memory at once).
     DziennikBledow("Zoltava mnożenia: %s (%s)\n", tekst, opis);
+    if (!powiedz) return;
     std::lock_guard l(m);
-    if (zglos) zglos(blad, tekst, blad == BladBazy::Uszkodzona || blad == BladBazy::Podmieniona, false);
+    if (zglos)
+        zglos(blad, tekst, blad == BladBazy::Uszkodzona || blad == BladBazy::Podmieniona, !tylkoWPamieci.empty());
 }
 
 void PracownikDziennika::otworz(bool sprawdzMimoTo, bool leniwie)
@@ -320,7 +338,7 @@ void PracownikDziennika::zapisuj()
             if (czekajace.empty() && zmiany.empty()) {
                 for (const QString& s : schowki) QFile::remove(s);
                 schowki.clear();
-                niezachowane_.clear();
+                wPamieciZgloszone_ = false;
             }
         } else if (w.blad == BladBazy::Zablokowana) {
             // A lock passes: try again soon. Other problems are tried again

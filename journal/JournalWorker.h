@@ -85,9 +85,11 @@ private:
     void zapisuj();
     bool odloz(QString opis);
     void powiadom(BladBazy blad, const QString& opis, const QString& odlozony = {});
-    // What waits goes to the reserve; the user is told which drills it
-    // cannot keep.
+    // What waits goes to the reserve; the user is told (once until they
+    // are written) from which drill on it cannot keep them.
     void doZapasu(BladBazy blad);
+    // "2026-12-08 15:03 Mnożenie (ocena 6)" for each of `zapisy`.
+    static QStringList nazwy(const std::vector<ZapisCwiczenia>& zapisy);
     std::unique_ptr<BazaWynikow> polacz()
     {
         return std::make_unique<BazaWynikow>(
@@ -103,7 +105,7 @@ private:
     Zegar::time_point ostatniaPraca_{};
     int odlozenia_ = 0;
     bool sprawdzonyPoBledzie_ = false;
-    std::set<std::uint64_t> niezachowane_; // drills the user was told are only in memory
+    bool wPamieciZgloszone_ = false;       // told that drills are only in memory, until they are written
     BladBazy przeszkoda_ = BladBazy::Inny; // the last problem told
     std::mutex schowek_;                   // the spool and the reserve
     ZapasOczekujacych zapas_;

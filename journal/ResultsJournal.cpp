@@ -56,7 +56,8 @@ QString DziennikWynikow::Przyczyna(BladBazy blad, const QString& plik)
     return {};
 }
 
-QString DziennikWynikow::Opis(BladBazy blad, const QString& plik, const QString& odlozony)
+QString DziennikWynikow::Opis(BladBazy blad, const QString& plik, const QString& odlozony,
+                              const QStringList& tylkoWPamieci)
 {
     switch (blad) {
     case BladBazy::Brak: return {};
@@ -69,6 +70,11 @@ QString DziennikWynikow::Opis(BladBazy blad, const QString& plik, const QString&
                               "Nowe wyniki zapisują się w nowym pliku w tym samym miejscu.")
             .arg(QDir::toNativeSeparators(plik));
     default:
+        if (!tylkoWPamieci.isEmpty())
+            return QStringLiteral("Wyników nie można zapisać: %1, a obok pliku nie ma miejsca na zapas. Ćwiczenia "
+                                  "działają dalej, ale wyniki ćwiczeń %2 i każdego następnego są tylko w pamięci: "
+                                  "przepadną przy zamknięciu programu, jeśli do tego czasu nie uda się ich zapisać.")
+                .arg(Przyczyna(blad, plik), tylkoWPamieci.join(QStringLiteral(", ")));
         return QStringLiteral("Wyników nie można zapisać: %1. Ćwiczenia działają dalej; "
                               "program spróbuje zapisać je później.")
             .arg(Przyczyna(blad, plik));
@@ -77,8 +83,8 @@ QString DziennikWynikow::Opis(BladBazy blad, const QString& plik, const QString&
 
 QString DziennikWynikow::Niezachowane(BladBazy blad, const QString& plik, const QStringList& cwiczenia)
 {
-    return QStringLiteral("Wyniki tych ćwiczeń są tylko w pamięci, bo %1: %2. Przepadną przy zamknięciu programu, "
-                          "jeśli do tego czasu nie uda się ich zapisać.")
+    return QStringLiteral("Wyniki ćwiczeń %2 i każdego następnego są tylko w pamięci, bo %1, a zapas obok pliku jest "
+                          "pełny: przepadną przy zamknięciu programu, jeśli do tego czasu nie uda się ich zapisać.")
         .arg(Przyczyna(blad, plik), cwiczenia.join(QStringLiteral(", ")));
 }
 

@@ -6,8 +6,8 @@
 // up (the record waits in memory and in a reserve beside the journal made at
 // start while there was room, and what still waits when the program ends is
 // kept in a spool file, or that reserve, and written at the next start).
-// Problems are reported once each, in Polish; drills that cannot be kept
-// anywhere but in memory are named each time.
+// Problems are reported once each, in Polish; the drills that cannot be
+// kept anywhere but in memory are named, from the first of them on.
 #pragma once
 
 #include "DrillRecord.h"
@@ -87,10 +87,13 @@ public:
     // przez inny program").
     static QString Przyczyna(BladBazy blad, const QString& plik);
     // The sentence for a problem of saving; for a damaged file, where it
-    // was set aside.
-    static QString Opis(BladBazy blad, const QString& plik, const QString& odlozony = {});
-    // The sentence for drills that neither the file nor the reserve beside
-    // it could take (each "2026-12-08 15:03 Mnożenie (ocena 6)").
+    // was set aside; with the drills that only the memory holds (each
+    // "2026-12-08 15:03 Mnożenie (ocena 6)") when there is no reserve
+    // beside the file for them.
+    static QString Opis(BladBazy blad, const QString& plik, const QString& odlozony = {},
+                        const QStringList& tylkoWPamieci = {});
+    // The sentence for drills the full reserve beside the file could not
+    // take, from the first of them on.
     static QString Niezachowane(BladBazy blad, const QString& plik, const QStringList& cwiczenia);
 
 signals:

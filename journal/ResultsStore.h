@@ -28,7 +28,7 @@ class Zapytanie;
 namespace zm {
 
 // The schema's version, kept in the file's user_version. Opening for
-// writing brings an older file up to it step by step (ResultsStore.cpp,
+// writing brings an older file up to it step by step (ResultsSchema.cpp,
 // kKrokiSchematu); a file of a newer version is only ever read.
 inline constexpr int kWersjaSchematu = 2;
 

@@ -141,6 +141,23 @@ TEST(QuestionGenerator, EveryResultFitsTheThreeCharacterField)
         }
 }
 
+TEST(QuestionGenerator, AQuestionIsPossibleExactlyWhenTheGeneratorDrawsIt)
+{
+    // Operands read from a file are kept only when the drill could have
+    // asked them: every pair the generator reaches, and nothing else.
+    for (std::uint8_t d = 0; d < 4; ++d) {
+        std::set<Para> pary;
+        for (const Para& p : losuj(d, 77u + d, 400000)) pary.insert(p);
+        for (int a = -3; a <= 130; ++a)
+            for (int b = -3; b <= 130; ++b)
+                ASSERT_EQ(PytanieMozliwe(d, a, b), pary.contains({a, b})) << int(d) << ": " << a << ", " << b;
+    }
+    for (const auto& [a, b] : std::initializer_list<std::pair<std::int64_t, std::int64_t>>{
+             {INT32_MIN, -1}, {INT64_MIN, -1}, {INT64_MAX, 1}, {81, 0}, {0, 0}})
+        for (std::uint8_t d = 0; d < 4; ++d) EXPECT_FALSE(PytanieMozliwe(d, a, b)) << int(d) << ": " << a << ", " << b;
+    EXPECT_FALSE(PytanieMozliwe(4, 7, 8));
+}
+
 TEST(QuestionGenerator, UnknownOperationLeavesOperandsAndTheSeed)
 {
     GeneratorLosowy los(77);

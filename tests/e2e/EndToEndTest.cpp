@@ -794,6 +794,56 @@ TEST(EndToEnd, AReadOnlyDataFolderIsToldOnceAndTheDrillsGoOn)
     EXPECT_FALSE(QFile::exists(plikWynikow(dane)));
 }
 
+// The data folder on a small disk of its own that fills up during the
+// session (root mounts it; elsewhere the test is skipped).
+#include <sys/mount.h>
+
+TEST(EndToEnd, ADrillGradedOnAFullDiskIsInTheResultsOnceThereIsRoomAndTheProgramStartsAgain)
+{
+    QTemporaryDir dane;
+    const QByteArray punkt = QFile::encodeName(dane.path());
+    if (::mount("tmpfs", punkt.constData(), "tmpfs", 0, "size=4m") != 0) GTEST_SKIP() << "a tmpfs cannot be mounted here";
+    struct Odmontuj {
+        QByteArray punkt;
+        ~Odmontuj() { ::umount2(punkt.constData(), MNT_DETACH); }
+    } odmontuj{punkt};
+    const QString plik = plikWynikow(dane), wypelniacz = dane.filePath("wypelniacz");
+    const std::map<QString, QString> env{{"SDL_AUDIODRIVER", "dummy"}, {"XDG_DATA_HOME", dane.path()}};
+    const Glyphy glyphy(kInstalacja + "/graphics");
+    const auto cwiczen = [&] {
+        int n = -1;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "pelny");
+            db.setDatabaseName(plik);
+            QSqlQuery q(db);
+            if (QFile::exists(plik) && db.open() && q.exec("SELECT count(*) FROM drills WHERE good = 10") && q.next())
+                n = q.value(0).toInt();
+        }
+        QSqlDatabase::removeDatabase("pelny");
+        return n;
+    };
+    {
+        Program program(kInstalacja, env);
+        ASSERT_TRUE(program.CzekajNaOkno());
+        // Once the journal has started (its reserve is beside the file),
+        // the disk fills up.
+        ASSERT_TRUE(Czekaj([&] { return !QDir(QFileInfo(plik).absolutePath()).entryList({"*.zapas-*"}, QDir::Files).isEmpty(); },
+                           5000, 50));
+        Uruchom("dd", {"if=/dev/zero", "of=" + wypelniacz, "bs=64k"}, 30000);
+        grajDoOceny(program, glyphy);
+        EXPECT_TRUE(program.CzekajNaOkno(QString::fromUtf8("Zapis wyników"), 5000).has_value()) << "not told";
+        ::kill(static_cast<pid_t>(program.Pid()), SIGTERM);
+        ASSERT_TRUE(program.CzekajNaKoniec(5000));
+    }
+    EXPECT_LE(cwiczen(), 0);
+    ASSERT_TRUE(QFile::remove(wypelniacz));
+    Program program(kInstalacja, env);
+    ASSERT_TRUE(program.CzekajNaOkno());
+    EXPECT_TRUE(Czekaj([&] { return cwiczen() == 1; }, 10000, 200)) << "drills in the file: " << cwiczen();
+    ::kill(static_cast<pid_t>(program.Pid()), SIGTERM);
+    EXPECT_TRUE(program.CzekajNaKoniec(5000));
+}
+
 // A results file that is a pipe: opening it would block for good. The
 // results window reads the journal off its thread, so it keeps answering
 // the window manager; a signal ends the program at once even then.
