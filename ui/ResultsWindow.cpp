@@ -88,7 +88,7 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komuni
     ListaCwiczen->verticalHeader()->setDefaultSectionSize(18);
     ListaCwiczen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     for (int k = 0; k < ModelCwiczen::kKolumn; ++k)
-        ListaCwiczen->setColumnWidth(k, std::array{105, 85, 50, 62, 70, 42, 58, 100}[static_cast<std::size_t>(k)]);
+        ListaCwiczen->setColumnWidth(k, std::array{105, 85, 50, 62, 70, 42, 110, 60}[static_cast<std::size_t>(k)]);
     ListaCwiczen->horizontalHeader()->setStretchLastSection(true);
     ListaCwiczen->setAccessibleName(QStringLiteral("Ćwiczenia"));
     uklad->addWidget(ListaCwiczen);

@@ -616,8 +616,8 @@ TEST(Results, TheWindowIsATableOfNamedCellsAndTabGoesEverywhere)
     QApplication::setActiveWindow(&wyniki);
     ASSERT_TRUE(czekaj([&] { return wyniki.Wczytane(); }));
     const QAbstractItemModel* lista = wyniki.findChild<QTableView*>("ListaCwiczen")->model();
-    EXPECT_EQ(lista->headerData(6, Qt::Horizontal).toString(), "Losowanie");
-    EXPECT_EQ(QStringList({lista->index(0, 6).data().toString(), lista->index(1, 6).data().toString()}),
+    EXPECT_EQ(lista->headerData(7, Qt::Horizontal).toString(), "Losowanie");
+    EXPECT_EQ(QStringList({lista->index(0, 7).data().toString(), lista->index(1, 7).data().toString()}),
               QStringList({"losowe", "trudne"}));
 
     // Tab from the list: the tab bar, the buttons, the child, and round.
