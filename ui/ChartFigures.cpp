@@ -11,6 +11,7 @@
 #include <array>
 #include <map>
 #include <tuple>
+#include <unordered_map>
 
 namespace zm {
 
@@ -20,6 +21,8 @@ constexpr std::size_t kDzialan = 4;
 // 1 January 1970 and the days no drill can be after.
 const std::int64_t kPoczatek = QDate(1970, 1, 1).toJulianDay();
 const std::int64_t kKoniec = QDate(2200, 1, 1).toJulianDay();
+// Times a drill's local date is looked up for: about 400 years from 1970.
+constexpr std::int64_t kGranicaMs = 400LL * 365 * 86400000;
 
 QDate Data(std::int64_t dzien) { return QDate::fromJulianDay(dzien); }
 
@@ -53,8 +56,7 @@ QString IleCwiczen(int n)
 std::int64_t DzienLokalny(std::int64_t ms)
 {
     // Beyond what QDateTime keeps, the UTC day (such a drill is left out).
-    constexpr std::int64_t kGranica = 400LL * 365 * 86400000;
-    if (ms > -kGranica && ms < kGranica) {
+    if (ms > -kGranicaMs && ms < kGranicaMs) {
         const QDateTime t = QDateTime::fromMSecsSinceEpoch(ms, Qt::LocalTime);
         if (t.isValid()) return t.date().toJulianDay();
     }
@@ -78,9 +80,22 @@ DaneWykresu PunktyWykresu(std::span<const CwiczenieNaWykresie> cwiczenia)
         const CwiczenieNaWykresie* c;
     };
     std::vector<Dobre> dobre;
+    // The local offset of each half hour met (a zone's offset changes only
+    // on the half hour): a drill's day without a time-zone look-up each.
+    std::unordered_map<std::int64_t, std::int64_t> przesuniecia;
+    auto dzienLokalny = [&](std::int64_t ms) {
+        constexpr std::int64_t kPolGodziny = 1800000, kDzien = 86400000;
+        if (ms <= -kGranicaMs || ms >= kGranicaMs) return DzienLokalny(ms);
+        const std::int64_t polowa = ms >= 0 ? ms / kPolGodziny : -((-(ms + 1)) / kPolGodziny) - 1;
+        auto [i, nowe] = przesuniecia.try_emplace(polowa, 0);
+        if (nowe)
+            i->second = QDateTime::fromMSecsSinceEpoch(polowa * kPolGodziny, Qt::LocalTime).offsetFromUtc() * 1000LL;
+        const std::int64_t lokalnie = ms + i->second;
+        return kPoczatek + (lokalnie >= 0 ? lokalnie / kDzien : -((-(lokalnie + 1)) / kDzien) - 1);
+    };
     for (const CwiczenieNaWykresie& c : cwiczenia) {
         if (c.dzialanie >= kDzialan || c.ocena < 1 || c.ocena > 6) continue;
-        const std::int64_t dzien = DzienLokalny(c.koniecMs);
+        const std::int64_t dzien = dzienLokalny(c.koniecMs);
         if (dzien < kPoczatek || dzien >= kKoniec) continue;
         dobre.push_back({dzien, &c});
     }

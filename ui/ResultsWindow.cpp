@@ -36,8 +36,6 @@ namespace {
 constexpr int kSzerokosc = 640, kWysokosc = 460;
 // Rows read when the window opens, then at each scroll to the list's end.
 constexpr int kPierwszaStrona = 200, kStrona = 1000;
-// Rows the chart reads at a time.
-constexpr int kStronaWykresu = 5000;
 // The fact table's shorter period.
 constexpr std::int64_t kDwaTygodnieMs = 14LL * 24 * 3600 * 1000;
 
@@ -327,15 +325,15 @@ void TFrmWyniki::czytajWykres()
     ++oczekujace_;
     czytnik_->Czytaj<DaneWykresu>(
         [dziecko = dziecko_](BazaWynikow* baza, WynikBazy& w) {
-            // Every drill, a page at a time: the list's rows say how each
-            // was drawn.
+            // Every drill: the list's rows say how each was drawn.
             std::vector<CwiczenieNaWykresie> cwiczenia;
-            KluczListy po;
-            for (std::vector<WierszCwiczenia> strona; baza; strona.clear()) {
-                w = baza->Strona(po, kStronaWykresu, strona, dziecko);
-                for (const WierszCwiczenia& c : strona) cwiczenia.push_back(NaWykres(c));
-                if (!w || int(strona.size()) < kStronaWykresu) break;
-            }
+            if (baza)
+                w = baza->KazdeCwiczenie(
+                    [&cwiczenia](const WierszCwiczenia& c) {
+                        cwiczenia.push_back(NaWykres(c));
+                        return true;
+                    },
+                    dziecko);
             return PunktyWykresu(cwiczenia);
         },
         [this, pokolenie](const WynikBazy& w, DaneWykresu dane) {
