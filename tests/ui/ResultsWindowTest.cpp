@@ -632,6 +632,11 @@ TEST(Results, TheWindowIsATableOfNamedCellsAndTabGoesEverywhere)
                                       "ListaCwiczen",
                                       "ButEksport"}));
 
+    // Ctrl+Tab from the list turns the page.
+    tabela->setFocus();
+    QTest::keyClick(tabela, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(wyniki.findChild<QTabWidget*>("Zakladki")->currentIndex(), 1);
+
     // The facts: a table to a screen reader, its cells named.
     wyniki.findChild<QTabWidget*>("Zakladki")->setCurrentIndex(2);
     ASSERT_TRUE(czekaj([&] { return wyniki.Wczytane(); }));
@@ -651,4 +656,6 @@ TEST(Results, TheWindowIsATableOfNamedCellsAndTabGoesEverywhere)
     wyniki.findChild<QAbstractButton*>("RadioFakty2")->click();
     ASSERT_TRUE(czekaj([&] { return wyniki.Wczytane(); }));
     EXPECT_TRUE(wyniki.findChild<QLabel*>("LabelObjasnienie")->text().contains("kratka 7 + 5 to np. 27 + 15"));
+    if (const QString zrzuty = qEnvironmentVariable("ZM_ZRZUTY"); !zrzuty.isEmpty())
+        fakty->parentWidget()->grab().save(QDir(zrzuty).filePath("facts-page.png"));
 }
