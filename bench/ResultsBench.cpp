@@ -3,6 +3,8 @@
 //   zm_bench_results <folder>            every figure; the journals are made
 //                                        in <folder> once and kept there
 //   zm_bench_results fill <n> <file>     only makes a journal of n drills
+//   zm_bench_results window <n> <file>   only the window's figures, on a
+//                                        journal of n drills made before
 // Journal: the constructor on the GUI thread, the opening on its thread
 // with and without a check, the grade's tick with the write. Window: time
 // to the first rows, to the chart, to the fact table, to another
@@ -310,6 +312,11 @@ int main(int argc, char** argv)
     if (argc == 4 && std::string(argv[1]) == "fill") {
         wypelnij(QString::fromLocal8Bit(argv[3]), std::atoi(argv[2]));
         opisz(QString::fromLocal8Bit(argv[3]));
+        return 0;
+    }
+    if (argc == 4 && std::string(argv[1]) == "window") {
+        QTemporaryDir robocze;
+        okno(QString::fromLocal8Bit(argv[3]), robocze.path(), std::atoi(argv[2]));
         return 0;
     }
     QTemporaryDir tmp;

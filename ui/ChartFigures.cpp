@@ -4,7 +4,6 @@
 #include "Practice.h"
 
 #include <QDate>
-#include <QDateTime>
 #include <QLocale>
 #include <QStringList>
 

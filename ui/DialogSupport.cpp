@@ -139,7 +139,7 @@ private:
     void Pokaz()
     {
         if (!tarcza_ || tarcza_->isVisible()) return;
-        poprzedni_ = okno_->focusWidget();
+        poprzedni_ = QApplication::focusWidget();
         tarcza_->setGeometry(okno_->rect());
         QRect r(QPoint(), ramka_->size());
         r.moveCenter(tarcza_->rect().center());
@@ -147,8 +147,13 @@ private:
         tarcza_->raise();
         tarcza_->show();
         qApp->installEventFilter(this);
+        // A control the dialog chose before it was shown takes the focus
+        // now (the window only recorded it).
         QWidget* f = okno_->focusWidget();
-        if (f && dialog_.isAncestorOf(f)) return;
+        if (f && dialog_.isAncestorOf(f) && f->isVisibleTo(&dialog_) && f->isEnabled()) {
+            f->setFocus(Qt::OtherFocusReason);
+            return;
+        }
         // The first control of the dialog's tab order.
         for (QWidget* w = dialog_.nextInFocusChain(); w && w != &dialog_; w = w->nextInFocusChain())
             if (dialog_.isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&dialog_) &&

@@ -8,6 +8,10 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+#include <array>
+#include <map>
+
 namespace zm {
 
 namespace {
@@ -66,7 +70,11 @@ void WykresOcen::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
     p.setFont(fonts::MsSansSerif(11));
-    const QRect pole = rect().adjusted(34, 48, -16, -34);
+    // Under the axis, a row of counts for each operation shown.
+    std::array<bool, 4> sa{};
+    for (const PunktWykresu& pt : dane_.punkty) sa[pt.dzialanie % 4] = true;
+    const int wierszy = int(std::count(sa.begin(), sa.end(), true));
+    const QRect pole = rect().adjusted(34, 48, -16, -30 - 13 * wierszy);
     // The grade lines and their numbers.
     for (int ocena = 1; ocena <= 6; ++ocena) {
         const int y = pole.bottom() - (ocena - 1) * pole.height() / 5;
@@ -99,9 +107,10 @@ void WykresOcen::paintEvent(QPaintEvent*)
         p.drawText(pole.adjusted(20, 0, -20, 0), Qt::AlignCenter | Qt::TextWordWrap, napis_);
         return;
     }
-    p.drawText(QRect(pole.left() + 210, 24, pole.right() - pole.left() - 210, 16), Qt::AlignRight | Qt::AlignVCenter,
-               QStringLiteral("punkt: średnia ocena %1, nad nim: ile ćwiczeń").arg(SlowoOkresu(dane_.okres)));
-    // The date axis: a tick at every period, a label at regular steps.
+    p.drawText(QRect(pole.left() + 230, 24, pole.right() - pole.left() - 230, 16), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("punkt: średnia ocena %1; pod osią: ile ćwiczeń").arg(SlowoOkresu(dane_.okres)));
+    // The date axis: a tick at every period, a label at regular steps,
+    // under the middle of its period.
     auto xDnia = [&](std::int64_t dzien) { return pole.left() + PolozenieDnia(dane_, dzien) * pole.width(); };
     p.setRenderHint(QPainter::Antialiasing, false);
     for (const ZnacznikOsi& z : ZnacznikiOsi(dane_, std::max(2, pole.width() / kPunktNaEtykiete))) {
@@ -112,17 +121,39 @@ void WykresOcen::paintEvent(QPaintEvent*)
         p.setPen(QColor(236, 236, 238));
         p.drawLine(xz, pole.top(), xz, pole.bottom() - 1);
         p.setPen(Qt::black);
-        p.drawText(QRect(xz - 2, pole.bottom() + 8, kPunktNaEtykiete + 20, 16), Qt::AlignLeft | Qt::AlignTop, z.napis);
+        const int xs = int((xDnia(z.dzien) + xDnia(NastepnyOkres(dane_.okres, z.dzien))) / 2);
+        p.drawText(QRect(xs - 40, pole.bottom() + 6, 80, 16), Qt::AlignHCenter | Qt::AlignTop, z.napis);
     }
+    // The counts: random drills, "+" the practice's.
+    QFont maly = fonts::MsSansSerif(9);
+    p.setFont(maly);
+    int y = pole.bottom() + 24;
+    for (std::uint8_t dz = 0; dz < 4; ++dz) {
+        if (!sa[dz]) continue;
+        p.fillRect(QRect(4, y + 2, 8, 8), KolorDzialania(dz));
+        p.setPen(KolorDzialania(dz).darker(140));
+        std::map<std::int64_t, std::pair<int, int>> ile;
+        for (const PunktWykresu& pt : dane_.punkty)
+            if (pt.dzialanie == dz) (pt.trudne ? ile[pt.dzien].second : ile[pt.dzien].first) += pt.ile;
+        for (const auto& [dzien, n] : ile) {
+            const int xs = int((xDnia(dzien) + xDnia(NastepnyOkres(dane_.okres, dzien))) / 2);
+            const QString tekst = n.second == 0 ? QString::number(n.first)
+                                  : n.first == 0 ? QStringLiteral("+%1").arg(n.second)
+                                                 : QStringLiteral("%1+%2").arg(n.first).arg(n.second);
+            p.drawText(QRect(xs - 20, y, 40, 12), Qt::AlignCenter, tekst);
+        }
+        y += 13;
+    }
+    p.setFont(fonts::MsSansSerif(11));
+    p.setPen(Qt::black);
     p.drawLine(pole.left(), pole.bottom(), pole.right(), pole.bottom());
     p.setRenderHint(QPainter::Antialiasing);
     // Each operation's line, random and practice apart.
-    QFont maly = fonts::MsSansSerif(9);
     for (std::uint8_t dz = 0; dz < 4; ++dz)
         for (bool trudne : {false, true}) {
             const QColor kolor = KolorDzialania(dz);
             QPainterPath linia;
-            std::vector<std::pair<QPointF, int>> punkty;
+            std::vector<QPointF> punkty;
             for (const PunktWykresu& pt : dane_.punkty) {
                 if (pt.dzialanie != dz || pt.trudne != trudne) continue;
                 const double xs = (xDnia(pt.dzien) + xDnia(NastepnyOkres(dane_.okres, pt.dzien))) / 2;
@@ -131,13 +162,13 @@ void WykresOcen::paintEvent(QPaintEvent*)
                     linia.moveTo(punkt);
                 else
                     linia.lineTo(punkt);
-                punkty.push_back({punkt, pt.ile});
+                punkty.push_back(punkt);
             }
             if (punkty.empty()) continue;
             p.setBrush(Qt::NoBrush);
             p.setPen(QPen(kolor, trudne ? 1.5 : 2, trudne ? Qt::DashLine : Qt::SolidLine));
             p.drawPath(linia);
-            for (const auto& [punkt, ile] : punkty) {
+            for (const QPointF& punkt : punkty) {
                 if (trudne) {
                     p.setPen(QPen(kolor, 1.5));
                     p.setBrush(Qt::white);
@@ -147,9 +178,6 @@ void WykresOcen::paintEvent(QPaintEvent*)
                     p.setBrush(kolor);
                     p.drawEllipse(punkt, 3.5, 3.5);
                 }
-                p.setPen(kolor.darker(130));
-                p.setFont(maly);
-                p.drawText(QRectF(punkt.x() - 15, punkt.y() - 19, 30, 12), Qt::AlignCenter, QString::number(ile));
             }
         }
 }

@@ -1,6 +1,8 @@
 // The results window's chart of grades over time: a line per operation,
 // random drills as dots, the practice's as hollow diamonds on a dashed line,
-// the number of drills over each point, and a date axis with regular ticks.
+// a date axis with regular ticks, and under it, for each operation, the
+// number of drills behind each period's points ("4+1": four random, one of
+// the practice's).
 // A screen reader reads the same figures as text: the chart's description,
 // and the list beside it, a period a line.
 #pragma once

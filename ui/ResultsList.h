@@ -64,7 +64,7 @@ public:
     QVariant headerData(int sekcja, Qt::Orientation o, int rola) const override
     {
         static const std::array<const char*, kKolumn> naglowki{"Data",        "Działanie", "Pytania", "Tempo",
-                                                               "Dobre / złe", "Ocena",     "Losowanie", "Dziecko"};
+                                                               "Dobre / złe", "Ocena",     "Dziecko", "Losowanie"};
         if (o != Qt::Horizontal || rola != Qt::DisplayRole || sekcja < 0 || sekcja >= kKolumn) return {};
         return QString::fromUtf8(naglowki[static_cast<std::size_t>(sekcja)]);
     }
@@ -85,9 +85,9 @@ public:
         case 3: return NazwaTempa(c.predkosc);
         case 4: return QStringLiteral("%1 / %2").arg(c.dobrze).arg(c.zle);
         case 5: return int(c.ocena);
+        case 6: return imie_(c.dziecko);
         // A practice drill's grade is about the facts it chose: marked.
-        case 6: return c.losowanie ? QStringLiteral("trudne") : QStringLiteral("losowe");
-        default: return imie_(c.dziecko);
+        default: return c.losowanie ? QStringLiteral("trudne") : QStringLiteral("losowe");
         }
     }
 

@@ -36,8 +36,6 @@ namespace {
 constexpr int kSzerokosc = 640, kWysokosc = 460;
 // Rows read when the window opens, then at each scroll to the list's end.
 constexpr int kPierwszaStrona = 200, kStrona = 1000;
-// Rows the chart reads at a time.
-constexpr int kStronaWykresu = 5000;
 // The fact table's shorter period.
 constexpr std::int64_t kDwaTygodnieMs = 14LL * 24 * 3600 * 1000;
 
@@ -88,7 +86,7 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komuni
     ListaCwiczen->verticalHeader()->setDefaultSectionSize(18);
     ListaCwiczen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     for (int k = 0; k < ModelCwiczen::kKolumn; ++k)
-        ListaCwiczen->setColumnWidth(k, std::array{105, 85, 50, 62, 70, 42, 58, 100}[static_cast<std::size_t>(k)]);
+        ListaCwiczen->setColumnWidth(k, std::array{105, 85, 50, 62, 70, 42, 110, 60}[static_cast<std::size_t>(k)]);
     ListaCwiczen->horizontalHeader()->setStretchLastSection(true);
     ListaCwiczen->setAccessibleName(QStringLiteral("Ćwiczenia"));
     uklad->addWidget(ListaCwiczen);
@@ -327,15 +325,15 @@ void TFrmWyniki::czytajWykres()
     ++oczekujace_;
     czytnik_->Czytaj<DaneWykresu>(
         [dziecko = dziecko_](BazaWynikow* baza, WynikBazy& w) {
-            // Every drill, a page at a time: the list's rows say how each
-            // was drawn.
+            // Every drill: the list's rows say how each was drawn.
             std::vector<CwiczenieNaWykresie> cwiczenia;
-            KluczListy po;
-            for (std::vector<WierszCwiczenia> strona; baza; strona.clear()) {
-                w = baza->Strona(po, kStronaWykresu, strona, dziecko);
-                for (const WierszCwiczenia& c : strona) cwiczenia.push_back(NaWykres(c));
-                if (!w || int(strona.size()) < kStronaWykresu) break;
-            }
+            if (baza)
+                w = baza->KazdeCwiczenie(
+                    [&cwiczenia](const WierszCwiczenia& c) {
+                        cwiczenia.push_back(NaWykres(c));
+                        return true;
+                    },
+                    dziecko);
             return PunktyWykresu(cwiczenia);
         },
         [this, pokolenie](const WynikBazy& w, DaneWykresu dane) {

@@ -7,6 +7,7 @@
 #include "UnitOprogramie.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QTest>
@@ -161,4 +162,39 @@ TEST(Accessibility, TheKeyboardStartsAndStopsAndEveryStepIsAnnounced)
     }
     EXPECT_EQ(oglaszacz->Ostatnie(),
               QString::fromUtf8("Źle. Wynik: %1. Koniec. Ocena: 1. Dobre odpowiedzi: 0, złe: 10.").arg(ostatni));
+    // The grade obtained is named as such, not only drawn larger.
+    EXPECT_EQ(nazwa(&okno, "LabelOcena1"), "Otrzymana ocena: 1");
+    EXPECT_EQ(nazwa(&okno, "LabelOcena2"), "Ocena 2");
+}
+
+TEST(Accessibility, TabReachesTheButtonsBetweenDrillsAndNeverLeavesTheAnswerDuringOne)
+{
+    test::ZapisaneKomunikaty k;
+    auto w = test::NoweOkno(k);
+    TFrmMain& okno = *w;
+    okno.show();
+    QApplication::setActiveWindow(&okno);
+    auto* edit = okno.findChild<QLineEdit*>("EditWynik");
+    auto kolejno = [&](Qt::Key klawisz) {
+        QStringList nazwy;
+        for (int i = 0; i < 6; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), klawisz);
+            nazwy << QApplication::focusWidget()->objectName();
+        }
+        return nazwy;
+    };
+    edit->setFocus();
+    EXPECT_EQ(kolejno(Qt::Key_Tab),
+              (QStringList{"ButZamknij", "ButUstawienia", "ButAbout", "ButWyniki", "ButDziecko", "EditWynik"}));
+    EXPECT_EQ(kolejno(Qt::Key_Backtab),
+              (QStringList{"ButDziecko", "ButWyniki", "ButAbout", "ButUstawienia", "ButZamknij", "EditWynik"}));
+    EXPECT_FALSE(okno.Kontroler().trwa());
+    // Digits and Enter still go to the answer; during a drill Tab stays there.
+    QTest::keyClick(edit, Qt::Key_Space);
+    ASSERT_TRUE(okno.Kontroler().trwa());
+    okno.Kontroler().TimerTimer();
+    QTest::keyClick(edit, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    QTest::keyClicks(edit, "12");
+    EXPECT_EQ(edit->text(), "12");
 }

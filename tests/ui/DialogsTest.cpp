@@ -1,3 +1,5 @@
+#include "ChildPicker.h"
+#include "Children.h"
 #include "DialogSupport.h"
 #include "Fonts.h"
 #include "TestSupport.h"
@@ -11,6 +13,8 @@
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -454,6 +458,98 @@ TEST_F(DialogiNadOknem, OnWaylandADialogIsDrawnCentredInsideTheMainWindowAndHold
         EXPECT_EQ(QApplication::focusWidget()->objectName(), "FlatButton1");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         EXPECT_FALSE(about->isVisible());
+    });
+}
+
+TEST_F(DialogiNadOknem, AfterThePickerTheKeyboardIsBackWhereAnswersAreTyped)
+{
+    for (bool wOknie : {true, false}) {
+        TearDown(); // the window of the turn before
+        Utworz(wOknie);
+        okno->show();
+        QApplication::setActiveWindow(okno.get());
+        pole()->setFocus();
+        for (int i = 0; i < 5; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        auto* dziecko = okno->findChild<QAbstractButton*>(QStringLiteral("ButDziecko"));
+        ASSERT_EQ(QApplication::focusWidget(), dziecko) << wOknie;
+        bool bylo = false;
+        QTimer::singleShot(0, [&] {
+            auto* wybor = okno->findChild<QDialog*>(QStringLiteral("FrmDzieci"));
+            bylo = wybor && wybor->isVisible();
+            if (!bylo) return;
+            // The picker's list has the keyboard (a window of its own is
+            // given it by the window manager, which the tests lack);
+            // Escape closes it.
+            if (wOknie) {
+                EXPECT_EQ(QApplication::focusWidget()->objectName(), "ListaDzieci");
+            }
+            if (wybor->isAncestorOf(QApplication::focusWidget()))
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            else
+                wybor->reject();
+        });
+        QTest::keyClick(dziecko, Qt::Key_Space);
+        EXPECT_TRUE(bylo) << wOknie;
+        EXPECT_EQ(okno->focusWidget(), pole()) << wOknie;
+        QTest::keyClick(okno->focusWidget(), Qt::Key_Space);
+        EXPECT_TRUE(okno->Kontroler().trwa()) << wOknie;
+        okno->Kontroler().ButtonStartStopClick();
+    }
+}
+
+TEST(Wybor, TheFirstRunsChildIsNamedAndResultsGoOnlyWhenAskedTwice)
+{
+    ListaDzieci dzieci([](const ZmianaDziecka&) {});
+    std::map<std::int64_t, std::int64_t> ile{{kPierwszeDziecko, 0}};
+    TFrmDzieci wybor(dzieci, nullptr, [&](std::int64_t d, std::function<void(std::int64_t)> odpowiedz) { odpowiedz(ile[d]); });
+    auto imiona = [&] {
+        QStringList l;
+        for (const Dziecko& d : dzieci.Lista()) l << d.imie;
+        return l;
+    };
+    auto w = [&](const char* nazwa) { return wybor.findChild<QWidget*>(QString::fromLatin1(nazwa)); };
+    auto wpisz = [&](const QString& imie) {
+        auto* pole = static_cast<QLineEdit*>(w("EditImie"));
+        pole->setText(imie);
+        QTest::keyClick(pole, Qt::Key_Return);
+    };
+    auto wDialogu = [&](const std::function<void()>& co) {
+        QTimer::singleShot(0, [&] {
+            co();
+            wybor.reject();
+        });
+        wybor.Wybierz();
+    };
+    // The default child without drills: the first name typed is its name.
+    wDialogu([&] { wpisz("Ania"); });
+    EXPECT_EQ(imiona(), QStringList{"Ania"});
+    // A child with drills stays; the name typed is a second child.
+    ile[kPierwszeDziecko] = 37;
+    wDialogu([&] { wpisz("Ola"); });
+    EXPECT_EQ(imiona(), (QStringList{"Ania", "Ola"}));
+    wDialogu([&] {
+        static_cast<QListWidget*>(w("ListaDzieci"))->setCurrentRow(0);
+        static_cast<QPushButton*>(w("ButUsun"))->click();
+        auto* pytanie = static_cast<QLabel*>(w("LabelPytanie"));
+        EXPECT_EQ(pytanie->text(), QString::fromUtf8("Usunąć „Ania” z listy? Czy usunąć też wyniki dziecka „Ania”?"));
+        static_cast<QPushButton*>(w("ButUsunWyniki"))->click();
+        EXPECT_EQ(imiona(), (QStringList{"Ania", "Ola"})) << "results removed at the first click";
+        EXPECT_EQ(pytanie->text(),
+                  QString::fromUtf8("Na pewno? Zniknie 37 ćwiczeń dziecka „Ania” i nie da się ich przywrócić."));
+        static_cast<QPushButton*>(w("ButUsunWyniki"))->click();
+        EXPECT_EQ(imiona(), QStringList{"Ola"});
+    });
+    // A long name: the question wraps within its place and names it for
+    // any child.
+    std::int64_t id = 0;
+    ASSERT_EQ(dzieci.Dodaj(QString(60, QChar(u'ż')) + " " + QString(60, QChar(u'a')), id), QString());
+    wDialogu([&] {
+        static_cast<QListWidget*>(w("ListaDzieci"))->setCurrentRow(1);
+        static_cast<QPushButton*>(w("ButUsun"))->click();
+        auto* pytanie = static_cast<QLabel*>(w("LabelPytanie"));
+        EXPECT_TRUE(pytanie->wordWrap());
+        EXPECT_LE(pytanie->heightForWidth(pytanie->width()), pytanie->height());
+        EXPECT_FALSE(pytanie->text().contains("jego"));
     });
 }
 

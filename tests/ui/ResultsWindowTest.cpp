@@ -10,6 +10,11 @@
 #include "TestSupport.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QDir>
+#include <QListWidget>
+#include <QTabBar>
 #include <QAbstractItemModel>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -510,4 +515,152 @@ TEST(ResultsFigures, TheFactTableFollowsItsThresholdsForAnyValue)
                                                 {0.5, {245, 220, 90}},  {0.75, {235, 150, 80}}, {1, {225, 80, 70}},
                                                 {7, {225, 80, 70}},     {std::nan(""), {120, 200, 110}}};
     for (const auto& [t, kolor] : kolory) EXPECT_EQ(KolorTrudnosci(t), kolor) << t;
+}
+
+namespace {
+
+// Drills written straight to a journal: each a time, an operation, a grade
+// and whether the practice drew it.
+void zapisz(DziennikWynikow& dziennik, const std::vector<CwiczenieNaWykresie>& cwiczenia)
+{
+    for (const CwiczenieNaWykresie& c : cwiczenia) {
+        ZapisCwiczenia z;
+        z.koniecMs = c.koniecMs;
+        z.dzialanie = c.dzialanie;
+        z.iloscPytan = 10;
+        z.predkosc = PredkoscSrednio;
+        z.ocena = c.ocena;
+        z.dobrze = std::array{0, 4, 5, 7, 8, 10}[c.ocena - 1];
+        z.zle = 10 - z.dobrze;
+        z.losowanie = c.trudne ? static_cast<std::uint8_t>(Losowanie::TrudneFakty) : 0;
+        dziennik.Zapisz(z);
+    }
+    ASSERT_TRUE(dziennik.Dokoncz(30s));
+}
+
+QStringList linie(const QListWidget* lista)
+{
+    QStringList l;
+    for (int i = 0; i < lista->count(); ++i) l << lista->item(i)->text();
+    return l;
+}
+
+} // namespace
+
+// The chart over a week (several drills a day, practice among them) and
+// over a school year, as a parent sees it and as a screen reader reads it.
+// With ZM_ZRZUTY set, the pictures are saved there (docs/chart-*.png).
+TEST(Results, TheChartOfAWeekAndOfASchoolYearIsReadAtAGlanceAndAsText)
+{
+    Strefa strefa("Europe/Warsaw");
+    struct Przypadek {
+        const char* plik;
+        std::vector<CwiczenieNaWykresie> cwiczenia;
+        int okresow;
+        const char* najnowszy;
+    };
+    std::vector<CwiczenieNaWykresie> tydzien, rok;
+    // Monday to Friday: multiplication three to five times a day (the
+    // last of them drawn by the practice), division once.
+    for (int d = 0; d < 5; ++d) {
+        for (int i = 0; i < 3 + d % 3; ++i)
+            tydzien.push_back({lokalnie(2026, 12, 7 + d, 16, 10 * i), 0, std::uint8_t(3 + (d + i) % 4), i == 2 + d % 3});
+        tydzien.push_back({lokalnie(2026, 12, 7 + d, 18, 0), 1, std::uint8_t(2 + d), false});
+    }
+    // A school year: a drill or two on each school day, grades rising.
+    for (QDate d(2026, 9, 1); d <= QDate(2027, 6, 25); d = d.addDays(1)) {
+        if (d.dayOfWeek() > 5) continue;
+        const int miesiac = int((d.toJulianDay() - QDate(2026, 9, 1).toJulianDay()) / 30);
+        rok.push_back({lokalnie(d.year(), d.month(), d.day(), 17, 0), std::uint8_t(d.day() % 3 ? 0 : 2),
+                       std::uint8_t(std::min(6, 2 + miesiac / 2 + d.day() % 2)), d.dayOfWeek() == 3});
+    }
+    const Przypadek przypadki[] = {
+        {"chart-week.png", tydzien, 5,
+         "11 grudnia 2026: mnożenie, losowe: 3 ćwiczenia, średnia ocena 4,0; mnożenie, trudne dla dziecka: 1 ćwiczenie, "
+         "średnia ocena 6,0; dzielenie, losowe: 1 ćwiczenie, średnia ocena 6,0"},
+        {"chart-year.png", rok, 10, nullptr},
+    };
+    for (const Przypadek& p : przypadki) {
+        QTemporaryDir tmp;
+        {
+            DziennikWynikow dziennik(tmp.filePath("wyniki.sqlite"));
+            zapisz(dziennik, p.cwiczenia);
+        }
+        test::ZapisaneKomunikaty komunikaty;
+        TFrmWyniki wyniki(nullptr, tmp.filePath("wyniki.sqlite"), &komunikaty);
+        wyniki.findChild<QTabWidget*>("Zakladki")->setCurrentIndex(1);
+        wyniki.show();
+        ASSERT_TRUE(czekaj([&] { return wyniki.Wczytane(); }));
+        const QStringList opis = linie(wyniki.findChild<QListWidget*>("OpisWykresu"));
+        EXPECT_EQ(opis.size(), p.okresow) << p.plik;
+        if (p.najnowszy) {
+            EXPECT_EQ(opis.value(0), QString::fromUtf8(p.najnowszy));
+        }
+        auto* wykres = wyniki.findChild<QWidget*>("WykresOcen");
+        EXPECT_EQ(wykres->accessibleDescription(), opis.join('\n'));
+        if (const QString zrzuty = qEnvironmentVariable("ZM_ZRZUTY"); !zrzuty.isEmpty())
+            wykres->parentWidget()->grab().save(QDir(zrzuty).filePath(p.plik));
+    }
+}
+
+// Without sight and without a mouse: Tab leaves the list for the tabs and
+// the buttons; the fact table is a table whose cells a screen reader names
+// and the arrows move through; the legend is text; the list marks practice.
+TEST(Results, TheWindowIsATableOfNamedCellsAndTabGoesEverywhere)
+{
+    Strefa strefa("Europe/Warsaw");
+    QTemporaryDir tmp;
+    {
+        DziennikWynikow dziennik(tmp.filePath("wyniki.sqlite"));
+        jedno(dziennik, {{7, 8, "56", true, 3000}, {7, 8, "54", false, 3200}, {7, 8, "56", true, 3100}});
+        zapisz(dziennik, {{lokalnie(2026, 12, 8, 12, 0), 0, 5, true}});
+    }
+    test::ZapisaneKomunikaty komunikaty;
+    TFrmWyniki wyniki(nullptr, tmp.filePath("wyniki.sqlite"), &komunikaty);
+    wyniki.show();
+    QApplication::setActiveWindow(&wyniki);
+    ASSERT_TRUE(czekaj([&] { return wyniki.Wczytane(); }));
+    const QAbstractItemModel* lista = wyniki.findChild<QTableView*>("ListaCwiczen")->model();
+    EXPECT_EQ(lista->headerData(7, Qt::Horizontal).toString(), "Losowanie");
+    EXPECT_EQ(QStringList({lista->index(0, 7).data().toString(), lista->index(1, 7).data().toString()}),
+              QStringList({"losowe", "trudne"}));
+
+    // Tab from the list: the tab bar, the buttons, the child, and round.
+    auto* tabela = wyniki.findChild<QTableView*>("ListaCwiczen");
+    tabela->setFocus();
+    QStringList kolejnosc;
+    for (int i = 0; i < 7; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        kolejnosc << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(kolejnosc, (QStringList{"ButEksport", "ButEksportPytan", "ComboDziecko", "ButZamknij", "qt_tabwidget_tabbar",
+                                      "ListaCwiczen",
+                                      "ButEksport"}));
+
+    // Ctrl+Tab from the list turns the page.
+    tabela->setFocus();
+    QTest::keyClick(tabela, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(wyniki.findChild<QTabWidget*>("Zakladki")->currentIndex(), 1);
+
+    // The facts: a table to a screen reader, its cells named.
+    wyniki.findChild<QTabWidget*>("Zakladki")->setCurrentIndex(2);
+    ASSERT_TRUE(czekaj([&] { return wyniki.Wczytane(); }));
+    auto* fakty = wyniki.findChild<QTableView*>("TabelaFaktow");
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(fakty);
+    ASSERT_TRUE(a && a->tableInterface());
+    EXPECT_EQ(std::pair(a->tableInterface()->rowCount(), a->tableInterface()->columnCount()), std::pair(7, 7));
+    EXPECT_EQ(a->tableInterface()->cellAt(4, 5)->text(QAccessible::Name), "7 razy 8: 1 z 3 źle, średnio 3,1 s, do powtórki");
+    EXPECT_EQ(a->tableInterface()->cellAt(0, 0)->text(QAccessible::Name), "3 razy 3: jeszcze nie było");
+    fakty->setFocus();
+    fakty->setCurrentIndex(fakty->model()->index(4, 4));
+    QTest::keyClick(fakty, Qt::Key_Right);
+    EXPECT_EQ(fakty->currentIndex().data(Qt::AccessibleTextRole).toString(), "7 razy 8: 1 z 3 źle, średnio 3,1 s, do powtórki");
+    QTest::keyClick(fakty, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "ButEksport");
+    EXPECT_TRUE(wyniki.findChild<QWidget*>("LegendaFaktow")->accessibleDescription().contains("Czerwony: co druga źle"));
+    wyniki.findChild<QAbstractButton*>("RadioFakty2")->click();
+    ASSERT_TRUE(czekaj([&] { return wyniki.Wczytane(); }));
+    EXPECT_TRUE(wyniki.findChild<QLabel*>("LabelObjasnienie")->text().contains("kratka 7 + 5 to np. 27 + 15"));
+    if (const QString zrzuty = qEnvironmentVariable("ZM_ZRZUTY"); !zrzuty.isEmpty())
+        fakty->parentWidget()->grab().save(QDir(zrzuty).filePath("facts-page.png"));
 }
