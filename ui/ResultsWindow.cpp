@@ -329,7 +329,7 @@ void TFrmWyniki::czytajWykres()
             std::vector<CwiczenieNaWykresie> cwiczenia;
             if (baza)
                 w = baza->KazdeCwiczenie(
-                    [&cwiczenia](const WierszCwiczenia& c) {
+                    [&cwiczenia](std::int64_t, const WierszCwiczenia& c) {
                         cwiczenia.push_back(NaWykres(c));
                         return true;
                     },
