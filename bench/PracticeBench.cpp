@@ -145,7 +145,8 @@ Wynik Dziecko(std::uint32_t ziarno, int slabych, Dobor dobor)
                 czas = r < 0.25 ? 1200 * szum(odpowiedzi) : r < 0.6 ? 3000 * szum(odpowiedzi) : kCzasPytania;
             }
             // The drill's time: whole ticks, the question's time at most.
-            const std::int32_t ms = std::min(kCzasPytania, static_cast<std::int32_t>(std::ceil(czas / kPredkosc)) * kPredkosc);
+            const std::int32_t ms =
+                std::min(kCzasPytania, static_cast<std::int32_t>(std::ceil(czas / kPredkosc)) * kPredkosc);
             const std::int64_t kiedy = teraz + nr * 10000;
             if (dobrze) {
                 if (dzien - f.ostatnioDobrze >= 1) f.stabilnosc = std::min(365.0, f.stabilnosc * 2);
