@@ -14,8 +14,13 @@
 #include "ZmConfig.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <QThreadPool>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -69,6 +74,8 @@ private:
 
 int main(int argc, char** argv)
 {
+    // Before any thread starts (Qt's and the libraries' own included).
+    zm::SdlOdtwarzacz::PrzygotujSrodowisko();
     qInstallMessageHandler(PrzedStartem);
     QApplication app(argc, argv);
     qInstallMessageHandler(nullptr);
@@ -77,7 +84,13 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QString::fromUtf8(zm::config::kTytul));
     QApplication::setOrganizationName(QString::fromUtf8(zm::config::kFirma));
     QApplication::setApplicationVersion(QString::fromLatin1(zm::config::kWersjaPliku));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/ikona.png")));
+    // The icon is a PNG: read as one, without loading every image plugin
+    // to ask whether it can read it.
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(QImage(QStringLiteral(":/ikona.png"), "png"))));
+    // Qt's painting and image conversions run on its global thread pool:
+    // at rest no idle thread of it is kept.
+    QThreadPool::globalInstance()->setExpiryTimeout(
+        static_cast<int>(std::chrono::milliseconds(zm::SdlOdtwarzacz::kBezczynnosc).count()));
     zm::fonts::Zaladuj();
     zm::ZaladujTlumaczeniaQt(app); // Qt's standard dialogs in Polish
     zm::ZakonczNaSygnal();

@@ -19,9 +19,9 @@
 // no CPU), and so is a device that was lost or stalled: the next sentence
 // opens it anew.
 //
-// The first player sets PULSE_LATENCY_MSEC (unless the user has) so that the
-// PulseAudio client library keeps kOpoznienieSerweraMs of sound at the
-// server, which SDL cannot ask for.
+// PrzygotujSrodowisko, called at the start of main, sets PULSE_LATENCY_MSEC
+// (unless the user has) so that the PulseAudio client library keeps
+// kOpoznienieSerweraMs of sound at the server, which SDL cannot ask for.
 #pragma once
 
 #include "Narrator.h"
@@ -76,6 +76,16 @@ public:
     // leaves holes under load.
     static constexpr int kBufor = 512;
     static constexpr int kOpoznienieSerweraMs = 100;
+    // SDL's own PipeWire driver asks for a server period of one device
+    // buffer and fills one buffer a cycle, so the buffer is the margin its
+    // stream thread has under load: 2048 samples (about 93 ms).
+    static constexpr int kBuforPipeWire = 1024;
+
+    // Sets what the sound server's client library reads from the
+    // environment (PULSE_LATENCY_MSEC=kOpoznienieSerweraMs, unless the user
+    // has set it). Call it at the start of main, before any thread starts:
+    // setenv is not safe while another thread may read the environment.
+    static void PrzygotujSrodowisko();
 
     // One word as the stream plays it: 16-bit mono samples at kCzestotliwosc,
     // or the beep when the file cannot be played (`domyslny`).

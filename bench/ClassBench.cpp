@@ -27,10 +27,11 @@ namespace {
 class Skrzynka : public ISkrzynkaKlasy {
 public:
     void Dodaj(CwiczenieKlasy c) { czekajace_.push_back(std::move(c)); }
-    std::vector<CwiczenieKlasy> Niewyslane(int ile) override
+    std::optional<std::vector<CwiczenieKlasy>> Niewyslane(int ile) override
     {
         std::lock_guard<std::mutex> l(m_);
-        return {czekajace_.begin(), czekajace_.begin() + std::min<std::size_t>(ile, czekajace_.size())};
+        return std::vector<CwiczenieKlasy>{czekajace_.begin(),
+                                           czekajace_.begin() + std::min<std::size_t>(ile, czekajace_.size())};
     }
     bool Wyslane(const std::vector<std::string>& ids) override
     {

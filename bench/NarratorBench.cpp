@@ -25,7 +25,9 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <malloc.h>
 #include <mutex>
+#include <set>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -109,6 +111,13 @@ public:
         std::lock_guard l(m_);
         return probki_;
     }
+    // Lets go of the recording (before the memory at rest is measured).
+    void Oproznij()
+    {
+        std::lock_guard l(m_);
+        std::vector<std::int16_t>().swap(probki_);
+        std::vector<std::pair<Zegar::time_point, std::size_t>>().swap(znaczniki_);
+    }
     std::size_t Ile()
     {
         std::lock_guard l(m_);
@@ -160,6 +169,28 @@ double cpuSekundy()
            static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
 }
 
+// The process's resident memory in MiB.
+double rssMiB()
+{
+    std::ifstream f("/proc/self/status");
+    std::string linia;
+    while (std::getline(f, linia))
+        if (linia.rfind("VmRSS:", 0) == 0) return std::strtod(linia.c_str() + 6, nullptr) / 1024;
+    return -1;
+}
+
+// The shared libraries the process has mapped.
+std::set<std::string> biblioteki()
+{
+    std::ifstream f("/proc/self/maps");
+    std::set<std::string> b;
+    std::string linia;
+    while (std::getline(f, linia))
+        if (const auto i = linia.find('/'); i != std::string::npos && linia.find(".so", i) != std::string::npos)
+            b.insert(linia.substr(linia.rfind('/') + 1));
+    return b;
+}
+
 // The server's playback streams that belong to this process.
 int strumienie()
 {
@@ -186,6 +217,8 @@ int stos(const std::string& nazwa, const std::string& katalog)
     Nagrywarka nagrywarka;
     std::this_thread::sleep_for(std::chrono::milliseconds(700)); // the recorder runs
     zm::SdlOdtwarzacz sdl;
+    const double rssPrzed = rssMiB();
+    const auto bibliotekiPrzed = biblioteki();
 
     // The time from the call to the first sample of the sentence at the recorder.
     struct Czytanie {
@@ -248,9 +281,11 @@ int stos(const std::string& nazwa, const std::string& katalog)
                 "(median of 3); after 6 s of rest %.0f ms (median of 3, worst %.0f ms)\n",
                 nazwa.c_str(), sdl.Sterownik().c_str(), pierwsze, poKolei[1], poPrzerwie[1], poPrzerwie[2]);
 
-    // Holes under load: four busy processes on the two cores.
+    // Holes under load: four busy processes on the two cores (or as many as
+    // ZM_BENCH_BUSY says).
+    const int zajete = std::getenv("ZM_BENCH_BUSY") ? std::atoi(std::getenv("ZM_BENCH_BUSY")) : 4;
     std::vector<pid_t> obciazenie;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < zajete; ++i) {
         const pid_t p = ::fork();
         if (p == 0) {
             volatile unsigned long x = 0;
@@ -271,7 +306,7 @@ int stos(const std::string& nazwa, const std::string& katalog)
     for (pid_t p : obciazenie) ::waitpid(p, nullptr, 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     nagrywarka.Zatrzymaj();
-    const auto rec = nagrywarka.Probki();
+    auto rec = nagrywarka.Probki();
     if (const char* plik = std::getenv("ZM_BENCH_RECORDING")) {
         // For a closer look: the recording, and where each sentence was asked for.
         std::ofstream(plik, std::ios::binary)
@@ -305,10 +340,10 @@ int stos(const std::string& nazwa, const std::string& katalog)
         }
         zDziurami += dziura;
     }
-    std::printf("%s: under load (4 busy processes, load average %.1f): sentences with holes %d of %zu "
+    std::printf("%s: under load (%d busy processes, load average %.1f): sentences with holes %d of %zu "
                 "(not found %d), longest hole between words %.1f ms (silence put in %.1f ms, samples lost %.1f ms), "
                 "least likeness of a word %.4f\n",
-                nazwa.c_str(),
+                nazwa.c_str(), zajete,
                 [] {
                     double l[1] = {0};
                     ::getloadavg(l, 1);
@@ -318,21 +353,29 @@ int stos(const std::string& nazwa, const std::string& katalog)
                 static_cast<double>(najwiekszaCisza) / 22.05, static_cast<double>(najwiekszyUbytek) / 22.05,
                 najgorszaKorelacja);
 
-    // At rest, 10 s after the last reading.
+    // At rest, 10 s after the last reading (the recording let go of).
+    std::vector<std::int16_t>().swap(rec);
+    nagrywarka.Oproznij();
+    ::malloc_trim(0);
     std::this_thread::sleep_for(std::chrono::seconds(10));
     const double c0 = cpuSekundy();
     const auto t0 = Zegar::now();
     std::this_thread::sleep_for(std::chrono::seconds(5));
     const double cpu = (cpuSekundy() - c0) / std::chrono::duration<double>(Zegar::now() - t0).count() * 100;
     std::printf("%s: 10 s after a reading: threads %d (before the first reading %d), CPU %.2f %% (5 s), "
-                "streams on the server %d\n",
-                nazwa.c_str(), watki(), watkiPrzed, cpu, strumienie());
+                "streams on the server %d, resident memory %+.1f MiB against before the first reading\n",
+                nazwa.c_str(), watki(), watkiPrzed, cpu, strumienie(), rssMiB() - rssPrzed);
+    std::string zostaly;
+    for (const std::string& b : biblioteki())
+        if (!bibliotekiPrzed.contains(b)) zostaly += " " + b;
+    std::printf("%s: libraries left mapped at rest:%s\n", nazwa.c_str(), zostaly.empty() ? " none" : zostaly.c_str());
     return 0;
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
+    zm::SdlOdtwarzacz::PrzygotujSrodowisko();
     if (argc > 2 && std::string(argv[1]) == "--stack")
         return stos(argv[2], (argc > 3 ? std::string(argv[3]) : std::string(ZM_BENCH_SOUNDS)) + "/");
     const std::string katalog = (argc > 1 ? std::string(argv[1]) : std::string(ZM_BENCH_SOUNDS)) + "/";

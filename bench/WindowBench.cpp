@@ -185,6 +185,7 @@ void petlaPodczasCzytania()
 
 int main(int argc, char** argv)
 {
+    zm::SdlOdtwarzacz::PrzygotujSrodowisko();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const bool szybko = argc > 1 && std::strcmp(argv[1], "--quick") == 0;

@@ -5,10 +5,13 @@
 # PipeWire with wireplumber and pipewire-pulse, played through SDL's
 # "pulseaudio" and "pipewire" drivers. For each: the time to the first sound,
 # the holes under load, and what is left at rest (zm_bench_narrator --stack).
-#   narrator_stacks.sh <zm_bench_narrator> <sounds-folder>
+#   narrator_stacks.sh <zm_bench_narrator> <sounds-folder> [stack...]
+# Stacks: pulseaudio, pipewire-pulse, pipewire (all by default).
 set -euo pipefail
 bench=$1
 sounds=$2
+shift 2
+stacks=" ${*:-pulseaudio pipewire-pulse pipewire} "
 work=$(mktemp -d)
 pids=()
 stop() {
@@ -20,6 +23,7 @@ trap 'stop; rm -rf "$work"' EXIT
 wait_for_pactl() { for _ in $(seq 100); do pactl info >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
 
 # PulseAudio.
+if [[ $stacks == *" pulseaudio "* ]]; then
 mkdir -m 700 "$work/pa" "$work/pa/rt"
 cat >"$work/pa/default.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1 socket=$work/pa/native
@@ -36,6 +40,7 @@ pids+=($!)
 SDL_AUDIODRIVER=pulseaudio "$bench" --stack PulseAudio "$sounds" 2>/dev/null
 stop
 unset PULSE_SERVER
+fi
 
 # PipeWire, on a session bus of its own, at the narrator's rate so that the
 # recording holds the very samples played, with a desktop's default period
@@ -63,5 +68,8 @@ pipewire_stack() {
 }
 export -f pipewire_stack stop wait_for_pactl
 for driver in pulseaudio pipewire; do
-    bench=$bench sounds=$sounds work=$work dbus-run-session -- bash -c "pids=(); pipewire_stack $driver" 2>/dev/null
+    stack=pipewire
+    [[ $driver == pulseaudio ]] && stack=pipewire-pulse
+    [[ $stacks == *" $stack "* ]] || continue
+    bench=$bench sounds=$sounds work=$work dbus-run-session -- bash -c "pids=(); pipewire_stack $driver"
 done

@@ -5,6 +5,7 @@
 
 #include "DrillRecord.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,12 +30,13 @@ std::string NowyIdentyfikatorCwiczenia();
 class ISkrzynkaKlasy {
 public:
     virtual ~ISkrzynkaKlasy() = default;
-    // Up to `ile` drills not marked sent, oldest first; none when there are
-    // none or they cannot be read now (the sender asks again later).
-    virtual std::vector<CwiczenieKlasy> Niewyslane(int ile) = 0;
+    // Up to `ile` drills not marked sent, oldest first (none when there are
+    // none), or nothing when they cannot be read now: the sender then tries
+    // again later, as after a server's failure.
+    virtual std::optional<std::vector<CwiczenieKlasy>> Niewyslane(int ile) = 0;
     // The server holds these drills: never offer them again. False when
-    // they could not be marked; they are then offered and sent again, which
-    // the server ignores.
+    // they could not be marked; they are then offered and sent again (after
+    // the sender's pause), which the server ignores.
     virtual bool Wyslane(const std::vector<std::string>& ids) = 0;
 };
 

@@ -1,11 +1,11 @@
 #include "ClassReads.h"
 
 #include "ClassServer.h"
+#include "OperandRanges.h"
 
 #include <QCollator>
 #include <QHash>
 #include <QLocale>
-#include <QSqlQuery>
 
 #include <algorithm>
 
@@ -13,7 +13,44 @@ namespace zm {
 
 namespace {
 
-const QString kEpokaMs = QStringLiteral("CAST(round(extract(epoch FROM %1) * 1000) AS bigint)");
+// Every value is a bound parameter ($n): the statements' texts, which other
+// sessions may see, hold none.
+#define ZM_EPOKA_MS(x) "CAST(round(extract(epoch FROM " x ") * 1000) AS bigint)"
+// A drill the reads take: its time finite and in this world (the server's
+// rules; rows made before them are skipped).
+#define ZM_DOBRE_CWICZENIE                                                                                             \
+    "d.ended_at >= '2000-01-01 00:00:00+00' AND d.ended_at < '2200-01-01 00:00:00+00'"                               \
+    " AND d.operation BETWEEN 0 AND 3 AND d.pace_ms > 0"
+#define ZM_DOBRA_ODPOWIEDZ "zoltava.operands_in_range(d.operation, a.operand1, a.operand2) AND a.time_ms >= 0"
+
+const char kDzieci[] = "SELECT child, count(*), " ZM_EPOKA_MS("max(ended_at)") ", string_agg(DISTINCT workstation, E'\\n')"
+                       " FROM zoltava.drills d WHERE class = $1 AND child > $2 AND " ZM_DOBRE_CWICZENIE
+                       " GROUP BY child ORDER BY child LIMIT $3";
+#define ZM_CWICZENIA(po)                                                                                               \
+    "SELECT CAST(id AS text), workstation, " ZM_EPOKA_MS("ended_at") ", operation, questions, pace_ms, narrator,"      \
+    " good, bad, grade, draw, CAST(ended_at AS text) FROM zoltava.drills d"                                            \
+    " WHERE class = $1 AND child = $2 AND " ZM_DOBRE_CWICZENIE po " ORDER BY ended_at DESC, id DESC LIMIT $3"
+const char kCwiczenia[] = ZM_CWICZENIA("");
+const char kCwiczeniaPo[] = ZM_CWICZENIA(" AND (ended_at, id) < (CAST($4 AS timestamptz), CAST($5 AS uuid))");
+const char kPytania[] = "SELECT CAST(a.drill_id AS text), a.operand1, a.operand2, a.answer, a.correct, a.time_ms"
+                        " FROM zoltava.answers a JOIN zoltava.drills d ON d.id = a.drill_id"
+                        " WHERE a.drill_id = ANY (CAST(string_to_array($1, ',') AS uuid[])) AND " ZM_DOBRA_ODPOWIEDZ
+                        " ORDER BY a.drill_id, a.number";
+#define ZM_FAKTY(dziecko)                                                                                              \
+    "SELECT a.operand1, a.operand2, count(*), count(*) FILTER (WHERE NOT a.correct), sum(a.time_ms),"                 \
+    " sum(CAST(a.time_ms AS float8) / d.pace_ms) FROM zoltava.answers a JOIN zoltava.drills d ON d.id = a.drill_id"   \
+    " WHERE d.class = $1 AND d.operation = CAST($2 AS smallint) AND " ZM_DOBRE_CWICZENIE " AND " ZM_DOBRA_ODPOWIEDZ     \
+    " AND d.ended_at >= to_timestamp(CAST($3 AS bigint) / 1000.0)" dziecko                                             \
+    " GROUP BY a.operand1, a.operand2 ORDER BY a.operand1, a.operand2"
+const char kFakty[] = ZM_FAKTY("");
+const char kFaktyDziecka[] = ZM_FAKTY(" AND d.child = $4");
+#undef ZM_FAKTY
+#undef ZM_CWICZENIA
+#undef ZM_DOBRA_ODPOWIEDZ
+#undef ZM_DOBRE_CWICZENIE
+#undef ZM_EPOKA_MS
+
+const int kStronaDzieci = 250;
 
 } // namespace
 
@@ -42,34 +79,42 @@ bool OdczytKlasy::czytaj(const std::function<bool()>& zapytania)
     return false;
 }
 
-bool OdczytKlasy::porazka(const QSqlError& blad)
+bool OdczytKlasy::porazka(const pg::Wynik& wynik)
 {
-    const StanKlasy stan = polaczenie_->Blad(blad);
+    const StanKlasy stan = polaczenie_->Blad(wynik);
     przyczyna_ = stan.przyczyna;
     blad_ = OpisPrzyczyny(stan, konfiguracja_, polaczenie_->Dostep());
     return false;
 }
 
-std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci()
+std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci(bool* obcieto)
 {
     std::vector<DzieckoKlasy> dzieci;
+    bool wiecej = false;
     const bool ok = czytaj([&] {
         dzieci.clear();
-        QSqlQuery q(polaczenie_->Baza());
-        q.setForwardOnly(true);
-        q.prepare(QStringLiteral("SELECT child, count(*), %1, string_agg(DISTINCT workstation, E'\\n')"
-                                 " FROM zoltava.drills WHERE class = ? GROUP BY child")
-                      .arg(kEpokaMs.arg(QStringLiteral("max(ended_at)"))));
-        q.addBindValue(konfiguracja_.klasa);
-        if (!q.exec()) return porazka(q.lastError());
-        while (q.next()) {
-            QStringList stanowiska = q.value(3).toString().split(QLatin1Char('\n'));
-            stanowiska.sort();
-            dzieci.push_back({q.value(0).toString(), q.value(1).toInt(), q.value(2).toLongLong(), stanowiska});
+        wiecej = false;
+        // A page at a time, by the server's order of the names.
+        for (QString po = QStringLiteral(""); !wiecej;) {
+            const pg::Wynik w =
+                polaczenie_->Wykonaj(kDzieci, {pg::Tekst(konfiguracja_.klasa), pg::Tekst(po), pg::Liczba(kStronaDzieci)});
+            if (!w.Dobry()) return porazka(w);
+            for (int i = 0; i < w.Wiersze(); ++i) {
+                po = w.Tekst(i, 0);
+                if (int(dzieci.size()) == kMaksDzieci) {
+                    wiecej = true;
+                    break;
+                }
+                QStringList stanowiska = w.Tekst(i, 3).split(QLatin1Char('\n'));
+                stanowiska.sort();
+                dzieci.push_back({po, int(w.Int(i, 1)), w.Int(i, 2), stanowiska});
+            }
+            if (w.Wiersze() < kStronaDzieci) break;
         }
         return true;
     });
     if (!ok) return std::nullopt;
+    if (obcieto) *obcieto = wiecej;
     QCollator polski{QLocale(QLocale::Polish, QLocale::Poland)};
     std::sort(dzieci.begin(), dzieci.end(), [&](const DzieckoKlasy& a, const DzieckoKlasy& b) {
         const int r = polski.compare(a.imie, b.imie);
@@ -78,48 +123,52 @@ std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci()
     return dzieci;
 }
 
-std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const QString& imie, bool zPytaniami)
+std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const QString& imie, bool zPytaniami,
+                                                                   const CwiczenieZKlasy* po, int ile)
 {
     std::vector<CwiczenieZKlasy> cwiczenia;
     const bool ok = czytaj([&] {
         cwiczenia.clear();
-        QSqlQuery q(polaczenie_->Baza());
-        q.setForwardOnly(true);
-        q.prepare(QStringLiteral("SELECT CAST(id AS text), workstation, %1, operation, questions, pace_ms, narrator,"
-                                 " good, bad, grade, draw FROM zoltava.drills WHERE class = ? AND child = ?"
-                                 " ORDER BY ended_at DESC, id")
-                      .arg(kEpokaMs.arg(QStringLiteral("ended_at"))));
-        q.addBindValue(konfiguracja_.klasa);
-        q.addBindValue(imie);
-        if (!q.exec()) return porazka(q.lastError());
-        while (q.next()) {
-            CwiczenieZKlasy c{q.value(0).toString(), imie, q.value(1).toString(), {}};
+        std::vector<pg::Wartosc> wartosci = {pg::Tekst(konfiguracja_.klasa), pg::Tekst(imie),
+                                             pg::Liczba(std::max(ile, 1))};
+        if (po) {
+            wartosci.push_back(pg::Tekst(po->koniec));
+            wartosci.push_back(pg::Tekst(po->id));
+        }
+        const pg::Wynik w = polaczenie_->Wykonaj(po ? kCwiczeniaPo : kCwiczenia, wartosci);
+        if (!w.Dobry()) return porazka(w);
+        for (int i = 0; i < w.Wiersze(); ++i) {
+            CwiczenieZKlasy c{w.Tekst(i, 0), w.Tekst(i, 11), imie, w.Tekst(i, 1), {}};
             ZapisCwiczenia& z = c.zapis;
-            z.koniecMs = q.value(2).toLongLong();
-            z.dzialanie = static_cast<std::uint8_t>(q.value(3).toInt());
-            z.iloscPytan = q.value(4).toInt();
-            z.predkosc = q.value(5).toInt();
-            z.lektor = q.value(6).toBool();
-            z.dobrze = q.value(7).toInt();
-            z.zle = q.value(8).toInt();
-            z.ocena = static_cast<std::uint8_t>(q.value(9).toInt());
-            z.losowanie = static_cast<std::uint8_t>(q.value(10).toInt());
+            z.koniecMs = w.Int(i, 2);
+            z.dzialanie = static_cast<std::uint8_t>(w.Int(i, 3));
+            z.iloscPytan = std::int32_t(w.Int(i, 4));
+            z.predkosc = std::int32_t(w.Int(i, 5));
+            z.lektor = w.Prawda(i, 6);
+            z.dobrze = std::int32_t(w.Int(i, 7));
+            z.zle = std::int32_t(w.Int(i, 8));
+            z.ocena = static_cast<std::uint8_t>(w.Int(i, 9));
+            z.losowanie = static_cast<std::uint8_t>(w.Int(i, 10));
             cwiczenia.push_back(std::move(c));
         }
-        if (!zPytaniami) return true;
+        if (!zPytaniami || cwiczenia.empty()) return true;
 
+        // The questions of this page's drills.
         QHash<QString, ZapisCwiczenia*> wedlugId;
-        for (CwiczenieZKlasy& c : cwiczenia) wedlugId.insert(c.id, &c.zapis);
-        q.prepare(QStringLiteral("SELECT CAST(a.drill_id AS text), a.operand1, a.operand2, a.answer, a.correct,"
-                                 " a.time_ms FROM zoltava.answers a JOIN zoltava.drills d ON d.id = a.drill_id"
-                                 " WHERE d.class = ? AND d.child = ? ORDER BY a.drill_id, a.number"));
-        q.addBindValue(konfiguracja_.klasa);
-        q.addBindValue(imie);
-        if (!q.exec()) return porazka(q.lastError());
-        while (q.next())
-            if (ZapisCwiczenia* z = wedlugId.value(q.value(0).toString()))
-                z->pytania.push_back({q.value(1).toInt(), q.value(2).toInt(), q.value(3).toString().toStdString(),
-                                      q.value(4).toBool(), q.value(5).toInt()});
+        QStringList ids;
+        for (CwiczenieZKlasy& c : cwiczenia) {
+            wedlugId.insert(c.id, &c.zapis);
+            ids << c.id;
+        }
+        const pg::Wynik p = polaczenie_->Wykonaj(kPytania, {pg::Tekst(ids.join(QLatin1Char(',')))});
+        if (!p.Dobry()) return porazka(p);
+        for (int i = 0; i < p.Wiersze(); ++i) {
+            ZapisCwiczenia* z = wedlugId.value(p.Tekst(i, 0));
+            const long long a = p.Int(i, 1), b = p.Int(i, 2);
+            if (!z || !OperandyWZakresie(z->dzialanie, a, b)) continue;
+            z->pytania.push_back({std::int32_t(a), std::int32_t(b), p.Tekst(i, 3).toStdString(), p.Prawda(i, 4),
+                                  std::int32_t(p.Int(i, 5))});
+        }
         return true;
     });
     if (!ok) return std::nullopt;
@@ -132,23 +181,14 @@ std::optional<std::vector<FaktKlasy>> OdczytKlasy::Fakty(std::uint8_t dzialanie,
     std::vector<FaktKlasy> fakty;
     const bool ok = czytaj([&] {
         fakty.clear();
-        QSqlQuery q(polaczenie_->Baza());
-        q.setForwardOnly(true);
-        q.prepare(QStringLiteral("SELECT a.operand1, a.operand2, count(*), count(*) FILTER (WHERE NOT a.correct),"
-                                 " sum(a.time_ms), sum(CAST(a.time_ms AS float8) / d.pace_ms)"
-                                 " FROM zoltava.answers a JOIN zoltava.drills d ON d.id = a.drill_id"
-                                 " WHERE d.class = ? AND d.operation = ?"
-                                 " AND d.ended_at >= to_timestamp(CAST(? AS bigint) / 1000.0)%1"
-                                 " GROUP BY a.operand1, a.operand2 ORDER BY a.operand1, a.operand2")
-                      .arg(imie ? QStringLiteral(" AND d.child = ?") : QString()));
-        q.addBindValue(konfiguracja_.klasa);
-        q.addBindValue(int(dzialanie));
-        q.addBindValue(qint64(odMs));
-        if (imie) q.addBindValue(*imie);
-        if (!q.exec()) return porazka(q.lastError());
-        while (q.next())
-            fakty.push_back({q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(), q.value(3).toInt(),
-                             q.value(4).toLongLong(), q.value(5).toDouble()});
+        std::vector<pg::Wartosc> wartosci = {pg::Tekst(konfiguracja_.klasa), pg::Liczba(dzialanie), pg::Liczba(odMs)};
+        if (imie) wartosci.push_back(pg::Tekst(*imie));
+        const pg::Wynik w = polaczenie_->Wykonaj(imie ? kFaktyDziecka : kFakty, wartosci);
+        if (!w.Dobry()) return porazka(w);
+        for (int i = 0; i < w.Wiersze(); ++i)
+            if (OperandyWZakresie(dzialanie, w.Int(i, 0), w.Int(i, 1)))
+                fakty.push_back({std::int32_t(w.Int(i, 0)), std::int32_t(w.Int(i, 1)), int(w.Int(i, 2)),
+                                 int(w.Int(i, 3)), w.Int(i, 4), w.Rzeczywista(i, 5)});
         return true;
     });
     if (!ok) return std::nullopt;

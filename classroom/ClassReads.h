@@ -19,9 +19,11 @@
 #include <optional>
 #include <vector>
 
-class QSqlError;
-
 namespace zm {
+
+namespace pg {
+class Wynik;
+}
 
 class PolaczenieKlasy;
 enum class PrzyczynaKlasy;
@@ -35,6 +37,7 @@ struct DzieckoKlasy {
 
 struct CwiczenieZKlasy {
     QString id;
+    QString koniec; // when it ended, as the server holds it: where the next page starts
     QString imie;
     QString stanowisko;
     ZapisCwiczenia zapis; // its questions only when asked for
@@ -63,18 +66,27 @@ public:
     // Why the last read failed, in Polish; "" after a read that did not.
     const QString& Blad() const { return blad_; }
 
-    // The class's children, ordered by name as Polish orders them.
-    std::optional<std::vector<DzieckoKlasy>> Dzieci();
-    // A child's drills, newest first; with every question when `zPytaniami`.
-    std::optional<std::vector<CwiczenieZKlasy>> Cwiczenia(const QString& imie, bool zPytaniami = false);
+    // The class's children, ordered by name as Polish orders them: at most
+    // kMaksDzieci (read a page at a time; `obcieto` says whether more were
+    // left out).
+    static constexpr int kMaksDzieci = 1000;
+    std::optional<std::vector<DzieckoKlasy>> Dzieci(bool* obcieto = nullptr);
+    // A page of a child's drills, newest first, up to `ile` of them after
+    // the drill `po` (the last of the page before; none: from the newest);
+    // with every question when `zPytaniami`.
+    std::optional<std::vector<CwiczenieZKlasy>> Cwiczenia(const QString& imie, bool zPytaniami = false,
+                                                          const CwiczenieZKlasy* po = nullptr, int ile = 500);
     // The facts of one operation asked since `odMs` (0: ever), by the whole
     // class or by one child, ordered by operands.
+    // Every read skips a row the server should not hold (a time that is not
+    // finite, operands that are not a question of the drill) rather than
+    // failing whole, and checks each operand before any arithmetic.
     std::optional<std::vector<FaktKlasy>> Fakty(std::uint8_t dzialanie, const std::optional<QString>& imie = {},
                                                 std::int64_t odMs = 0);
 
 private:
     bool czytaj(const std::function<bool()>& zapytania);
-    bool porazka(const QSqlError& blad);
+    bool porazka(const pg::Wynik& wynik);
 
     KonfiguracjaKlasy konfiguracja_;
     std::unique_ptr<PolaczenieKlasy> polaczenie_;

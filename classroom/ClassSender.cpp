@@ -1,11 +1,11 @@
 #include "ClassSender.h"
 
 #include "ClassServer.h"
+#include "OperandRanges.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSqlQuery>
 #include <QtDebug>
 
 #include <algorithm>
@@ -22,19 +22,14 @@ namespace zm {
 
 namespace {
 
-// A drill in one statement: the drill and its answers, each ignored when
-// the server already holds it. ON CONFLICT names no column: naming one
-// would need the right to read it, which the workstations do not have.
-const QString kWstawCwiczenie = QStringLiteral(
-    "WITH cwiczenie AS ("
-    " INSERT INTO zoltava.drills (id, class, workstation, child, ended_at, operation, questions, pace_ms, narrator,"
-    "  good, bad, grade, draw)"
-    " VALUES (CAST(? AS uuid), ?, ?, ?, to_timestamp(CAST(? AS bigint) / 1000.0), ?, ?, ?, ?, ?, ?, ?, ?)"
-    " ON CONFLICT DO NOTHING)"
-    " INSERT INTO zoltava.answers (drill_id, number, operand1, operand2, answer, correct, time_ms)"
-    " SELECT CAST(? AS uuid), p.n, p.a, p.b, p.o, p.d, p.t"
-    " FROM json_to_recordset(CAST(? AS json)) AS p(n integer, a integer, b integer, o text, d boolean, t integer)"
-    " ON CONFLICT DO NOTHING");
+// A drill in one statement (one transaction): zoltava.add_drill stores the
+// drill and its answers whole, or says the server holds it already ('same')
+// or holds another drill under its id ('other').
+// Its values are bound: the text other sessions may see holds none.
+const char kWstawCwiczenie[] =
+    "SELECT zoltava.add_drill(CAST($1 AS uuid), $2, $3, $4, CAST($5 AS bigint), CAST($6 AS smallint),"
+    " CAST($7 AS smallint), CAST($8 AS integer), CAST($9 AS boolean), CAST($10 AS smallint), CAST($11 AS smallint),"
+    " CAST($12 AS smallint), CAST($13 AS smallint), CAST($14 AS json))";
 
 // PostgreSQL's text cannot hold NUL.
 QString Tekst(const std::string& s)
@@ -42,6 +37,23 @@ QString Tekst(const std::string& s)
     QString t = QString::fromStdString(s);
     t.replace(QChar(0), QChar(QChar::ReplacementCharacter));
     return t;
+}
+
+// Why a drill cannot go as it is (it stays on the workstation), or "".
+QString Niewysylalne(const CwiczenieKlasy& c)
+{
+    const ZapisCwiczenia& z = c.zapis;
+    if (QString::fromStdString(c.imie).trimmed().isEmpty()) return QStringLiteral("dziecko nie ma imienia");
+    if (z.pytania.size() != std::size_t(z.iloscPytan) || z.dobrze < 0 || z.zle < 0 ||
+        z.dobrze + z.zle != z.iloscPytan)
+        return QStringLiteral("w dzienniku brakuje części jego pytań (%1 z %2)").arg(z.pytania.size()).arg(z.iloscPytan);
+    for (const PytanieCwiczenia& p : z.pytania)
+        if (!OperandyWZakresie(z.dzialanie, p.liczba1, p.liczba2) || p.czasMs < 0)
+            return QStringLiteral("pytanie %1 %2 %3 nie jest pytaniem tego programu")
+                .arg(p.liczba1)
+                .arg(QLatin1Char(z.dzialanie < 4 ? "*/+-"[z.dzialanie] : '?'))
+                .arg(p.liczba2);
+    return {};
 }
 
 QString Odpowiedzi(const ZapisCwiczenia& z)
@@ -102,12 +114,19 @@ struct NadawcaKlasy::Wspolne {
         if (!zgloszone.insert(stan.przyczyna).second) return;
         const QString tekst =
             OpisPrzyczyny(stan, konfiguracja, konfiguracja.stanowiska) +
-            (stan.przyczyna == PrzyczynaKlasy::Odrzucone
+            (stan.przyczyna == PrzyczynaKlasy::Odrzucone || stan.przyczyna == PrzyczynaKlasy::Niewysylane
                  ? QStringLiteral(" To ćwiczenie zostaje na tym komputerze.")
                  : QStringLiteral(" Wyniki czekają na tym komputerze i zostaną wysłane, gdy to będzie możliwe."));
         std::lock_guard<std::mutex> l(m);
         if (NadawcaKlasy* o = wlasciciel)
             QMetaObject::invokeMethod(o, [o, tekst] { emit o->Niedostepna(tekst); }, Qt::QueuedConnection);
+    }
+
+    // A failure of this workstation's own (not the server's): the log only.
+    void Zapisz(const QString& log)
+    {
+        if (log != ostatnioZapisane) qWarning("zoltava-mnozenia: klasa: %s", qUtf8Printable(log));
+        ostatnioZapisane = log;
     }
 
     void Wyslano(int ile)
@@ -127,25 +146,32 @@ public:
     {
     }
 
-    // Sends until the outbox is empty (true) or something fails (false).
+    // Sends until the outbox is empty (true) or something fails (false): the
+    // server, the outbox's read, or its marking of the drills sent.
     template <class Wspolne> bool Runda(Wspolne& w)
     {
         while (!w.stop) {
-            std::vector<CwiczenieKlasy> paczka = skrzynka_.Niewyslane(tempo_.paczka + int(odrzucone_.size()));
-            std::erase_if(paczka, [&](const CwiczenieKlasy& c) { return odrzucone_.count(c.id) > 0; });
-            if (paczka.empty()) return true;
+            std::optional<std::vector<CwiczenieKlasy>> paczka =
+                skrzynka_.Niewyslane(tempo_.paczka + int(odrzucone_.size()));
+            if (!paczka) {
+                w.Zapisz(QStringLiteral("the outbox cannot be read now"));
+                return false;
+            }
+            std::erase_if(*paczka, [&](const CwiczenieKlasy& c) { return odrzucone_.count(c.id) > 0; });
+            if (paczka->empty()) return true;
             if (const StanKlasy stan = Przygotuj(); !stan) {
                 w.Zglos(stan);
                 return false;
             }
             std::vector<std::string> wyslane;
             StanKlasy blad;
-            for (const CwiczenieKlasy& c : paczka) {
+            for (const CwiczenieKlasy& c : *paczka) {
                 if (w.stop) break;
                 const StanKlasy stan = Wyslij(c);
                 if (stan) {
                     wyslane.push_back(c.id);
-                } else if (stan.przyczyna == PrzyczynaKlasy::Odrzucone) {
+                } else if (stan.przyczyna == PrzyczynaKlasy::Odrzucone ||
+                           stan.przyczyna == PrzyczynaKlasy::Niewysylane) {
                     // It stays in the outbox (and is offered again at the
                     // next start); the others go on.
                     odrzucone_.insert(c.id);
@@ -155,12 +181,18 @@ public:
                     break;
                 }
             }
+            // An id refused once is never marked: two drills of one id
+            // stay together.
+            std::erase_if(wyslane, [&](const std::string& id) { return odrzucone_.count(id) > 0; });
             if (!blad) {
                 Rozlacz();
                 w.Zglos(blad);
             }
             if (!wyslane.empty()) {
-                if (!skrzynka_.Wyslane(wyslane)) return false;
+                if (!skrzynka_.Wyslane(wyslane)) {
+                    w.Zapisz(QStringLiteral("the outbox could not mark %1 drills sent").arg(wyslane.size()));
+                    return false;
+                }
                 w.Wyslano(int(wyslane.size()));
             }
             if (!blad) return false;
@@ -168,42 +200,47 @@ public:
         return true;
     }
 
-    void Rozlacz()
-    {
-        wstaw_.reset();
-        polaczenie_.Zamknij();
-    }
+    void Rozlacz() { polaczenie_.Zamknij(); }
 
 private:
     StanKlasy Przygotuj()
     {
-        if (polaczenie_.Otwarte() && wstaw_) return {};
+        // A connection held since the last batch: the schema may have moved.
+        if (polaczenie_.Otwarte()) {
+            StanKlasy stan = polaczenie_.SprawdzWersje();
+            if (!stan) Rozlacz();
+            return stan;
+        }
         Rozlacz();
-        if (StanKlasy stan = polaczenie_.Otworz(); !stan) return stan;
-        wstaw_.emplace(polaczenie_.Baza());
-        if (wstaw_->prepare(kWstawCwiczenie)) return {};
-        StanKlasy stan = polaczenie_.Blad(wstaw_->lastError());
-        Rozlacz();
-        return stan;
+        return polaczenie_.Otworz();
     }
 
     StanKlasy Wyslij(const CwiczenieKlasy& c)
     {
+        if (const QString powod = Niewysylalne(c); !powod.isEmpty())
+            return {PrzyczynaKlasy::Niewysylane, powod, QStringLiteral("drill %1 kept: %2").arg(Tekst(c.id), powod)};
         const ZapisCwiczenia& z = c.zapis;
         const QString id = Tekst(c.id);
         const KonfiguracjaKlasy& k = polaczenie_.Konfiguracja();
-        const QVariant wartosci[] = {id, k.klasa, k.stanowisko, Tekst(c.imie), qint64(z.koniecMs), int(z.dzialanie),
-                                     z.iloscPytan, z.predkosc, z.lektor, z.dobrze, z.zle, int(z.ocena),
-                                     int(z.losowanie), id, Odpowiedzi(z)};
-        for (int i = 0; i < int(std::size(wartosci)); ++i) wstaw_->bindValue(i, wartosci[i]);
-        if (wstaw_->exec()) return {};
-        return polaczenie_.Blad(wstaw_->lastError());
+        const pg::Wynik w = polaczenie_.Wykonaj(
+            kWstawCwiczenie,
+            {pg::Tekst(id), pg::Tekst(k.klasa), pg::Tekst(k.stanowisko), pg::Tekst(Tekst(c.imie)),
+             pg::Liczba(z.koniecMs), pg::Liczba(z.dzialanie), pg::Liczba(z.iloscPytan), pg::Liczba(z.predkosc),
+             pg::Prawda(z.lektor), pg::Liczba(z.dobrze), pg::Liczba(z.zle), pg::Liczba(z.ocena),
+             pg::Liczba(z.losowanie), pg::Tekst(Odpowiedzi(z))});
+        if (w.Wiersze() != 1) return polaczenie_.Blad(w);
+        const QString wynik = w.Tekst(0, 0);
+        if (wynik == QLatin1String("other"))
+            return {PrzyczynaKlasy::Niewysylane, QStringLiteral("na serwerze jest już inne ćwiczenie o tym samym "
+                                                                "identyfikatorze (%1)")
+                                                     .arg(id),
+                    QStringLiteral("drill %1: another drill holds its id").arg(id)};
+        return {};
     }
 
     NadawcaKlasy::Tempo tempo_;
     ISkrzynkaKlasy& skrzynka_;
     PolaczenieKlasy& polaczenie_;
-    std::optional<QSqlQuery> wstaw_;
     std::set<std::string> odrzucone_; // this run's refused drills
 };
 

@@ -1,7 +1,5 @@
 #include "ClassServer.h"
 
-#include <QSqlQuery>
-#include <QStringList>
 
 #include <atomic>
 #include <cstring>
@@ -9,16 +7,6 @@
 namespace zm {
 
 namespace {
-
-const QString kSterownik = QStringLiteral("QPSQL");
-
-// A value of a libpq connection option, quoted as libpq reads it.
-QString Cytuj(QString s)
-{
-    s.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    s.replace(QLatin1Char('\''), QLatin1String("\\'"));
-    return QLatin1Char('\'') + s + QLatin1Char('\'');
-}
 
 bool Zawiera(const QString& tekst, std::initializer_list<const char*> wzorce)
 {
@@ -29,10 +17,8 @@ bool Zawiera(const QString& tekst, std::initializer_list<const char*> wzorce)
 
 } // namespace
 
-PrzyczynaKlasy RozpoznajBlad(const QSqlError& blad, bool polaczenieOtwarte)
+PrzyczynaKlasy RozpoznajBlad(const QString& kod, const QString& tekst, bool polaczenieOtwarte)
 {
-    const QString kod = blad.nativeErrorCode();
-    const QString tekst = blad.databaseText();
     if (kod.size() == 5) {
         if (kod.startsWith(QLatin1String("08")) || kod.startsWith(QLatin1String("57")))
             return PrzyczynaKlasy::Nieosiagalny;
@@ -66,9 +52,9 @@ PrzyczynaKlasy RozpoznajBlad(const QSqlError& blad, bool polaczenieOtwarte)
     return polaczenieOtwarte ? PrzyczynaKlasy::Inny : PrzyczynaKlasy::Nieosiagalny;
 }
 
-StanKlasy StanBledu(const QSqlError& blad, bool polaczenieOtwarte)
+StanKlasy StanBledu(const QString& kod, const QString& tekst, bool polaczenieOtwarte)
 {
-    const QString calosc = blad.databaseText().trimmed();
+    const QString calosc = tekst.trimmed();
     // The first line, without libpq's "connection to server … failed:" and
     // the server's "ERROR:  ".
     QString zdanie = calosc.section(QLatin1Char('\n'), 0, 0);
@@ -77,7 +63,7 @@ StanKlasy StanBledu(const QSqlError& blad, bool polaczenieOtwarte)
             zdanie = zdanie.mid(i + qsizetype(std::strlen(przed)));
             break;
         }
-    return {RozpoznajBlad(blad, polaczenieOtwarte), zdanie.trimmed(), calosc};
+    return {RozpoznajBlad(kod, tekst, polaczenieOtwarte), zdanie.trimmed(), calosc};
 }
 
 QString OpisPrzyczyny(const StanKlasy& stan, const KonfiguracjaKlasy& k, const DostepDoSerwera& d)
@@ -87,9 +73,6 @@ QString OpisPrzyczyny(const StanKlasy& stan, const KonfiguracjaKlasy& k, const D
     switch (stan.przyczyna) {
     case PrzyczynaKlasy::Brak:
         return {};
-    case PrzyczynaKlasy::Sterownik:
-        return QStringLiteral("Brak sterownika PostgreSQL dla Qt (pakiet libqt6sql6-psql), więc nie ma połączenia "
-                              "z serwerem klasy.");
     case PrzyczynaKlasy::Nieosiagalny:
         return QStringLiteral("Serwer klasy %1 nie odpowiada.").arg(serwer);
     case PrzyczynaKlasy::Haslo:
@@ -115,6 +98,8 @@ QString OpisPrzyczyny(const StanKlasy& stan, const KonfiguracjaKlasy& k, const D
             .arg(kWersjaSchematuKlasy);
     case PrzyczynaKlasy::Odrzucone:
         return QStringLiteral("Serwer klasy %1 odrzucił ćwiczenie: %2.").arg(serwer, stan.szczegoly);
+    case PrzyczynaKlasy::Niewysylane:
+        return QStringLiteral("Ćwiczenie nie zostało wysłane na serwer klasy %1: %2.").arg(serwer, stan.szczegoly);
     case PrzyczynaKlasy::Inny:
         return QStringLiteral("Serwer klasy %1 zgłosił błąd: %2.").arg(serwer, stan.szczegoly);
     }
@@ -124,85 +109,63 @@ QString OpisPrzyczyny(const StanKlasy& stan, const KonfiguracjaKlasy& k, const D
 PolaczenieKlasy::PolaczenieKlasy(const KonfiguracjaKlasy& konfiguracja, const DostepDoSerwera& dostep)
     : konfiguracja_(konfiguracja), dostep_(dostep)
 {
-    static std::atomic<int> licznik{0};
-    nazwa_ = QStringLiteral("zm_klasa_%1").arg(++licznik);
 }
 
-PolaczenieKlasy::~PolaczenieKlasy()
-{
-    Zamknij();
-}
-
-QSqlDatabase PolaczenieKlasy::Baza() const
-{
-    return QSqlDatabase::database(nazwa_, false);
-}
-
-bool PolaczenieKlasy::Otwarte() const
-{
-    return QSqlDatabase::contains(nazwa_) && Baza().isOpen();
-}
-
-void PolaczenieKlasy::Zamknij()
-{
-    if (!QSqlDatabase::contains(nazwa_)) return;
-    {
-        QSqlDatabase baza = Baza();
-        baza.close();
-    }
-    QSqlDatabase::removeDatabase(nazwa_);
-}
+PolaczenieKlasy::~PolaczenieKlasy() = default;
 
 StanKlasy PolaczenieKlasy::Otworz()
 {
     if (Otwarte()) return {};
     Zamknij();
-    if (!QSqlDatabase::isDriverAvailable(kSterownik))
-        return {PrzyczynaKlasy::Sterownik, {}, QStringLiteral("no QPSQL driver")};
     LokalC lokal;
-    QSqlDatabase baza = QSqlDatabase::addDatabase(kSterownik, nazwa_);
-    baza.setHostName(konfiguracja_.serwer);
-    baza.setPort(konfiguracja_.port);
-    baza.setDatabaseName(konfiguracja_.baza);
-    baza.setUserName(dostep_.uzytkownik);
-    baza.setPassword(dostep_.haslo);
     // A short wait for the server; a statement the server does not finish
     // in 15 s is cancelled; over TCP a silent server is noticed in about
     // 20 s rather than the system's two hours.
-    QStringList opcje = {QStringLiteral("connect_timeout=%1").arg(kLimitPolaczeniaS),
-                         QStringLiteral("sslmode=") + Cytuj(konfiguracja_.tls),
-                         QStringLiteral("application_name=zoltava-mnozenia"),
-                         QStringLiteral("options='-c statement_timeout=15000'"),
-                         QStringLiteral("keepalives=1"),
-                         QStringLiteral("keepalives_idle=10"),
-                         QStringLiteral("keepalives_interval=5"),
-                         QStringLiteral("keepalives_count=2"),
-                         QStringLiteral("tcp_user_timeout=20000")};
-    if (!konfiguracja_.tlsCa.isEmpty()) opcje << QStringLiteral("sslrootcert=") + Cytuj(konfiguracja_.tlsCa);
-    baza.setConnectOptions(opcje.join(QLatin1Char(';')));
+    std::vector<std::pair<const char*, QByteArray>> opcje = {
+        {"host", konfiguracja_.serwer.toUtf8()},
+        {"port", QByteArray::number(konfiguracja_.port)},
+        {"dbname", konfiguracja_.baza.toUtf8()},
+        {"user", dostep_.uzytkownik.toUtf8()},
+        {"password", dostep_.haslo.toUtf8()},
+        {"connect_timeout", QByteArray::number(kLimitPolaczeniaS)},
+        {"sslmode", konfiguracja_.tls.toUtf8()},
+        {"application_name", "zoltava-mnozenia"},
+        {"options", "-c statement_timeout=15000"},
+        {"client_encoding", "UTF8"},
+        {"keepalives", "1"},
+        {"keepalives_idle", "10"},
+        {"keepalives_interval", "5"},
+        {"keepalives_count", "2"},
+        {"tcp_user_timeout", "20000"}};
+    if (!konfiguracja_.tlsCa.isEmpty()) opcje.push_back({"sslrootcert", konfiguracja_.tlsCa.toUtf8()});
     StanKlasy stan;
-    if (!baza.open()) {
-        stan = StanBledu(baza.lastError(), false);
-    } else {
-        QSqlQuery q(baza);
-        if (!q.exec(QStringLiteral("SELECT zoltava.schema_version()")) || !q.next()) {
-            stan = StanBledu(q.lastError(), baza.isOpen());
-            // Any refusal here means the script has not made what it should.
-            if (stan.przyczyna == PrzyczynaKlasy::Dostep || stan.przyczyna == PrzyczynaKlasy::Inny)
-                stan.przyczyna = PrzyczynaKlasy::SchematStary;
-        } else if (const int wersja = q.value(0).toInt(); wersja != kWersjaSchematuKlasy) {
-            stan = {wersja > kWersjaSchematuKlasy ? PrzyczynaKlasy::SchematNowszy : PrzyczynaKlasy::SchematStary,
-                    QString::number(wersja), QStringLiteral("schema version %1").arg(wersja)};
-        }
-    }
-    baza = QSqlDatabase();
+    if (!pg_.Otworz(opcje))
+        stan = StanBledu({}, pg_.Blad(), false);
+    else
+        stan = SprawdzWersje();
     if (!stan) Zamknij();
     return stan;
 }
 
-StanKlasy PolaczenieKlasy::Blad(const QSqlError& blad) const
+StanKlasy PolaczenieKlasy::SprawdzWersje()
 {
-    return StanBledu(blad, Otwarte());
+    const pg::Wynik w = pg_.Wykonaj("SELECT zoltava.schema_version()");
+    StanKlasy stan;
+    if (w.Wiersze() != 1 || w.Pusty(0, 0)) {
+        stan = Blad(w);
+        // Any refusal here means the script has not made what it should.
+        if (stan.przyczyna == PrzyczynaKlasy::Dostep || stan.przyczyna == PrzyczynaKlasy::Inny)
+            stan.przyczyna = PrzyczynaKlasy::SchematStary;
+    } else if (const int wersja = int(w.Int(0, 0)); wersja != kWersjaSchematuKlasy) {
+        stan = {wersja > kWersjaSchematuKlasy ? PrzyczynaKlasy::SchematNowszy : PrzyczynaKlasy::SchematStary,
+                QString::number(wersja), QStringLiteral("schema version %1").arg(wersja)};
+    }
+    return stan;
+}
+
+StanKlasy PolaczenieKlasy::Blad(const pg::Wynik& wynik) const
+{
+    return StanBledu(wynik.Kod(), wynik.Komunikat(), Otwarte());
 }
 
 namespace {

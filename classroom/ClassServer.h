@@ -1,4 +1,4 @@
-// A connection to the class's server (Qt's PostgreSQL driver), and what
+// A connection to the class's server (libpq), and what
 // went wrong with it, named by cause. Used by the sender and the teacher's
 // reads, each on a thread of its own: an object is used and destroyed on
 // the thread that made it, and every call may wait for the server (at most
@@ -6,9 +6,8 @@
 #pragma once
 
 #include "ClassConfig.h"
+#include "Pg.h"
 
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QString>
 
 #include <clocale>
@@ -18,13 +17,12 @@ namespace zm {
 
 // The version of the schema klasa-serwer.sql makes, kept in
 // zoltava.schema_version; a server with another version is refused.
-inline constexpr int kWersjaSchematuKlasy = 1;
+inline constexpr int kWersjaSchematuKlasy = 2;
 // Seconds to wait for the server to answer a connection.
 inline constexpr int kLimitPolaczeniaS = 3;
 
 enum class PrzyczynaKlasy {
     Brak,
-    Sterownik,     // Qt's PostgreSQL driver is not installed
     Nieosiagalny,  // no answer: unknown host, refused, timed out, stopped, cut off
     Haslo,         // the user name or password was refused
     Dostep,        // pg_hba.conf or the role's rights keep this user out
@@ -33,6 +31,7 @@ enum class PrzyczynaKlasy {
     SchematStary,  // the database was not set up by the script, or by an older one
     SchematNowszy, // the database was set up by a newer program
     Odrzucone,     // the server refused one drill's data
+    Niewysylane,   // a drill kept on the workstation: not whole, or its id taken by another drill
     Inny,
 };
 
@@ -43,12 +42,13 @@ struct StanKlasy {
     explicit operator bool() const { return przyczyna == PrzyczynaKlasy::Brak; }
 };
 
-// A failure of the connection or of a statement, by cause, with its words.
-StanKlasy StanBledu(const QSqlError& blad, bool polaczenieOtwarte);
+// A failure of the connection or of a statement, by cause, with its words:
+// its SQLSTATE ("" when none) and the server's or libpq's message.
+StanKlasy StanBledu(const QString& kod, const QString& tekst, bool polaczenieOtwarte);
 
 // The cause of a failure, by its SQLSTATE, else by libpq's words (which the
 // connection makes in English, whatever the user's language).
-PrzyczynaKlasy RozpoznajBlad(const QSqlError& blad, bool polaczenieOtwarte);
+PrzyczynaKlasy RozpoznajBlad(const QString& kod, const QString& tekst, bool polaczenieOtwarte);
 
 // The Polish sentence for a cause, naming the server, database, user and
 // file as they apply.
@@ -82,12 +82,19 @@ public:
 
     // Connects (when not connected) and checks the schema's version.
     StanKlasy Otworz();
-    bool Otwarte() const;
-    void Zamknij();
-    QSqlDatabase Baza() const;
+    // Asks the open connection for the schema's version again (one short
+    // statement): a server moved to another schema while connected.
+    StanKlasy SprawdzWersje();
+    bool Otwarte() const { return pg_.Otwarte(); }
+    void Zamknij() { pg_.Zamknij(); }
+    // Runs one statement, its values bound (never in its text).
+    pg::Wynik Wykonaj(const char* sql, const std::vector<pg::Wartosc>& wartosci = {})
+    {
+        return pg_.Wykonaj(sql, wartosci);
+    }
     // A failed statement's cause (close the connection after any but
-    // Odrzucone, once its queries are gone).
-    StanKlasy Blad(const QSqlError& blad) const;
+    // Odrzucone).
+    StanKlasy Blad(const pg::Wynik& wynik) const;
 
     const KonfiguracjaKlasy& Konfiguracja() const { return konfiguracja_; }
     const DostepDoSerwera& Dostep() const { return dostep_; }
@@ -95,7 +102,7 @@ public:
 private:
     KonfiguracjaKlasy konfiguracja_;
     DostepDoSerwera dostep_;
-    QString nazwa_;
+    pg::Polaczenie pg_;
 };
 
 // A thread that may wait for the server, counted from its making to its

@@ -1,28 +1,38 @@
 -- The class's database on the school's PostgreSQL server, for Zoltava mnożenia.
 --
--- Run once by the administrator, as a superuser (or a role that may create
--- roles), in the database the class's results go to:
+-- Run once by the administrator, as a superuser, in the database the
+-- class's results go to:
 --
 --   createdb zoltava_klasa
---   psql -d zoltava_klasa -v haslo_stanowisk='…' -v haslo_nauczyciela='…' \
---        -f /usr/share/zoltava-mnozenia/klasa-serwer.sql
+--   psql -d zoltava_klasa -f /usr/share/zoltava-mnozenia/klasa-serwer.sql
+--
+-- It asks for the two passwords (from the standard input, so they are never
+-- on a command line), and keeps its own statements out of the server's log.
 --
 -- It creates the schema "zoltava" (tables drills and answers, and the
 -- schema's version) and two login roles:
---   zoltava_stanowisko  the workstations: may only add drills and their
---                       answers; cannot read, change or delete any row,
---                       its own included;
+--   zoltava_stanowisko  the workstations: may only add whole drills through
+--                       zoltava.add_drill; cannot read, change or delete
+--                       any row, its own included;
 --   zoltava_nauczyciel  the teacher: reads everything, changes nothing.
+-- No login of the database may end or cancel another's session.
 -- Running it again keeps every row, sets the two passwords anew and brings
 -- an older schema up to this version; a newer schema is left alone.
 \set ON_ERROR_STOP on
+SET log_statement = 'none';
+SET log_min_duration_statement = -1;
+SET log_min_error_statement = 'panic';
 \if :{?haslo_stanowisk}
 \else
-DO $$ BEGIN RAISE EXCEPTION 'Brak hasła stanowisk: psql … -v haslo_stanowisk=… -v haslo_nauczyciela=…'; END $$;
+\prompt 'Hasło stanowisk (zoltava_stanowisko): ' haslo_stanowisk
 \endif
 \if :{?haslo_nauczyciela}
 \else
-DO $$ BEGIN RAISE EXCEPTION 'Brak hasła nauczyciela: psql … -v haslo_stanowisk=… -v haslo_nauczyciela=…'; END $$;
+\prompt 'Hasło nauczyciela (zoltava_nauczyciel): ' haslo_nauczyciela
+\endif
+SELECT :'haslo_stanowisk' = '' OR :'haslo_nauczyciela' = '' AS brak_hasla \gset
+\if :brak_hasla
+DO $$ BEGIN RAISE EXCEPTION 'Puste hasło: nic nie zmieniono.'; END $$;
 \endif
 
 BEGIN;
@@ -43,12 +53,12 @@ CREATE TABLE IF NOT EXISTS zoltava.schema_version (
     one_row boolean PRIMARY KEY DEFAULT true CHECK (one_row));
 DO $$
 BEGIN
-    IF (SELECT version FROM zoltava.schema_version) > 1 THEN
-        RAISE EXCEPTION 'Baza klasy ma nowszą wersję schematu (%) niż ten skrypt (1); nic nie zmieniono.',
+    IF (SELECT version FROM zoltava.schema_version) > 2 THEN
+        RAISE EXCEPTION 'Baza klasy ma nowszą wersję schematu (%) niż ten skrypt (2); nic nie zmieniono.',
             (SELECT version FROM zoltava.schema_version);
     END IF;
 END $$;
-INSERT INTO zoltava.schema_version (version) VALUES (1) ON CONFLICT (one_row) DO NOTHING;
+INSERT INTO zoltava.schema_version (version) VALUES (2) ON CONFLICT (one_row) DO UPDATE SET version = 2;
 
 -- The version as the workstations ask for it (they may read no table).
 CREATE OR REPLACE FUNCTION zoltava.schema_version() RETURNS integer
@@ -89,12 +99,107 @@ CREATE TABLE IF NOT EXISTS zoltava.answers (
     time_ms integer NOT NULL CHECK (time_ms >= 0),
     PRIMARY KEY (drill_id, number));
 
--- The workstations add; the teacher reads.
+-- What the server refuses, whoever writes (version 2): a time that is not
+-- finite or not in this world (a drill ends between 2000 and 2200), an
+-- operand outside every operation's range (the exact range of each
+-- operation is checked by add_drill below, as the drill draws them), a
+-- child without a name. Rows already there are kept (NOT VALID); the
+-- teacher's reads skip those that break these rules.
+ALTER TABLE zoltava.drills
+    DROP CONSTRAINT IF EXISTS drills_ended_at_range,
+    ADD CONSTRAINT drills_ended_at_range
+        CHECK (ended_at >= '2000-01-01 00:00:00+00' AND ended_at < '2200-01-01 00:00:00+00') NOT VALID,
+    DROP CONSTRAINT IF EXISTS drills_received_at_range,
+    ADD CONSTRAINT drills_received_at_range CHECK (isfinite(received_at)) NOT VALID,
+    DROP CONSTRAINT IF EXISTS drills_child_named,
+    ADD CONSTRAINT drills_child_named CHECK (btrim(child) <> '') NOT VALID,
+    DROP CONSTRAINT IF EXISTS drills_pace_range,
+    ADD CONSTRAINT drills_pace_range CHECK (pace_ms BETWEEN 1 AND 60000) NOT VALID;
+ALTER TABLE zoltava.answers
+    DROP CONSTRAINT IF EXISTS answers_operands_range,
+    ADD CONSTRAINT answers_operands_range CHECK (operand1 BETWEEN 3 AND 99 AND operand2 BETWEEN 3 AND 99) NOT VALID,
+    DROP CONSTRAINT IF EXISTS answers_time_range,
+    ADD CONSTRAINT answers_time_range CHECK (time_ms BETWEEN 0 AND 86400000) NOT VALID;
+
+-- Whether operands a, b can be a question of the operation, as the drill
+-- draws them: × 3–9 × 3–9; ÷ a quotient and a divisor of 3–9; + two
+-- numbers of 10–89 with a sum up to 99; − two numbers of 10–99, the first
+-- not smaller.
+CREATE OR REPLACE FUNCTION zoltava.operands_in_range(operation smallint, a integer, b integer) RETURNS boolean
+    LANGUAGE sql IMMUTABLE SET search_path = pg_catalog
+    AS $f$
+    SELECT CASE operation
+        WHEN 0 THEN a BETWEEN 3 AND 9 AND b BETWEEN 3 AND 9
+        WHEN 1 THEN b BETWEEN 3 AND 9 AND a BETWEEN 9 AND 81 AND a % b = 0 AND a / b BETWEEN 3 AND 9
+        WHEN 2 THEN a BETWEEN 10 AND 89 AND b BETWEEN 10 AND 89 AND a + b <= 99
+        WHEN 3 THEN a BETWEEN 10 AND 99 AND b BETWEEN 10 AND 99 AND a >= b
+        ELSE false END
+    $f$;
+
+-- A drill with its answers, in one call: the workstations' only way in.
+-- The drill is stored whole or not at all. A drill the server already holds
+-- is not stored again: the answer is 'same' when it is this drill (sent
+-- again), 'other' when another drill holds its id; 'new' when stored.
+CREATE OR REPLACE FUNCTION zoltava.add_drill(
+    p_id uuid, p_class text, p_workstation text, p_child text, p_ended_ms bigint, p_operation smallint,
+    p_questions smallint, p_pace_ms integer, p_narrator boolean, p_good smallint, p_bad smallint,
+    p_grade smallint, p_draw smallint, p_answers json) RETURNS text
+    LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog
+    AS $f$
+DECLARE
+    d zoltava.drills;
+BEGIN
+    IF p_ended_ms IS NULL OR p_ended_ms NOT BETWEEN 946684800000 AND 7258118400000 THEN
+        RAISE EXCEPTION USING ERRCODE = 'check_violation', MESSAGE = 'the drill''s time is out of range';
+    END IF;
+    IF EXISTS (SELECT FROM json_to_recordset(p_answers) AS p(a integer, b integer)
+               WHERE NOT coalesce(zoltava.operands_in_range(p_operation, p.a, p.b), false)) THEN
+        RAISE EXCEPTION USING ERRCODE = 'check_violation', MESSAGE = 'an answer''s operands are out of range';
+    END IF;
+    INSERT INTO zoltava.drills (id, class, workstation, child, ended_at, operation, questions, pace_ms, narrator,
+                                good, bad, grade, draw)
+    VALUES (p_id, p_class, p_workstation, p_child, to_timestamp(p_ended_ms / 1000.0), p_operation, p_questions,
+            p_pace_ms, p_narrator, p_good, p_bad, p_grade, p_draw)
+    ON CONFLICT (id) DO NOTHING;
+    IF FOUND THEN
+        INSERT INTO zoltava.answers (drill_id, number, operand1, operand2, answer, correct, time_ms)
+        SELECT p_id, p.n, p.a, p.b, p.o, p.d, p.t
+        FROM json_to_recordset(p_answers) AS p(n integer, a integer, b integer, o text, d boolean, t integer);
+        RETURN 'new';
+    END IF;
+    -- Held already: the same drill (its child may have been renamed since),
+    -- or another one.
+    SELECT * INTO d FROM zoltava.drills WHERE id = p_id;
+    IF (d.class, d.workstation, d.ended_at, d.operation, d.questions, d.pace_ms, d.narrator, d.good, d.bad,
+        d.grade, d.draw) IS NOT DISTINCT FROM
+       (p_class, p_workstation, to_timestamp(p_ended_ms / 1000.0), p_operation, p_questions, p_pace_ms,
+        p_narrator, p_good, p_bad, p_grade, p_draw)
+       AND (SELECT count(*) FROM zoltava.answers WHERE drill_id = p_id) = json_array_length(p_answers)
+       AND NOT EXISTS (
+           SELECT FROM json_to_recordset(p_answers) AS p(n integer, a integer, b integer, o text, d boolean, t integer)
+           LEFT JOIN zoltava.answers x ON x.drill_id = p_id AND x.number = p.n
+           WHERE (x.operand1, x.operand2, x.answer, x.correct, x.time_ms) IS DISTINCT FROM (p.a, p.b, p.o, p.d, p.t))
+    THEN
+        RETURN 'same';
+    END IF;
+    RETURN 'other';
+END
+$f$;
+REVOKE ALL ON FUNCTION zoltava.add_drill(uuid, text, text, text, bigint, smallint, smallint, integer, boolean,
+    smallint, smallint, smallint, smallint, json) FROM PUBLIC;
+
+-- The workstations add (through add_drill only); the teacher reads.
 REVOKE ALL ON ALL TABLES IN SCHEMA zoltava FROM PUBLIC, zoltava_stanowisko, zoltava_nauczyciel;
 GRANT CONNECT ON DATABASE :"DBNAME" TO zoltava_stanowisko, zoltava_nauczyciel;
 GRANT USAGE ON SCHEMA zoltava TO zoltava_stanowisko, zoltava_nauczyciel;
 GRANT EXECUTE ON FUNCTION zoltava.schema_version() TO zoltava_stanowisko, zoltava_nauczyciel;
-GRANT INSERT ON zoltava.drills, zoltava.answers TO zoltava_stanowisko;
+GRANT EXECUTE ON FUNCTION zoltava.add_drill(uuid, text, text, text, bigint, smallint, smallint, integer, boolean,
+    smallint, smallint, smallint, smallint, json) TO zoltava_stanowisko;
 GRANT SELECT ON ALL TABLES IN SCHEMA zoltava TO zoltava_nauczyciel;
+
+-- The workstations share a role, and a role may end its own sessions: in
+-- this database no one but a superuser may end or cancel a session.
+REVOKE EXECUTE ON FUNCTION pg_catalog.pg_terminate_backend(integer, bigint),
+    pg_catalog.pg_cancel_backend(integer) FROM PUBLIC;
 
 COMMIT;

@@ -55,4 +55,16 @@ void LosujPytanie(std::uint8_t dzialanie, GeneratorLosowy& los, std::int32_t& li
     }
 }
 
+bool PytanieMozliwe(std::int64_t dzialanie, std::int64_t liczba1, std::int64_t liczba2)
+{
+    const auto czynnik = [](std::int64_t n) { return n >= 3 && n <= 9; };
+    switch (dzialanie) {
+    case DzialanieMnozenie: return czynnik(liczba1) && czynnik(liczba2);
+    case DzialanieDzielenie: return czynnik(liczba2) && liczba1 % liczba2 == 0 && czynnik(liczba1 / liczba2);
+    case DzialanieDodawanie: return liczba1 >= 10 && liczba1 <= 79 && liczba2 >= 10 && liczba2 <= 99 - liczba1;
+    case DzialanieOdejmowanie: return liczba2 >= 10 && liczba1 <= 99 && liczba1 >= liczba2;
+    default: return false;
+    }
+}
+
 } // namespace zm

@@ -36,4 +36,11 @@ std::uint32_t ZiarnoZCzasu();
 void LosujPytanie(std::uint8_t dzialanie, GeneratorLosowy& los, std::int32_t& liczba1,
                   std::int32_t& liczba2);
 
+// Whether liczba1, liczba2 can be a question of `dzialanie` as LosujPytanie
+// draws it (the factors 3 to 9; an exact division of such a product by one
+// of them; addends of at least 10 with a sum of at most 99; two-digit numbers
+// with a difference that is not negative). Operands read from a file are
+// checked with it before any arithmetic.
+bool PytanieMozliwe(std::int64_t dzialanie, std::int64_t liczba1, std::int64_t liczba2);
+
 } // namespace zm

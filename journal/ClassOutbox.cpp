@@ -1,5 +1,6 @@
 #include "ClassOutbox.h"
 
+#include "Children.h"
 #include "ResultsStore.h"
 
 namespace zm {
@@ -25,17 +26,22 @@ BazaWynikow* SkrzynkaDziennika::baza()
     return nullptr;
 }
 
-std::vector<CwiczenieKlasy> SkrzynkaDziennika::Niewyslane(int ile)
+std::optional<std::vector<CwiczenieKlasy>> SkrzynkaDziennika::Niewyslane(int ile)
 {
     std::vector<CwiczenieKlasy> wynik;
     BazaWynikow* b = baza();
-    if (!b) return wynik;
+    // No file yet: nothing to send. A file that cannot be opened or read
+    // now: a failure, tried again later.
+    if (!b) return Tozsamosc(plik_) ? std::nullopt : std::optional(wynik);
     std::vector<BazaWynikow::DoWyslania> cwiczenia;
     if (!b->Niewyslane(ile, cwiczenia)) {
         baza_.reset();
-        return wynik;
+        return std::nullopt;
     }
-    for (auto& c : cwiczenia) wynik.push_back({c.uid.toStdString(), c.imie.toStdString(), std::move(c.zapis)});
+    for (auto& c : cwiczenia) {
+        const QString imie = c.imie.trimmed().isEmpty() ? ImieDomyslne(c.zapis.dziecko) : c.imie;
+        wynik.push_back({c.uid.toStdString(), imie.toStdString(), std::move(c.zapis)});
+    }
     return wynik;
 }
 

@@ -2,7 +2,8 @@
 // that the class's server does not hold yet are the journal's rows not
 // marked sent. A connection of its own, opened on the sender's thread when
 // first asked and only when the journal's file exists, with a short wait for
-// the journal's own writes.
+// the journal's own writes. A child whose name is blank goes as the default
+// name of its id.
 #pragma once
 
 #include "ClassDrill.h"
@@ -22,7 +23,7 @@ public:
     explicit SkrzynkaDziennika(QString plik);
     ~SkrzynkaDziennika() override;
 
-    std::vector<CwiczenieKlasy> Niewyslane(int ile) override;
+    std::optional<std::vector<CwiczenieKlasy>> Niewyslane(int ile) override;
     bool Wyslane(const std::vector<std::string>& ids) override;
 
 private:

@@ -7,10 +7,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+
+#include "QuestionGenerator.h"
+#include "WaitingReserve.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -121,8 +124,7 @@ void ZnakPracy::Zdejmij()
     fd_ = -1;
 }
 
-bool ZapiszOczekujace(const QString& plik, const std::vector<ZapisCwiczenia>& zapisy,
-                      const std::vector<ZmianaDziecka>& zmiany)
+QByteArray DokumentOczekujacych(const std::vector<ZapisCwiczenia>& zapisy, const std::vector<ZmianaDziecka>& zmiany)
 {
     QJsonArray cwiczenia;
     for (const ZapisCwiczenia& z : zapisy) {
@@ -152,12 +154,94 @@ bool ZapiszOczekujace(const QString& plik, const std::vector<ZapisCwiczenia>& za
                                    QJsonArray{u.Dzialanie, u.IloscPytan, u.Predkosc, u.Lektor, static_cast<int>(u.Tryb),
                                               u.Tabliczki}}});
     }
+    return QJsonDocument(QJsonObject{{QStringLiteral("cwiczenia"), cwiczenia}, {QStringLiteral("dzieci"), dzieci}})
+        .toJson(QJsonDocument::Compact);
+}
+
+bool ZapiszCaly(const QString& sciezka, const QByteArray& dane)
+{
+    // Every write and the flush to the disk checked (a buffered write that
+    // failed on a full disk must not pass for a written file), then renamed
+    // into place: a whole file or none.
+    const QByteArray tymczasowy = nazwa(sciezka + QStringLiteral(".tmp"));
+    const int fd = ::open(tymczasowy.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool dobrze = true;
+    for (qsizetype zapisane = 0; dobrze && zapisane < dane.size();) {
+        const ssize_t n = ::write(fd, dane.constData() + zapisane, static_cast<std::size_t>(dane.size() - zapisane));
+        if (n > 0) zapisane += n;
+        else dobrze = n < 0 && errno == EINTR;
+    }
+    dobrze = dobrze && ::fsync(fd) == 0;
+    dobrze = ::close(fd) == 0 && dobrze;
+    dobrze = dobrze && ::rename(tymczasowy.constData(), nazwa(sciezka).constData()) == 0;
+    if (!dobrze) ::unlink(tymczasowy.constData());
+    return dobrze;
+}
+
+bool ZapiszOczekujace(const QString& plik, const std::vector<ZapisCwiczenia>& zapisy,
+                      const std::vector<ZmianaDziecka>& zmiany)
+{
     const QString sciezka = QStringLiteral("%1.oczekujace-%2-%3").arg(plik).arg(::getpid()).arg(QDateTime::currentMSecsSinceEpoch());
-    QSaveFile f(sciezka);
-    return f.open(QIODevice::WriteOnly) &&
-           f.write(QJsonDocument(QJsonObject{{QStringLiteral("cwiczenia"), cwiczenia}, {QStringLiteral("dzieci"), dzieci}})
-                    .toJson(QJsonDocument::Compact)) >= 0 &&
-           f.commit();
+    return ZapiszCaly(sciezka, DokumentOczekujacych(zapisy, zmiany));
+}
+
+bool CzytajDokumentOczekujacych(const QByteArray& dane, Oczekujace& o)
+{
+    QJsonParseError blad{};
+    const QJsonDocument dok = QJsonDocument::fromJson(dane, &blad);
+    if (!dok.isObject()) return false;
+    for (const QJsonValue& v : dok.object().value(QStringLiteral("cwiczenia")).toArray()) {
+        const QJsonObject c = v.toObject();
+        ZapisCwiczenia z;
+        z.koniecMs = static_cast<std::int64_t>(c.value(QStringLiteral("koniec")).toDouble());
+        const int dzialanie = c.value(QStringLiteral("dzialanie")).toInt(-1), ocena = c.value(QStringLiteral("ocena")).toInt();
+        if (dzialanie < 0 || dzialanie > 3 || ocena < 1 || ocena > 6 || z.koniecMs <= 0) continue;
+        z.dzialanie = static_cast<std::uint8_t>(dzialanie);
+        z.ocena = static_cast<std::uint8_t>(ocena);
+        z.iloscPytan = c.value(QStringLiteral("pytan")).toInt();
+        z.predkosc = c.value(QStringLiteral("tempo")).toInt();
+        z.lektor = c.value(QStringLiteral("lektor")).toBool();
+        z.dobrze = c.value(QStringLiteral("dobrze")).toInt();
+        z.zle = c.value(QStringLiteral("zle")).toInt();
+        z.dziecko = c.value(QStringLiteral("dziecko")).toString().toLongLong();
+        z.losowanie = static_cast<std::uint8_t>(c.value(QStringLiteral("losowanie")).toInt() == 1);
+        // A question the drill could never have asked makes the drill
+        // another program's: it is skipped whole.
+        bool mozliwe = true;
+        for (const QJsonValue& pv : c.value(QStringLiteral("pytania")).toArray()) {
+            const QJsonArray p = pv.toArray();
+            const double l1 = p.at(0).toDouble(), l2 = p.at(1).toDouble();
+            mozliwe = mozliwe && l1 == std::trunc(l1) && l2 == std::trunc(l2) && std::abs(l1) < 1e9 &&
+                      std::abs(l2) < 1e9 && PytanieMozliwe(dzialanie, std::int64_t(l1), std::int64_t(l2));
+            z.pytania.push_back({p.at(0).toInt(), p.at(1).toInt(), p.at(2).toString().toStdString(), p.at(3).toBool(),
+                                 p.at(4).toInt()});
+        }
+        if (mozliwe) o.zapisy.push_back(std::move(z));
+    }
+    for (const QJsonValue& v : dok.object().value(QStringLiteral("dzieci")).toArray()) {
+        const QJsonObject c = v.toObject();
+        const int rodzaj = c.value(QStringLiteral("rodzaj")).toInt(-1);
+        ZmianaDziecka z;
+        z.id = c.value(QStringLiteral("id")).toString().toLongLong();
+        if (rodzaj < 0 || rodzaj > static_cast<int>(ZmianaDziecka::Rodzaj::UsunZWynikami) || z.id <= 0) continue;
+        z.rodzaj = static_cast<ZmianaDziecka::Rodzaj>(rodzaj);
+        z.imie = UporzadkujImie(c.value(QStringLiteral("imie")).toString()).left(kMaksDlugoscImienia);
+        if (z.rodzaj == ZmianaDziecka::Rodzaj::Imie && z.imie.isEmpty()) continue;
+        z.kiedyMs = static_cast<std::int64_t>(c.value(QStringLiteral("kiedy")).toDouble());
+        const QJsonArray u = c.value(QStringLiteral("ustawienia")).toArray();
+        if (u.size() == 6) {
+            z.ustawienia.Dzialanie = static_cast<std::uint8_t>(std::clamp(u.at(0).toInt(), 0, 3));
+            if (const int v = u.at(1).toInt(); v == 10 || v == 30 || v == 70 || v == 100) z.ustawienia.IloscPytan = v;
+            if (const int v = u.at(2).toInt(); NazwaPredkosci(v)) z.ustawienia.Predkosc = v;
+            z.ustawienia.Lektor = u.at(3).toBool();
+            z.ustawienia.Tryb = u.at(4).toInt() == 1 ? Losowanie::TrudneFakty : Losowanie::Losowe;
+            if (const int v = u.at(5).toInt(); (v & WszystkieTabliczki) && !(v & ~int{WszystkieTabliczki}))
+                z.ustawienia.Tabliczki = static_cast<std::uint16_t>(v);
+        }
+        o.zmiany.push_back(std::move(z));
+    }
+    return true;
 }
 
 std::vector<Oczekujace> CzytajOczekujace(const QString& plik)
@@ -165,67 +249,36 @@ std::vector<Oczekujace> CzytajOczekujace(const QString& plik)
     std::vector<Oczekujace> wynik;
     for (const QString& sciezka : pasujace(plik, QStringLiteral("oczekujace-"), 2)) {
         QFile f(sciezka);
-        QJsonParseError blad{};
-        const QJsonDocument dok = f.open(QIODevice::ReadOnly) && f.size() < (64 << 20)
-                                      ? QJsonDocument::fromJson(f.readAll(), &blad)
-                                      : QJsonDocument();
-        if (!dok.isObject()) {
-            std::fprintf(stderr, "Zoltava mnożenia: cannot read the waiting drills in %s\n", qUtf8Printable(sciezka));
-            continue;
-        }
-        Oczekujace o{sciezka, {}, {}};
-        for (const QJsonValue& v : dok.object().value(QStringLiteral("cwiczenia")).toArray()) {
-            const QJsonObject c = v.toObject();
-            ZapisCwiczenia z;
-            z.koniecMs = static_cast<std::int64_t>(c.value(QStringLiteral("koniec")).toDouble());
-            const int dzialanie = c.value(QStringLiteral("dzialanie")).toInt(-1), ocena = c.value(QStringLiteral("ocena")).toInt();
-            if (dzialanie < 0 || dzialanie > 3 || ocena < 1 || ocena > 6 || z.koniecMs <= 0) continue;
-            z.dzialanie = static_cast<std::uint8_t>(dzialanie);
-            z.ocena = static_cast<std::uint8_t>(ocena);
-            z.iloscPytan = c.value(QStringLiteral("pytan")).toInt();
-            z.predkosc = c.value(QStringLiteral("tempo")).toInt();
-            z.lektor = c.value(QStringLiteral("lektor")).toBool();
-            z.dobrze = c.value(QStringLiteral("dobrze")).toInt();
-            z.zle = c.value(QStringLiteral("zle")).toInt();
-            z.dziecko = c.value(QStringLiteral("dziecko")).toString().toLongLong();
-            z.losowanie = static_cast<std::uint8_t>(c.value(QStringLiteral("losowanie")).toInt() == 1);
-            for (const QJsonValue& pv : c.value(QStringLiteral("pytania")).toArray()) {
-                const QJsonArray p = pv.toArray();
-                z.pytania.push_back({p.at(0).toInt(), p.at(1).toInt(), p.at(2).toString().toStdString(), p.at(3).toBool(),
-                                     p.at(4).toInt()});
-            }
-            o.zapisy.push_back(std::move(z));
-        }
-        for (const QJsonValue& v : dok.object().value(QStringLiteral("dzieci")).toArray()) {
-            const QJsonObject c = v.toObject();
-            const int rodzaj = c.value(QStringLiteral("rodzaj")).toInt(-1);
-            ZmianaDziecka z;
-            z.id = c.value(QStringLiteral("id")).toString().toLongLong();
-            if (rodzaj < 0 || rodzaj > static_cast<int>(ZmianaDziecka::Rodzaj::UsunZWynikami) || z.id <= 0) continue;
-            z.rodzaj = static_cast<ZmianaDziecka::Rodzaj>(rodzaj);
-            z.imie = UporzadkujImie(c.value(QStringLiteral("imie")).toString()).left(kMaksDlugoscImienia);
-            if (z.rodzaj == ZmianaDziecka::Rodzaj::Imie && z.imie.isEmpty()) continue;
-            z.kiedyMs = static_cast<std::int64_t>(c.value(QStringLiteral("kiedy")).toDouble());
-            const QJsonArray u = c.value(QStringLiteral("ustawienia")).toArray();
-            if (u.size() == 6) {
-                z.ustawienia.Dzialanie = static_cast<std::uint8_t>(std::clamp(u.at(0).toInt(), 0, 3));
-                if (const int v = u.at(1).toInt(); v == 10 || v == 30 || v == 70 || v == 100) z.ustawienia.IloscPytan = v;
-                if (const int v = u.at(2).toInt(); NazwaPredkosci(v)) z.ustawienia.Predkosc = v;
-                z.ustawienia.Lektor = u.at(3).toBool();
-                z.ustawienia.Tryb = u.at(4).toInt() == 1 ? Losowanie::TrudneFakty : Losowanie::Losowe;
-                if (const int v = u.at(5).toInt(); (v & WszystkieTabliczki) && !(v & ~int{WszystkieTabliczki}))
-                    z.ustawienia.Tabliczki = static_cast<std::uint16_t>(v);
-            }
-            o.zmiany.push_back(std::move(z));
-        }
+        Oczekujace o;
+        o.sciezka = sciezka;
+        o.nieczytelny = !(f.open(QIODevice::ReadOnly) && f.size() < (64 << 20) && CzytajDokumentOczekujacych(f.readAll(), o));
         wynik.push_back(std::move(o));
     }
+    // The reserves of copies that are gone: what the last one wrote, or
+    // nothing (an empty reserve is removed).
+    for (const QString& sciezka : pasujace(plik, QStringLiteral("zapas-"), 2)) {
+        const auto dane = CzytajZapas(sciezka);
+        if (!dane) continue; // its copy still runs
+        Oczekujace o;
+        o.sciezka = sciezka;
+        if (dane->isEmpty()) {
+            QFile::remove(sciezka);
+            continue;
+        }
+        o.nieczytelny = !CzytajDokumentOczekujacych(*dane, o);
+        wynik.push_back(std::move(o));
+    }
+    for (const Oczekujace& o : wynik)
+        if (o.nieczytelny)
+            std::fprintf(stderr, "Zoltava mnożenia: cannot read the waiting drills in %s\n", qUtf8Printable(o.sciezka));
     return wynik;
 }
 
 bool MaOczekujace(const QString& plik)
 {
-    return !pasujace(plik, QStringLiteral("oczekujace-"), 2).isEmpty();
+    if (!pasujace(plik, QStringLiteral("oczekujace-"), 2).isEmpty()) return true;
+    const QStringList zapasy = pasujace(plik, QStringLiteral("zapas-"), 2);
+    return std::any_of(zapasy.begin(), zapasy.end(), [](const QString& z) { return !ZapasZajety(z); });
 }
 
 namespace {

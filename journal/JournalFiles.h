@@ -5,7 +5,9 @@
 //   <plik>.dziala-<pid>       the mark of a running copy, locked while it
 //                             runs: a mark nobody holds is an unclean end;
 //   <plik>.oczekujace-<...>   drills that could not be written by the end of
-//                             a run, written at the next start.
+//                             a run, written at the next start;
+//   <plik>.zapas-<...>        the space kept for them on a disk that fills
+//                             up (WaitingReserve.h).
 // Used on the journal's thread (the spool also from a signal's last resort).
 #pragma once
 
@@ -68,19 +70,28 @@ private:
 };
 
 // Drills and changes of the children waiting in a spool file (written in
-// one step: a whole file or none). False when it cannot be written.
+// one step: a whole file or none, every write and the flush checked). False
+// when it cannot be written.
 bool ZapiszOczekujace(const QString& plik, const std::vector<ZapisCwiczenia>& zapisy,
                       const std::vector<ZmianaDziecka>& zmiany = {});
-// Every spool file of the journal `plik` with its drills and changes (a
-// file that cannot be read is left where it is and skipped).
+// `dane` written to `sciezka` in one step (through a temporary file).
+bool ZapiszCaly(const QString& sciezka, const QByteArray& dane);
+// Every spool file of the journal `plik` with its drills and changes, and
+// every reserve its copy left behind (an empty one is removed); a file that
+// cannot be read is left where it is, marked `nieczytelny`. A drill with a
+// question the drill could never have asked is skipped.
 struct Oczekujace {
     QString sciezka;
     std::vector<ZapisCwiczenia> zapisy;
     std::vector<ZmianaDziecka> zmiany;
+    bool nieczytelny = false;
 };
 std::vector<Oczekujace> CzytajOczekujace(const QString& plik);
-// Whether any spool file waits (without reading it).
+// Whether any spool file or reserve left behind waits (without reading it).
 bool MaOczekujace(const QString& plik);
+// The spool's own form (JSON) of drills and changes, and back.
+QByteArray DokumentOczekujacych(const std::vector<ZapisCwiczenia>& zapisy, const std::vector<ZmianaDziecka>& zmiany);
+bool CzytajDokumentOczekujacych(const QByteArray& dane, Oczekujace& o);
 
 // Why a CSV may not be written at `cel`: it is the journal `plik` or one of
 // its files (replacing it would lose every answer); "" when it may.

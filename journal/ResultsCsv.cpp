@@ -2,6 +2,7 @@
 
 #include "DrillState.h"
 #include "Operations.h"
+#include "QuestionGenerator.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -31,7 +32,11 @@ namespace {
 
 QString pole(QString tekst)
 {
-    if (!tekst.contains(QLatin1Char(';')) && !tekst.contains(QLatin1Char('"')) && !tekst.contains(QLatin1Char('\n')))
+    // A cell a spreadsheet would take for a formula (a child named "=1+1")
+    // is kept as text, with the apostrophe spreadsheets read as "text".
+    if (!tekst.isEmpty() && QStringLiteral("=+-@\t\r").contains(tekst.front())) tekst.prepend(QLatin1Char('\''));
+    if (!tekst.contains(QLatin1Char(';')) && !tekst.contains(QLatin1Char('"')) && !tekst.contains(QLatin1Char('\n')) &&
+        !tekst.contains(QLatin1Char('\r')))
         return tekst;
     return QLatin1Char('"') + tekst.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
@@ -48,12 +53,12 @@ QByteArray wiersz(const QStringList& pola)
 QByteArray PoczatekCsv()
 {
     return QByteArray("\xEF\xBB\xBF") +
-           QStringLiteral("Dziecko;Data;Działanie;Pytania;Tempo;Lektor;Losowanie;Dobre;Złe;Ocena\r\n").toUtf8();
+           QStringLiteral("Nr ćwiczenia;Dziecko;Data;Działanie;Pytania;Tempo;Lektor;Losowanie;Dobre;Złe;Ocena\r\n").toUtf8();
 }
 
-QByteArray WierszCsv(const WierszCwiczenia& c, const QString& dziecko)
+QByteArray WierszCsv(const WierszCwiczenia& c, const QString& dziecko, const QString& nr)
 {
-    return wiersz({dziecko, DataCwiczenia(c.koniecMs), NazwaDzialania(c.dzialanie), QString::number(c.iloscPytan),
+    return wiersz({nr, dziecko, DataCwiczenia(c.koniecMs), NazwaDzialania(c.dzialanie), QString::number(c.iloscPytan),
                    NazwaTempa(c.predkosc), c.lektor ? QStringLiteral("tak") : QStringLiteral("nie"),
                    c.losowanie ? QStringLiteral("trudne") : QStringLiteral("losowe"), QString::number(c.dobrze),
                    QString::number(c.zle), QString::number(c.ocena)});
@@ -62,13 +67,19 @@ QByteArray WierszCsv(const WierszCwiczenia& c, const QString& dziecko)
 QByteArray PoczatekCsvPytan()
 {
     return QByteArray("\xEF\xBB\xBF") +
-           QStringLiteral("Dziecko;Data;Działanie;Liczba 1;Liczba 2;Wynik;Odpowiedź;Dobrze;Czas (ms)\r\n").toUtf8();
+           QStringLiteral("Nr ćwiczenia;Dziecko;Data;Działanie;Liczba 1;Liczba 2;Wynik;Odpowiedź;Dobrze;Czas (ms)\r\n").toUtf8();
 }
 
-QByteArray WierszCsvPytania(const WierszCwiczenia& c, const PytanieCwiczenia& p, const QString& dziecko)
+QByteArray WierszCsvPytania(const WierszCwiczenia& c, const PytanieCwiczenia& p, const QString& dziecko,
+                            const QString& nr)
 {
-    return wiersz({dziecko, DataCwiczenia(c.koniecMs), NazwaDzialania(c.dzialanie), QString::number(p.liczba1),
-                   QString::number(p.liczba2), QString::number(WynikPoprawny(c.dzialanie, p.liczba1, p.liczba2)),
+    // The result only of a question the drill could have asked (operands
+    // from a file or a server may be anything: "-2147483648 : -1").
+    const QString wynik = PytanieMozliwe(c.dzialanie, p.liczba1, p.liczba2)
+                              ? QString::number(WynikPoprawny(c.dzialanie, p.liczba1, p.liczba2))
+                              : QStringLiteral("?");
+    return wiersz({nr, dziecko, DataCwiczenia(c.koniecMs), NazwaDzialania(c.dzialanie), QString::number(p.liczba1),
+                   QString::number(p.liczba2), wynik,
                    QString::fromStdString(p.odpowiedz), p.dobrze ? QStringLiteral("tak") : QStringLiteral("nie"),
                    QString::number(p.czasMs)});
 }

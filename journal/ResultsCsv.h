@@ -17,11 +17,13 @@ QString NazwaDzialania(std::uint8_t dzialanie);
 QString NazwaTempa(std::int32_t predkosc);
 QString DataCwiczenia(qint64 koniecMs); // local time, "2026-12-08 14:03"
 
-// The byte-order mark and the header row; then one line per drill.
+// The byte-order mark and the header row; then one line per drill. `nr`,
+// the drill's number in the file, joins a question's row to its drill's.
 QByteArray PoczatekCsv();
-QByteArray WierszCsv(const WierszCwiczenia& cwiczenie, const QString& dziecko);
+QByteArray WierszCsv(const WierszCwiczenia& cwiczenie, const QString& dziecko, const QString& nr = {});
 // The same for every question.
 QByteArray PoczatekCsvPytan();
-QByteArray WierszCsvPytania(const WierszCwiczenia& cwiczenie, const PytanieCwiczenia& pytanie, const QString& dziecko);
+QByteArray WierszCsvPytania(const WierszCwiczenia& cwiczenie, const PytanieCwiczenia& pytanie, const QString& dziecko,
+                            const QString& nr = {});
 
 } // namespace zm

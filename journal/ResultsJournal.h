@@ -3,13 +3,16 @@
 // own, started after the window's first frame; the grade's tick waits for
 // the commit only briefly, so a program killed right after the grade keeps
 // the drill, while a locked, slow or missing database never holds the drill
-// up (the record waits in memory, and what still waits when the program
-// ends is kept in a spool file beside the journal and written at the next
-// start). Problems are reported once each, in Polish.
+// up (the record waits in memory and in a reserve beside the journal made at
+// start while there was room, and what still waits when the program ends is
+// kept in a spool file, or that reserve, and written at the next start).
+// Problems are reported once each, in Polish; drills that cannot be kept
+// anywhere but in memory are named each time.
 #pragma once
 
 #include "DrillRecord.h"
 #include "ResultsStore.h"
+#include "WaitingReserve.h"
 
 #include <QObject>
 #include <QString>
@@ -33,9 +36,11 @@ public:
     // How long the end of the program may take for the journal.
     static constexpr std::chrono::milliseconds kCzasKonca{300};
 
-    // Nothing is opened yet: see Otworz.
+    // Nothing is opened yet: see Otworz. `zapasBajtow`: the room kept beside
+    // the file for drills that cannot be written (WaitingReserve.h).
     explicit DziennikWynikow(const QString& plik, QObject* rodzic = nullptr,
-                             std::chrono::milliseconds czekanieNaZapis = std::chrono::milliseconds(50));
+                             std::chrono::milliseconds czekanieNaZapis = std::chrono::milliseconds(50),
+                             std::int64_t zapasBajtow = ZapasOczekujacych::kRozmiar);
     // Zamknij, unless it was called.
     ~DziennikWynikow() override;
 
@@ -84,6 +89,9 @@ public:
     // The sentence for a problem of saving; for a damaged file, where it
     // was set aside.
     static QString Opis(BladBazy blad, const QString& plik, const QString& odlozony = {});
+    // The sentence for drills that neither the file nor the reserve beside
+    // it could take (each "2026-12-08 15:03 Mnożenie (ocena 6)").
+    static QString Niezachowane(BladBazy blad, const QString& plik, const QStringList& cwiczenia);
 
 signals:
     // Delivered on the object's thread, once for each kind of problem.
@@ -95,7 +103,7 @@ signals:
 
 private:
     void uruchom();
-    void zglos(BladBazy blad, const QString& tekst, bool zmianaPliku);
+    void zglos(BladBazy blad, const QString& tekst, bool zmianaPliku, bool zawsze);
 
     QString plik_;
     std::chrono::milliseconds czekanie_;

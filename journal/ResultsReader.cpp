@@ -136,21 +136,23 @@ void CzytnikWynikow::Eksportuj(const QString& cel, bool pytania, std::int64_t dz
             if (baza && dobrze) {
                 if (pytania)
                     w = baza->KazdaOdpowiedz(
-                        [&](const WierszCwiczenia& c, const PytanieCwiczenia& p) {
-                            dobrze = f.write(WierszCsvPytania(c, p, imie(c.dziecko))) >= 0;
+                        [&](std::int64_t id, const WierszCwiczenia& c, const PytanieCwiczenia& p) {
+                            dobrze = f.write(WierszCsvPytania(c, p, imie(c.dziecko), QString::number(id))) >= 0;
                             return dobrze;
                         },
                         dziecko);
                 else
                     w = baza->KazdeCwiczenie(
-                        [&](const WierszCwiczenia& c) {
-                            dobrze = f.write(WierszCsv(c, imie(c.dziecko))) >= 0;
+                        [&](std::int64_t id, const WierszCwiczenia& c) {
+                            dobrze = f.write(WierszCsv(c, imie(c.dziecko), QString::number(id))) >= 0;
                             return dobrze;
                         },
                         dziecko);
                 if (!w && dobrze) return DziennikWynikow::Przyczyna(w.blad, plik);
             }
-            if (dobrze && f.commit()) return {};
+            // The flush checked first: a buffered write that failed on a
+            // full disk would otherwise pass as an empty file written.
+            if (dobrze && f.flush() && f.commit()) return {};
             return f.errorString();
         },
         [odpowiedz = std::move(odpowiedz)](const WynikBazy&, QString blad) { odpowiedz(blad); });

@@ -148,11 +148,15 @@ public:
     // answers given since `odMs`.
     WynikBazy Fakty(std::uint8_t dzialanie, std::vector<KomorkaFaktu>& komorki, std::int64_t dziecko = 0,
                     std::int64_t odMs = 0);
-    // Every drill, newest first, handed to `wiersz` one by one (false stops).
-    WynikBazy KazdeCwiczenie(const std::function<bool(const WierszCwiczenia&)>& wiersz, std::int64_t dziecko = 0);
-    // Every question of every drill, oldest first (false stops).
-    WynikBazy KazdaOdpowiedz(const std::function<bool(const WierszCwiczenia&, const PytanieCwiczenia&)>& odpowiedz,
+    // Every drill with its id, newest first, handed to `wiersz` one by one
+    // (false stops).
+    WynikBazy KazdeCwiczenie(const std::function<bool(std::int64_t id, const WierszCwiczenia&)>& wiersz,
                              std::int64_t dziecko = 0);
+    // Every question of every drill (with the drill's id), oldest first
+    // (false stops); a question the drill could never have asked is skipped.
+    WynikBazy KazdaOdpowiedz(
+        const std::function<bool(std::int64_t id, const WierszCwiczenia&, const PytanieCwiczenia&)>& odpowiedz,
+        std::int64_t dziecko = 0);
     // The children (none for a file of the first version: only the first
     // child, with the drill's defaults).
     WynikBazy Dzieci(std::vector<WierszDziecka>& dzieci);

@@ -4,7 +4,7 @@
 # What building and running the program needs (./run.sh).
 ZM_BUILD_PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-qpa-plugins libsqlite3-dev libqt6sql6-psql libsdl2-dev libxcb1-dev
+    qt6-base-dev qt6-qpa-plugins libsqlite3-dev libpq-dev libsdl2-dev libxcb1-dev
     qt6-translations-l10n
     espeak-ng sox
     fonts-wine fonts-dejavu-core
@@ -22,6 +22,7 @@ ZM_TEST_PACKAGES=(
     mutter pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-good
     libglib2.0-bin python3-gi
     postgresql
+    valgrind
 )
 
 zm_ensure_packages() {

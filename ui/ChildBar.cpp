@@ -108,7 +108,21 @@ void ProfilDziecka::WybierzDziecko()
 {
     // Between drills only, and not over another dialog.
     if (trwa_ || okno_.kontroler.trwa() || DialogNadOknem(*okno_.okno)) return;
-    if (!wybor_) wybor_ = new TFrmDzieci(*dzieci_, okno_.okno);
+    if (!wybor_) {
+        TFrmDzieci::IleCwiczen ile;
+        if (dziennik_)
+            ile = [this](std::int64_t dziecko, std::function<void(std::int64_t)> odpowiedz) {
+                czytaj<std::int64_t>(
+                    [dziecko](BazaWynikow* baza, WynikBazy& w) {
+                        std::int64_t n = 0;
+                        if (baza) w = baza->KazdeCwiczenie([&n](std::int64_t, const WierszCwiczenia&) { return ++n, true; }, dziecko);
+                        return n;
+                    },
+                    // Unknown is not none: the question about results stays.
+                    [odpowiedz](std::int64_t n, const WynikBazy& w) { odpowiedz(w ? n : -1); });
+            };
+        wybor_ = new TFrmDzieci(*dzieci_, okno_.okno, std::move(ile));
+    }
     wybor_->Wybierz();
 }
 

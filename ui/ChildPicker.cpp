@@ -3,7 +3,9 @@
 #include "DialogSupport.h"
 #include "Fonts.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +14,15 @@
 namespace zm {
 
 namespace {
+
+// "1 ćwiczenie", "3 ćwiczenia", "12 ćwiczeń".
+QString LiczbaCwiczen(std::int64_t n)
+{
+    if (n == 1) return QStringLiteral("1 ćwiczenie");
+    const std::int64_t j = n % 10, d = n % 100;
+    return QStringLiteral("%1 %2").arg(n).arg(j >= 2 && j <= 4 && !(d >= 12 && d <= 14) ? QStringLiteral("ćwiczenia")
+                                                                                       : QStringLiteral("ćwiczeń"));
+}
 
 QPushButton* Przycisk(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect geometria)
 {
@@ -22,8 +33,9 @@ QPushButton* Przycisk(QWidget* rodzic, const char* nazwa, const QString& tekst, 
 
 } // namespace
 
-TFrmDzieci::TFrmDzieci(IDzieci& dzieci, QWidget* parent)
-    : DialogProgramu(parent, "FrmDzieci", QStringLiteral("Kto ćwiczy?"), QSize(300, 300)), dzieci_(dzieci)
+TFrmDzieci::TFrmDzieci(IDzieci& dzieci, QWidget* parent, IleCwiczen ileCwiczen)
+    : DialogProgramu(parent, "FrmDzieci", QStringLiteral("Kto ćwiczy?"), QSize(300, 300)), dzieci_(dzieci),
+      ileCwiczen_(std::move(ileCwiczen))
 {
 
     LabelKto = Kontrolka<QLabel>(this, "LabelKto", QStringLiteral("Wybierz dziecko, które będzie ćwiczyć:"), {12, 10, 276, 16});
@@ -63,14 +75,15 @@ TFrmDzieci::TFrmDzieci(IDzieci& dzieci, QWidget* parent)
     // The question before a removal takes the place of the name row.
     PanelUsuwania = new QWidget(this);
     PanelUsuwania->setObjectName(QStringLiteral("PanelUsuwania"));
-    PanelUsuwania->setGeometry(0, 160, 300, 96);
-    LabelPytanie = Kontrolka<QLabel>(PanelUsuwania, "LabelPytanie", QString(), {12, 2, 276, 30});
+    PanelUsuwania->setGeometry(0, 158, 300, 100);
+    LabelPytanie = Kontrolka<QLabel>(PanelUsuwania, "LabelPytanie", QString(), {12, 0, 276, 44});
     LabelPytanie->setWordWrap(true);
-    ButZachowaj = Przycisk(PanelUsuwania, "ButZachowaj", QStringLiteral("Usuń, zachowaj wyniki"), {12, 36, 135, 25});
-    ButUsunWyniki = Przycisk(PanelUsuwania, "ButUsunWyniki", QStringLiteral("Usuń razem z wynikami"), {153, 36, 135, 25});
-    ButAnuluj = Przycisk(PanelUsuwania, "ButAnuluj", QStringLiteral("Nie usuwaj"), {107, 66, 86, 25});
+    LabelPytanie->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ButZachowaj = Przycisk(PanelUsuwania, "ButZachowaj", QStringLiteral("Usuń, zachowaj wyniki"), {12, 46, 135, 25});
+    ButUsunWyniki = Przycisk(PanelUsuwania, "ButUsunWyniki", QStringLiteral("Usuń razem z wynikami"), {153, 46, 135, 25});
+    ButAnuluj = Przycisk(PanelUsuwania, "ButAnuluj", QStringLiteral("Nie usuwaj"), {107, 74, 86, 25});
     connect(ButZachowaj, &QPushButton::clicked, this, [this] { Usun(true); });
-    connect(ButUsunWyniki, &QPushButton::clicked, this, [this] { Usun(false); });
+    connect(ButUsunWyniki, &QPushButton::clicked, this, &TFrmDzieci::UsunWynikiClick);
     connect(ButAnuluj, &QPushButton::clicked, this, [this] { PokazPytanie(false); });
     PanelUsuwania->hide();
 
@@ -83,6 +96,8 @@ TFrmDzieci::TFrmDzieci(IDzieci& dzieci, QWidget* parent)
 bool TFrmDzieci::Wybierz()
 {
     Odswiez(dzieci_.Biezace());
+    // The first run's child may be named by the first name typed.
+    if (dzieci_.Lista().size() == 1) zapytajOIlosc(dzieci_.Lista().front().id);
     PokazPytanie(false);
     Blad({});
     return exec() == QDialog::Accepted;
@@ -116,8 +131,37 @@ void TFrmDzieci::Blad(const QString& tekst)
     if (!tekst.isEmpty()) EditImie->setFocus();
 }
 
+void TFrmDzieci::zapytajOIlosc(std::int64_t dziecko)
+{
+    pytanyO_ = dziecko;
+    ileJego_ = ileCwiczen_ ? -1 : 0;
+    if (!ileCwiczen_) return;
+    ileCwiczen_(dziecko, [this, dziecko, zywy = QPointer<TFrmDzieci>(this)](std::int64_t ile) {
+        if (!zywy || dziecko != pytanyO_) return;
+        ileJego_ = ile;
+        if (potwierdza_) UsunWynikiClick();
+    });
+}
+
+bool TFrmDzieci::tylkoDomyslne() const
+{
+    const QList<Dziecko> lista = dzieci_.Lista();
+    return lista.size() == 1 && lista.front().imie == ImieDomyslne(lista.front().id) && pytanyO_ == lista.front().id &&
+           ileJego_ == 0;
+}
+
 void TFrmDzieci::DodajClick()
 {
+    if (tylkoDomyslne()) {
+        // Named, not a second child beside a phantom one.
+        const std::int64_t id = dzieci_.Lista().front().id;
+        const QString blad = dzieci_.ZmienImie(id, EditImie->text());
+        Blad(blad);
+        if (!blad.isEmpty()) return;
+        Odswiez(id);
+        ListaDzieci->setFocus();
+        return;
+    }
     std::int64_t id = 0;
     const QString blad = dzieci_.Dodaj(EditImie->text(), id);
     Blad(blad);
@@ -141,8 +185,13 @@ void TFrmDzieci::UsunClick()
 {
     const auto* i = ListaDzieci->currentItem();
     if (!i || ListaDzieci->count() < 2) return;
-    LabelPytanie->setText(QStringLiteral("Usunąć „%1”? Czy jego wyniki mają zostać w wynikach wszystkich dzieci?")
-                              .arg(i->text()));
+    const QString imie = QFontMetrics(LabelPytanie->font()).elidedText(i->text(), Qt::ElideMiddle, 200);
+    LabelPytanie->setText(QStringLiteral("Usunąć „%1” z listy? Czy usunąć też wyniki dziecka „%1”?").arg(imie));
+    LabelPytanie->setAccessibleName(LabelPytanie->text());
+    ButAnuluj->setAccessibleDescription(LabelPytanie->text());
+    ButUsunWyniki->setText(QStringLiteral("Usuń razem z wynikami"));
+    potwierdza_ = false;
+    zapytajOIlosc(Zaznaczone());
     PokazPytanie(true);
 }
 
@@ -159,8 +208,30 @@ void TFrmDzieci::PokazPytanie(bool pokaz)
         ListaDzieci->setFocus();
 }
 
+void TFrmDzieci::UsunWynikiClick()
+{
+    // Results gone are gone for good: a child with drills is asked again,
+    // told how many.
+    if (ileJego_ == 0 || (potwierdza_ && sender() == ButUsunWyniki)) {
+        Usun(false);
+        return;
+    }
+    potwierdza_ = true;
+    const QString imie = QFontMetrics(LabelPytanie->font()).elidedText(ListaDzieci->currentItem()->text(), Qt::ElideMiddle, 200);
+    LabelPytanie->setText(ileJego_ > 0 ? QStringLiteral("Na pewno? Zniknie %1 dziecka „%2” i nie da się ich przywrócić.")
+                                             .arg(LiczbaCwiczen(ileJego_), imie)
+                                       : QStringLiteral("Na pewno? Znikną wszystkie ćwiczenia dziecka „%1” i nie da się "
+                                                        "ich przywrócić.")
+                                             .arg(imie));
+    LabelPytanie->setAccessibleName(LabelPytanie->text());
+    ButAnuluj->setAccessibleDescription(LabelPytanie->text());
+    ButUsunWyniki->setText(QStringLiteral("Tak, usuń wyniki"));
+    ButAnuluj->setFocus();
+}
+
 void TFrmDzieci::Usun(bool zachowajWyniki)
 {
+    potwierdza_ = false;
     const std::int64_t id = Zaznaczone();
     if (id) dzieci_.Usun(id, zachowajWyniki);
     PokazPytanie(false);

@@ -13,6 +13,10 @@
 
 namespace zm {
 
+namespace {
+const int kStronaEksportu = 500;
+} // namespace
+
 WidokKlasy::WidokKlasy(const KonfiguracjaKlasy& konfiguracja, QObject* rodzic)
     : QObject(rodzic), konfiguracja_(konfiguracja)
 {
@@ -57,8 +61,9 @@ void WidokKlasy::Dzieci(std::function<void(std::vector<DzieckoKlasy>, QString)> 
 void WidokKlasy::Cwiczenia(const QString& imie, bool zPytaniami,
                            std::function<void(std::vector<CwiczenieZKlasy>, QString)> odpowiedz)
 {
-    czytaj<std::vector<CwiczenieZKlasy>>([imie, zPytaniami](OdczytKlasy& o) { return o.Cwiczenia(imie, zPytaniami); },
-                                         std::move(odpowiedz));
+    czytaj<std::vector<CwiczenieZKlasy>>(
+        [imie, zPytaniami](OdczytKlasy& o) { return o.Cwiczenia(imie, zPytaniami, nullptr, kCwiczenWOknie); },
+        std::move(odpowiedz));
 }
 
 void WidokKlasy::Fakty(std::uint8_t dzialanie, const std::optional<QString>& imie, std::int64_t odMs,
@@ -91,15 +96,30 @@ void WidokKlasy::Eksportuj(const std::optional<QString>& imie, bool pytania, con
             }
             QSaveFile f(cel);
             if (!f.open(QIODevice::WriteOnly)) return QStringLiteral("błąd zapisu pliku");
-            f.write(pytania ? PoczatekCsvPytan() : PoczatekCsv());
+            // Every write checked: a full disk is not a file written.
+            bool zapisano = true;
+            const auto pisz = [&](const QByteArray& b) { zapisano = zapisano && f.write(b) == b.size(); };
+            pisz(pytania ? PoczatekCsvPytan() : PoczatekCsv());
+            // A page of drills at a time: a child with any number of drills
+            // is written in bounded memory.
             for (const QString& i : imiona) {
-                const auto cwiczenia = o.Cwiczenia(i, pytania);
-                if (!cwiczenia) return std::nullopt;
-                for (const CwiczenieZKlasy& c : *cwiczenia) {
-                    if (!pytania) f.write(WierszCsv(c.zapis, c.imie));
-                    for (const PytanieCwiczenia& p : pytania ? c.zapis.pytania : std::vector<PytanieCwiczenia>{})
-                        f.write(WierszCsvPytania(c.zapis, p, c.imie));
+                std::optional<CwiczenieZKlasy> po;
+                for (;;) {
+                    const auto cwiczenia = o.Cwiczenia(i, pytania, po ? &*po : nullptr, kStronaEksportu);
+                    if (!cwiczenia) return std::nullopt;
+                    for (const CwiczenieZKlasy& c : *cwiczenia) {
+                        if (!pytania) pisz(WierszCsv(c.zapis, c.imie));
+                        for (const PytanieCwiczenia& p : pytania ? c.zapis.pytania : std::vector<PytanieCwiczenia>{})
+                            pisz(WierszCsvPytania(c.zapis, p, c.imie));
+                    }
+                    if (int(cwiczenia->size()) < kStronaEksportu) break;
+                    po = cwiczenia->back();
+                    po->zapis.pytania.clear();
                 }
+            }
+            if (!zapisano || !f.flush()) {
+                f.cancelWriting();
+                return QStringLiteral("błąd zapisu pliku");
             }
             return f.commit() ? QString() : QStringLiteral("błąd zapisu pliku");
         },

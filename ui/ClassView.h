@@ -28,6 +28,9 @@ public:
 
     const QString& Klasa() const { return konfiguracja_.klasa; }
 
+    // The newest drills of a child the window shows (its list and chart).
+    static constexpr int kCwiczenWOknie = 2000;
+
     // Every answer: the result, or why the server could not give it ("").
     void Dzieci(std::function<void(std::vector<DzieckoKlasy>, QString blad)> odpowiedz);
     void Cwiczenia(const QString& imie, bool zPytaniami,

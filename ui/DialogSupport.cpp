@@ -161,7 +161,12 @@ private:
     {
         qApp->removeEventFilter(this);
         if (tarcza_) tarcza_->hide();
-        if (poprzedni_) poprzedni_->setFocus(Qt::OtherFocusReason);
+        // Back where typing answers works (the main window's focus proxy),
+        // never to a control of the hidden dialog.
+        if (okno_ && okno_->focusProxy())
+            okno_->setFocus(Qt::OtherFocusReason);
+        else if (poprzedni_ && !dialog_.isAncestorOf(poprzedni_))
+            poprzedni_->setFocus(Qt::OtherFocusReason);
     }
 
     QDialog& dialog_;
@@ -285,6 +290,15 @@ void DialogProgramu::showEvent(QShowEvent* e)
     PrzedPokazaniem();
     WysrodkujNadRodzicem(*this);
     QDialog::showEvent(e);
+}
+
+void DialogProgramu::hideEvent(QHideEvent* e)
+{
+    QDialog::hideEvent(e);
+    // A window of its own gives the main window's keyboard back to where
+    // typing answers works, whichever button opened it.
+    if (isWindow() && parentWidget() && parentWidget()->window()->focusProxy())
+        parentWidget()->window()->setFocus(Qt::OtherFocusReason);
 }
 
 void DialogProgramu::keyPressEvent(QKeyEvent* e)

@@ -76,7 +76,8 @@ bool ZaladujTlumaczeniaQt(QCoreApplication& aplikacja);
 
 // A dialog of the program with what they all do: made by PrzygotujDialog,
 // centred over its parent when shown (after PrzedPokazaniem), Enter clicks
-// the focused button, minimised with its parent.
+// the focused button, minimised with its parent; closed, the main window's
+// keyboard is back in the answer field.
 class DialogProgramu : public QDialog {
 public:
     DialogProgramu(QWidget* parent, const char* nazwa, const QString& tytul, QSize rozmiar);
@@ -84,6 +85,7 @@ public:
 protected:
     virtual void PrzedPokazaniem() {}
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void changeEvent(QEvent* e) override;
 };

@@ -22,6 +22,9 @@ double wPrzedziale(double v, double od, double doKonca) { return std::isnan(v) ?
 
 } // namespace
 
+QString TekstCzekania() { return QStringLiteral("Wczytywanie…"); }
+QString TekstBrakuCwiczen() { return QStringLiteral("Nie ma jeszcze zapisanych ćwiczeń."); }
+
 QColor KolorOceny(int ocena)
 {
     static const std::array<QColor, 6> kolory{QColor(190, 30, 30), QColor(205, 90, 20), QColor(190, 130, 0),
@@ -34,62 +37,6 @@ QColor KolorDzialania(std::uint8_t dzialanie)
     static const std::array<QColor, kDzialan> kolory{QColor(79, 136, 167), QColor(200, 62, 52), QColor(52, 150, 62),
                                                      QColor(214, 132, 20)};
     return kolory[dzialanie % kDzialan];
-}
-
-bool DaneWykresu::Puste() const
-{
-    return std::all_of(linie.begin(), linie.end(), [](const auto& l) { return l.empty(); });
-}
-
-DaneWykresu PunktyWykresu(std::span<const OcenaWCzasie> oceny, int przedzialy, int przesuniecieS)
-{
-    DaneWykresu d;
-    bool pierwsza = true;
-    for (const OcenaWCzasie& o : oceny) {
-        if (o.dzialanie >= kDzialan || o.ocena < 1 || o.ocena > 6) continue;
-        d.od = pierwsza ? o.koniecMs : std::min(d.od, o.koniecMs);
-        d.doKonca = pierwsza ? o.koniecMs : std::max(d.doKonca, o.koniecMs);
-        pierwsza = false;
-    }
-    if (pierwsza) return d;
-    // The local day of a drill, in doubles: a time from the file may be any
-    // 64-bit value.
-    auto dzien = [przesuniecieS](std::int64_t ms) {
-        return std::floor((static_cast<double>(ms) + przesuniecieS * 1000.0) / 86400000.0);
-    };
-    struct Grupa {
-        double suma = 0, ile = 0, czas = 0;
-    };
-    // One point a day; an operation with more days than `przedzialy`, one a
-    // week (weeks from Monday).
-    std::array<std::map<double, Grupa>, kDzialan> dni;
-    for (const OcenaWCzasie& o : oceny) {
-        if (o.dzialanie >= kDzialan || o.ocena < 1 || o.ocena > 6) continue;
-        Grupa& g = dni[o.dzialanie][dzien(o.koniecMs)];
-        g.suma += o.ocena;
-        g.ile += 1;
-        g.czas += static_cast<double>(o.koniecMs);
-    }
-    const double zakres = static_cast<double>(d.doKonca) - static_cast<double>(d.od);
-    for (std::size_t k = 0; k < kDzialan; ++k) {
-        std::map<double, Grupa> grupy;
-        if (dni[k].size() > static_cast<std::size_t>(std::max(1, przedzialy))) {
-            for (const auto& [dz, g] : dni[k]) {
-                Grupa& t = grupy[std::floor((dz + 3) / 7)];
-                t.suma += g.suma;
-                t.ile += g.ile;
-                t.czas += g.czas;
-            }
-        } else {
-            grupy = std::move(dni[k]);
-        }
-        for (const auto& [klucz, g] : grupy) {
-            const double czas = g.czas / g.ile;
-            const double x = zakres > 0 ? wPrzedziale((czas - static_cast<double>(d.od)) / zakres, 0, 1) : 0.5;
-            d.linie[k].push_back({x, g.suma / g.ile});
-        }
-    }
-    return d;
 }
 
 bool KomorkaWidoczna(const KomorkaFaktu& k) { return k.ile > 0; }
@@ -157,8 +104,6 @@ QString NaglowekWiersza(std::uint8_t dzialanie, int wiersz)
     const Fakt f = FaktKomorki(dzialanie, wiersz, 0);
     switch (dzialanie) {
     case DzialanieDzielenie: return QStringLiteral("= %1").arg(f.a / std::max<int>(f.b, 1));
-    case DzialanieDodawanie:
-    case DzialanieOdejmowanie: return QStringLiteral("…%1").arg(f.a);
     default: return QString::number(f.a);
     }
 }
@@ -168,8 +113,8 @@ QString NaglowekKolumny(std::uint8_t dzialanie, int kolumna)
     const Fakt f = FaktKomorki(dzialanie, 0, kolumna);
     switch (dzialanie) {
     case DzialanieDzielenie: return QStringLiteral(": %1").arg(f.b);
-    case DzialanieDodawanie: return QStringLiteral("+ …%1").arg(f.b);
-    case DzialanieOdejmowanie: return QStringLiteral("− …%1").arg(f.b);
+    case DzialanieDodawanie: return QStringLiteral("+ %1").arg(f.b);
+    case DzialanieOdejmowanie: return QStringLiteral("− %1").arg(f.b);
     default: return QString::number(f.b);
     }
 }
@@ -179,8 +124,103 @@ QString NazwaKomorki(std::uint8_t dzialanie, int wiersz, int kolumna)
     const Fakt f = FaktKomorki(dzialanie, wiersz, kolumna);
     static const std::array<const char*, kDzialan> kZnaki{"×", ":", "+", "−"};
     const QString znak = QString::fromUtf8(kZnaki[dzialanie % kDzialan]);
-    if (dzialanie >= DzialanieDodawanie) return QStringLiteral("…%1 %2 …%3").arg(f.a).arg(znak).arg(f.b);
     return QStringLiteral("%1 %2 %3").arg(f.a).arg(znak).arg(f.b);
+}
+
+namespace {
+
+StanFaktu stan(const KomorkaFaktu& k)
+{
+    return {static_cast<std::int32_t>(std::clamp<std::int64_t>(k.ile, 0, INT32_MAX)),
+            static_cast<std::int32_t>(std::clamp<std::int64_t>(k.bledy, 0, INT32_MAX)), 0, k.ostatnioMs, k.pudelko};
+}
+
+} // namespace
+
+bool WolnaKomorka(const KomorkaFaktu& k)
+{
+    const double czas = (UdzialCzasu(k) - 0.2) / 0.8;
+    return !(czas <= 2.0 * UdzialBledow(k)) && !(czas < 0.25);
+}
+
+bool OpanowanaKomorka(const KomorkaFaktu& k) { return k.pudelko != 0 && Opanowany(stan(k)); }
+
+bool ZaleglaKomorka(const KomorkaFaktu& k, std::int64_t terazMs)
+{
+    return k.pudelko != 0 && !Opanowany(stan(k)) && Zalegly(stan(k), terazMs);
+}
+
+QStringList LinieKomorki(std::uint8_t dzialanie, int wiersz, int kolumna, const KomorkaFaktu* k, int linii)
+{
+    QStringList linie;
+    if (dzialanie == DzialanieDzielenie) linie << NazwaKomorki(dzialanie, wiersz, kolumna);
+    if (!k) return linie;
+    linie << TekstBledow(*k);
+    if (linie.size() + 2 <= linii)
+        linie << TekstCzasu(*k) << TekstIlosci(*k);
+    else
+        linie << (WolnaKomorka(*k) ? TekstCzasu(*k) : TekstIlosci(*k));
+    return linie;
+}
+
+QString OpisKomorki(std::uint8_t dzialanie, int wiersz, int kolumna, const KomorkaFaktu* k, std::int64_t terazMs)
+{
+    const Fakt f = FaktKomorki(dzialanie, wiersz, kolumna);
+    QString nazwa;
+    switch (dzialanie) {
+    case DzialanieDzielenie: nazwa = QStringLiteral("%1 podzielić przez %2").arg(f.a).arg(f.b); break;
+    case DzialanieDodawanie:
+        nazwa = QStringLiteral("dodawanie %1: %2 + %3, np. 2%2 + 1%3")
+                    .arg(ZPrzeniesieniem(f) ? QStringLiteral("z przeniesieniem") : QStringLiteral("bez przeniesienia"))
+                    .arg(f.a)
+                    .arg(f.b);
+        break;
+    case DzialanieOdejmowanie:
+        nazwa = QStringLiteral("odejmowanie %1: %2 − %3, np. 4%2 − 1%3")
+                    .arg(ZPrzeniesieniem(f) ? QStringLiteral("z pożyczką") : QStringLiteral("bez pożyczki"))
+                    .arg(f.a)
+                    .arg(f.b);
+        break;
+    default: nazwa = QStringLiteral("%1 razy %2").arg(f.a).arg(f.b);
+    }
+    if (!k || !KomorkaWidoczna(*k)) return nazwa + QStringLiteral(": jeszcze nie było");
+    QString opis = QStringLiteral("%1: %2 z %3 źle, średnio %4")
+                       .arg(nazwa)
+                       .arg(std::clamp<std::int64_t>(k->bledy, 0, k->ile))
+                       .arg(k->ile)
+                       .arg(TekstCzasu(*k));
+    if (OpanowanaKomorka(*k))
+        opis += QStringLiteral(", opanowane");
+    else if (ZaleglaKomorka(*k, terazMs))
+        opis += QStringLiteral(", do powtórki");
+    return opis;
+}
+
+QString OpisTabeli(std::uint8_t dzialanie)
+{
+    switch (dzialanie) {
+    case DzialanieDzielenie:
+        return QStringLiteral("Każda kratka to jedno dzielenie, np. 24 : 8 = 3. Wiersz to wynik, kolumna to dzielnik.");
+    case DzialanieDodawanie:
+        return QStringLiteral("Liczą się cyfry jedności: kratka 7 + 5 to np. 27 + 15 i każde dodawanie, w którym "
+                              "jedności to 7 i 5. Róg kratki: z przeniesieniem (7 + 5 = 12, dziesiątka idzie dalej).");
+    case DzialanieOdejmowanie:
+        return QStringLiteral("Liczą się cyfry jedności: kratka 3 − 8 to np. 43 − 18 i każde odejmowanie, w którym "
+                              "jedności to 3 i 8. Róg kratki: z pożyczką (od 3 nie odejmie się 8 bez dziesiątki).");
+    default: return QStringLiteral("Wiersz to pierwsza liczba, kolumna druga: kratka w wierszu 7 i kolumnie 8 to 7 × 8.");
+    }
+}
+
+QStringList LiniaLegendy()
+{
+    return {QStringLiteral("W kratce: ile było źle, średni czas (zawsze przy wolnej) i ile razy było pytanie."),
+            QStringLiteral("Zielony: zawsze dobrze i szybko."),
+            QStringLiteral("Żółty: co czwarta źle albo wolno."),
+            QStringLiteral("Czerwony: co druga źle albo bardzo wolno."),
+            QStringLiteral("Szary: jeszcze nie było."),
+            QStringLiteral("Róg: z przeniesieniem albo pożyczką."),
+            QStringLiteral("Kropka: do powtórki (ćwiczenie trudnych)."),
+            QStringLiteral("Ptaszek: opanowane.")};
 }
 
 } // namespace zm

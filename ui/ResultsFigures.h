@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <span>
@@ -15,28 +16,14 @@
 
 namespace zm {
 
+// The results window's "loading" and "no drills yet".
+QString TekstCzekania();
+QString TekstBrakuCwiczen();
+
 // A grade's colour in the list: red for 1, through orange, to green for 6.
 QColor KolorOceny(int ocena);
 // Each operation's colour in the chart and its legend.
 QColor KolorDzialania(std::uint8_t dzialanie);
-
-struct PunktWykresu {
-    double x = 0;     // 0 (the oldest drill) .. 1 (the newest)
-    double ocena = 0; // 1..6
-    bool operator==(const PunktWykresu&) const = default;
-};
-
-struct DaneWykresu {
-    std::int64_t od = 0, doKonca = 0;               // the oldest and newest drill's time
-    std::array<std::vector<PunktWykresu>, 4> linie; // one per operation, left to right
-    bool Puste() const;
-};
-
-// The chart of `oceny`: each operation's mean grade of each day that holds
-// any (days in the time zone `przesuniecieS` seconds from UTC), at the mean
-// time of that day's drills; an operation with drills on more than
-// `przedzialy` days, of each week instead.
-DaneWykresu PunktyWykresu(std::span<const OcenaWCzasie> oceny, int przedzialy, int przesuniecieS = 0);
 
 // A fact cell is shown when it was asked at all.
 bool KomorkaWidoczna(const KomorkaFaktu& k);
@@ -71,5 +58,24 @@ Fakt FaktKomorki(std::uint8_t dzialanie, int wiersz, int kolumna);
 QString NaglowekWiersza(std::uint8_t dzialanie, int wiersz);
 QString NaglowekKolumny(std::uint8_t dzialanie, int kolumna);
 QString NazwaKomorki(std::uint8_t dzialanie, int wiersz, int kolumna);
+
+// A cell's lines in a space of `linii` lines: the division's own name, the
+// share wrong, the time (when there is room, or when slowness is what
+// colours the cell) and how many times it was asked.
+QStringList LinieKomorki(std::uint8_t dzialanie, int wiersz, int kolumna, const KomorkaFaktu* k, int linii);
+// Whether slowness, more than the mistakes, makes the cell yellow or red.
+bool WolnaKomorka(const KomorkaFaktu& k);
+// The practice's view of a child's fact in the cell.
+bool OpanowanaKomorka(const KomorkaFaktu& k);
+bool ZaleglaKomorka(const KomorkaFaktu& k, std::int64_t terazMs);
+// What a screen reader says of a cell, in a parent's words: "7 razy 8: 2 z 5
+// źle, średnio 3,1 s, do powtórki"; addition and subtraction say whether the
+// ones carry or borrow, with an example ("dodawanie z przeniesieniem: 7 + 5,
+// np. 27 + 15: …").
+QString OpisKomorki(std::uint8_t dzialanie, int wiersz, int kolumna, const KomorkaFaktu* k, std::int64_t terazMs);
+// How to read the table of an operation, beside its legend.
+QString OpisTabeli(std::uint8_t dzialanie);
+// The legend's lines, also read by a screen reader.
+QStringList LiniaLegendy();
 
 } // namespace zm

@@ -100,6 +100,7 @@ private:
     QLabel* LabelPusto = nullptr;
     WykresOcen* Wykres = nullptr;
     TabelaFaktow* Tabela = nullptr;
+    QLabel* LabelObjasnienie = nullptr;
     QButtonGroup* Dzialania = nullptr;
     QComboBox* ComboOkres = nullptr;
     QComboBox* ComboDziecko = nullptr;

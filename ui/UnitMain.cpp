@@ -44,8 +44,6 @@ public:
     void Przerwij() override {}
 };
 
-constexpr int kPunktNaPiksel96(int punkty) { return punkty * 96 / 72; }
-
 } // namespace
 
 TFrmMain::TFrmMain() : TFrmMain(Opcje{}) {}
@@ -221,67 +219,6 @@ void TFrmMain::UstawDialogi(QWidget* opcje, QWidget* oProgramie)
     frmOprogramie_ = oProgramie;
 }
 
-void TFrmMain::UstawieniaKomponentow()
-{
-    const QString ilosc = QString::number(kontroler_.ustawienia().IloscPytan);
-    LabelPytanieNr->setText(ilosc);
-    LabelPytanieNrCien->setText(ilosc);
-    LabelDobrze->setText(QStringLiteral("0"));
-    LabelZle->setText(QStringLiteral("0"));
-    Label_NrPytaniaOcena->setText(QStringLiteral("numer pytania"));
-    for (QLabel* l : {LabelDobrze, LabelZle, LabelPytanieNr, LabelPytanieNrCien}) OdswiezNazwe(l);
-    for (int n = 1; n <= 6; ++n) LabelOcena[static_cast<std::size_t>(n)]->hide();
-    LabelPytanieNr->show();
-    LabelPytanieNrCien->show();
-    WczytajGlyphy();
-}
-
-void TFrmMain::WczytajGlyphy()
-{
-    const QString katalog = sciezki_.KatalogGrafiki();
-    const auto pliki = ZestawGlyphow::Pliki();
-    // A new set replaces the old one; loading stops at the first file that
-    // fails, and the ones after it stay empty (they then draw nothing).
-    glyphy_ = ZestawGlyphow{};
-    for (std::size_t i = 0; i < pliki.size(); ++i) {
-        const auto obraz = WczytajObrazek(katalog + pliki[i], assets::BladObrazka::NieOtwarty);
-        if (!obraz) return;
-        glyphy_.obrazy[i] = *obraz;
-    }
-}
-
-const QImage* TFrmMain::GlyphDla(char znak) const { return glyphy_.Dla(znak); }
-
-void TFrmMain::RysujPytanie(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2)
-{
-    // The question text selects the glyphs; it is never shown as text.
-    QImage& obraz = ImgPytanie->Picture();
-    if (obraz.size() != ImgPytanie->size()) obraz = QImage(ImgPytanie->size(), QImage::Format_RGB32);
-    KomponujPytanie(obraz, glyphy_, TekstRownania(liczba1, dzialanie, liczba2));
-    ImgPytanie->setAccessibleName(TekstPytania(liczba1, dzialanie, liczba2));
-    ImgPytanie->update();
-}
-
-void TFrmMain::RysujWynik(std::string_view tekst)
-{
-    ImgWynik->Picture() = KomponujWynik(ImgWynik->size(), glyphy_, tekst);
-    QString cyfry;
-    for (char c : tekst)
-        if (c >= '0' && c <= '9') cyfry += QLatin1Char(c);
-    ImgWynik->setAccessibleName(cyfry.isEmpty() ? QStringLiteral("Odpowiedź") : cyfry);
-    ImgWynik->repaint();
-}
-
-void TFrmMain::WyczyscObrazy()
-{
-    for (TImage* obraz : {ImgWynik, ImgPytanie}) {
-        QImage& img = obraz->Picture();
-        if (img.size() != obraz->size()) img = QImage(obraz->size(), QImage::Format_RGB32);
-        img.fill(KolorPanelu);
-        obraz->setAccessibleName(QString());
-        obraz->repaint();
-    }
-}
 
 bool TFrmMain::CzytajRownanie()
 {
@@ -343,98 +280,6 @@ void TFrmMain::closeEvent(QCloseEvent* e)
     QWidget::closeEvent(e);
 }
 
-void TFrmMain::UstawLicznikPytan(const std::string& tekst)
-{
-    LabelPytanieNr->setText(QString::fromStdString(tekst));
-    LabelPytanieNrCien->setText(QString::fromStdString(tekst));
-    OdswiezNazwe(LabelPytanieNr);
-    OdswiezNazwe(LabelPytanieNrCien);
-}
-
-void TFrmMain::PokazLicznikPytan(bool widoczny)
-{
-    LabelPytanieNr->setVisible(widoczny);
-    LabelPytanieNrCien->setVisible(widoczny);
-}
-
-void TFrmMain::UstawDobrze(const std::string& tekst)
-{
-    LabelDobrze->setText(QString::fromStdString(tekst));
-    OdswiezNazwe(LabelDobrze);
-}
-
-void TFrmMain::UstawZle(const std::string& tekst)
-{
-    LabelZle->setText(QString::fromStdString(tekst));
-    OdswiezNazwe(LabelZle);
-}
-
-void TFrmMain::UstawPodpisLicznika(const std::string& tekst)
-{
-    Label_NrPytaniaOcena->setText(QString::fromStdString(tekst));
-}
-
-void TFrmMain::PokazOceny(bool widoczne)
-{
-    for (int n = 1; n <= 6; ++n) LabelOcena[static_cast<std::size_t>(n)]->setVisible(widoczne);
-}
-
-void TFrmMain::UstawRozmiarOceny(int nr, int punkty)
-{
-    // The grade labels are found by name.
-    auto* l = findChild<QLabel*>(QStringLiteral("LabelOcena%1").arg(nr), Qt::FindDirectChildrenOnly);
-    if (!l) return;
-    QFont f = l->font();
-    f.setPixelSize(kPunktNaPiksel96(punkty));
-    l->setFont(f);
-}
-
-void TFrmMain::UstawProgresPozycja(int szerokosc, std::uint8_t r, std::uint8_t g, std::uint8_t b)
-{
-    ProgresPozycja->resize(szerokosc, ProgresPozycja->height());
-    ProgresPozycja->setBrushColor(QColor(r, g, b));
-}
-
-void TFrmMain::UstawInterwalTimera(int ms) { Timer->setInterval(ms); }
-void TFrmMain::WlaczTimer()
-{
-    // A running timer keeps its rhythm.
-    if (!Timer->isActive()) Timer->start();
-}
-void TFrmMain::WylaczTimer() { Timer->stop(); }
-
-void TFrmMain::PokazStartStop(bool stop)
-{
-    ButStartStop->setPicture(stop ? BmpStop : BmpStart);
-    ButStartStop->setAccessibleName(stop ? QStringLiteral("Stop") : QStringLiteral("Start"));
-    ButStartStop->repaint();
-}
-
-void TFrmMain::UstawDostepnosc(PrzyciskSzybki przycisk, bool wlaczony)
-{
-    switch (przycisk) {
-    case PrzyciskSzybki::Zamknij: ButZamknij->setEnabled(wlaczony); break;
-    case PrzyciskSzybki::Ustawienia:
-        ButUstawienia->setEnabled(wlaczony);
-        // The results open only between drills, as the settings do.
-        ButWyniki->setEnabled(wlaczony);
-        break;
-    case PrzyciskSzybki::About: ButAbout->setEnabled(wlaczony); break;
-    }
-}
-
-std::string TFrmMain::TekstWyniku() const { return EditWynik->text().toStdString(); }
-
-void TFrmMain::WyczyscWynik()
-{
-    // The change handler runs also when the field was empty already.
-    if (EditWynik->text().isEmpty())
-        EditWynikChange(QString());
-    else
-        EditWynik->clear();
-}
-
-void TFrmMain::UstawFokusWyniku() { EditWynik->setFocus(Qt::OtherFocusReason); }
 
 void TFrmMain::EditWynikChange(const QString& tekst) { kontroler_.EditWynikChange(tekst.toStdString()); }
 
@@ -459,6 +304,11 @@ void TFrmMain::FormKeyPress(QKeyEvent* e, bool& odrzuc)
     // While the narrator reads, or the practice's correction is shown, they
     // are dropped too: the correct result stays on screen, and the next
     // question clears the field anyway.
+    // Tab and Shift+Tab move between the controls while no drill runs.
+    if ((e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) && !kontroler_.trwa()) {
+        odrzuc = false;
+        return;
+    }
     const QString tekst = e->text();
     if (tekst.isEmpty()) {
         odrzuc = kontroler_.Czyta() || kontroler_.PokazujePoprawke();

@@ -16,6 +16,7 @@
 #include <future>
 #include <memory>
 #include <sys/stat.h>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -330,6 +331,17 @@ TEST_F(Dysk, AtRestThePlayerHoldsNoDeviceAndNoThread)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(watki(), przed);
     EXPECT_EQ(o->Sterownik(), "");
+    // SDL and the ALSA library it brought in are unloaded once its thread
+    // has ended (PulseAudio's client library is built to stay once loaded).
+    auto zmapowane = [] {
+        std::ifstream f("/proc/self/maps");
+        std::string linia, biblioteki;
+        while (std::getline(f, linia))
+            for (const char* b : {"libSDL2", "libasound"})
+                if (linia.find(b) != std::string::npos) biblioteki += linia.substr(linia.rfind('/') + 1) + " ";
+        return biblioteki;
+    };
+    EXPECT_EQ(zmapowane(), "");
     // The next sentence opens the device again (the disk driver starts its
     // file anew, and writes it out when closed).
     test::CzytajIZaczekaj(*o, {b.string()});

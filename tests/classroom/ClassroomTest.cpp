@@ -8,17 +8,20 @@
 #include "DrillState.h"
 #include "PostgresServer.h"
 #include "QtPrint.h"
+#include "ResultsCsv.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <QSet>
+
 #include <algorithm>
+#include <cctype>
+#include <array>
+#include <sqlite3.h>
 #include <arpa/inet.h>
 #include <functional>
 #include <mutex>
@@ -44,8 +47,9 @@ using namespace std::chrono_literals;
 namespace {
 
 // An outbox in memory; it can refuse to mark drills sent a given number of
-// times (the drills are then sent again), and take `przerwa` to give each
-// batch (a workstation that sends at a child's pace, not at the server's).
+// times (the drills are then sent again), fail its first `bledyOdczytu`
+// reads, and take `przerwa` to give each batch (a workstation that sends at
+// a child's pace, not at the server's).
 class SkrzynkaWPamieci : public ISkrzynkaKlasy {
 public:
     explicit SkrzynkaWPamieci(int odmowy = 0, std::chrono::milliseconds przerwa = {})
@@ -57,12 +61,14 @@ public:
         std::lock_guard<std::mutex> l(m_);
         niewyslane_.push_back(std::move(c));
     }
-    std::vector<CwiczenieKlasy> Niewyslane(int ile) override
+    std::optional<std::vector<CwiczenieKlasy>> Niewyslane(int ile) override
     {
         std::this_thread::sleep_for(przerwa_);
         std::lock_guard<std::mutex> l(m_);
         ++zapytania_;
-        return {niewyslane_.begin(), niewyslane_.begin() + std::min<std::size_t>(ile, niewyslane_.size())};
+        if (bledyOdczytu > 0) return --bledyOdczytu, std::nullopt;
+        return std::vector<CwiczenieKlasy>{niewyslane_.begin(),
+                                           niewyslane_.begin() + std::min<std::size_t>(ile, niewyslane_.size())};
     }
     bool Wyslane(const std::vector<std::string>& ids) override
     {
@@ -92,6 +98,7 @@ public:
         std::lock_guard<std::mutex> l(m_);
         return zapytania_;
     }
+    int bledyOdczytu = 0; // set before the sender starts
 
 private:
     mutable std::mutex m_;
@@ -102,7 +109,9 @@ private:
     std::chrono::milliseconds przerwa_;
 };
 
-// Drill `n` of workstation `s`: ten questions, every field varied.
+// Drill `n` of workstation `s`: ten questions, every field varied; each
+// question of its operation (× 3–9 × 3–9, ÷ by 3–9, + and − of two-digit
+// numbers).
 CwiczenieKlasy Cwiczenie(const std::string& imie, int s, int n)
 {
     CwiczenieKlasy c{NowyIdentyfikatorCwiczenia(), imie, {}};
@@ -113,9 +122,12 @@ CwiczenieKlasy Cwiczenie(const std::string& imie, int s, int n)
     z.predkosc = n % 3 == 0 ? 20 : 60;
     z.lektor = n % 2;
     for (int i = 0; i < 10; ++i) {
-        const int a = 3 + (n + i) % 7, b = 3 + (s + i) % 7;
+        const int x = 3 + (n + i) % 7, y = 3 + (s + i) % 7;
+        const auto [a, b, wynik] = std::array{std::array{x, y, x * y}, std::array{x * y, y, x},
+                                              std::array{10 + x, 10 + y, 20 + x + y},
+                                              std::array{50 + x, 10 + y, 40 + x - y}}[z.dzialanie];
         const bool dobrze = (n + i) % 3 != 0;
-        z.pytania.push_back({a, b, dobrze ? std::to_string(a * b) : i % 2 ? "" : "1", dobrze, 100 * i + n});
+        z.pytania.push_back({a, b, dobrze ? std::to_string(wynik) : i % 2 ? "" : "1", dobrze, 100 * i + n});
         ++(dobrze ? z.dobrze : z.zle);
     }
     z.ocena = std::uint8_t(1 + n % 6);
@@ -183,6 +195,15 @@ template <class Warunek> bool Czekaj(Warunek warunek, std::chrono::milliseconds 
 }
 
 const NadawcaKlasy::Tempo kSzybko{20ms, 100ms, 20};
+
+// A connection of the test's own to the class's database as `d`.
+bool Polacz(pg::Polaczenie& polaczenie, const KonfiguracjaKlasy& k, const DostepDoSerwera& d)
+{
+    return polaczenie.Otworz({{"host", k.serwer.toUtf8()},
+                              {"dbname", k.baza.toUtf8()},
+                              {"user", d.uzytkownik.toUtf8()},
+                              {"password", d.haslo.toUtf8()}});
+}
 const QString kCzekaja = QStringLiteral(" Wyniki czekają na tym komputerze i zostaną wysłane, gdy to będzie możliwe.");
 
 class Klasa : public ::testing::Test {
@@ -322,11 +343,38 @@ TEST_F(Klasa, StoppingDoesNotWaitForAServerThatDoesNotAnswer)
 TEST_F(Klasa, TheWorkstationsRoleMayOnlyAddAndTheTeachersOnlyRead)
 {
     const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("5c"));
+    // A drill of one question as a workstation may forge it.
+    const auto dodaj = [](qint64 koniecMs, const QString& dziecko, int dzialanie, qint64 a, qint64 b) {
+        return QStringLiteral("SELECT zoltava.add_drill(gen_random_uuid(), '5c', 'pc', '%1', %2, CAST(%3 AS smallint),"
+                              " CAST(1 AS smallint), 20, false, CAST(1 AS smallint), CAST(0 AS smallint),"
+                              " CAST(6 AS smallint), CAST(0 AS smallint),"
+                              " CAST('[{\"n\":1,\"a\":%4,\"b\":%5,\"o\":\"7\",\"d\":true,\"t\":5}]' AS json))")
+            .arg(dziecko)
+            .arg(koniecMs)
+            .arg(dzialanie)
+            .arg(a)
+            .arg(b);
+    };
     const struct {
         bool nauczyciel;
         QString sql;
         QString kod; // SQLSTATE; "" when allowed
     } przypadki[] = {
+        // Only whole drills of this program's questions, at a time in this
+        // world, of a child with a name.
+        {false, dodaj(1796738580000, "Ola", DzialanieDzielenie, 56, 8), ""},
+        {false, dodaj(1796738580000, "Ola", DzialanieDzielenie, -2147483648LL, -1), "23514"},
+        {false, dodaj(1796738580000, "Ola", DzialanieDzielenie, 57, 8), "23514"},
+        {false, dodaj(1796738580000, "Ola", DzialanieDodawanie, 3, 4), "23514"},
+        {false, dodaj(1796738580000, "Ola", DzialanieOdejmowanie, 12, 13), "23514"},
+        {false, dodaj(9223372036854775807LL, "Ola", DzialanieMnozenie, 3, 4), "23514"},
+        {false, dodaj(-1, "Ola", DzialanieMnozenie, 3, 4), "23514"},
+        {false, dodaj(1796738580000, " ", DzialanieMnozenie, 3, 4), "23514"},
+        {false,
+         "INSERT INTO zoltava.drills (id, class, workstation, child, ended_at, operation, questions, pace_ms,"
+         " narrator, good, bad, grade) VALUES (gen_random_uuid(), '5c', 'pc', 'Ola', 'infinity', 0, 1, 20, false,"
+         " 1, 0, 6)",
+         "42501"},
         {false, "SELECT count(*) FROM zoltava.drills", "42501"},
         {false, "SELECT count(*) FROM zoltava.answers", "42501"},
         {false, "SELECT version FROM zoltava.schema_version", "42501"},
@@ -343,17 +391,12 @@ TEST_F(Klasa, TheWorkstationsRoleMayOnlyAddAndTheTeachersOnlyRead)
     };
     for (const auto& p : przypadki) {
         const DostepDoSerwera& d = p.nauczyciel ? *k.nauczyciel : k.stanowiska;
+        pg::Polaczenie polaczenie;
         QString kod = QStringLiteral("no connection");
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("prawa"));
-            db.setHostName(k.serwer);
-            db.setDatabaseName(k.baza);
-            if (db.open(d.uzytkownik, d.haslo)) {
-                QSqlQuery q(db);
-                kod = q.exec(p.sql) ? QString() : q.lastError().nativeErrorCode();
-            }
+        if (Polacz(polaczenie, k, d)) {
+            const pg::Wynik w = polaczenie.Wykonaj(p.sql.toUtf8().constData());
+            kod = w.Dobry() ? QString() : w.Kod();
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("prawa"));
         EXPECT_EQ(kod, p.kod) << d.uzytkownik.toStdString() << ": " << p.sql.toStdString();
     }
 }
@@ -615,4 +658,217 @@ TEST(KonfiguracjaKlasy, IsReadWhenRightAndRefusedWithItsReasonWhenNot)
     QFile::remove(plik);
     ASSERT_EQ(mkfifo(QFile::encodeName(plik).constData(), 0600), 0);
     EXPECT_EQ(WczytajKonfiguracjeKlasy(plik).blad, poczatek + "to nie jest zwykły plik" + koniec);
+}
+
+TEST_F(Klasa, EachDrillGoesWholeAndCorrectOrStaysWithItsReason)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("8c"));
+    std::vector<CwiczenieKlasy> c;
+    for (int n = 0; n < 6; ++n)
+        c.push_back(Cwiczenie("Ola", 7, n));
+    // Another drill under the first one's id, as the server spells it too.
+    c[1].id.clear();
+    for (const char z : c[0].id)
+        c[1].id += char(std::toupper(static_cast<unsigned char>(z)));
+    c[2].zapis.pytania.pop_back(); // an answer the journal could not read
+    c[3].imie = "  ";
+    c[5].id = c[4].id; // two drills of one id
+    auto skrzynka = std::make_shared<SkrzynkaWPamieci>();
+    for (const CwiczenieKlasy& x : c)
+        skrzynka->Dodaj(x);
+    QStringList komunikaty;
+    {
+        NadawcaKlasy nadawca(k, skrzynka, kSzybko);
+        QObject::connect(&nadawca, &NadawcaKlasy::Niedostepna, [&](const QString& t) { komunikaty << t; });
+        ASSERT_TRUE(Czekaj([&] { return skrzynka->Oznaczone().size() == 1 && !komunikaty.isEmpty(); }, 20s));
+    }
+    EXPECT_EQ(skrzynka->Oznaczone(), std::vector<std::string>{c[0].id});
+    EXPECT_EQ(skrzynka->Czekajace(), (std::vector<std::string>{c[1].id, c[2].id, c[3].id, c[4].id, c[4].id}));
+    EXPECT_EQ(komunikaty, QStringList{QStringLiteral("Ćwiczenie nie zostało wysłane na serwer klasy %1: na serwerze "
+                                                     "jest już inne ćwiczenie o tym samym identyfikatorze (%2). To "
+                                                     "ćwiczenie zostaje na tym komputerze.")
+                                          .arg(k.serwer, QString::fromStdString(c[1].id))});
+    OdczytKlasy odczyt(k);
+    EXPECT_TRUE(Takie(NaSerwerze(odczyt, QStringLiteral("Ola")), Wyslane({c[0], c[4]})));
+
+    // An outbox that cannot be read is tried again; one that cannot mark
+    // its drills sent is not a loop of resending.
+    auto nieczytelna = std::make_shared<SkrzynkaWPamieci>();
+    nieczytelna->bledyOdczytu = 3;
+    nieczytelna->Dodaj(Cwiczenie("Ala", 7, 6));
+    auto nieoznaczajaca = std::make_shared<SkrzynkaWPamieci>(1000);
+    nieoznaczajaca->Dodaj(Cwiczenie("Ela", 7, 7));
+    {
+        NadawcaKlasy a(k, nieczytelna, kSzybko);
+        NadawcaKlasy b(k, nieoznaczajaca, NadawcaKlasy::Tempo{300ms, 300ms, 20});
+        EXPECT_TRUE(Czekaj([&] { return nieczytelna->Czekajace().empty(); }, 10s)) << nieczytelna->Zapytania();
+        std::this_thread::sleep_for(1500ms);
+    }
+    // At most one read per pause of 0.24–0.36 s, and the first.
+    EXPECT_LE(nieoznaczajaca->Zapytania(), 10);
+    EXPECT_EQ(Liczba(k.klasa), 4);
+}
+
+TEST_F(Klasa, TheTeachersReadsSkipRowsTheServerShouldNotHoldAndNeverComputeWithThem)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("8a"));
+    auto skrzynka = std::make_shared<SkrzynkaWPamieci>();
+    const CwiczenieKlasy dzielenie = Cwiczenie("Ola", 6, 1);
+    skrzynka->Dodaj(dzielenie);
+    {
+        NadawcaKlasy nadawca(k, skrzynka, kSzybko);
+        ASSERT_TRUE(Czekaj([&] { return skrzynka->Czekajace().empty(); }, 20s));
+    }
+    // Rows an older server took from a forging workstation: a drill that
+    // ended at 'infinity', and a division of -2147483648 by -1.
+    ASSERT_TRUE(serwer->Skrypt(
+        {QStringLiteral("-c"),
+         QStringLiteral(
+             "ALTER TABLE zoltava.drills DROP CONSTRAINT drills_ended_at_range;"
+             "ALTER TABLE zoltava.answers DROP CONSTRAINT answers_operands_range;"
+             "INSERT INTO zoltava.drills (id, class, workstation, child, ended_at, operation, questions, pace_ms,"
+             " narrator, good, bad, grade) VALUES"
+             " ('00000000-0000-0000-0000-0000000000a1', '8a', 'pc', 'Ola', 'infinity', 1, 1, 20, false, 1, 0, 6),"
+             " ('00000000-0000-0000-0000-0000000000a2', '8a', 'pc', 'Ola', '2026-01-01 12:00+00', 1, 1, 20, false,"
+             " 1, 0, 6);"
+             "INSERT INTO zoltava.answers VALUES ('00000000-0000-0000-0000-0000000000a1', 1, 56, 8, '7', true, 5),"
+             " ('00000000-0000-0000-0000-0000000000a2', 1, -2147483648, -1, '0', true, 5);")}));
+
+    OdczytKlasy odczyt(k);
+    const auto dzieci = odczyt.Dzieci();
+    ASSERT_TRUE(dzieci) << odczyt.Blad().toStdString();
+    ASSERT_EQ(dzieci->size(), 1u);
+    EXPECT_EQ((*dzieci)[0].cwiczen, 2);
+    const auto cwiczenia = odczyt.Cwiczenia(QStringLiteral("Ola"), true);
+    ASSERT_TRUE(cwiczenia) << odczyt.Blad().toStdString();
+    ASSERT_EQ(cwiczenia->size(), 2u);
+    EXPECT_EQ((*cwiczenia)[1].id, QStringLiteral("00000000-0000-0000-0000-0000000000a2"));
+    EXPECT_TRUE((*cwiczenia)[1].zapis.pytania.empty());
+    EXPECT_EQ(Opis((*cwiczenia)[0].id.toStdString(), (*cwiczenia)[0].zapis), Opis(dzielenie.id, dzielenie.zapis));
+    for (const CwiczenieZKlasy& c : *cwiczenia)
+        for (const PytanieCwiczenia& p : c.zapis.pytania)
+            EXPECT_FALSE(WierszCsvPytania(c.zapis, p, c.imie).isEmpty());
+    const auto fakty = odczyt.Fakty(DzialanieDzielenie);
+    ASSERT_TRUE(fakty) << odczyt.Blad().toStdString();
+    int pytan = 0;
+    for (const FaktKlasy& f : *fakty)
+        pytan += f.ile;
+    EXPECT_EQ(pytan, 10);
+}
+
+TEST_F(Klasa, AServerMovedToANewerSchemaWhileSendingGetsNoMoreDrills)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("8d"));
+    auto skrzynka = std::make_shared<SkrzynkaWPamieci>(0, 50ms);
+    for (int n = 0; n < 200; ++n)
+        skrzynka->Dodaj(Cwiczenie("Ola", 8, n));
+    QStringList komunikaty;
+    NadawcaKlasy nadawca(k, skrzynka, NadawcaKlasy::Tempo{20ms, 100ms, 2});
+    QObject::connect(&nadawca, &NadawcaKlasy::Niedostepna, [&](const QString& t) { komunikaty << t; });
+    ASSERT_TRUE(Czekaj([&] { return Liczba(k.klasa) >= 10; }, 20s));
+    ASSERT_EQ(serwer->Wartosc(QStringLiteral("UPDATE zoltava.schema_version SET version = 3 RETURNING version")),
+              QStringLiteral("3"));
+    const int przed = Liczba(k.klasa);
+    const bool powiedziano = Czekaj([&] { return !komunikaty.isEmpty(); }, 10s);
+    std::this_thread::sleep_for(300ms);
+    const int po = Liczba(k.klasa);
+    serwer->Wartosc(QStringLiteral("UPDATE zoltava.schema_version SET version = 2"));
+    ASSERT_TRUE(powiedziano);
+    EXPECT_LE(po - przed, 2) << "drills sent to a newer schema";
+    EXPECT_EQ(komunikaty, QStringList{QStringLiteral("Baza „%1” na serwerze klasy %2 pochodzi z nowszej wersji "
+                                                     "programu (schemat 3, ten program zna 2).")
+                                              .arg(k.baza, k.serwer) +
+                                          kCzekaja});
+}
+
+TEST_F(Klasa, TheTeachersReadsComeInPages)
+{
+    const QString klasa = QStringLiteral("8b");
+    // 1,005 children of one drill each; Ola's five drills, two of them at
+    // one time.
+    ASSERT_TRUE(serwer->Psql(
+        test::SerwerPostgres::kBaza,
+        {QStringLiteral("-c"),
+         QStringLiteral("INSERT INTO zoltava.drills (id, class, workstation, child, ended_at, operation, questions,"
+                        " pace_ms, narrator, good, bad, grade)"
+                        " SELECT gen_random_uuid(), '8b', 'pc', 'Dziecko ' || i, '2027-01-01 00:00+00', 0, 1, 20,"
+                        " false, 1, 0, 6 FROM generate_series(1, 1005) i;"
+                        "INSERT INTO zoltava.drills (id, class, workstation, child, ended_at, operation, questions,"
+                        " pace_ms, narrator, good, bad, grade) VALUES"
+                        " ('00000000-0000-0000-0000-0000000000b1', '8b', 'pc', 'Ola', '2027-01-01 10:00+00', 0, 1, 20, false, 1, 0, 1),"
+                        " ('00000000-0000-0000-0000-0000000000b2', '8b', 'pc', 'Ola', '2027-01-01 11:00+00', 0, 1, 20, false, 1, 0, 2),"
+                        " ('00000000-0000-0000-0000-0000000000b3', '8b', 'pc', 'Ola', '2027-01-01 11:00+00', 0, 1, 20, false, 1, 0, 3),"
+                        " ('00000000-0000-0000-0000-0000000000b4', '8b', 'pc', 'Ola', '2027-01-01 12:00+00', 0, 1, 20, false, 1, 0, 4),"
+                        " ('00000000-0000-0000-0000-0000000000b5', '8b', 'pc', 'Ola', '2027-01-01 13:00+00', 0, 1, 20, false, 1, 0, 5)")}));
+    OdczytKlasy odczyt(serwer->Konfiguracja(klasa));
+    std::vector<std::uint8_t> oceny;
+    std::optional<CwiczenieZKlasy> po;
+    for (int strona = 0; strona < 4; ++strona) {
+        const auto cwiczenia = odczyt.Cwiczenia(QStringLiteral("Ola"), false, po ? &*po : nullptr, 2);
+        ASSERT_TRUE(cwiczenia) << odczyt.Blad().toStdString();
+        for (const CwiczenieZKlasy& c : *cwiczenia)
+            oceny.push_back(c.zapis.ocena);
+        if (cwiczenia->empty()) break;
+        po = cwiczenia->back();
+    }
+    EXPECT_EQ(oceny, (std::vector<std::uint8_t>{5, 4, 3, 2, 1}));
+    bool obcieto = false;
+    const auto dzieci = odczyt.Dzieci(&obcieto);
+    ASSERT_TRUE(dzieci) << odczyt.Blad().toStdString();
+    EXPECT_EQ(dzieci->size(), 1000u);
+    EXPECT_TRUE(obcieto);
+    QSet<QString> imiona;
+    for (const DzieckoKlasy& d : *dzieci)
+        imiona.insert(d.imie);
+    EXPECT_EQ(imiona.size(), 1000);
+}
+
+TEST_F(Klasa, AWorkstationsLoginSeesNoValuesOfAnotherWhileItSendsNorEndsItsSessions)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("9a"));
+    auto skrzynka = std::make_shared<SkrzynkaWPamieci>(0, 2ms);
+    std::vector<std::string> ids;
+    for (int n = 0; n < 400; ++n) {
+        skrzynka->Dodaj(Cwiczenie("Tajemnica Zosi", 9, n));
+        ids.push_back(skrzynka->Czekajace().back());
+    }
+    // Another workstation's login, reading every session's statement while
+    // the first sends.
+    pg::Polaczenie podgladacz;
+    ASSERT_TRUE(Polacz(podgladacz, k, k.stanowiska)) << podgladacz.Blad().toStdString();
+    int widziane = 0;
+    QStringList teksty;
+    {
+        NadawcaKlasy nadawca(k, skrzynka, NadawcaKlasy::Tempo{20ms, 100ms, 1});
+        QStringList kody;
+        while (!skrzynka->Czekajace().empty()) {
+            const pg::Wynik w = podgladacz.Wykonaj("SELECT query, pid FROM pg_stat_activity"
+                                                   " WHERE pid <> pg_backend_pid() AND query LIKE '%add_drill%'");
+            ASSERT_TRUE(w.Dobry()) << w.Komunikat().toStdString();
+            for (int i = 0; i < w.Wiersze(); ++i, ++widziane)
+                if (!teksty.contains(w.Tekst(i, 0))) teksty << w.Tekst(i, 0);
+            // The sending session cannot be ended or cancelled by another
+            // login of the role.
+            if (w.Wiersze() > 0 && kody.isEmpty())
+                for (const char* sql : {"SELECT pg_terminate_backend(CAST($1 AS integer))",
+                                        "SELECT pg_cancel_backend(CAST($1 AS integer))"})
+                    kody << podgladacz.Wykonaj(sql, {pg::Tekst(w.Tekst(0, 1))}).Kod();
+        }
+        EXPECT_EQ(kody, (QStringList{"42501", "42501"}));
+    }
+    EXPECT_GT(widziane, 0) << "the statements were never seen being sent";
+    for (const QString& t : teksty) {
+        EXPECT_FALSE(t.contains(QStringLiteral("Tajemnica"))) << t.toStdString();
+        EXPECT_FALSE(t.contains(QStringLiteral("9a"))) << t.toStdString();
+        for (const std::string& id : ids)
+            ASSERT_FALSE(t.contains(QString::fromStdString(id))) << t.toStdString();
+    }
+    EXPECT_EQ(Liczba(k.klasa), 400);
+    // The server logs every statement, but not the setup's passwords.
+    QFile log(serwer->Log());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray zapis = log.readAll();
+    EXPECT_TRUE(zapis.contains("add_drill"));
+    EXPECT_FALSE(zapis.contains(test::SerwerPostgres::kHasloStanowisk));
+    EXPECT_FALSE(zapis.contains(test::SerwerPostgres::kHasloNauczyciela));
 }

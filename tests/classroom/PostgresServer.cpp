@@ -63,9 +63,7 @@ SerwerPostgres::SerwerPostgres(bool trwaly) : trwaly_(trwaly)
                      QStringLiteral("sh"), dane_, folder_.path()});
     if (!Uruchom()) return;
     if (!Psql(QStringLiteral("postgres"), {QStringLiteral("-c"), QStringLiteral("CREATE DATABASE %1").arg(kBaza)}) ||
-        !Psql(kBaza, {QStringLiteral("-v"), QStringLiteral("haslo_stanowisk=") + kHasloStanowisk, QStringLiteral("-v"),
-                      QStringLiteral("haslo_nauczyciela=") + kHasloNauczyciela, QStringLiteral("-f"),
-                      QStringLiteral(ZM_KLASA_SKRYPT)})) {
+        !Skrypt()) {
         blad_ = QStringLiteral("the class's database could not be set up");
         return;
     }
@@ -81,7 +79,7 @@ SerwerPostgres::~SerwerPostgres()
 }
 
 bool SerwerPostgres::uruchomProgram(const QString& program, const QStringList& argumenty, bool jakoSerwer,
-                                    QString* wyjscie)
+                                    QString* wyjscie, const QByteArray& wejscie)
 {
     QProcess p;
     QProcessEnvironment srodowisko = QProcessEnvironment::systemEnvironment();
@@ -97,6 +95,10 @@ bool SerwerPostgres::uruchomProgram(const QString& program, const QStringList& a
                     argumenty);
     else
         p.start(program, argumenty);
+    if (p.waitForStarted()) {
+        p.write(wejscie);
+        p.closeWriteChannel();
+    }
     const bool ok = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     if (wyjscie) *wyjscie = QString::fromUtf8(p.readAll());
     return ok;
@@ -106,7 +108,8 @@ bool SerwerPostgres::Uruchom()
 {
     QString wyjscie;
     const QString opcje =
-        QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off -c full_page_writes=off").arg(gniazdo_);
+        QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off -c full_page_writes=off -c log_statement=all")
+            .arg(gniazdo_);
     if (uruchomProgram(bin_ + QStringLiteral("/pg_ctl"),
                        {QStringLiteral("-D"), dane_, QStringLiteral("-l"), folder_.filePath(QStringLiteral("log")),
                         QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"), QStringLiteral("-o"), opcje,
@@ -143,7 +146,15 @@ void SerwerPostgres::Odmroz()
     if (const qint64 pid = pidSerwera()) kill(pid_t(pid), SIGCONT);
 }
 
-std::optional<QString> SerwerPostgres::Psql(const QString& baza, const QStringList& argumenty)
+bool SerwerPostgres::Skrypt(const QStringList& przed)
+{
+    // As the README says: psql -f, the passwords typed at its prompts.
+    return Psql(kBaza, przed + QStringList{QStringLiteral("-f"), QStringLiteral(ZM_KLASA_SKRYPT)},
+                QByteArray(kHasloStanowisk) + '\n' + kHasloNauczyciela + '\n')
+        .has_value();
+}
+
+std::optional<QString> SerwerPostgres::Psql(const QString& baza, const QStringList& argumenty, const QByteArray& wejscie)
 {
     QString wyjscie;
     if (!uruchomProgram(bin_ + QStringLiteral("/psql"),
@@ -152,7 +163,7 @@ std::optional<QString> SerwerPostgres::Psql(const QString& baza, const QStringLi
                                     QStringLiteral("-h"), gniazdo_, QStringLiteral("-U"), kAdministrator,
                                     QStringLiteral("-d"), baza} +
                             argumenty,
-                        false, &wyjscie))
+                        false, &wyjscie, wejscie))
         return std::nullopt;
     return wyjscie;
 }

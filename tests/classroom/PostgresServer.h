@@ -45,8 +45,14 @@ public:
     void Zamroz();
     void Odmroz();
 
-    // psql as the administrator in `baza`; its output, or nothing on failure.
-    std::optional<QString> Psql(const QString& baza, const QStringList& argumenty);
+    // psql as the administrator in `baza`, given `wejscie` on its standard
+    // input; its output, or nothing on failure.
+    std::optional<QString> Psql(const QString& baza, const QStringList& argumenty, const QByteArray& wejscie = {});
+    // The setup script run as the README says (the passwords at its
+    // prompts), after psql's arguments `przed` (e.g. -c statements).
+    bool Skrypt(const QStringList& przed = {});
+    // The server's log (every statement is logged).
+    QString Log() const { return folder_.filePath(QStringLiteral("log")); }
     // The single value of an administrator's query ("" on failure).
     QString Wartosc(const QString& sql);
 
@@ -56,7 +62,7 @@ public:
 
 private:
     bool uruchomProgram(const QString& program, const QStringList& argumenty, bool jakoSerwer,
-                        QString* wyjscie = nullptr);
+                        QString* wyjscie = nullptr, const QByteArray& wejscie = {});
     qint64 pidSerwera() const;
 
     QTemporaryDir folder_;

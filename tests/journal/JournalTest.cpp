@@ -1,5 +1,6 @@
 // The results journal on real SQLite files: what a drill leaves in the
 // database, and what happens when the file or its folder is bad.
+#include "Children.h"
 #include "ClassOutbox.h"
 #include "Corruptions.h"
 #include "DrillState.h"
@@ -26,6 +27,10 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace zm;
 using namespace std::chrono_literals;
@@ -87,6 +92,48 @@ QStringList pliki(const QTemporaryDir& tmp, const QString& wzor)
 {
     return QDir(tmp.path()).entryList({wzor}, QDir::Files);
 }
+
+// Whether the journal's reports after its first name exactly `cwiczenia`
+// ("2026-12-08 15:03 Mnożenie (ocena 6)") as kept only in memory: together
+// or one by one, as the write attempts came.
+::testing::AssertionResult tylkoWPamieci(const QSignalSpy& problemy, BladBazy blad, const QString& plik,
+                                         const QStringList& cwiczenia)
+{
+    QStringList nazwane, razem{DziennikWynikow::Niezachowane(blad, plik, cwiczenia)}, osobno;
+    for (int i = 1; i < problemy.count(); ++i) nazwane << problemy[i][0].toString();
+    for (const QString& c : cwiczenia) osobno << DziennikWynikow::Niezachowane(blad, plik, {c});
+    if (nazwane == razem || nazwane == osobno) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << nazwane.join('\n').toStdString();
+}
+
+// A small file system of its own (tmpfs), gone with the object; not
+// mounted where the test may not mount.
+struct MalyDysk {
+    QString folder;
+    bool zamontowany = false;
+    MalyDysk(const QTemporaryDir& tmp, const char* rozmiar) : folder(tmp.filePath("dysk"))
+    {
+        QDir().mkpath(folder);
+        zamontowany = ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, rozmiar) == 0;
+    }
+    ~MalyDysk()
+    {
+        if (zamontowany) ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
+    }
+    // Fills what is left of it; the file that took the room.
+    QString Zapelnij() const
+    {
+        const QString wypelniacz = folder + "/wypelniacz";
+        const int fd = ::open(QFile::encodeName(wypelniacz).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const QByteArray blok(4096, 'x');
+        while (::write(fd, blok.constData(), blok.size()) > 0) {
+        }
+        while (::write(fd, blok.constData(), 1) > 0) {
+        }
+        ::close(fd);
+        return wypelniacz;
+    }
+};
 
 } // namespace
 
@@ -312,17 +359,22 @@ TEST(ResultsJournal, AFolderThatCannotBeMadeIsToldOnceAndTheDrillsWaitInMemory)
     dziennik.Zapisz(cwiczenie(DzialanieMnozenie, chwila(1), {{4, 4, "16", true, 60}}));
     EXPECT_FALSE(dziennik.Dokoncz(5s));
     QCoreApplication::processEvents();
-    ASSERT_EQ(problemy.count(), 1);
+    ASSERT_GE(problemy.count(), 2);
     EXPECT_EQ(problemy[0][0].toString(), QString("Wyników nie można zapisać: nie można utworzyć folderu %1. Ćwiczenia "
                                                  "działają dalej; program spróbuje zapisać je później.")
                                              .arg(zawalidroga));
+    // Without a folder there is no room beside the file either: the user
+    // learns which drills only the memory holds.
+    EXPECT_TRUE(tylkoWPamieci(problemy, BladBazy::Folder, plik,
+                              {"2026-12-08 15:03 Mnożenie (ocena 6)", "2026-12-08 15:04 Mnożenie (ocena 6)"}));
+    const int zgloszone = problemy.count();
     // Once the folder can be made, the waiting drills go in with the next one.
     ASSERT_TRUE(QFile::remove(zawalidroga));
     dziennik.Zapisz(cwiczenie(DzialanieMnozenie, chwila(2), {{5, 5, "25", true, 60}}));
     ASSERT_TRUE(dziennik.Dokoncz(5s));
     EXPECT_EQ(wiersze(plik, "SELECT operand1 FROM answers ORDER BY drill_id"), (QStringList{"3", "4", "5"}));
     QCoreApplication::processEvents();
-    EXPECT_EQ(problemy.count(), 1);
+    EXPECT_EQ(problemy.count(), zgloszone);
 }
 
 TEST(ResultsJournal, ALockNeverHoldsTheDrillAndTwoCopiesBothKeepTheirDrills)
@@ -446,21 +498,26 @@ TEST(ResultsCsv, TheListAndEveryQuestionOpenAsSemicolonSeparatedUtf8RowsWithAHea
     trudne.losowanie = 1;
     const WierszCwiczenia zwykle{chwila(0), DzialanieMnozenie, 10, PredkoscSrednio, true, 10, 0, 6};
     const WierszCwiczenia dziwne{INT64_MIN, DzialanieMnozenie, 10, PredkoscSrednio, true, 10, 0, 6};
-    const QByteArray csv = PoczatekCsv() + WierszCsv(trudne, "Zosia \"Mała\"; Ż") + WierszCsv(zwykle, "Ola") +
-                           WierszCsv(dziwne, "Ola");
+    const QByteArray csv = PoczatekCsv() + WierszCsv(trudne, "Zosia \"Mała\"; Ż", "12") + WierszCsv(zwykle, "Ola", "3") +
+                           WierszCsv(dziwne, "Ola", "4");
     ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
     EXPECT_EQ(QString::fromUtf8(csv.mid(3)).split("\r\n"),
-              (QStringList{"Dziecko;Data;Działanie;Pytania;Tempo;Lektor;Losowanie;Dobre;Złe;Ocena",
-                           "\"Zosia \"\"Mała\"\"; Ż\";2026-12-08 16:04;Odejmowanie;30;Wolne;nie;trudne;29;1;5",
-                           "Ola;2026-12-08 15:03;Mnożenie;10;Średnie;tak;losowe;10;0;6",
-                           "Ola;?;Mnożenie;10;Średnie;tak;losowe;10;0;6", ""}));
-    const QByteArray pytania = PoczatekCsvPytan() + WierszCsvPytania(trudne, {57, 18, "40", false, 3400}, "Ola") +
-                               WierszCsvPytania(zwykle, {7, 8, "", false, 4020}, "Ola");
+              (QStringList{"Nr ćwiczenia;Dziecko;Data;Działanie;Pytania;Tempo;Lektor;Losowanie;Dobre;Złe;Ocena",
+                           "12;\"Zosia \"\"Mała\"\"; Ż\";2026-12-08 16:04;Odejmowanie;30;Wolne;nie;trudne;29;1;5",
+                           "3;Ola;2026-12-08 15:03;Mnożenie;10;Średnie;tak;losowe;10;0;6",
+                           "4;Ola;?;Mnożenie;10;Średnie;tak;losowe;10;0;6", ""}));
+    // Names a spreadsheet would run as formulas stay text.
+    QStringList imiona;
+    for (const char* imie : {"=1+1", "+48 600", "-Ala", "@SUMA(A1)", "\tOla", "\rOla", "Ola=Ala"})
+        imiona << QString::fromUtf8(WierszCsv(zwykle, imie, "3")).section(';', 1, 1);
+    EXPECT_EQ(imiona, (QStringList{"'=1+1", "'+48 600", "'-Ala", "'@SUMA(A1)", "'\tOla", "\"'\rOla\"", "Ola=Ala"}));
+    const QByteArray pytania = PoczatekCsvPytan() + WierszCsvPytania(trudne, {57, 18, "40", false, 3400}, "Ola", "12") +
+                               WierszCsvPytania(zwykle, {7, 8, "=56", false, 4020}, "Ola", "3");
     ASSERT_TRUE(pytania.startsWith("\xEF\xBB\xBF"));
     EXPECT_EQ(QString::fromUtf8(pytania.mid(3)).split("\r\n"),
-              (QStringList{"Dziecko;Data;Działanie;Liczba 1;Liczba 2;Wynik;Odpowiedź;Dobrze;Czas (ms)",
-                           "Ola;2026-12-08 16:04;Odejmowanie;57;18;39;40;nie;3400",
-                           "Ola;2026-12-08 15:03;Mnożenie;7;8;56;;nie;4020", ""}));
+              (QStringList{"Nr ćwiczenia;Dziecko;Data;Działanie;Liczba 1;Liczba 2;Wynik;Odpowiedź;Dobrze;Czas (ms)",
+                           "12;Ola;2026-12-08 16:04;Odejmowanie;57;18;39;40;nie;3400",
+                           "3;Ola;2026-12-08 15:03;Mnożenie;7;8;56;'=56;nie;4020", ""}));
 }
 
 TEST(ResultsJournal, AFileOfTheFirstVersionIsBroughtUpWithEveryRowKeptAndEachFactsRecordReplayed)
@@ -568,6 +625,17 @@ TEST(Children, TwoChildrenKeepTheirOwnDrillsSettingsAndTurnAcrossRestarts)
     ASSERT_TRUE(baza.Rekord(lucja, rekord));
     ASSERT_EQ(rekord.size(), 1u);
     EXPECT_EQ(rekord.begin()->first, (Fakt{DzialanieDzielenie, 56, 8}));
+    // The fact tables of all time, one child's or everyone's.
+    for (auto [dziecko, oczekiwane] : {std::pair{lucja, QStringList{"1:56x8"}}, std::pair{kPierwszeDziecko, QStringList{"0:3x4"}},
+                                       std::pair{std::int64_t{0}, QStringList{"0:3x4", "1:56x8"}}}) {
+        QStringList tekst;
+        for (std::uint8_t d : {DzialanieMnozenie, DzialanieDzielenie}) {
+            std::vector<KomorkaFaktu> komorki;
+            ASSERT_TRUE(baza.Fakty(d, komorki, dziecko));
+            for (const auto& k : komorki) tekst << QString("%1:%2x%3").arg(d).arg(k.a).arg(k.b);
+        }
+        EXPECT_EQ(tekst, oczekiwane) << dziecko;
+    }
 }
 
 TEST(Children, NamesAreCheckedAndARemovedChildKeepsItsDrillsOnlyWhenAsked)
@@ -672,16 +740,228 @@ TEST(ResultsJournal, TheClassOutboxOffersTheDrillsOfTheFileNowAtItsPath)
         return static_cast<bool>(b.Zapisz({}, std::span(&z, 1)));
     };
     SkrzynkaDziennika skrzynka(plik);
-    EXPECT_TRUE(skrzynka.Niewyslane(10).empty());
+    EXPECT_EQ(skrzynka.Niewyslane(10).value_or(std::vector<CwiczenieKlasy>(1)).size(), 0u);
     EXPECT_FALSE(QFile::exists(plik)) << "the outbox made the journal's file";
     ASSERT_TRUE(zapisz(1));
-    const auto pierwsze = skrzynka.Niewyslane(10);
+    const auto pierwsze = skrzynka.Niewyslane(10).value_or(std::vector<CwiczenieKlasy>{});
     ASSERT_EQ(pierwsze.size(), 1u);
     ASSERT_TRUE(skrzynka.Wyslane({pierwsze[0].id}));
     // The file deleted while the program runs; the journal makes a new one.
     for (const char* dopisek : {"", "-wal", "-shm"}) QFile::remove(plik + dopisek);
     ASSERT_TRUE(zapisz(2));
-    const auto drugie = skrzynka.Niewyslane(10);
+    // Its child's name blanked by another program: the drill goes under the
+    // child's default name, never as a blank one.
+    {
+        BazaWynikow b(plik, {BazaWynikow::Tryb::Zapis});
+        ASSERT_TRUE(b.Otwarcie());
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(plik).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "UPDATE children SET name = ' '",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    const auto drugie = skrzynka.Niewyslane(10).value_or(std::vector<CwiczenieKlasy>{});
     ASSERT_EQ(drugie.size(), 1u);
     EXPECT_EQ(drugie[0].zapis.koniecMs, chwila(2));
+    EXPECT_EQ(drugie[0].imie, ImieDomyslne(drugie[0].zapis.dziecko).toStdString());
+    // A file that cannot be read now is a failure, not an empty outbox.
+    for (const char* dopisek : {"", "-wal", "-shm"}) QFile::remove(plik + dopisek);
+    QFile smieci(plik);
+    ASSERT_TRUE(smieci.open(QIODevice::WriteOnly) && smieci.write(QByteArray(8192, 'x')) == 8192);
+    smieci.close();
+    EXPECT_FALSE(skrzynka.Niewyslane(10));
+}
+
+TEST(ResultsJournal, DrillsGradedOnAFullDiskAreKeptInTheReserveAndTheOnesThatDoNotFitAreNamed)
+{
+    QTemporaryDir tmp;
+    const MalyDysk dysk(tmp, "size=2m");
+    if (!dysk.zamontowany) GTEST_SKIP() << "a tmpfs cannot be mounted here";
+    const QString plik = dysk.folder + "/wyniki.sqlite";
+    const QDir folder(dysk.folder);
+    // Three drills of a hundred questions take a half of 16 KiB, four do not.
+    const std::vector<PytanieCwiczenia> sto(100, {7, 8, "56", true, 1234});
+    {
+        DziennikWynikow dziennik(plik, nullptr, 50ms, 16 * 1024);
+        QSignalSpy problemy(&dziennik, &DziennikWynikow::Problem);
+        ASSERT_TRUE(dziennik.Dokoncz(5s));
+        ASSERT_EQ(folder.entryList({"wyniki.sqlite.zapas-*"}, QDir::Files).size(), 1);
+        dysk.Zapelnij();
+        for (int i = 0; i < 5; ++i) dziennik.Zapisz(cwiczenie(DzialanieMnozenie, chwila(i), sto));
+        EXPECT_FALSE(dziennik.Dokoncz(5s));
+        QCoreApplication::processEvents();
+        ASSERT_GE(problemy.count(), 2);
+        EXPECT_EQ(problemy[0][0].toString(), DziennikWynikow::Opis(BladBazy::Pelny, plik));
+        EXPECT_TRUE(tylkoWPamieci(problemy, BladBazy::Pelny, plik,
+                                  {"2026-12-08 15:06 Mnożenie (ocena 6)", "2026-12-08 15:07 Mnożenie (ocena 6)"}));
+        // The end of the program on the full disk: no waiting file that
+        // holds nothing.
+        EXPECT_TRUE(dziennik.Zamknij(10s));
+        EXPECT_TRUE(folder.entryList({"wyniki.sqlite.oczekujace-*"}, QDir::Files).isEmpty());
+    }
+    // Room again: the next start writes what the reserve kept.
+    ASSERT_TRUE(QFile::remove(dysk.folder + "/wypelniacz"));
+    {
+        DziennikWynikow dziennik(plik);
+        ASSERT_TRUE(dziennik.Dokoncz(5s));
+    }
+    // The three the reserve took; the two named may have gone in at the
+    // last try, with room freed by the end's own attempts.
+    const QStringList zapisane = lista(plik);
+    EXPECT_TRUE(zapisane.size() >= 3 && zapisane.size() <= 5) << zapisane.join(", ").toStdString();
+    EXPECT_EQ(zapisane.mid(zapisane.size() - 3), (QStringList{"0 @2 =6", "0 @1 =6", "0 @0 =6"}));
+    EXPECT_TRUE(folder.entryList({"wyniki.sqlite.zapas-*", "wyniki.sqlite.oczekujace-*"}, QDir::Files).isEmpty());
+}
+
+TEST(ResultsJournal, OperandsNoDrillCouldAskAreSkippedBeforeAnythingIsComputedFromThem)
+{
+    QTemporaryDir tmp;
+    const QString plik = tmp.filePath("wyniki.sqlite");
+    {
+        DziennikWynikow dziennik(plik);
+        dziennik.Zapisz(cwiczenie(DzialanieDzielenie, chwila(0), {{56, 8, "7", true, 600}}));
+        ASSERT_TRUE(dziennik.Dokoncz(5s));
+    }
+    // Another program's rows, each within the schema's rules: a division
+    // whose result overflows, factors and addends out of the drill's reach.
+    wiersze(plik, {"INSERT INTO drills (id, ended_at_ms, operation, questions, pace_ms, narrator, good, bad, grade)"
+                   " VALUES (10, 1796738640000, 1, 2, 60, 1, 2, 0, 6), (11, 1796738700000, 0, 1, 60, 1, 1, 0, 6),"
+                   " (12, 1796738760000, 2, 1, 60, 1, 1, 0, 6)",
+                   "INSERT INTO answers VALUES (10, 1, -2147483648, -1, '0', 1, 600), (10, 2, 81, 9, '9', 1, 700),"
+                   " (11, 1, 2147483647, 2, '0', 1, 600), (12, 1, 95, 9, '104', 1, 600)"});
+    // And a spool file with such a drill beside a good one.
+    {
+        QFile f(plik + ".oczekujace-1-1");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(R"({"cwiczenia":[{"koniec":1796738820000,"dzialanie":1,"pytan":1,"tempo":60,"ocena":6,"dobrze":1,)"
+                R"("pytania":[[-2147483648,-1,"0",true,600]]},{"koniec":1796738880000,"dzialanie":3,"pytan":1,"tempo":60,)"
+                R"("ocena":6,"dobrze":1,"pytania":[[57,17,"40",true,600]]}],"dzieci":[]})");
+    }
+    {
+        DziennikWynikow dziennik(plik);
+        ASSERT_TRUE(dziennik.Dokoncz(5s));
+    }
+    EXPECT_EQ(wiersze(plik, "SELECT operation, ended_at_ms FROM drills WHERE id > 12"), QStringList{"3|1796738880000"});
+    // Every question for a spreadsheet: the drills' ids join them to the
+    // drills' list.
+    const QString cel = tmp.filePath("pytania.csv");
+    CzytnikWynikow czytnik(plik);
+    std::optional<QString> blad;
+    czytnik.Eksportuj(cel, true, 0, {}, [&](const QString& b) { blad = b; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return blad.has_value(); }, 5000));
+    EXPECT_EQ(*blad, "");
+    QFile csv(cel);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(csv.readAll().mid(3)).split("\r\n"),
+              (QStringList{"Nr ćwiczenia;Dziecko;Data;Działanie;Liczba 1;Liczba 2;Wynik;Odpowiedź;Dobrze;Czas (ms)",
+                           "1;Dziecko 1;2026-12-08 15:03;Dzielenie;56;8;7;7;tak;600",
+                           "10;Dziecko 1;2026-12-08 15:04;Dzielenie;81;9;9;9;tak;700",
+                           "13;Dziecko 1;2026-12-08 15:08;Odejmowanie;57;17;40;40;tak;600", ""}));
+    BazaWynikow baza(plik, {BazaWynikow::Tryb::Odczyt});
+    for (std::uint8_t d : {DzialanieMnozenie, DzialanieDzielenie, DzialanieDodawanie}) {
+        std::vector<KomorkaFaktu> komorki;
+        ASSERT_TRUE(baza.Fakty(d, komorki, 0, 1));
+        QStringList tekst;
+        for (const auto& k : komorki) tekst << QString("%1x%2").arg(k.a).arg(k.b);
+        EXPECT_EQ(tekst, d == DzialanieDzielenie ? (QStringList{"56x8", "81x9"}) : QStringList{}) << int(d);
+    }
+    // A row handed to the export by any other reader gets no result.
+    EXPECT_EQ(WierszCsvPytania(WierszCwiczenia{chwila(0), DzialanieDzielenie, 1, PredkoscSrednio, true, 1, 0, 6},
+                               {INT32_MIN, -1, "0", true, 600}, "Ola", "7"),
+              "7;Ola;2026-12-08 15:03;Dzielenie;'-2147483648;'-1;?;0;tak;600\r\n");
+}
+
+TEST(ResultsJournal, AFactsRecordThatCannotBeReadFailsTheWriteAndItsCountsNeverOverflow)
+{
+    QTemporaryDir tmp;
+    const QString plik = tmp.filePath("wyniki.sqlite");
+    const auto zapisz = [&](std::vector<PytanieCwiczenia> pytania, int minuta) {
+        BazaWynikow b(plik, {BazaWynikow::Tryb::Zapis});
+        const ZapisCwiczenia z = cwiczenie(DzialanieMnozenie, chwila(minuta), std::move(pytania));
+        return static_cast<bool>(b.Zapisz(z));
+    };
+    ASSERT_TRUE(zapisz({{7, 8, "56", true, 600}, {3, 9, "27", true, 600}}, 0));
+    // Counts no program of ours wrote: one more answer must not overflow.
+    wiersze(plik, {"UPDATE child_facts SET asked = 2147483647, missed = 2147483647 WHERE a = 7",
+                   "UPDATE child_facts SET asked = 9999999999, missed = -5 WHERE a = 3"});
+    ASSERT_TRUE(zapisz({{7, 8, "56", true, 600}, {3, 9, "28", false, 600}}, 1));
+    EXPECT_EQ(wiersze(plik, "SELECT a, asked, missed FROM child_facts ORDER BY a"),
+              (QStringList{"3|2147483647|1", "7|2147483647|2147483646"}));
+    // A record whose read fails: the drill is not written, and the record
+    // is never started over as a first answer.
+    wiersze(plik, {"ALTER TABLE child_facts RENAME TO fakty",
+                   "CREATE VIEW child_facts AS SELECT child_id, operation, a, b,"
+                   " CASE WHEN a = 7 THEN abs(-9223372036854775807 - 1) ELSE asked END AS asked, missed, time_ms, ticks,"
+                   " last_ms, box FROM fakty",
+                   "CREATE TRIGGER fakty_zapis INSTEAD OF INSERT ON child_facts BEGIN INSERT OR REPLACE INTO fakty"
+                   " VALUES (NEW.child_id, NEW.operation, NEW.a, NEW.b, NEW.asked, NEW.missed, NEW.time_ms, NEW.ticks,"
+                   " NEW.last_ms, NEW.box); END"});
+    EXPECT_FALSE(zapisz({{7, 8, "56", true, 600}}, 2));
+    EXPECT_EQ(wiersze(plik, "SELECT (SELECT asked FROM fakty WHERE a = 7), (SELECT count(*) FROM drills)"),
+              QStringList{"2147483647|2"});
+}
+
+TEST(ResultsJournal, TheListIsReadPageByPageThroughDrillsThatEndedAtTheSameMoment)
+{
+    QTemporaryDir tmp;
+    const QString plik = tmp.filePath("wyniki.sqlite");
+    {
+        // Drills of seven children: the second to the sixth ended together.
+        BazaWynikow b(plik, {BazaWynikow::Tryb::Zapis});
+        std::vector<ZapisCwiczenia> zapisy;
+        for (int i = 1; i <= 7; ++i) {
+            zapisy.push_back(cwiczenie(DzialanieMnozenie, chwila(i == 1 ? 1 : i == 7 ? 3 : 2), {{3, 4, "12", true, 60}}));
+            zapisy.back().dziecko = i;
+        }
+        ASSERT_TRUE(b.Zapisz(zapisy));
+    }
+    BazaWynikow baza(plik, {BazaWynikow::Tryb::Odczyt});
+    KluczListy po;
+    QStringList strony;
+    for (int strona = 0; strona < 10; ++strona) {
+        std::vector<WierszCwiczenia> w;
+        ASSERT_TRUE(baza.Strona(po, 2, w));
+        QStringList tekst;
+        for (const auto& c : w) tekst << QString("%1@%2").arg(c.dziecko).arg((c.koniecMs - chwila(0)) / 60000);
+        strony << tekst.join(' ');
+        if (w.size() < 2) break;
+    }
+    EXPECT_EQ(strony, (QStringList{"7@3 6@2", "5@2 4@2", "3@2 2@2", "1@1"}));
+}
+
+TEST(ResultsJournal, TheSchemaStepFollowsTheVersionReadInsideItsTransaction)
+{
+    QTemporaryDir tmp;
+    const QString plik = tmp.filePath("wyniki.sqlite");
+    wiersze(plik, {"PRAGMA journal_mode = WAL",
+                   "CREATE TABLE drills (id INTEGER PRIMARY KEY, ended_at_ms INTEGER NOT NULL, operation INTEGER NOT NULL,"
+                   " questions INTEGER NOT NULL, pace_ms INTEGER NOT NULL, narrator INTEGER NOT NULL, good INTEGER NOT NULL,"
+                   " bad INTEGER NOT NULL, grade INTEGER NOT NULL)",
+                   "CREATE TABLE answers (drill_id INTEGER NOT NULL, number INTEGER NOT NULL, operand1 INTEGER NOT NULL,"
+                   " operand2 INTEGER NOT NULL, answer TEXT NOT NULL, correct INTEGER NOT NULL, time_ms INTEGER NOT NULL,"
+                   " PRIMARY KEY (drill_id, number)) WITHOUT ROWID",
+                   "PRAGMA user_version = 1"});
+    // Another copy holds the write lock while this one opens the file of
+    // the first version, and brings it up first.
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "druga");
+    db.setDatabaseName(plik);
+    ASSERT_TRUE(db.open());
+    QSqlQuery q(db);
+    ASSERT_TRUE(q.exec("BEGIN IMMEDIATE"));
+    std::optional<std::pair<bool, int>> otwarcie;
+    std::thread watek([&] {
+        BazaWynikow b(plik, {BazaWynikow::Tryb::Zapis, 5s});
+        otwarcie = std::pair{static_cast<bool>(b.Otwarcie()), b.WersjaPliku()};
+    });
+    QThread::msleep(300);
+    for (const char* s : {"CREATE TABLE children (id INTEGER PRIMARY KEY, name TEXT NOT NULL)", "PRAGMA user_version = 2",
+                          "COMMIT"})
+        EXPECT_TRUE(q.exec(s)) << s;
+    watek.join();
+    q = QSqlQuery();
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase("druga");
+    EXPECT_EQ(otwarcie, (std::pair{true, 2}));
 }

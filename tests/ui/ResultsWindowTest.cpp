@@ -3,6 +3,7 @@
 // them and never waits for the file; the journal's problems are told once,
 // after a drill. The window's rules (chart, colours, averages) as plain
 // functions.
+#include "ChartFigures.h"
 #include "ResultsFigures.h"
 #include "ResultsJournal.h"
 #include "ResultsWindow.h"
@@ -10,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +26,7 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <ctime>
 
 using namespace zm;
 using namespace std::chrono_literals;
@@ -301,10 +304,10 @@ TEST(ResultsFigures, TheFactTablesCellsAreDivisionsAndOnesDigitsThatCarryOrBorro
         {DzialanieMnozenie, 4, 5, {0, 7, 8}, "7", "8", "7 × 8", false},
         {DzialanieDzielenie, 0, 5, {1, 24, 8}, "= 3", ": 8", "24 : 8", false},
         {DzialanieDzielenie, 6, 0, {1, 27, 3}, "= 9", ": 3", "27 : 3", false},
-        {DzialanieDodawanie, 7, 8, {2, 7, 8}, "…7", "+ …8", "…7 + …8", true},
-        {DzialanieDodawanie, 1, 2, {2, 1, 2}, "…1", "+ …2", "…1 + …2", false},
-        {DzialanieOdejmowanie, 3, 8, {3, 3, 8}, "…3", "− …8", "…3 − …8", true},
-        {DzialanieOdejmowanie, 8, 3, {3, 8, 3}, "…8", "− …3", "…8 − …3", false},
+        {DzialanieDodawanie, 7, 8, {2, 7, 8}, "7", "+ 8", "7 + 8", true},
+        {DzialanieDodawanie, 1, 2, {2, 1, 2}, "1", "+ 2", "1 + 2", false},
+        {DzialanieOdejmowanie, 3, 8, {3, 3, 8}, "3", "− 8", "3 − 8", true},
+        {DzialanieOdejmowanie, 8, 3, {3, 8, 3}, "8", "− 3", "8 − 3", false},
     };
     for (const Komorka& c : komorki) {
         EXPECT_EQ(FaktKomorki(c.dzialanie, c.w, c.k), c.fakt) << c.nazwa;
@@ -315,6 +318,36 @@ TEST(ResultsFigures, TheFactTablesCellsAreDivisionsAndOnesDigitsThatCarryOrBorro
     }
     EXPECT_EQ((std::array{RozmiarTabeli(0), RozmiarTabeli(1), RozmiarTabeli(2), RozmiarTabeli(3)}),
               (std::array{7, 7, 10, 10}));
+
+    // What a screen reader says of a cell, in a parent's words, and what a
+    // cell shows: the time whenever slowness is what colours it.
+    const double pelny = 67; // ticks of a question's whole time
+    const std::int64_t teraz = 1796738580000LL, dzien = 86400000;
+    const KomorkaFaktu siedemRazyOsiem{7, 8, 5, 2, 5 * 3100.0, 5 * 0.3 * pelny, teraz - 2 * dzien, 1};
+    const KomorkaFaktu wolna{7, 5, 4, 0, 4 * 4000.0, 4 * pelny, teraz, 0};
+    const KomorkaFaktu opanowana{8, 3, 9, 0, 9 * 900.0, 9 * 0.1 * pelny, teraz - dzien, 5};
+    struct Opis {
+        std::uint8_t dzialanie;
+        int w, k;
+        const KomorkaFaktu* komorka;
+        const char *opis, *linie2, *linie3;
+    };
+    const Opis opisy[] = {
+        {DzialanieMnozenie, 4, 5, &siedemRazyOsiem, "7 razy 8: 2 z 5 źle, średnio 3,1 s, do powtórki", "40% 5×",
+         "40% 3,1 s 5×"},
+        {DzialanieMnozenie, 0, 0, nullptr, "3 razy 3: jeszcze nie było", "", ""},
+        {DzialanieDzielenie, 5, 5, nullptr, "64 podzielić przez 8: jeszcze nie było", "64 : 8", "64 : 8"},
+        {DzialanieDodawanie, 7, 5, &wolna, "dodawanie z przeniesieniem: 7 + 5, np. 27 + 15: 0 z 4 źle, średnio 4,0 s",
+         "0% 4,0 s", "0% 4,0 s 4×"},
+        {DzialanieOdejmowanie, 8, 3, &opanowana,
+         "odejmowanie bez pożyczki: 8 − 3, np. 48 − 13: 0 z 9 źle, średnio 0,9 s, opanowane", "0% 9×", "0% 0,9 s 9×"},
+        {DzialanieOdejmowanie, 3, 8, nullptr, "odejmowanie z pożyczką: 3 − 8, np. 43 − 18: jeszcze nie było", "", ""},
+    };
+    for (const Opis& o : opisy) {
+        EXPECT_EQ(OpisKomorki(o.dzialanie, o.w, o.k, o.komorka, teraz), QString::fromUtf8(o.opis));
+        EXPECT_EQ(LinieKomorki(o.dzialanie, o.w, o.k, o.komorka, 2).join(' '), QString::fromUtf8(o.linie2)) << o.opis;
+        EXPECT_EQ(LinieKomorki(o.dzialanie, o.w, o.k, o.komorka, 4).join(' '), QString::fromUtf8(o.linie3)) << o.opis;
+    }
 }
 
 TEST(Results, AJournalProblemIsToldOnceAfterADrillAndNeverDuringOne)
@@ -349,30 +382,96 @@ TEST(Results, AJournalProblemIsToldOnceAfterADrillAndNeverDuringOne)
     EXPECT_EQ(komunikaty.lista.size(), 1);
 }
 
-TEST(ResultsFigures, TheChartShowsEachDaysMeanGradeWhateverTheTimesAndTheirOrder)
+namespace {
+
+// The process's time zone for one test.
+class Strefa {
+public:
+    explicit Strefa(const char* tz) : dawna_(qgetenv("TZ")), byla_(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", tz);
+        tzset();
+    }
+    ~Strefa()
+    {
+        if (byla_)
+            qputenv("TZ", dawna_);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+
+private:
+    QByteArray dawna_;
+    bool byla_;
+};
+
+std::int64_t lokalnie(int r, int m, int d, int h, int min)
 {
-    using P = PunktWykresu;
-    const std::int64_t d = 86400000;
-    // Three drills on one day, out of order: one point, their mean; rows
-    // the chart cannot show are left out.
-    const std::vector<OcenaWCzasie> kilka{{2 * d, 0, 5}, {0, 0, 6}, {d, 1, 2}, {0, 0, 4}, {0, 0, 5}, {100, 9, 6}, {150, 2, 0}};
-    DaneWykresu w = PunktyWykresu(kilka, 72);
-    EXPECT_EQ(std::pair(w.od, w.doKonca), std::pair(std::int64_t{0}, 2 * d));
-    EXPECT_EQ(w.linie[0], (std::vector<P>{{0.0, 5}, {1.0, 5}}));
-    EXPECT_EQ(w.linie[1], (std::vector<P>{{0.5, 2}}));
-    EXPECT_TRUE(w.linie[2].empty() && w.linie[3].empty());
-    // More days than points: weeks from Monday (1 January 1970 was a Thursday).
-    const std::vector<OcenaWCzasie> tygodnie{{8 * d, 3, 6}, {0, 3, 2}, {d, 3, 4}};
-    EXPECT_EQ(PunktyWykresu(tygodnie, 2).linie[3], (std::vector<P>{{0.0625, 3}, {1.0, 6}}));
-    // Days are the local ones.
-    const std::vector<OcenaWCzasie> noc{{d - 1800000, 0, 6}, {d + 1800000, 0, 2}};
-    EXPECT_EQ(PunktyWykresu(noc, 72, 0).linie[0].size(), 2u);
-    EXPECT_EQ(PunktyWykresu(noc, 72, 3600).linie[0], (std::vector<P>{{0.5, 4}}));
-    // Times at the ends of 64 bits, and one drill alone.
-    const std::vector<OcenaWCzasie> skrajne{{INT64_MAX, 0, 6}, {INT64_MIN, 0, 1}, {0, 0, 3}};
-    EXPECT_EQ(PunktyWykresu(skrajne, 72).linie[0], (std::vector<P>{{0.0, 1}, {0.5, 3}, {1.0, 6}}));
-    EXPECT_EQ(PunktyWykresu(std::vector<OcenaWCzasie>{{42, 1, 3}}, 72).linie[1], (std::vector<P>{{0.5, 3}}));
-    EXPECT_TRUE(PunktyWykresu({}, 72).Puste());
+    return QDateTime(QDate(r, m, d), QTime(h, min)).toMSecsSinceEpoch();
+}
+
+std::int64_t J(int r, int m, int d) { return QDate(r, m, d).toJulianDay(); }
+
+} // namespace
+
+TEST(ResultsFigures, TheChartHasEachPeriodsMeanAndCountPracticeApartAndRegularTicks)
+{
+    for (const char* tz : {"CET-1", "Europe/Warsaw"}) {
+        Strefa strefa(tz);
+        using P = PunktWykresu;
+        // A week: days; drills out of order, the practice's apart, rows the
+        // chart cannot show left out.
+        const std::vector<CwiczenieNaWykresie> tydzien{
+            {lokalnie(2026, 12, 9, 8, 0), 1, 2, false}, {lokalnie(2026, 12, 7, 18, 0), 0, 4, false},
+            {lokalnie(2026, 12, 7, 10, 0), 0, 5, false}, {lokalnie(2026, 12, 7, 23, 59), 0, 6, true},
+            {lokalnie(2026, 12, 8, 9, 0), 9, 6, false},  {lokalnie(2026, 12, 8, 9, 0), 2, 0, false},
+            {lokalnie(2026, 12, 8, 9, 0), 2, 7, false},  {INT64_MAX, 0, 6, false}, {INT64_MIN, 0, 1, false}};
+        DaneWykresu d = PunktyWykresu(tydzien);
+        EXPECT_EQ(d.okres, Okres::Dzien) << tz;
+        EXPECT_EQ(std::pair(d.odDnia, d.doDnia), std::pair(J(2026, 12, 7), J(2026, 12, 10)));
+        EXPECT_EQ(d.punkty, (std::vector<P>{{J(2026, 12, 7), 0, false, 2, 4.5}, {J(2026, 12, 7), 0, true, 1, 6},
+                                            {J(2026, 12, 9), 1, false, 1, 2}}));
+        EXPECT_EQ(ZnacznikiOsi(d, 10), (std::vector<ZnacznikOsi>{{J(2026, 12, 7), "7.12"}, {J(2026, 12, 8), "8.12"},
+                                                                 {J(2026, 12, 9), "9.12"}}));
+        EXPECT_EQ(ZnacznikiOsi(d, 2), (std::vector<ZnacznikOsi>{{J(2026, 12, 7), "7.12"}, {J(2026, 12, 8), ""},
+                                                                {J(2026, 12, 9), "9.12"}}));
+        EXPECT_EQ(OpisWykresu(d), QStringLiteral("9 grudnia 2026: dzielenie, losowe: 1 ćwiczenie, średnia ocena 2,0\n"
+                                                 "7 grudnia 2026: mnożenie, losowe: 2 ćwiczenia, średnia ocena 4,5; "
+                                                 "mnożenie, trudne dla dziecka: 1 ćwiczenie, średnia ocena 6,0"));
+        // Eleven weeks: weeks from Monday, a tick each, a label every other.
+        const std::vector<CwiczenieNaWykresie> jesien{{lokalnie(2026, 11, 15, 20, 0), 0, 5, false},
+                                                       {lokalnie(2026, 9, 2, 8, 0), 0, 3, false}};
+        d = PunktyWykresu(jesien);
+        EXPECT_EQ(d.okres, Okres::Tydzien);
+        EXPECT_EQ(d.punkty, (std::vector<P>{{J(2026, 8, 31), 0, false, 1, 3}, {J(2026, 11, 9), 0, false, 1, 5}}));
+        EXPECT_EQ(d.doDnia, J(2026, 11, 16));
+        QStringList etykiety;
+        for (const ZnacznikOsi& z : ZnacznikiOsi(d, 6)) etykiety << z.napis;
+        EXPECT_EQ(etykiety.join(','), "31.8,,14.9,,28.9,,12.10,,26.10,,9.11");
+        EXPECT_EQ(NazwaOkresu(d.okres, J(2026, 8, 31)), "tydzień od 31 sierpnia 2026");
+        // A school year: months, the year on the first and on January.
+        const std::vector<CwiczenieNaWykresie> rok{{lokalnie(2027, 6, 25, 12, 0), 2, 2, false},
+                                                   {lokalnie(2026, 9, 1, 12, 0), 2, 4, false},
+                                                   {lokalnie(2027, 1, 15, 12, 0), 2, 6, true}};
+        d = PunktyWykresu(rok);
+        EXPECT_EQ(d.okres, Okres::Miesiac);
+        EXPECT_EQ(std::pair(d.odDnia, d.doDnia), std::pair(J(2026, 9, 1), J(2027, 7, 1)));
+        etykiety.clear();
+        for (const ZnacznikOsi& z : ZnacznikiOsi(d, 12)) etykiety << z.napis;
+        EXPECT_EQ(etykiety.join(','), "wrz 2026,paź,lis,gru,sty 2027,lut,mar,kwi,maj,cze");
+        EXPECT_EQ(NazwaOkresu(d.okres, J(2027, 1, 1)), "styczeń 2027");
+        EXPECT_TRUE(PunktyWykresu({}).Puste());
+    }
+    // A drill's day is its own local date: half past midnight in summer
+    // (UTC+2) and in winter (UTC+1) are both on the local day, whatever the
+    // offset today.
+    Strefa warszawa("Europe/Warsaw");
+    EXPECT_EQ(DzienWykresu(1782858600000LL), J(2026, 7, 1));  // 2026-06-30 22:30 UTC
+    EXPECT_EQ(DzienWykresu(1796686200000LL), J(2026, 12, 8)); // 2026-12-07 23:30 UTC
+    const std::vector<CwiczenieNaWykresie> dwa{{1782858600000LL, 0, 6, false}, {1782858600000LL - 3600000, 0, 2, false}};
+    EXPECT_EQ(PunktyWykresu(dwa).punkty,
+              (std::vector<PunktWykresu>{{J(2026, 6, 30), 0, false, 1, 2}, {J(2026, 7, 1), 0, false, 1, 6}}));
 }
 
 TEST(ResultsFigures, TheFactTableFollowsItsThresholdsForAnyValue)

@@ -1,0 +1,98 @@
+// The sound player's shared state and its two threads (see SdlOdtwarzacz.h):
+// the supervisor, which takes the sentence queue (SdlOdtwarzacz.cpp), and the
+// device thread, which opens, reopens and closes the device (SdlUrzadzenie.cpp).
+#pragma once
+
+#include "SdlBiblioteka.h"
+#include "SdlOdtwarzacz.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zm {
+
+using Zegar = std::chrono::steady_clock;
+
+// How long `probki` samples of the stream play.
+Zegar::duration CzasProbek(std::size_t probki);
+
+// Everything the player's threads and its owner share, under one lock that
+// is never held during an SDL call or a sentence's `koniec`. The threads hold
+// it by a shared pointer, so that a device thread held up by the sound
+// server may outlive the player.
+struct SdlOdtwarzacz::Stan : std::enable_shared_from_this<SdlOdtwarzacz::Stan> {
+    std::mutex m;
+    std::condition_variable cv;
+    std::string nazwaProgramu, nazwaStrumienia;
+
+    // The sentence being read: a new one or Przerwij changes the number.
+    std::uint64_t nr = 0;
+    struct Zlecenie {
+        std::vector<std::string> pliki;
+        std::function<void()> koniec;
+    };
+    std::optional<Zlecenie> zlecenie;
+    bool koniecPracy = false;
+    bool domyslny = false;
+    std::string sterownik;
+
+    // The threads, each running until it has been idle for kBezczynnosc.
+    std::thread nadzorca, urzadzenie;
+    bool nadzorcaDziala = false, urzadzenieDziala = false;
+    std::thread::id idNadzorcy;
+    // A sentence's `koniec` is being called (on the supervisor's thread).
+    bool koniecWToku = false;
+
+    // The device thread's work: the samples of sentence `nrGrania`.
+    std::vector<std::int16_t> doZagrania;
+    std::uint64_t nrGrania = 0;
+    bool zajety = false; // the device thread has work (and may be held up in it)
+    enum class Otwarcie { Czeka, Otwarte, Nieudane } otwarcie = Otwarcie::Czeka;
+    bool zagrane = false;
+    // How the sentence went on the device: heard to the end, cut short by a
+    // lost device (the server went away or stopped taking samples), or not
+    // heard in time (a new stream that never started, one that fell behind);
+    // or not started by a stream that was running (tried again, anew).
+    enum class Wynik { Zagrane, Utracone, Wstrzymane, Nieruszone } wynik = Wynik::Zagrane;
+    bool cichyZgloszony = false;
+
+    // Used by the device thread only.
+    const sdl::Sdl* sdl = nullptr;
+    bool sdlInit = false;
+    SDL_AudioDeviceID id = 0;
+    std::size_t bufor = SdlOdtwarzacz::kBufor; // the open device's buffer in samples
+    bool wstrzymany = false; // opened, held, and not started yet
+
+    // Starts a device opened for a sentence. Called without the lock.
+    void Pusc()
+    {
+        if (!wstrzymany) return;
+        wstrzymany = false;
+        ZM_SDL(PauseAudioDevice, id, 0);
+        ZM_SDL(UnlockAudioDevice, id);
+    }
+
+    void Nadzorca();
+    void Urzadzenie();
+    Wynik Graj(std::unique_lock<std::mutex>& l, std::uint64_t moj, std::size_t probek, Uint32 poczatkowo, bool nowe);
+    // Whether the device is open; `nowe` tells whether it was opened now.
+    bool OtworzUrzadzenie(bool& nowe);
+    void Zamknij();
+    // Closes the device and gives back the thread's hold on SDL.
+    void ZwolnijSdl();
+    void ZglosCisze(const char* dlaczego);
+    // Waits while a sentence's `koniec` runs, unless called from inside it.
+    void CzekajNaKoniec(std::unique_lock<std::mutex>& l)
+    {
+        if (std::this_thread::get_id() != idNadzorcy) cv.wait(l, [&] { return !koniecWToku; });
+    }
+};
+
+} // namespace zm

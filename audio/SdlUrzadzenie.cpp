@@ -1,0 +1,227 @@
+#include "SdlStan.h"
+
+#include <cstdio>
+#include <malloc.h>
+#include <string_view>
+
+namespace zm {
+
+Zegar::duration CzasProbek(std::size_t probki)
+{
+    return std::chrono::duration_cast<Zegar::duration>(
+        std::chrono::duration<double>(static_cast<double>(probki) / SdlOdtwarzacz::kCzestotliwosc));
+}
+
+void SdlOdtwarzacz::Stan::ZglosCisze(const char* dlaczego)
+{
+    std::lock_guard l(m);
+    if (cichyZgloszony) return;
+    cichyZgloszony = true;
+    std::fprintf(stderr, "%s: brak dźwięku (%s); lektor czyta po cichu.\n", nazwaProgramu.c_str(), dlaczego);
+}
+
+// Called without the lock.
+void SdlOdtwarzacz::Stan::Zamknij()
+{
+    if (!sdlInit) return;
+    {
+        std::lock_guard podsystem(sdl::PodsystemSdl());
+        if (id && wstrzymany) ZM_SDL(UnlockAudioDevice, id); // its thread waits for it to close
+        wstrzymany = false;
+        if (id) ZM_SDL(CloseAudioDevice, id);
+        id = 0;
+        ZM_SDL(QuitSubSystem, SDL_INIT_AUDIO);
+        sdlInit = false;
+    }
+    std::lock_guard l(m);
+    sterownik.clear();
+}
+
+// Called without the lock.
+void SdlOdtwarzacz::Stan::ZwolnijSdl()
+{
+    Zamknij();
+    if (sdl) sdl::Sdl::Zwolnij();
+    sdl = nullptr;
+}
+
+// Called without the lock.
+bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
+{
+    nowe = false;
+    if (!sdl) sdl = sdl::Sdl::Zaladuj();
+    if (!sdl) {
+        ZglosCisze("libSDL2-2.0.so.0 cannot be loaded");
+        return false;
+    }
+    // A device whose sound server went away is opened anew, on a fresh
+    // connection.
+    if (id && ZM_SDL(GetAudioDeviceStatus, id) == SDL_AUDIO_STOPPED) Zamknij();
+    if (id) return true;
+    std::string blad;
+    {
+        std::lock_guard podsystem(sdl::PodsystemSdl());
+        if (!sdlInit) {
+            // The program handles its own signals; SDL must not take them.
+            ZM_SDL(SetHint, SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+            ZM_SDL(SetHint, "SDL_AUDIO_DEVICE_APP_NAME", nazwaProgramu.c_str());
+            ZM_SDL(SetHint, "SDL_AUDIO_DEVICE_STREAM_NAME", nazwaStrumienia.c_str());
+            if (ZM_SDL(InitSubSystem, SDL_INIT_AUDIO) == 0)
+                sdlInit = true;
+            else
+                blad = ZM_SDL(GetError);
+        }
+        if (sdlInit) {
+            SDL_AudioSpec chce{};
+            chce.freq = SdlOdtwarzacz::kCzestotliwosc;
+            chce.format = AUDIO_S16SYS;
+            chce.channels = 1;
+            // SDL's PipeWire driver asks the server for a period of the
+            // device's buffer and hands it one buffer a cycle: it gets the
+            // larger one, which outlasts a busy machine's delays.
+            const char* d = ZM_SDL(GetCurrentAudioDriver);
+            chce.samples = static_cast<Uint16>(d && std::string_view(d) == "pipewire" ? SdlOdtwarzacz::kBuforPipeWire
+                                                                                      : SdlOdtwarzacz::kBufor);
+            SDL_AudioSpec ma{};
+            // SDL converts the one stream format to whatever the device takes.
+            id = ZM_SDL(OpenAudioDevice, nullptr, 0, &chce, &ma, 0);
+            // It starts paused, and feeds the server silence while paused:
+            // it is held until the sentence is queued, so that the first
+            // word does not wait behind the server's buffer of silence.
+            if (id) {
+                ZM_SDL(LockAudioDevice, id);
+                bufor = ma.samples;
+            } else
+                blad = ZM_SDL(GetError);
+        }
+    }
+    if (!id) {
+        ZglosCisze(blad.c_str());
+        Zamknij();
+        return false;
+    }
+    const char* s = ZM_SDL(GetCurrentAudioDriver);
+    wstrzymany = true;
+    std::lock_guard l(m);
+    sterownik = s ? s : "";
+    nowe = true;
+    return true;
+}
+
+// Watches the queued sentence until it has been taken by the device, the
+// sentence is interrupted, or the device is lost or falls behind. Called and
+// returns with the lock held; drops it for every SDL call.
+SdlOdtwarzacz::Stan::Wynik SdlOdtwarzacz::Stan::Graj(std::unique_lock<std::mutex>& l, std::uint64_t moj,
+                                                     std::size_t probek, Uint32 poczatkowo, bool nowe)
+{
+    auto przerwane = [&] { return moj != nr || koniecPracy; };
+    // A new stream must start taking samples within kLimitStartu (a running
+    // one within kLimitPostoju), and once it has, take them all within the
+    // sentence's length and kLimitOpoznienia: that deadline is set once.
+    auto termin = Zegar::now() + (nowe ? kLimitStartu : kLimitPostoju);
+    bool ruszylo = false;
+    auto ostatniRuch = Zegar::now();
+    for (Uint32 zostalo = poczatkowo; !przerwane();) {
+        cv.wait_for(l, std::chrono::milliseconds(5), przerwane);
+        if (przerwane()) break;
+        l.unlock();
+        const bool zatrzymane = ZM_SDL(GetAudioDeviceStatus, id) == SDL_AUDIO_STOPPED;
+        const Uint32 teraz = ZM_SDL(GetQueuedAudioSize, id);
+        l.lock();
+        if (zatrzymane) return Wynik::Utracone;
+        const auto t = Zegar::now();
+        if (teraz != zostalo) {
+            if (!ruszylo) termin = t + CzasProbek(probek) + kLimitOpoznienia;
+            ruszylo = true;
+            ostatniRuch = t;
+            zostalo = teraz;
+        }
+        if (zostalo == 0) {
+            // The last chunk is still in the device's buffer, and, through
+            // PulseAudio's library, what it keeps at the server.
+            const auto ogon = CzasProbek(bufor) +
+                              (sterownik == "pulseaudio" ? std::chrono::milliseconds(kOpoznienieSerweraMs)
+                                                         : std::chrono::milliseconds(0));
+            cv.wait_until(l, t + ogon, przerwane);
+            return Wynik::Zagrane;
+        }
+        if (ruszylo && t - ostatniRuch > kLimitPostoju) return Wynik::Utracone;
+        if (t > termin) return ruszylo || nowe ? Wynik::Wstrzymane : Wynik::Nieruszone;
+    }
+    return Wynik::Zagrane;
+}
+
+void SdlOdtwarzacz::Stan::Urzadzenie()
+{
+    std::unique_lock l(m);
+    auto praca = [&] { return koniecPracy || (zajety && otwarcie == Otwarcie::Czeka); };
+    for (;;) {
+        if (!cv.wait_for(l, kBezczynnosc, praca)) {
+            // At rest: the device is closed and SDL unloaded; the thread
+            // ends unless a sentence came meanwhile.
+            l.unlock();
+            ZwolnijSdl();
+            // What the sentences and the sound server's client took goes
+            // back to the system (each thread's malloc arena keeps its pages).
+            ::malloc_trim(0);
+            l.lock();
+            if (praca()) continue;
+            break;
+        }
+        if (koniecPracy) {
+            l.unlock();
+            ZwolnijSdl();
+            l.lock();
+            break;
+        }
+        const std::uint64_t moj = nrGrania;
+        std::vector<std::int16_t> probki = std::move(doZagrania);
+        l.unlock();
+        bool nowe = false;
+        bool otwarte = OtworzUrzadzenie(nowe); // may take as long as the server likes
+        l.lock();
+        otwarcie = otwarte ? Otwarcie::Otwarte : Otwarcie::Nieudane;
+        cv.notify_all();
+        Wynik w = otwarte ? Wynik::Zagrane : Wynik::Wstrzymane; // a device opened late is kept
+        for (bool ponownie = false; otwarte && moj == nrGrania && moj == nr && !koniecPracy; ponownie = true) {
+            l.unlock();
+            if (ponownie) {
+                // A running stream that took nothing (SDL's PipeWire stream
+                // after the server's graph changed) is opened anew, once.
+                Zamknij();
+                otwarte = OtworzUrzadzenie(nowe);
+                if (!otwarte) {
+                    l.lock();
+                    w = Wynik::Utracone;
+                    break;
+                }
+            }
+            ZM_SDL(ClearQueuedAudio, id);
+            ZM_SDL(QueueAudio, id, probki.data(), static_cast<Uint32>(probki.size() * sizeof(std::int16_t)));
+            Pusc();
+            const Uint32 poczatkowo = ZM_SDL(GetQueuedAudioSize, id);
+            l.lock();
+            w = Graj(l, moj, probki.size(), poczatkowo, nowe);
+            if (w != Wynik::Nieruszone) break;
+        }
+        // The sentence's end is known before the device is tidied up.
+        wynik = w;
+        zagrane = true;
+        zajety = false;
+        cv.notify_all();
+        if (otwarte) {
+            l.unlock();
+            // Whatever is left (an interrupted sentence, a stalled device)
+            // must not play later; a device lost or stalled is opened anew
+            // for the next sentence.
+            ZM_SDL(ClearQueuedAudio, id);
+            Pusc();
+            if (w != Wynik::Zagrane) Zamknij();
+            l.lock();
+        }
+    }
+    urzadzenieDziala = false;
+    cv.notify_all();
+}
+
+} // namespace zm
