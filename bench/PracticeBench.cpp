@@ -23,6 +23,9 @@
 // questions a day at the medium pace, the record kept by the program's own
 // rule. The first drill has no record and is drawn at random.
 //
+// And the parent's trial: a child always missing four facts, as a parent
+// tried the practice mode (ProbaRodzica).
+//
 //   zm_bench_practice [children]
 #if __has_include("PracticePlan.h")
 #include "PracticePlan.h"
@@ -142,7 +145,8 @@ Wynik Dziecko(std::uint32_t ziarno, int slabych, Dobor dobor)
                 czas = r < 0.25 ? 1200 * szum(odpowiedzi) : r < 0.6 ? 3000 * szum(odpowiedzi) : kCzasPytania;
             }
             // The drill's time: whole ticks, the question's time at most.
-            const std::int32_t ms = std::min(kCzasPytania, static_cast<std::int32_t>(std::ceil(czas / kPredkosc)) * kPredkosc);
+            const std::int32_t ms =
+                std::min(kCzasPytania, static_cast<std::int32_t>(std::ceil(czas / kPredkosc)) * kPredkosc);
             const std::int64_t kiedy = teraz + nr * 10000;
             if (dobrze) {
                 if (dzien - f.ostatnioDobrze >= 1) f.stabilnosc = std::min(365.0, f.stabilnosc * 2);
@@ -159,6 +163,46 @@ Wynik Dziecko(std::uint32_t ziarno, int slabych, Dobor dobor)
         if (dzien > 0) w.sukcesy.push_back(static_cast<double>(dobrych) / kPytan);
     }
     return w;
+}
+
+// The parent's trial: a child who always misses 7 x 8, 8 x 7, 6 x 9 and
+// 9 x 6 and answers the rest right in 0.6 s; how many of each practice
+// drill's 30 questions are those four, and how many different facts it asks,
+// from the second drill to the seventh (the fewest and the most).
+void ProbaRodzica()
+{
+    RekordFaktow rekord;
+    GeneratorLosowy los(4242);
+    std::int64_t teraz = 1'800'000'000'000;
+    int najmniejTrudnych = kPytan, najwiecejTrudnych = 0, najmniejRoznych = kPytan, najwiecejRoznych = 0;
+    for (int dzien = 0; dzien < 7; ++dzien, teraz += kDzien) {
+        Ustawienia u;
+        u.Tryb = Losowanie::TrudneFakty;
+        u.IloscPytan = kPytan;
+        PlanPytan plan;
+        plan.Rozpocznij(u, &rekord, teraz);
+        int trudnych = 0;
+        std::vector<Fakt> rozne;
+        for (int nr = 1; nr <= kPytan; ++nr) {
+            std::int32_t a = 0, b = 0;
+            plan.Losuj(los, nr, a, b);
+            const bool trudny = (a == 7 && b == 8) || (a == 8 && b == 7) || (a == 6 && b == 9) || (a == 9 && b == 6);
+            const Fakt f = FaktPytania(DzialanieMnozenie, a, b);
+            trudnych += trudny;
+            if (std::find(rozne.begin(), rozne.end(), f) == rozne.end()) rozne.push_back(f);
+            plan.Oceniono(nr, {a, b, "", !trudny, trudny ? kCzasPytania : 600});
+            Zapamietaj(rekord[f], !trudny, trudny ? kCzasPytania : 600, kPredkosc, teraz + nr * 10000);
+        }
+        if (dzien == 0) continue;
+        const int n = static_cast<int>(rozne.size());
+        najmniejTrudnych = std::min(najmniejTrudnych, trudnych);
+        najwiecejTrudnych = std::max(najwiecejTrudnych, trudnych);
+        najmniejRoznych = std::min(najmniejRoznych, n);
+        najwiecejRoznych = std::max(najwiecejRoznych, n);
+    }
+    std::printf("\na child always missing four facts, drills 2 to 7: %d-%d of %d questions on them, "
+                "%d-%d different facts a drill\n",
+                najmniejTrudnych, najwiecejTrudnych, kPytan, najmniejRoznych, najwiecejRoznych);
 }
 
 template <typename T>
@@ -207,5 +251,6 @@ int main(int argc, char** argv)
                         drilli ? 100.0 * static_cast<double>(ponizej) / static_cast<double>(drilli) : 0.0);
         }
     }
+    ProbaRodzica();
     return 0;
 }

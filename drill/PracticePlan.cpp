@@ -103,9 +103,10 @@ std::optional<std::size_t> PlanPytan::WybierzSlaby() const
 std::size_t PlanPytan::WybierzZnany(GeneratorLosowy& los) const
 {
     const std::size_t n = fakty_.size();
-    // Known and never asked facts within their limit; failing that, any
-    // known or never asked one; failing that, any fact.
-    // While more than a quarter of the answers were misses, the surest first.
+    // While more than a quarter of the answers were misses, first the known
+    // facts within their limit, the surest first (weights turned round).
+    // Then by weight: known and never asked facts within their limit; any
+    // of them; any fact.
     const bool ostroznie = bledow_ * 4 > zadanych_;
     for (int krok = ostroznie ? 0 : 1; krok < 4; ++krok) {
         std::vector<std::uint32_t> wagi(n, 0);
@@ -115,8 +116,8 @@ std::size_t PlanPytan::WybierzZnany(GeneratorLosowy& los) const
             const bool znany = role_[i] == Rola::Znany || (role_[i] == Rola::Nowy && krok > 0);
             if (krok < 3 && (!znany || chybione_[i])) continue;
             if (krok < 2 && razy_[i] >= limitZnanego_) continue;
-            suma += wagi[i] = krok == 0 ? static_cast<std::uint32_t>(1'000'000'000 / std::max<std::uint32_t>(Waga(i), 1))
-                                        : Waga(i);
+            // (A weight is 200 at least: the sum stays below 2^32.)
+            suma += wagi[i] = krok == 0 ? 1'000'000'000u / std::max<std::uint32_t>(Waga(i), 1) : Waga(i);
         }
         if (suma == 0) continue;
         std::uint64_t r = los.Random(static_cast<std::uint32_t>(std::min<std::uint64_t>(suma, UINT32_MAX)));

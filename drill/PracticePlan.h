@@ -4,23 +4,26 @@
 // The composition, as incremental rehearsal does it: a few weak facts (at
 // most kSlabychNaCwiczenie, the weakest by WagaFaktu among those in box 1:
 // missed, or not yet answered quickly since) each asked now and then among
-// facts the child knows. One question in kPytanNaSlaby is a weak fact's turn
-// (and one in twenty, rounded up, for each weak fact at most), the first after two known facts, the
-// others spread evenly through the drill; never two in a row, and a turn waits
-// while more than a quarter of the drill's answers so far were misses (and
-// meanwhile the known facts are drawn the other way round, the surest first). A weak fact
-// answered right and quickly is known from then on: it leaves the weak facts
-// and its turns go to the others (none come in its place). A missed fact comes
-// back once kPowrotPo questions later (or as late as the drill allows, never
-// as the very next question); the miss of a fact that came back, or of one
-// already waiting to come back, brings nothing more. The other questions are
-// the facts the child knows (box 2 and up) and a few never asked (at most
-// one in kPytanNaSlaby questions), drawn by WagaFaktu (due ones twice as
-// often, slower ones more, a never asked one first), each at most as often
-// as the drill's length needs to fill it with them all, and a fact missed in
-// this drill not again (its return is its one more chance). Weak facts beyond
-// the drill's few wait for a later drill. The drill's answers count at once.
-// Never the same fact twice in a row (unless the tables hold one fact).
+// facts the child knows.
+// - One question in kPytanNaSlaby is a weak fact's turn (and one in twenty,
+//   rounded up, for each weak fact at most): the first after two known
+//   facts, the others evenly through the drill, never two in a row. A turn
+//   waits while more than a quarter of the drill's answers so far were
+//   misses, and meanwhile the known facts are drawn the other way round,
+//   the surest first.
+// - A weak fact answered right and quickly is known from then on: it leaves
+//   the weak facts and its turns go to the others (none come in its place).
+// - A missed fact comes back once, kPowrotPo questions later (or as late as
+//   the drill allows, never as the very next question); the miss of a fact
+//   that came back, or of one already waiting to come back, brings nothing.
+// - The other questions are the facts the child knows (box 2 and up) and a
+//   few never asked (at most one in kPytanNaSlaby questions), drawn by
+//   WagaFaktu (due ones twice as often, slower ones more, a never asked one
+//   first), each at most as often as the drill's length needs to fill it
+//   with them all; a fact missed in this drill not again (its return is its
+//   one more chance). Weak facts beyond the drill's few wait for a later one.
+// The drill's answers count at once. Never the same fact twice in a row
+// (unless the tables hold one fact).
 #pragma once
 
 #include "DrillRecord.h"

@@ -78,9 +78,10 @@ WynikBazy BazaWynikow::Fakty(std::uint8_t dzialanie, std::vector<KomorkaFaktu>& 
 {
     if (!otwarcie_) return otwarcie_;
     if (wersjaPliku_ == 0) return {};
-    // All time from each child's record; a period (or a file of the first
-    // version) from the answers themselves.
-    const bool zRekordu = wersjaPliku_ >= 2 && odMs <= 0;
+    // All time from each child's record; a period (or a file whose record,
+    // if any, the journal has not yet made by the current schedule: before
+    // version 3) from the answers themselves.
+    const bool zRekordu = wersjaPliku_ >= 3 && odMs <= 0;
     sql::Zapytanie q(db_, zRekordu ? QStringLiteral("SELECT a, b, sum(asked), sum(missed), sum(time_ms), sum(ticks),"
                                                     " max(last_ms), CASE WHEN count(*) = 1 THEN max(box) ELSE 0 END"
                                                     " FROM child_facts WHERE operation = ?1 AND (?9 = 0 OR child_id = ?9)"

@@ -70,6 +70,10 @@ constexpr const char* kKrokiSchematu[] = {
     "DROP TRIGGER IF EXISTS fact_totals_remove;"
     "DROP TRIGGER IF EXISTS fact_totals_remove_drill;"
     "DROP TABLE IF EXISTS fact_totals;",
+    // 2 → 3: the records kept by the earlier schedule (a fact mastered in
+    // one sitting, due dates in elapsed time) are made again from the
+    // answers by the schedule in the child's calendar days (wypelnijFakty).
+    "DELETE FROM child_facts;",
 };
 static_assert(std::size(kKrokiSchematu) == kWersjaSchematu);
 
@@ -90,11 +94,12 @@ WynikBazy BazaWynikow::dociagnijSchemat()
             wersja = static_cast<int>(q.Int(0));
         }
         if (wersja >= kWersjaSchematu) return SQLITE_OK;
-        for (int v = wersja; v < kWersjaSchematu; ++v) {
+        for (int v = wersja; v < kWersjaSchematu; ++v)
             if (const int kod = sql::Wykonaj(db_, kKrokiSchematu[v]); kod != SQLITE_OK) return kod;
-            if (v == 1)
-                if (const int kod = wypelnijFakty(); kod != SQLITE_OK && kod != SQLITE_DONE) return kod;
-        }
+        // The steps from versions 1 and 2 leave child_facts empty: filled
+        // once, after the last step.
+        if (wersja < 3)
+            if (const int kod = wypelnijFakty(); kod != SQLITE_OK && kod != SQLITE_DONE) return kod;
         return sql::Wykonaj(db_, QStringLiteral("PRAGMA user_version = %1").arg(kWersjaSchematu));
     });
     if (w) wersjaPliku_ = kWersjaSchematu;

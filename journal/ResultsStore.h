@@ -29,8 +29,10 @@ namespace zm {
 
 // The schema's version, kept in the file's user_version. Opening for
 // writing brings an older file up to it step by step (ResultsSchema.cpp,
-// kKrokiSchematu); a file of a newer version is only ever read.
-inline constexpr int kWersjaSchematu = 2;
+// kKrokiSchematu); a file of a newer version is only ever read. Version 3
+// is version 2 with each child's record of the facts made again by the
+// schedule in calendar days.
+inline constexpr int kWersjaSchematu = 3;
 
 // What went wrong, as the program tells the user.
 enum class BladBazy {

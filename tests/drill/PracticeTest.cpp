@@ -190,6 +190,34 @@ TEST(PracticeDraw, AMissedWeakFactComesBackOnceThreeQuestionsLaterAndMissesNever
     EXPECT_EQ(slabe, (std::set<Fakt>{s.slabe[2], s.slabe[3], s.slabe[4], s.slabe[5]}));
 }
 
+TEST(PracticeDraw, WhileMoreThanAQuarterOfTheAnswersAreMissesTheSurestKnownFactsComeFirst)
+{
+    // No weak fact; 24 shaky known facts (missed 5 times of 10, due: weight
+    // 8 x (5.5/12 / 0.25)^2 = 26.9) and 25 sure ones (never missed, not due:
+    // 0.2). The first two questions are missed (back at 4 and 5), the rest
+    // right: from the first miss to the eighth answer more than a quarter
+    // were misses, and the second question is already a sure fact.
+    const std::int64_t teraz = 1'800'000'000'000;
+    const auto fakty = WszystkieFakty(DzialanieMnozenie);
+    RekordFaktow rekord;
+    for (std::size_t i = 0; i < fakty.size(); ++i)
+        rekord[fakty[i]] = i % 2 ? StanFaktu{10, 5, 10000, teraz - 3 * kDzien, 2} : StanFaktu{10, 0, 10000, teraz, 5};
+    Ustawienia u;
+    u.Tryb = Losowanie::TrudneFakty;
+    u.IloscPytan = 30;
+    PlanPytan plan;
+    plan.Rozpocznij(u, &rekord, teraz);
+    GeneratorLosowy los(3);
+    std::string pewne;
+    for (int nr = 1; nr <= 14; ++nr) {
+        std::int32_t a = 0, b = 0;
+        plan.Losuj(los, nr, a, b);
+        pewne += rekord[FaktPytania(DzialanieMnozenie, a, b)].bledow == 0 ? 'p' : '-';
+        plan.Oceniono(nr, {a, b, "", nr > 2, nr > 2 ? 1200 : 4020});
+    }
+    EXPECT_EQ(pewne, "-pp-pppp------");
+}
+
 TEST(PracticeDraw, NeverTheSameFactTwiceInARowWhateverTheRecordAndTheAnswers)
 {
     // Records from every weak to every known, in one table or all, answered

@@ -155,7 +155,7 @@ TEST(ResultsJournal, ADrillIsCommittedBeforeTheGradesTickReturnsAndEveryFactIsFi
     dziennik.Zapisz(cwiczenie(DzialanieOdejmowanie, chwila(7), {{57, 17, "40", true, 1200}}));
     ASSERT_TRUE(dziennik.Dokoncz(5s));
     EXPECT_EQ(problemy.count(), 0);
-    EXPECT_EQ(wiersze(plik, "PRAGMA user_version"), QStringList{"2"});
+    EXPECT_EQ(wiersze(plik, "PRAGMA user_version"), QStringList{"3"});
     EXPECT_EQ(wiersze(plik, "PRAGMA journal_mode"), QStringList{"wal"});
     EXPECT_EQ(wiersze(plik, "SELECT * FROM answers WHERE drill_id <= 2 ORDER BY drill_id, number"),
               (QStringList{"1|1|7|8|56|1|120", "1|2|7|8|54|0|2400", "1|3|3|9||0|4020", "2|1|56|8|7|1|600"}));
@@ -463,7 +463,7 @@ TEST_P(DrillsLeftAtTheEnd, AreWrittenAtTheNextStart)
 INSTANTIATE_TEST_SUITE_P(
     ResultsJournal, DrillsLeftAtTheEnd,
     ::testing::Values(Przeszkoda{"lock", {"BEGIN EXCLUSIVE"}, {"COMMIT"}, BladBazy::Zablokowana},
-                      Przeszkoda{"newer", {"PRAGMA user_version = 3"}, {"PRAGMA user_version = 2"}, BladBazy::Nowsza}),
+                      Przeszkoda{"newer", {"PRAGMA user_version = 4"}, {"PRAGMA user_version = 3"}, BladBazy::Nowsza}),
     [](const auto& i) { return std::string(i.param.nazwa); });
 
 TEST(ResultsJournal, EachFailureGetsItsOwnWords)
@@ -561,7 +561,7 @@ TEST(ResultsJournal, AFileOfTheFirstVersionIsBroughtUpWithEveryRowKeptAndEachFac
     ASSERT_TRUE(dziennik.Dokoncz(5s));
     dziennik.Zapisz(cwiczenie(DzialanieMnozenie, chwila(5), {{7, 8, "56", true, 3000}}));
     ASSERT_TRUE(dziennik.Dokoncz(5s));
-    EXPECT_EQ(wiersze(plik, "PRAGMA user_version"), QStringList{"2"});
+    EXPECT_EQ(wiersze(plik, "PRAGMA user_version"), QStringList{"3"});
     EXPECT_EQ(wiersze(plik, "SELECT id, child_id, draw, length(uid), sent FROM drills ORDER BY id"),
               (QStringList{"1|1|0|32|0", "2|1|0|32|0", "3|1|0|32|0"}));
     EXPECT_EQ(wiersze(plik, "SELECT * FROM answers WHERE drill_id <= 2 ORDER BY drill_id, number"), odpowiedzi);
@@ -572,6 +572,45 @@ TEST(ResultsJournal, AFileOfTheFirstVersionIsBroughtUpWithEveryRowKeptAndEachFac
     EXPECT_EQ(wiersze(plik, "SELECT child_id, operation, a, b, asked, missed, time_ms, last_ms, box FROM child_facts"
                             " ORDER BY a"),
               (QStringList{"1|0|3|9|2|0|6100|1796738580000|2", "1|0|7|8|3|1|7620|1796738640000|2"}));
+}
+
+TEST(ResultsJournal, AFileOfTheSecondVersionHasEachFactsRecordMadeAgainFromItsAnswersInTheChildsDays)
+{
+    QTemporaryDir tmp;
+    const QString plik = tmp.filePath("wyniki.sqlite");
+    {
+        // Written in this order; in time the third drill (the next day) comes
+        // before the second (the day after).
+        DziennikWynikow dziennik(plik);
+        dziennik.Zapisz(cwiczenie(DzialanieMnozenie, chwila(0),
+                                  {{8, 7, "56", true, 600}, {8, 7, "56", true, 700}, {6, 9, "54", true, 900},
+                                   {8, 7, "56", true, 800}}));
+        dziennik.Zapisz(cwiczenie(DzialanieMnozenie, chwila(2 * 1440), {{6, 9, "56", false, 2000}}));
+        dziennik.Zapisz(cwiczenie(DzialanieMnozenie, chwila(1440), {{6, 9, "54", true, 1000}}));
+        ASSERT_TRUE(dziennik.Dokoncz(5s));
+    }
+    // As the program of version 2 left it: 8 x 7 mastered after one sitting,
+    // and a record no answer gives.
+    wiersze(plik, {"UPDATE child_facts SET box = 4 WHERE a = 8",
+                   "INSERT INTO child_facts VALUES (1, 0, 5, 5, 3, 0, 1800, 30, 1796738580000, 4)",
+                   "PRAGMA user_version = 2"});
+    {
+        // Read before it is brought up: no fact is known from that record.
+        BazaWynikow stara(plik, {BazaWynikow::Tryb::Odczyt});
+        std::vector<KomorkaFaktu> k;
+        ASSERT_TRUE(stara.Fakty(DzialanieMnozenie, k, kPierwszeDziecko));
+        ASSERT_EQ(k.size(), 2u);
+        EXPECT_EQ(std::make_tuple(k[1].a, k[1].ile, k[1].pudelko), std::make_tuple(8, 3, 0));
+    }
+    ASSERT_TRUE(BazaWynikow(plik, {BazaWynikow::Tryb::Zapis}).Otwarcie());
+    EXPECT_EQ(wiersze(plik, "PRAGMA user_version"), QStringList{"3"});
+    // By the answers in time (local days D, D+1, D+2). 8 x 7: quick on day
+    // D (box 2, due on D+1), then twice not due: box 2, day D. 6 x 9: quick
+    // on D (box 2), quick on D+1 while due (box 3), missed on D+2 (box 1,
+    // day D+2). (In the order written it would end in box 2, day D+1.)
+    EXPECT_EQ(wiersze(plik, "SELECT child_id, operation, a, b, asked, missed, time_ms, last_ms, box FROM child_facts"
+                            " ORDER BY a"),
+              (QStringList{"1|0|6|9|3|1|3900|1796911380000|1", "1|0|8|7|3|0|2100|1796738580000|2"}));
 }
 
 TEST(Children, TwoChildrenKeepTheirOwnDrillsSettingsAndTurnAcrossRestarts)
@@ -967,7 +1006,7 @@ TEST(ResultsJournal, TheSchemaStepFollowsTheVersionReadInsideItsTransaction)
         otwarcie = std::pair{static_cast<bool>(b.Otwarcie()), b.WersjaPliku()};
     });
     QThread::msleep(300);
-    for (const char* s : {"CREATE TABLE children (id INTEGER PRIMARY KEY, name TEXT NOT NULL)", "PRAGMA user_version = 2",
+    for (const char* s : {"CREATE TABLE children (id INTEGER PRIMARY KEY, name TEXT NOT NULL)", "PRAGMA user_version = 3",
                           "COMMIT"})
         EXPECT_TRUE(q.exec(s)) << s;
     watek.join();
@@ -975,5 +1014,5 @@ TEST(ResultsJournal, TheSchemaStepFollowsTheVersionReadInsideItsTransaction)
     db.close();
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase("druga");
-    EXPECT_EQ(otwarcie, (std::pair{true, 2}));
+    EXPECT_EQ(otwarcie, (std::pair{true, 3}));
 }

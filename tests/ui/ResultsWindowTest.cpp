@@ -195,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
         Powod{"newer",
               [](const QString& plik, auto& trzyma) {
                   trzyma = std::make_unique<Polaczenie>(plik);
-                  trzyma->Wykonaj("PRAGMA user_version = 3");
+                  trzyma->Wykonaj("PRAGMA user_version = 4");
               },
               "plik %1 pochodzi z nowszej wersji programu"},
         Powod{"locked",
