@@ -1,10 +1,12 @@
 // Zoltava mnożenia: start-up. Creates the main window first (it becomes the
 // program's main window), then the settings and the about dialogs, hidden,
 // and runs the event loop until the main window is closed.
+#include "Bitmap.h"
 #include "ChildBar.h"
 #include "ClassServer.h"
 #include "DialogSupport.h"
 #include "Fonts.h"
+#include "MemoryAtRest.h"
 #include "ResultsJournal.h"
 #include "SdlOdtwarzacz.h"
 #include "Signals.h"
@@ -15,7 +17,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QImage>
 #include <QPixmap>
 #include <QThreadPool>
 #include <QTimer>
@@ -86,9 +87,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QString::fromLatin1(zm::config::kWersjaPliku));
     // The icon is a PNG: read as one, without loading every image plugin
     // to ask whether it can read it.
-    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(QImage(QStringLiteral(":/ikona.png"), "png"))));
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(zm::assets::WczytajZasob(QStringLiteral(":/ikona.png"), "png"))));
     // Qt's painting and image conversions run on its global thread pool:
     // at rest no idle thread of it is kept.
+    zm::OddawajPamiecPoDialogach(app);
     QThreadPool::globalInstance()->setExpiryTimeout(
         static_cast<int>(std::chrono::milliseconds(zm::SdlOdtwarzacz::kBezczynnosc).count()));
     zm::fonts::Zaladuj();

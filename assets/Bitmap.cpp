@@ -1,7 +1,9 @@
 #include "Bitmap.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
 #include <cstdint>
 #include <algorithm>
@@ -76,9 +78,21 @@ Obrazek WczytajBmp(const QString& sciezka)
     QFile plik(sciezka);
     if (info.size() > kMaksRozmiar || !plik.open(QIODevice::ReadOnly)) return {{}, BladObrazka::NieOtwarty};
     const QByteArray dane = plik.read(kMaksRozmiar + 1);
-    QImage obraz;
-    if (!BmpKompletny(dane) || !obraz.loadFromData(dane, "BMP")) return {{}, BladObrazka::Niepoprawny};
+    if (!BmpKompletny(dane)) return {{}, BladObrazka::Niepoprawny};
+    QBuffer bufor;
+    bufor.setData(dane);
+    QImageReader czytnik(&bufor, "bmp");
+    czytnik.setAutoDetectImageFormat(false); // Qt's BMP reader only, no image plugin
+    const QImage obraz = czytnik.read();
+    if (obraz.isNull()) return {{}, BladObrazka::Niepoprawny};
     return {obraz, BladObrazka::Brak};
+}
+
+QImage WczytajZasob(const QString& sciezka, const char* format)
+{
+    QImageReader czytnik(sciezka, format);
+    czytnik.setAutoDetectImageFormat(false);
+    return czytnik.read();
 }
 
 } // namespace zm::assets

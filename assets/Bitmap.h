@@ -26,4 +26,9 @@ bool BmpKompletny(const QByteArray& dane);
 // complete BMP that decodes.
 Obrazek WczytajBmp(const QString& sciezka);
 
+// One of the program's own pictures (a resource), read as `format` ("png",
+// "bmp") by Qt's own reader for it: Qt would otherwise load every image
+// plugin it has (and libjpeg) to ask whether it can read the file.
+QImage WczytajZasob(const QString& sciezka, const char* format);
+
 } // namespace zm::assets

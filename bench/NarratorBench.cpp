@@ -9,11 +9,12 @@
 // and prints: the time from the call to the first sound at the recorder (the
 // first sentence of the run, one soon after another, and one after a rest),
 // the holes in 18 sentences read while four processes keep both cores busy,
-// and, 10 s after the last reading, the process's threads, CPU and streams
-// left on the server.
+// and, 10 s after the last reading, the process's threads, CPU, memory,
+// libraries and streams left on the server.
 //   zm_bench_narrator --stack <name> [sounds-folder]
 #include "Narrator.h"
 #include "SdlOdtwarzacz.h"
+#include "MonitorRecorder.h"
 #include "WordFinder.h"
 
 #include <algorithm>
@@ -56,91 +57,6 @@ std::vector<std::int16_t> wczytajRaw(const std::string& plik)
     while (f.read(reinterpret_cast<char*>(&s), 2)) v.push_back(s);
     return v;
 }
-
-
-// Records the sink "zm"'s monitor with parec, noting when each chunk arrived
-// (at a latency that does not set a shorter period for the whole graph).
-class Nagrywarka {
-public:
-    Nagrywarka()
-    {
-        int rura[2];
-        if (::pipe(rura) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(rura[1], 1);
-            ::close(rura[0]);
-            ::close(rura[1]);
-            ::setpriority(PRIO_PROCESS, 0, -10); // the recorder must not lose samples to the load
-            ::execlp("parec", "parec", "-d", "zm.monitor", "--raw", "--format=s16le", "--rate=22050", "--channels=1",
-                     "--latency-msec=50", nullptr);
-            ::_exit(127);
-        }
-        ::close(rura[1]);
-        fd_ = rura[0];
-        watek_ = std::thread([this] {
-            char bufor[4096];
-            std::vector<char> reszta;
-            for (;;) {
-                const ssize_t n = ::read(fd_, bufor, sizeof bufor);
-                if (n <= 0) break;
-                const auto teraz = Zegar::now();
-                reszta.insert(reszta.end(), bufor, bufor + n);
-                std::lock_guard l(m_);
-                const std::size_t cale = reszta.size() / 2;
-                const std::size_t stare = probki_.size();
-                probki_.resize(stare + cale);
-                std::memcpy(probki_.data() + stare, reszta.data(), cale * 2);
-                reszta.erase(reszta.begin(), reszta.begin() + static_cast<long>(cale * 2));
-                znaczniki_.emplace_back(teraz, probki_.size());
-            }
-        });
-    }
-    ~Nagrywarka() { Zatrzymaj(); }
-    void Zatrzymaj()
-    {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-        watek_.join();
-        ::close(fd_);
-    }
-    std::vector<std::int16_t> Probki()
-    {
-        std::lock_guard l(m_);
-        return probki_;
-    }
-    // Lets go of the recording (before the memory at rest is measured).
-    void Oproznij()
-    {
-        std::lock_guard l(m_);
-        std::vector<std::int16_t>().swap(probki_);
-        std::vector<std::pair<Zegar::time_point, std::size_t>>().swap(znaczniki_);
-    }
-    std::size_t Ile()
-    {
-        std::lock_guard l(m_);
-        return probki_.size();
-    }
-    // When sample `i` reached the recorder.
-    Zegar::time_point Kiedy(std::size_t i)
-    {
-        std::lock_guard l(m_);
-        for (const auto& [t, n] : znaczniki_)
-            if (n > i) return t - Zegar::duration(std::chrono::duration_cast<Zegar::duration>(
-                                   std::chrono::duration<double>(static_cast<double>(n - 1 - i) / 22050)));
-        return Zegar::now();
-    }
-
-private:
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    std::thread watek_;
-    std::mutex m_;
-    std::vector<std::int16_t> probki_;
-    std::vector<std::pair<Zegar::time_point, std::size_t>> znaczniki_;
-};
 
 std::vector<std::string> plikiRownania(const std::string& katalog, std::uint8_t dzialanie, int a, int b)
 {
@@ -214,7 +130,7 @@ int stos(const std::string& nazwa, const std::string& katalog)
                              {zm::DzialanieDodawanie, 34, 40},    {zm::DzialanieOdejmowanie, 57, 57},
                              {zm::DzialanieOdejmowanie, 30, 17},  {zm::DzialanieMnozenie, 9, 9}};
     const int watkiPrzed = watki();
-    Nagrywarka nagrywarka;
+    zm::bench::Nagrywarka nagrywarka;
     std::this_thread::sleep_for(std::chrono::milliseconds(700)); // the recorder runs
     zm::SdlOdtwarzacz sdl;
     const double rssPrzed = rssMiB();

@@ -397,15 +397,21 @@ int main(int argc, char** argv)
             if (v[i].*p > 0 && f[i].*p > 0) w.push_back(v[i].*p / (f[i].*p));
         return mediana(w);
     };
-    std::printf("ratios to the floor, each run to the floor's run of its round (median)\n");
-    for (std::size_t k = 0; k < podloga; ++k) {
-        const auto& c = cieplePomiary[k];
-        const auto& z = zimnePomiary[k];
-        const auto& f = cieplePomiary[podloga];
-        const auto& fz = zimnePomiary[podloga];
-        std::printf("%-44s %8.2fx %8.2fx %8.2fx %8.2fx %8.2fx %8.2fx\n", programy[k].nazwa.c_str(),
-                    stosunek(c, f, &Pomiar::mapa), stosunek(c, f, &Pomiar::klatka), stosunek(z, fz, &Pomiar::mapa),
-                    stosunek(z, fz, &Pomiar::klatka), stosunek(c, f, &Pomiar::rssKiB), stosunek(c, f, &Pomiar::pssKiB));
+    // Against the bare window, and against the window that draws a label
+    // (the floor of any window with words).
+    for (const std::size_t dno : {podloga, podloga + 1}) {
+        std::printf("ratios to the %s, each run to its run of the same round (median)\n",
+                    dno == podloga ? "bare window" : "window with a label");
+        for (std::size_t k = 0; k < podloga; ++k) {
+            const auto& c = cieplePomiary[k];
+            const auto& z = zimnePomiary[k];
+            const auto& f = cieplePomiary[dno];
+            const auto& fz = zimnePomiary[dno];
+            std::printf("%-44s %8.2fx %8.2fx %8.2fx %8.2fx %8.2fx %8.2fx\n", programy[k].nazwa.c_str(),
+                        stosunek(c, f, &Pomiar::mapa), stosunek(c, f, &Pomiar::klatka), stosunek(z, fz, &Pomiar::mapa),
+                        stosunek(z, fz, &Pomiar::klatka), stosunek(c, f, &Pomiar::rssKiB),
+                        stosunek(c, f, &Pomiar::pssKiB));
+        }
     }
     std::error_code e;
     fs::remove_all(tmp, e);

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks, printing their tables. Not part of ./test.sh.
+# Brings the benchmarks up to date (only they and what they run are built on
+# an existing build) and runs them, printing their tables and each figure of
+# docs/PERFORMANCE.md. Not part of ./test.sh.
 # Needs no display and never touches the user's own files: every program
 # runs with a home and data folders of the run's own, on the offscreen
 # platform (the start-up benchmark starts an Xvfb of its own). The sound
@@ -11,7 +13,16 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 source tools/bootstrap.sh
 zm_ensure_packages "${ZM_BUILD_PACKAGES[@]}" "${ZM_TEST_PACKAGES[@]}" || exit 1
-zm_build || exit 1
+benches=("$@")
+((${#benches[@]})) || benches=(zm_bench_window zm_bench_narrator zm_bench_results zm_bench_startup zm_bench_practice
+    zm_bench_class)
+if [ -f build/CMakeCache.txt ] && ! grep -q '^ZM_BUILD_TESTS:BOOL=OFF' build/CMakeCache.txt; then
+    echo "Building the benchmarks..."
+    cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target "${benches[@]}" zm_sounds >"build/bench.log" 2>&1 ||
+        { cat build/bench.log >&2; exit 1; }
+else
+    zm_build || exit 1
+fi
 work=$(mktemp -d)
 cleanup() {
     kill ${rec:-} ${silence:-} ${pulse:-} 2>/dev/null || true
@@ -41,9 +52,6 @@ for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pacat --playback -d zm --raw --format=s16le --rate=22050 --channels=1 --latency-msec=20 </dev/zero &
 silence=$!
 failed=()
-benches=("$@")
-((${#benches[@]})) || benches=(zm_bench_window zm_bench_narrator zm_bench_results zm_bench_startup zm_bench_practice
-    zm_bench_class)
 for name in "${benches[@]}"; do
     b=build/bench/$name
     echo "== $name"

@@ -1,6 +1,7 @@
 #include "MainLayout.h"
 
 #include "Accessibility.h"
+#include "Bitmap.h"
 #include "Compositing.h"
 #include "DrillState.h"
 #include "Fonts.h"
@@ -98,10 +99,10 @@ QImage tlo(QWidget* okno)
 {
     QImage tlo;
     if (qApp->devicePixelRatio() > 1.25) {
-        tlo = QImage(QStringLiteral(":/tlo@2x.png")).convertToFormat(QImage::Format_RGB32);
+        tlo = assets::WczytajZasob(QStringLiteral(":/tlo@2x.png"), "png").convertToFormat(QImage::Format_RGB32);
         tlo.setDevicePixelRatio(2.0);
     } else {
-        tlo = QImage(QStringLiteral(":/tlo.bmp")).convertToFormat(QImage::Format_RGB32);
+        tlo = assets::WczytajZasob(QStringLiteral(":/tlo.bmp"), "bmp").convertToFormat(QImage::Format_RGB32);
     }
     if (PrzezroczysteNaroza()) {
         okno->setAttribute(Qt::WA_TranslucentBackground);
@@ -191,7 +192,7 @@ void UtworzKomponenty(QWidget* okno, KomponentyGlowne& k)
                     auto* b = new TQRVButton(okno);
                     b->setObjectName(QString::fromLatin1(w.nazwa));
                     b->move(w.geometria.topLeft());
-                    b->setGlyph(QImage(QString::fromLatin1(w.tekst)));
+                    b->setGlyph(assets::WczytajZasob(QString::fromLatin1(w.tekst), "bmp"));
                     b->setGryphCount(3);
                     b->setCaption(QStringLiteral(" "));
                     b->setCaptionMargin(5);
