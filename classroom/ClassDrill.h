@@ -5,6 +5,7 @@
 
 #include "DrillRecord.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ struct CwiczenieKlasy {
     std::string id;   // NowyIdentyfikatorCwiczenia(), made once when the drill is recorded
     std::string imie; // the child's name, UTF-8
     ZapisCwiczenia zapis;
+    std::int64_t idListy = 0; // the child's id on the class's roster (0: not on it; known by name)
 };
 
 // A new drill's unique id: a random UUID as text, 36 characters, lower

@@ -23,15 +23,29 @@ namespace {
     " AND d.operation BETWEEN 0 AND 3 AND d.pace_ms > 0"
 #define ZM_DOBRA_ODPOWIEDZ "zoltava.operands_in_range(d.operation, a.operand1, a.operand2) AND a.time_ms >= 0"
 
-const char kDzieci[] = "SELECT child, count(*), " ZM_EPOKA_MS("max(ended_at)") ", string_agg(DISTINCT workstation, E'\\n')"
-                       " FROM zoltava.drills d WHERE class = $1 AND child > $2 AND " ZM_DOBRE_CWICZENIE
-                       " GROUP BY child ORDER BY child LIMIT $3";
+// The roster's children with their drills, then every other name drills
+// were sent under; a page after (name, id).
+const char kDzieci[] =
+    "SELECT id, name, note, n, last_ms, stations FROM ("
+    " SELECT c.id, c.name, c.note, count(d.id) AS n, " ZM_EPOKA_MS("max(d.ended_at)") " AS last_ms,"
+    "  string_agg(DISTINCT d.workstation, E'\\n') AS stations"
+    "  FROM zoltava.children c LEFT JOIN zoltava.drills d ON d.child_id = c.id AND " ZM_DOBRE_CWICZENIE
+    "  WHERE c.class = $1 AND NOT c.removed GROUP BY c.id"
+    " UNION ALL"
+    " SELECT 0, d.child, '', count(*), " ZM_EPOKA_MS("max(d.ended_at)") ", string_agg(DISTINCT d.workstation, E'\\n')"
+    "  FROM zoltava.drills d WHERE d.class = $1 AND d.child_id IS NULL AND " ZM_DOBRE_CWICZENIE " GROUP BY d.child) u"
+    " WHERE (u.name, u.id) > ($2, CAST($3 AS bigint)) ORDER BY u.name, u.id LIMIT $4";
+// One child: by its roster id, or ($2 = 0) by the name it has now.
+#define ZM_DZIECKO                                                                                                     \
+    " CASE WHEN CAST($2 AS bigint) = 0 THEN coalesce(c.name, d.child) = $3 ELSE d.child_id = CAST($2 AS bigint) END"
 #define ZM_CWICZENIA(po)                                                                                               \
-    "SELECT CAST(id AS text), workstation, " ZM_EPOKA_MS("ended_at") ", operation, questions, pace_ms, narrator,"      \
-    " good, bad, grade, draw, CAST(ended_at AS text) FROM zoltava.drills d"                                            \
-    " WHERE class = $1 AND child = $2 AND " ZM_DOBRE_CWICZENIE po " ORDER BY ended_at DESC, id DESC LIMIT $3"
+    "SELECT CAST(d.id AS text), d.workstation, " ZM_EPOKA_MS("d.ended_at") ", d.operation, d.questions, d.pace_ms,"   \
+    " d.narrator, d.good, d.bad, d.grade, d.draw, CAST(d.ended_at AS text), coalesce(c.name, d.child)"               \
+    " FROM zoltava.drills d LEFT JOIN zoltava.children c ON c.id = d.child_id"                                        \
+    " WHERE d.class = $1 AND" ZM_DZIECKO " AND " ZM_DOBRE_CWICZENIE po                                                 \
+    " ORDER BY d.ended_at DESC, d.id DESC LIMIT $4"
 const char kCwiczenia[] = ZM_CWICZENIA("");
-const char kCwiczeniaPo[] = ZM_CWICZENIA(" AND (ended_at, id) < (CAST($4 AS timestamptz), CAST($5 AS uuid))");
+const char kCwiczeniaPo[] = ZM_CWICZENIA(" AND (d.ended_at, d.id) < (CAST($5 AS timestamptz), CAST($6 AS uuid))");
 const char kPytania[] = "SELECT CAST(a.drill_id AS text), a.operand1, a.operand2, a.answer, a.correct, a.time_ms"
                         " FROM zoltava.answers a JOIN zoltava.drills d ON d.id = a.drill_id"
                         " WHERE a.drill_id = ANY (CAST(string_to_array($1, ',') AS uuid[])) AND " ZM_DOBRA_ODPOWIEDZ
@@ -39,12 +53,14 @@ const char kPytania[] = "SELECT CAST(a.drill_id AS text), a.operand1, a.operand2
 #define ZM_FAKTY(dziecko)                                                                                              \
     "SELECT a.operand1, a.operand2, count(*), count(*) FILTER (WHERE NOT a.correct), sum(a.time_ms),"                 \
     " sum(CAST(a.time_ms AS float8) / d.pace_ms) FROM zoltava.answers a JOIN zoltava.drills d ON d.id = a.drill_id"   \
-    " WHERE d.class = $1 AND d.operation = CAST($2 AS smallint) AND " ZM_DOBRE_CWICZENIE " AND " ZM_DOBRA_ODPOWIEDZ     \
-    " AND d.ended_at >= to_timestamp(CAST($3 AS bigint) / 1000.0)" dziecko                                             \
+    " LEFT JOIN zoltava.children c ON c.id = d.child_id"                                                               \
+    " WHERE d.class = $1 AND d.operation = CAST($4 AS smallint) AND " ZM_DOBRE_CWICZENIE " AND " ZM_DOBRA_ODPOWIEDZ     \
+    " AND d.ended_at >= to_timestamp(CAST($5 AS bigint) / 1000.0)" dziecko                                             \
     " GROUP BY a.operand1, a.operand2 ORDER BY a.operand1, a.operand2"
-const char kFakty[] = ZM_FAKTY("");
-const char kFaktyDziecka[] = ZM_FAKTY(" AND d.child = $4");
+const char kFakty[] = ZM_FAKTY(" AND CAST($2 AS bigint) = 0 AND CAST($3 AS text) = ''");
+const char kFaktyDziecka[] = ZM_FAKTY(" AND" ZM_DZIECKO);
 #undef ZM_FAKTY
+#undef ZM_DZIECKO
 #undef ZM_CWICZENIA
 #undef ZM_DOBRA_ODPOWIEDZ
 #undef ZM_DOBRE_CWICZENIE
@@ -95,19 +111,21 @@ std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci(bool* obcieto)
         dzieci.clear();
         wiecej = false;
         // A page at a time, by the server's order of the names.
-        for (QString po = QStringLiteral(""); !wiecej;) {
-            const pg::Wynik w =
-                polaczenie_->Wykonaj(kDzieci, {pg::Tekst(konfiguracja_.klasa), pg::Tekst(po), pg::Liczba(kStronaDzieci)});
+        QString po = QStringLiteral("");
+        for (long long poId = -1; !wiecej;) {
+            const pg::Wynik w = polaczenie_->Wykonaj(kDzieci, {pg::Tekst(konfiguracja_.klasa), pg::Tekst(po),
+                                                               pg::Liczba(poId), pg::Liczba(kStronaDzieci)});
             if (!w.Dobry()) return porazka(w);
             for (int i = 0; i < w.Wiersze(); ++i) {
-                po = w.Tekst(i, 0);
+                poId = w.Int(i, 0);
+                po = w.Tekst(i, 1);
                 if (int(dzieci.size()) == kMaksDzieci) {
                     wiecej = true;
                     break;
                 }
-                QStringList stanowiska = w.Tekst(i, 3).split(QLatin1Char('\n'));
+                QStringList stanowiska = w.Tekst(i, 5).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
                 stanowiska.sort();
-                dzieci.push_back({po, int(w.Int(i, 1)), w.Int(i, 2), stanowiska});
+                dzieci.push_back({poId, po, w.Tekst(i, 2), int(w.Int(i, 3)), w.Int(i, 4), stanowiska});
             }
             if (w.Wiersze() < kStronaDzieci) break;
         }
@@ -118,18 +136,18 @@ std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci(bool* obcieto)
     QCollator polski{QLocale(QLocale::Polish, QLocale::Poland)};
     std::sort(dzieci.begin(), dzieci.end(), [&](const DzieckoKlasy& a, const DzieckoKlasy& b) {
         const int r = polski.compare(a.imie, b.imie);
-        return r != 0 ? r < 0 : a.imie < b.imie;
+        return r != 0 ? r < 0 : a.imie != b.imie ? a.imie < b.imie : a.id < b.id;
     });
     return dzieci;
 }
 
-std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const QString& imie, bool zPytaniami,
+std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const KtoWKlasie& kto, bool zPytaniami,
                                                                    const CwiczenieZKlasy* po, int ile)
 {
     std::vector<CwiczenieZKlasy> cwiczenia;
     const bool ok = czytaj([&] {
         cwiczenia.clear();
-        std::vector<pg::Wartosc> wartosci = {pg::Tekst(konfiguracja_.klasa), pg::Tekst(imie),
+        std::vector<pg::Wartosc> wartosci = {pg::Tekst(konfiguracja_.klasa), pg::Liczba(kto.id), pg::Tekst(kto.imie),
                                              pg::Liczba(std::max(ile, 1))};
         if (po) {
             wartosci.push_back(pg::Tekst(po->koniec));
@@ -138,7 +156,7 @@ std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const QString
         const pg::Wynik w = polaczenie_->Wykonaj(po ? kCwiczeniaPo : kCwiczenia, wartosci);
         if (!w.Dobry()) return porazka(w);
         for (int i = 0; i < w.Wiersze(); ++i) {
-            CwiczenieZKlasy c{w.Tekst(i, 0), w.Tekst(i, 11), imie, w.Tekst(i, 1), {}};
+            CwiczenieZKlasy c{w.Tekst(i, 0), w.Tekst(i, 11), w.Tekst(i, 12), w.Tekst(i, 1), {}};
             ZapisCwiczenia& z = c.zapis;
             z.koniecMs = w.Int(i, 2);
             z.dzialanie = static_cast<std::uint8_t>(w.Int(i, 3));
@@ -175,15 +193,15 @@ std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const QString
     return cwiczenia;
 }
 
-std::optional<std::vector<FaktKlasy>> OdczytKlasy::Fakty(std::uint8_t dzialanie, const std::optional<QString>& imie,
+std::optional<std::vector<FaktKlasy>> OdczytKlasy::Fakty(std::uint8_t dzialanie, const std::optional<KtoWKlasie>& kto,
                                                          std::int64_t odMs)
 {
     std::vector<FaktKlasy> fakty;
     const bool ok = czytaj([&] {
         fakty.clear();
-        std::vector<pg::Wartosc> wartosci = {pg::Tekst(konfiguracja_.klasa), pg::Liczba(dzialanie), pg::Liczba(odMs)};
-        if (imie) wartosci.push_back(pg::Tekst(*imie));
-        const pg::Wynik w = polaczenie_->Wykonaj(imie ? kFaktyDziecka : kFakty, wartosci);
+        const pg::Wynik w = polaczenie_->Wykonaj(
+            kto ? kFaktyDziecka : kFakty, {pg::Tekst(konfiguracja_.klasa), pg::Liczba(kto ? kto->id : 0),
+                                           pg::Tekst(kto ? kto->imie : QString()), pg::Liczba(dzialanie), pg::Liczba(odMs)});
         if (!w.Dobry()) return porazka(w);
         for (int i = 0; i < w.Wiersze(); ++i)
             if (OperandyWZakresie(dzialanie, w.Int(i, 0), w.Int(i, 1)))
@@ -193,6 +211,87 @@ std::optional<std::vector<FaktKlasy>> OdczytKlasy::Fakty(std::uint8_t dzialanie,
     });
     if (!ok) return std::nullopt;
     return fakty;
+}
+
+namespace {
+
+// Why a roster's name cannot be taken, or "".
+QString ZleImie(const QString& imie, const QString& uwaga)
+{
+    if (imie.trimmed().isEmpty()) return QStringLiteral("Imię dziecka nie może być puste.");
+    if (imie.size() > 200 || uwaga.size() > 200) return QStringLiteral("Imię lub uwaga ma więcej niż 200 znaków.");
+    return {};
+}
+
+} // namespace
+
+std::optional<std::int64_t> OdczytKlasy::DodajDoListy(const QString& imie, const QString& uwaga)
+{
+    if (const QString zle = ZleImie(imie, uwaga); !zle.isEmpty()) return blad_ = zle, std::nullopt;
+    std::int64_t id = 0;
+    const bool ok = czytaj([&] {
+        const pg::Wynik w = polaczenie_->Wykonaj(
+            "INSERT INTO zoltava.children (class, name, note) VALUES ($1, $2, $3) RETURNING id",
+            {pg::Tekst(konfiguracja_.klasa), pg::Tekst(imie.trimmed()), pg::Tekst(uwaga.trimmed())});
+        if (w.Wiersze() != 1) return porazka(w);
+        id = w.Int(0, 0);
+        return true;
+    });
+    if (!ok) return std::nullopt;
+    return id;
+}
+
+bool OdczytKlasy::ZmienNaLiscie(std::int64_t id, const QString& imie, const QString& uwaga)
+{
+    if (const QString zle = ZleImie(imie, uwaga); !zle.isEmpty()) return blad_ = zle, false;
+    bool jest = false;
+    return czytaj([&] {
+        const pg::Wynik w = polaczenie_->Wykonaj(
+            "UPDATE zoltava.children SET name = $3, note = $4 WHERE class = $1 AND id = CAST($2 AS bigint) RETURNING id",
+            {pg::Tekst(konfiguracja_.klasa), pg::Liczba(id), pg::Tekst(imie.trimmed()), pg::Tekst(uwaga.trimmed())});
+        if (!w.Dobry()) return porazka(w);
+        jest = w.Wiersze() == 1;
+        return true;
+    }) && jest;
+}
+
+bool OdczytKlasy::UsunZListy(std::int64_t id)
+{
+    bool jest = false;
+    return czytaj([&] {
+        const pg::Wynik w = polaczenie_->Wykonaj(
+            "UPDATE zoltava.children SET removed = true WHERE class = $1 AND id = CAST($2 AS bigint) RETURNING id",
+            {pg::Tekst(konfiguracja_.klasa), pg::Liczba(id)});
+        if (!w.Dobry()) return porazka(w);
+        jest = w.Wiersze() == 1;
+        return true;
+    }) && jest;
+}
+
+std::optional<int> OdczytKlasy::ImportujListe(const QString& lista)
+{
+    QStringList imiona;
+    for (const QString& wiersz : lista.split(QLatin1Char('\n'))) {
+        const QString imie = wiersz.trimmed();
+        if (imie.isEmpty()) continue;
+        if (const QString zle = ZleImie(imie, {}); !zle.isEmpty()) return blad_ = zle, std::nullopt;
+        imiona << imie;
+    }
+    int dodane = 0;
+    const bool ok = czytaj([&] {
+        // In the list's order, each name once, none already on the roster.
+        const pg::Wynik w = polaczenie_->Wykonaj(
+            "INSERT INTO zoltava.children (class, name)"
+            " SELECT $1, l.n FROM (SELECT n, min(o) AS o FROM unnest(string_to_array($2, E'\\n')) WITH ORDINALITY"
+            " AS t(n, o) GROUP BY n) l WHERE NOT EXISTS (SELECT FROM zoltava.children c"
+            " WHERE c.class = $1 AND c.name = l.n AND NOT c.removed) ORDER BY l.o RETURNING id",
+            {pg::Tekst(konfiguracja_.klasa), pg::Tekst(imiona.join(QLatin1Char('\n')))});
+        if (!w.Dobry()) return porazka(w);
+        dodane = w.Wiersze();
+        return true;
+    });
+    if (!ok) return std::nullopt;
+    return dodane;
 }
 
 } // namespace zm

@@ -29,7 +29,7 @@ namespace {
 const char kWstawCwiczenie[] =
     "SELECT zoltava.add_drill(CAST($1 AS uuid), $2, $3, $4, CAST($5 AS bigint), CAST($6 AS smallint),"
     " CAST($7 AS smallint), CAST($8 AS integer), CAST($9 AS boolean), CAST($10 AS smallint), CAST($11 AS smallint),"
-    " CAST($12 AS smallint), CAST($13 AS smallint), CAST($14 AS json))";
+    " CAST($12 AS smallint), CAST($13 AS smallint), CAST($14 AS json), CAST($15 AS bigint))";
 
 // PostgreSQL's text cannot hold NUL.
 QString Tekst(const std::string& s)
@@ -43,7 +43,8 @@ QString Tekst(const std::string& s)
 QString Niewysylalne(const CwiczenieKlasy& c)
 {
     const ZapisCwiczenia& z = c.zapis;
-    if (QString::fromStdString(c.imie).trimmed().isEmpty()) return QStringLiteral("dziecko nie ma imienia");
+    if (c.idListy <= 0 && QString::fromStdString(c.imie).trimmed().isEmpty())
+        return QStringLiteral("dziecko nie ma imienia");
     if (z.pytania.size() != std::size_t(z.iloscPytan) || z.dobrze < 0 || z.zle < 0 ||
         z.dobrze + z.zle != z.iloscPytan)
         return QStringLiteral("w dzienniku brakuje części jego pytań (%1 z %2)").arg(z.pytania.size()).arg(z.iloscPytan);
@@ -227,7 +228,8 @@ private:
             {pg::Tekst(id), pg::Tekst(k.klasa), pg::Tekst(k.stanowisko), pg::Tekst(Tekst(c.imie)),
              pg::Liczba(z.koniecMs), pg::Liczba(z.dzialanie), pg::Liczba(z.iloscPytan), pg::Liczba(z.predkosc),
              pg::Prawda(z.lektor), pg::Liczba(z.dobrze), pg::Liczba(z.zle), pg::Liczba(z.ocena),
-             pg::Liczba(z.losowanie), pg::Tekst(Odpowiedzi(z))});
+             pg::Liczba(z.losowanie), pg::Tekst(Odpowiedzi(z)),
+             c.idListy > 0 ? pg::Liczba(c.idListy) : pg::Wartosc()});
         if (w.Wiersze() != 1) return polaczenie_.Blad(w);
         const QString wynik = w.Tekst(0, 0);
         if (wynik == QLatin1String("other"))

@@ -86,13 +86,13 @@ void WidokKlasy::Eksportuj(const std::optional<QString>& imie, bool pytania, con
     czytaj<QString>(
         [imie, pytania, cel, dziennik](OdczytKlasy& o) -> std::optional<QString> {
             if (const QString odmowa = OdmowaEksportu(dziennik, cel); !odmowa.isEmpty()) return odmowa;
-            QStringList imiona;
+            std::vector<KtoWKlasie> imiona;
             if (imie) {
-                imiona << *imie;
+                imiona.push_back(*imie);
             } else {
                 const auto dzieci = o.Dzieci();
                 if (!dzieci) return std::nullopt;
-                for (const DzieckoKlasy& d : *dzieci) imiona << d.imie;
+                for (const DzieckoKlasy& d : *dzieci) imiona.push_back({d.id, d.imie});
             }
             QSaveFile f(cel);
             if (!f.open(QIODevice::WriteOnly)) return QStringLiteral("błąd zapisu pliku");
@@ -102,7 +102,7 @@ void WidokKlasy::Eksportuj(const std::optional<QString>& imie, bool pytania, con
             pisz(pytania ? PoczatekCsvPytan() : PoczatekCsv());
             // A page of drills at a time: a child with any number of drills
             // is written in bounded memory.
-            for (const QString& i : imiona) {
+            for (const KtoWKlasie& i : imiona) {
                 std::optional<CwiczenieZKlasy> po;
                 for (;;) {
                     const auto cwiczenia = o.Cwiczenia(i, pytania, po ? &*po : nullptr, kStronaEksportu);

@@ -348,7 +348,7 @@ TEST_F(Klasa, TheWorkstationsRoleMayOnlyAddAndTheTeachersOnlyRead)
         return QStringLiteral("SELECT zoltava.add_drill(gen_random_uuid(), '5c', 'pc', '%1', %2, CAST(%3 AS smallint),"
                               " CAST(1 AS smallint), 20, false, CAST(1 AS smallint), CAST(0 AS smallint),"
                               " CAST(6 AS smallint), CAST(0 AS smallint),"
-                              " CAST('[{\"n\":1,\"a\":%4,\"b\":%5,\"o\":\"7\",\"d\":true,\"t\":5}]' AS json))")
+                              " CAST('[{\"n\":1,\"a\":%4,\"b\":%5,\"o\":\"7\",\"d\":true,\"t\":5}]' AS json), NULL)")
             .arg(dziecko)
             .arg(koniecMs)
             .arg(dzialanie)
@@ -375,6 +375,15 @@ TEST_F(Klasa, TheWorkstationsRoleMayOnlyAddAndTheTeachersOnlyRead)
          " narrator, good, bad, grade) VALUES (gen_random_uuid(), '5c', 'pc', 'Ola', 'infinity', 0, 1, 20, false,"
          " 1, 0, 6)",
          "42501"},
+        // The roster: the teacher keeps it, the workstations read it through
+        // zoltava.roster() alone.
+        {true, "INSERT INTO zoltava.children (class, name) VALUES ('5c', 'Ola')", ""},
+        {true, "UPDATE zoltava.children SET name = 'Ola K.', note = 'z 5c' WHERE class = '5c'", ""},
+        {true, "DELETE FROM zoltava.children", "42501"},
+        {true, "UPDATE zoltava.children SET class = '5d'", "42501"},
+        {false, "SELECT count(*) FROM zoltava.roster('5c')", ""},
+        {false, "SELECT count(*) FROM zoltava.children", "42501"},
+        {false, "INSERT INTO zoltava.children (class, name) VALUES ('5c', 'Ola')", "42501"},
         {false, "SELECT count(*) FROM zoltava.drills", "42501"},
         {false, "SELECT count(*) FROM zoltava.answers", "42501"},
         {false, "SELECT version FROM zoltava.schema_version", "42501"},
@@ -871,4 +880,70 @@ TEST_F(Klasa, AWorkstationsLoginSeesNoValuesOfAnotherWhileItSendsNorEndsItsSessi
     EXPECT_TRUE(zapis.contains("add_drill"));
     EXPECT_FALSE(zapis.contains(test::SerwerPostgres::kHasloStanowisk));
     EXPECT_FALSE(zapis.contains(test::SerwerPostgres::kHasloNauczyciela));
+}
+
+TEST_F(Klasa, TheRosterKeepsAChildThroughARenameAndTellsTwoOfOneNameApart)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("9b"));
+    OdczytKlasy nauczyciel(k);
+    // A list pasted by the teacher: blank lines, blanks at the ends and a
+    // repeat; then a second Ola, told apart by a note.
+    EXPECT_EQ(nauczyciel.ImportujListe(QStringLiteral("Ania Nowak\n\n  Ola \nAnia Nowak\n")), 2);
+    EXPECT_EQ(nauczyciel.ImportujListe(QStringLiteral("Ola\n")), 0);
+    const auto ola2 = nauczyciel.DodajDoListy(QStringLiteral("Ola"), QStringLiteral("z 2a"));
+    ASSERT_TRUE(ola2) << nauczyciel.Blad().toStdString();
+    EXPECT_FALSE(nauczyciel.DodajDoListy(QStringLiteral("  ")));
+    EXPECT_EQ(nauczyciel.Blad(), QStringLiteral("Imię dziecka nie może być puste."));
+    const auto lista = nauczyciel.Dzieci();
+    ASSERT_TRUE(lista && lista->size() == 3u) << nauczyciel.Blad().toStdString();
+    const std::int64_t ania = (*lista)[0].id, ola1 = (*lista)[1].id;
+    EXPECT_EQ((*lista)[0].imie, QStringLiteral("Ania Nowak"));
+    EXPECT_EQ(std::make_tuple((*lista)[1].imie, (*lista)[1].uwaga, (*lista)[2].id, (*lista)[2].uwaga),
+              std::make_tuple(QStringLiteral("Ola"), QString(), *ola2, QStringLiteral("z 2a")));
+
+    // Ania on two workstations, under whatever name each knows her by; the
+    // second Ola once; a drill by name only; a child of another class's
+    // roster, refused.
+    OdczytKlasy innaKlasa(serwer->Konfiguracja(QStringLiteral("9c")));
+    const auto obcy = innaKlasa.DodajDoListy(QStringLiteral("Obcy"));
+    ASSERT_TRUE(obcy);
+    std::vector<CwiczenieKlasy> c;
+    for (int n = 0; n < 5; ++n)
+        c.push_back(Cwiczenie(n == 1 ? "Ania z pc-2" : "Ola", 10, n));
+    c[0].idListy = c[1].idListy = ania;
+    c[2].idListy = *ola2;
+    c[4].idListy = *obcy;
+    for (int s = 0; s < 2; ++s) {
+        KonfiguracjaKlasy ks = k;
+        ks.stanowisko = QStringLiteral("pc-%1").arg(s + 1);
+        auto skrzynka = std::make_shared<SkrzynkaWPamieci>();
+        for (int n = s; n < 5; n += 2)
+            skrzynka->Dodaj(c[std::size_t(n)]);
+        NadawcaKlasy nadawca(ks, skrzynka, kSzybko);
+        ASSERT_TRUE(Czekaj([&] { return skrzynka->Oznaczone().size() == 2u; }, 20s));
+    }
+    // The teacher renames Ania: her history stays hers.
+    ASSERT_TRUE(nauczyciel.ZmienNaLiscie(ania, QStringLiteral("Anna Nowak"), QStringLiteral("")));
+    EXPECT_FALSE(nauczyciel.ZmienNaLiscie(*obcy, QStringLiteral("Cudzy"), QStringLiteral("")));
+    const auto dzieci = nauczyciel.Dzieci();
+    ASSERT_TRUE(dzieci) << nauczyciel.Blad().toStdString();
+    std::vector<std::tuple<std::int64_t, QString, QString, int, QStringList>> widok;
+    for (const DzieckoKlasy& d : *dzieci)
+        widok.emplace_back(d.id, d.imie, d.uwaga, d.cwiczen, d.stanowiska);
+    EXPECT_EQ(widok, (std::vector<std::tuple<std::int64_t, QString, QString, int, QStringList>>{
+                         {ania, "Anna Nowak", "", 2, {"pc-1", "pc-2"}},
+                         {0, "Ola", "", 1, {"pc-2"}},
+                         {ola1, "Ola", "", 0, {}},
+                         {*ola2, "Ola", "z 2a", 1, {"pc-1"}}}));
+    OdczytKlasy odczyt(k);
+    std::vector<std::string> jej;
+    for (const CwiczenieZKlasy& x : odczyt.Cwiczenia(KtoWKlasie(ania, {}), true).value_or(std::vector<CwiczenieZKlasy>{})) {
+        EXPECT_EQ(x.imie, QStringLiteral("Anna Nowak"));
+        jej.push_back(Opis(x.id.toStdString(), x.zapis));
+    }
+    EXPECT_TRUE(Takie(jej, Wyslane({c[0], c[1]})));
+    // By name: every drill under "Ola" now, the roster's and the others.
+    EXPECT_EQ(NaSerwerze(odczyt, QStringLiteral("Ola")).size(), 2u);
+    ASSERT_TRUE(nauczyciel.UsunZListy(ola1));
+    EXPECT_EQ(nauczyciel.Dzieci().value_or(std::vector<DzieckoKlasy>{}).size(), 3u);
 }
