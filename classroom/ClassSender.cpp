@@ -159,7 +159,7 @@ public:
                 return false;
             }
             std::erase_if(*paczka, [&](const CwiczenieKlasy& c) { return odrzucone_.count(c.id) > 0; });
-            if (paczka->empty()) return true;
+            if (paczka->empty()) return PobierzListe(w);
             if (const StanKlasy stan = Przygotuj(); !stan) {
                 w.Zglos(stan);
                 return false;
@@ -204,6 +204,34 @@ public:
     void Rozlacz() { polaczenie_.Zamknij(); }
 
 private:
+    // The class's roster, once a run and after every round that sent
+    // drills (the connection is open then), given to the outbox to keep.
+    template <class Wspolne> bool PobierzListe(Wspolne& w)
+    {
+        if (listaPobrana_ && !polaczenie_.Otwarte()) return true;
+        if (const StanKlasy stan = Przygotuj(); !stan) {
+            w.Zglos(stan);
+            return false;
+        }
+        const pg::Wynik r = polaczenie_.Wykonaj("SELECT id, name, note FROM zoltava.roster($1)",
+                                                {pg::Tekst(polaczenie_.Konfiguracja().klasa)});
+        if (!r.Dobry()) {
+            const StanKlasy stan = polaczenie_.Blad(r);
+            Rozlacz();
+            w.Zglos(stan);
+            return false;
+        }
+        std::vector<DzieckoListy> lista;
+        for (int i = 0; i < r.Wiersze(); ++i)
+            lista.push_back({r.Int(i, 0), r.Tekst(i, 1).toStdString(), r.Tekst(i, 2).toStdString()});
+        skrzynka_.ZapiszListe(lista);
+        listaPobrana_ = true;
+        return true;
+    }
+
+public:
+
+private:
     StanKlasy Przygotuj()
     {
         // A connection held since the last batch: the schema may have moved.
@@ -244,6 +272,7 @@ private:
     ISkrzynkaKlasy& skrzynka_;
     PolaczenieKlasy& polaczenie_;
     std::set<std::string> odrzucone_; // this run's refused drills
+    bool listaPobrana_ = false;
 };
 
 } // namespace

@@ -947,3 +947,50 @@ TEST_F(Klasa, TheRosterKeepsAChildThroughARenameAndTellsTwoOfOneNameApart)
     ASSERT_TRUE(nauczyciel.UsunZListy(ola1));
     EXPECT_EQ(nauczyciel.Dzieci().value_or(std::vector<DzieckoKlasy>{}).size(), 3u);
 }
+
+TEST_F(Klasa, AChildWhoPicksTheirNameFromTheRosterOnTwoWorkstationsIsOneChildWithOneHistory)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("9d"));
+    OdczytKlasy nauczyciel(k);
+    const auto ania = nauczyciel.DodajDoListy(QStringLiteral("Ania"));
+    ASSERT_TRUE(ania) << nauczyciel.Blad().toStdString();
+    QTemporaryDir tmp;
+    for (int s = 0; s < 2; ++s) {
+        const QString plik = tmp.filePath(QStringLiteral("s%1/wyniki.sqlite").arg(s));
+        DziennikWynikow dziennik(plik);
+        ListaDzieci dzieci([&](const ZmianaDziecka& z) { dziennik.ZmienDziecko(z); });
+        std::int64_t id = 0;
+        // The second computer has an "Ania" of its own already.
+        if (s == 1) {
+            ASSERT_EQ(dzieci.Dodaj(QStringLiteral("Ania"), id), "");
+        }
+        KonfiguracjaKlasy ks = k;
+        ks.stanowisko = QStringLiteral("s%1").arg(s);
+        NadawcaKlasy nadawca(ks, std::make_shared<SkrzynkaDziennika>(plik), kSzybko);
+        // The roster as the sender fetched it, kept for when the server is away.
+        ASSERT_TRUE(Czekaj([&] { return ListaKlasyZapisana(plik).size() == 1; }, 20s));
+        EXPECT_EQ(ListaKlasyZapisana(plik), (std::vector<DzieckoListy>{{*ania, "Ania", ""}}));
+        ASSERT_EQ(WybierzZListyKlasy(dzieci, plik, ListaKlasyZapisana(plik)[0]), "");
+        EXPECT_EQ(dzieci.Imie(dzieci.Biezace()), s == 0 ? QStringLiteral("Ania") : QStringLiteral("Ania (%1)").arg(*ania));
+        EXPECT_NE(dzieci.Biezace(), id);
+        ZapisCwiczenia z = Cwiczenie("", s, 0).zapis;
+        z.dziecko = dzieci.Biezace();
+        dziennik.Zapisz(z);
+        ASSERT_TRUE(dziennik.Dokoncz(5s));
+        nadawca.Obudz();
+        ASSERT_TRUE(Czekaj([&] {
+            BazaWynikow b(plik, {BazaWynikow::Tryb::Odczyt});
+            std::vector<BazaWynikow::DoWyslania> zostalo;
+            return b.Niewyslane(10, zostalo) && zostalo.empty();
+        }, 20s));
+        // Chosen again: the same child of this computer.
+        const std::int64_t wybrane = dzieci.Biezace();
+        dzieci.Wybierz(id > 0 ? id : wybrane);
+        ASSERT_EQ(WybierzZListyKlasy(dzieci, plik, ListaKlasyZapisana(plik)[0]), "");
+        EXPECT_EQ(dzieci.Biezace(), wybrane);
+    }
+    const auto klasa = nauczyciel.Dzieci();
+    ASSERT_TRUE(klasa && klasa->size() == 1u) << nauczyciel.Blad().toStdString();
+    EXPECT_EQ(std::make_tuple((*klasa)[0].id, (*klasa)[0].imie, (*klasa)[0].cwiczen, (*klasa)[0].stanowiska),
+              std::make_tuple(*ania, QStringLiteral("Ania"), 2, QStringList{"s0", "s1"}));
+}
