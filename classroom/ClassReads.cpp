@@ -25,16 +25,24 @@ namespace {
 
 // The roster's children with their drills, then every other name drills
 // were sent under; a page after (name, id).
+#define ZM_PRZEGLAD                                                                                                     \
+    " count(d.id) FILTER (WHERE d.ended_at >= to_timestamp(CAST($5 AS bigint) / 1000.0)),"                            \
+    " avg(d.grade), avg(d.grade) FILTER (WHERE d.ended_at >= to_timestamp(CAST($5 AS bigint) / 1000.0)) -"            \
+    " avg(d.grade) FILTER (WHERE d.ended_at < to_timestamp(CAST($5 AS bigint) / 1000.0)),"                            \
+    " (array_agg(d.workstation ORDER BY d.ended_at DESC))[1]"
 const char kDzieci[] =
-    "SELECT id, name, note, n, last_ms, stations FROM ("
+    "SELECT id, name, note, n, last_ms, stations, week, mean, trend, last_station FROM ("
     " SELECT c.id, c.name, c.note, count(d.id) AS n, " ZM_EPOKA_MS("max(d.ended_at)") " AS last_ms,"
-    "  string_agg(DISTINCT d.workstation, E'\\n') AS stations"
+    "  string_agg(DISTINCT d.workstation, E'\\n') AS stations," ZM_PRZEGLAD
     "  FROM zoltava.children c LEFT JOIN zoltava.drills d ON d.child_id = c.id AND " ZM_DOBRE_CWICZENIE
     "  WHERE c.class = $1 AND NOT c.removed GROUP BY c.id"
     " UNION ALL"
-    " SELECT 0, d.child, '', count(*), " ZM_EPOKA_MS("max(d.ended_at)") ", string_agg(DISTINCT d.workstation, E'\\n')"
-    "  FROM zoltava.drills d WHERE d.class = $1 AND d.child_id IS NULL AND " ZM_DOBRE_CWICZENIE " GROUP BY d.child) u"
+    " SELECT 0, d.child, '', count(*), " ZM_EPOKA_MS("max(d.ended_at)") ", string_agg(DISTINCT d.workstation, E'\\n'),"
+    ZM_PRZEGLAD
+    "  FROM zoltava.drills d WHERE d.class = $1 AND d.child_id IS NULL AND " ZM_DOBRE_CWICZENIE " GROUP BY d.child)"
+    " AS u (id, name, note, n, last_ms, stations, week, mean, trend, last_station)"
     " WHERE (u.name, u.id) > ($2, CAST($3 AS bigint)) ORDER BY u.name, u.id LIMIT $4";
+#undef ZM_PRZEGLAD
 // One child: by its roster id, or ($2 = 0) by the name it has now.
 #define ZM_DZIECKO                                                                                                     \
     " CASE WHEN CAST($2 AS bigint) = 0 THEN coalesce(c.name, d.child) = $3 ELSE d.child_id = CAST($2 AS bigint) END"
@@ -52,7 +60,9 @@ const char kPytania[] = "SELECT CAST(a.drill_id AS text), a.operand1, a.operand2
                         " ORDER BY a.drill_id, a.number";
 #define ZM_FAKTY(dziecko)                                                                                              \
     "SELECT a.operand1, a.operand2, count(*), count(*) FILTER (WHERE NOT a.correct), sum(a.time_ms),"                 \
-    " sum(CAST(a.time_ms AS float8) / d.pace_ms) FROM zoltava.answers a JOIN zoltava.drills d ON d.id = a.drill_id"   \
+    " sum(CAST(a.time_ms AS float8) / d.pace_ms),"                                                                   \
+    " string_agg(DISTINCT coalesce(c.name, d.child), E'\\n') FILTER (WHERE NOT a.correct)"                          \
+    " FROM zoltava.answers a JOIN zoltava.drills d ON d.id = a.drill_id"                                               \
     " LEFT JOIN zoltava.children c ON c.id = d.child_id"                                                               \
     " WHERE d.class = $1 AND d.operation = CAST($4 AS smallint) AND " ZM_DOBRE_CWICZENIE " AND " ZM_DOBRA_ODPOWIEDZ     \
     " AND d.ended_at >= to_timestamp(CAST($5 AS bigint) / 1000.0)" dziecko                                             \
@@ -103,7 +113,7 @@ bool OdczytKlasy::porazka(const pg::Wynik& wynik)
     return false;
 }
 
-std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci(bool* obcieto)
+std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci(bool* obcieto, std::int64_t tydzienOdMs)
 {
     std::vector<DzieckoKlasy> dzieci;
     bool wiecej = false;
@@ -113,8 +123,9 @@ std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci(bool* obcieto)
         // A page at a time, by the server's order of the names.
         QString po = QStringLiteral("");
         for (long long poId = -1; !wiecej;) {
-            const pg::Wynik w = polaczenie_->Wykonaj(kDzieci, {pg::Tekst(konfiguracja_.klasa), pg::Tekst(po),
-                                                               pg::Liczba(poId), pg::Liczba(kStronaDzieci)});
+            const pg::Wynik w =
+                polaczenie_->Wykonaj(kDzieci, {pg::Tekst(konfiguracja_.klasa), pg::Tekst(po), pg::Liczba(poId),
+                                               pg::Liczba(kStronaDzieci), pg::Liczba(tydzienOdMs)});
             if (!w.Dobry()) return porazka(w);
             for (int i = 0; i < w.Wiersze(); ++i) {
                 poId = w.Int(i, 0);
@@ -125,7 +136,18 @@ std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci(bool* obcieto)
                 }
                 QStringList stanowiska = w.Tekst(i, 5).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
                 stanowiska.sort();
-                dzieci.push_back({poId, po, w.Tekst(i, 2), int(w.Int(i, 3)), w.Int(i, 4), stanowiska});
+                DzieckoKlasy d;
+                d.id = poId;
+                d.imie = po;
+                d.uwaga = w.Tekst(i, 2);
+                d.cwiczen = int(w.Int(i, 3));
+                d.ostatnieMs = w.Int(i, 4);
+                d.stanowiska = stanowiska;
+                d.wTygodniu = int(w.Int(i, 6));
+                if (!w.Pusty(i, 7)) d.sredniaOcen = w.Rzeczywista(i, 7);
+                if (!w.Pusty(i, 8)) d.trend = w.Rzeczywista(i, 8);
+                d.ostatnieStanowisko = w.Tekst(i, 9);
+                dzieci.push_back(std::move(d));
             }
             if (w.Wiersze() < kStronaDzieci) break;
         }
@@ -206,7 +228,8 @@ std::optional<std::vector<FaktKlasy>> OdczytKlasy::Fakty(std::uint8_t dzialanie,
         for (int i = 0; i < w.Wiersze(); ++i)
             if (OperandyWZakresie(dzialanie, w.Int(i, 0), w.Int(i, 1)))
                 fakty.push_back({std::int32_t(w.Int(i, 0)), std::int32_t(w.Int(i, 1)), int(w.Int(i, 2)),
-                                 int(w.Int(i, 3)), w.Int(i, 4), w.Rzeczywista(i, 5)});
+                                 int(w.Int(i, 3)), w.Int(i, 4), w.Rzeczywista(i, 5),
+                                 w.Tekst(i, 6).split(QLatin1Char('\n'), Qt::SkipEmptyParts)});
         return true;
     });
     if (!ok) return std::nullopt;

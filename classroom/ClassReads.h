@@ -35,6 +35,13 @@ struct DzieckoKlasy {
     int cwiczen = 0;
     std::int64_t ostatnieMs = 0; // the newest drill's end, ms since 1970 (UTC)
     QStringList stanowiska;      // where the child practised, sorted
+    // The teacher's overview: drills since the week's start (see Dzieci),
+    // the mean grade, its trend (the week's mean less the mean before it;
+    // none without drills on both sides), where the newest drill was made.
+    int wTygodniu = 0;
+    std::optional<double> sredniaOcen;
+    std::optional<double> trend;
+    QString ostatnieStanowisko;
 };
 
 // A child of the class as the reads name it: by its roster id, or (id 0) by
@@ -64,6 +71,7 @@ struct FaktKlasy {
     int bledy = 0;
     std::int64_t sumaCzasuMs = 0;
     double sumaTykniec = 0; // Σ time / pace: the answers' times in the drill's ticks
+    QStringList myla;       // the children who missed it at least once (the roster's names now), sorted
 };
 
 class OdczytKlasy {
@@ -84,7 +92,9 @@ public:
     // kMaksDzieci (read a page at a time; `obcieto` says whether more were
     // left out).
     static constexpr int kMaksDzieci = 1000;
-    std::optional<std::vector<DzieckoKlasy>> Dzieci(bool* obcieto = nullptr);
+    // `tydzienOdMs`: the start of this week (the local Monday's midnight,
+    // ms since 1970), for DzieckoKlasy::wTygodniu and the trend.
+    std::optional<std::vector<DzieckoKlasy>> Dzieci(bool* obcieto = nullptr, std::int64_t tydzienOdMs = 0);
     // A page of a child's drills, newest first, up to `ile` of them after
     // the drill `po` (the last of the page before; none: from the newest);
     // with every question when `zPytaniami`.

@@ -533,6 +533,7 @@ TEST_F(Klasa, NamesArriveAsTypedAndTheTeacherReadsTheClassFacts)
     EXPECT_EQ(std::make_tuple(f.liczba1, f.liczba2, f.ile, f.bledy, f.sumaCzasuMs),
               std::make_tuple(3, 3, 2, 1, 1124LL));
     EXPECT_DOUBLE_EQ(f.sumaTykniec, 1124.0 / 20);
+    EXPECT_EQ(f.myla, QStringList{dlugie}); // who missed it
     // One child's since its drill: drill 4, whose ten questions are 7 facts.
     const auto jednego = odczyt.Fakty(DzialanieMnozenie, imiona[1], cwiczenia[1].zapis.koniecMs);
     ASSERT_TRUE(jednego);
@@ -925,16 +926,20 @@ TEST_F(Klasa, TheRosterKeepsAChildThroughARenameAndTellsTwoOfOneNameApart)
     // The teacher renames Ania: her history stays hers.
     ASSERT_TRUE(nauczyciel.ZmienNaLiscie(ania, QStringLiteral("Anna Nowak"), QStringLiteral("")));
     EXPECT_FALSE(nauczyciel.ZmienNaLiscie(*obcy, QStringLiteral("Cudzy"), QStringLiteral("")));
-    const auto dzieci = nauczyciel.Dzieci();
+    // The overview, the week starting at Ania's second drill: drill n has
+    // grade 1 + n and ends a minute after drill n - 1.
+    const auto dzieci = nauczyciel.Dzieci(nullptr, c[1].zapis.koniecMs);
     ASSERT_TRUE(dzieci) << nauczyciel.Blad().toStdString();
-    std::vector<std::tuple<std::int64_t, QString, QString, int, QStringList>> widok;
+    using Wiersz = std::tuple<std::int64_t, QString, QString, int, QStringList, int, std::optional<double>,
+                              std::optional<double>, QString>;
+    std::vector<Wiersz> widok;
     for (const DzieckoKlasy& d : *dzieci)
-        widok.emplace_back(d.id, d.imie, d.uwaga, d.cwiczen, d.stanowiska);
-    EXPECT_EQ(widok, (std::vector<std::tuple<std::int64_t, QString, QString, int, QStringList>>{
-                         {ania, "Anna Nowak", "", 2, {"pc-1", "pc-2"}},
-                         {0, "Ola", "", 1, {"pc-2"}},
-                         {ola1, "Ola", "", 0, {}},
-                         {*ola2, "Ola", "z 2a", 1, {"pc-1"}}}));
+        widok.emplace_back(d.id, d.imie, d.uwaga, d.cwiczen, d.stanowiska, d.wTygodniu, d.sredniaOcen, d.trend,
+                           d.ostatnieStanowisko);
+    EXPECT_EQ(widok, (std::vector<Wiersz>{{ania, "Anna Nowak", "", 2, {"pc-1", "pc-2"}, 1, 1.5, 1.0, "pc-2"},
+                                          {0, "Ola", "", 1, {"pc-2"}, 1, 4.0, std::nullopt, "pc-2"},
+                                          {ola1, "Ola", "", 0, {}, 0, std::nullopt, std::nullopt, ""},
+                                          {*ola2, "Ola", "z 2a", 1, {"pc-1"}, 1, 3.0, std::nullopt, "pc-1"}}));
     OdczytKlasy odczyt(k);
     std::vector<std::string> jej;
     for (const CwiczenieZKlasy& x : odczyt.Cwiczenia(KtoWKlasie(ania, {}), true).value_or(std::vector<CwiczenieZKlasy>{})) {
