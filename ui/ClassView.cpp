@@ -1,10 +1,12 @@
 #include "ClassView.h"
 
+#include "ClassOverview.h"
 #include "ClassServer.h"
 #include "JournalFiles.h"
 #include "Practice.h"
 #include "ResultsCsv.h"
 
+#include <QDateTime>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -55,7 +57,9 @@ void WidokKlasy::czytaj(std::function<std::optional<W>(OdczytKlasy&)> praca, std
 
 void WidokKlasy::Dzieci(std::function<void(std::vector<DzieckoKlasy>, QString)> odpowiedz)
 {
-    czytaj<std::vector<DzieckoKlasy>>([](OdczytKlasy& o) { return o.Dzieci(); }, std::move(odpowiedz));
+    const std::int64_t tydzien = PoczatekTygodniaMs(QDateTime::currentDateTime());
+    czytaj<std::vector<DzieckoKlasy>>([tydzien](OdczytKlasy& o) { return o.Dzieci(nullptr, tydzien); },
+                                      std::move(odpowiedz));
 }
 
 void WidokKlasy::Cwiczenia(const QString& imie, bool zPytaniami,

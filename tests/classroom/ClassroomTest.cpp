@@ -2,6 +2,7 @@
 // tests): thirty workstations sending through two restarts, a workstation
 // whose server is down, the roles' rights, each refusal's message, names
 // that must arrive as typed, and the configuration file.
+#include "ClassOverview.h"
 #include "ClassReads.h"
 #include "ClassSender.h"
 #include "ClassServer.h"
@@ -534,6 +535,7 @@ TEST_F(Klasa, NamesArriveAsTypedAndTheTeacherReadsTheClassFacts)
               std::make_tuple(3, 3, 2, 1, 1124LL));
     EXPECT_DOUBLE_EQ(f.sumaTykniec, 1124.0 / 20);
     EXPECT_EQ(f.myla, QStringList{dlugie}); // who missed it
+    EXPECT_EQ(OpisFaktuKlasy(QStringLiteral("3 × 3"), 4, f), QStringLiteral("3 × 3 — myli 1 z 4 dzieci: ") + dlugie);
     // One child's since its drill: drill 4, whose ten questions are 7 facts.
     const auto jednego = odczyt.Fakty(DzialanieMnozenie, imiona[1], cwiczenia[1].zapis.koniecMs);
     ASSERT_TRUE(jednego);
@@ -940,6 +942,19 @@ TEST_F(Klasa, TheRosterKeepsAChildThroughARenameAndTellsTwoOfOneNameApart)
                                           {0, "Ola", "", 1, {"pc-2"}, 1, 4.0, std::nullopt, "pc-2"},
                                           {ola1, "Ola", "", 0, {}, 0, std::nullopt, std::nullopt, ""},
                                           {*ola2, "Ola", "z 2a", 1, {"pc-1"}, 1, 3.0, std::nullopt, "pc-1"}}));
+    // As the teacher's window shows it.
+    TabelaKlasy tabela;
+    tabela.Ustaw(*dzieci);
+    QStringList pierwszy, trzeci;
+    for (int kolumna = 0; kolumna < tabela.columnCount(); ++kolumna) {
+        pierwszy << tabela.item(0, kolumna)->text();
+        trzeci << tabela.item(3, kolumna)->text();
+    }
+    EXPECT_EQ(pierwszy, (QStringList{"Anna Nowak", "1", "2", "1,5", "↑ +1,0", DataCwiczenia(c[1].zapis.koniecMs) + ", pc-2"}));
+    EXPECT_EQ(trzeci, (QStringList{"Ola (z 2a)", "1", "1", "3,0", "–", DataCwiczenia(c[2].zapis.koniecMs) + ", pc-1"}));
+    EXPECT_EQ(PoczatekTygodniaMs(QDateTime(QDate(2026, 12, 10), QTime(15, 0))),
+              QDateTime(QDate(2026, 12, 7), QTime(0, 0)).toMSecsSinceEpoch());
+
     OdczytKlasy odczyt(k);
     std::vector<std::string> jej;
     for (const CwiczenieZKlasy& x : odczyt.Cwiczenia(KtoWKlasie(ania, {}), true).value_or(std::vector<CwiczenieZKlasy>{})) {
