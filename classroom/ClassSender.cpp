@@ -130,6 +130,16 @@ struct NadawcaKlasy::Wspolne {
         ostatnioZapisane = log;
     }
 
+    std::optional<bool> polaczono;
+    void Polaczono(bool tak)
+    {
+        if (polaczono == tak) return;
+        polaczono = tak;
+        std::lock_guard<std::mutex> l(m);
+        if (NadawcaKlasy* o = wlasciciel)
+            QMetaObject::invokeMethod(o, [o, tak] { emit o->Polaczono(tak); }, Qt::QueuedConnection);
+    }
+
     void Wyslano(int ile)
     {
         std::lock_guard<std::mutex> l(m);
@@ -311,7 +321,9 @@ NadawcaKlasy::NadawcaKlasy(const KonfiguracjaKlasy& konfiguracja, std::shared_pt
                     if (w->stop) break;
                     w->budzik = false;
                 }
-                if (wysylka->Runda(*w)) {
+                const bool udana = wysylka->Runda(*w);
+                w->Polaczono(udana);
+                if (udana) {
                     przerwa = std::chrono::milliseconds(0);
                     wysylka->Rozlacz(); // nothing to send: no connection held open
                 } else {

@@ -304,21 +304,26 @@ TEST_F(Klasa, AWorkstationWhoseServerIsDownKeepsItsDrillsAndSendsThemAtTheNextSt
     ASSERT_TRUE(odczyt.Dzieci());
     ASSERT_TRUE(serwer->Zatrzymaj());
     QStringList komunikaty;
+    std::vector<bool> znaczki; // the window's quiet mark
     {
         NadawcaKlasy nadawca(k, skrzynka, kSzybko);
         QObject::connect(&nadawca, &NadawcaKlasy::Niedostepna, [&](const QString& t) { komunikaty << t; });
+        QObject::connect(&nadawca, &NadawcaKlasy::Polaczono, [&](bool tak) { znaczki.push_back(tak); });
         nadawca.Obudz(); // a new drill: tried at once, as after a failure
         ASSERT_TRUE(Czekaj([&] { return skrzynka->Zapytania() >= 5; }));
     }
     EXPECT_EQ(komunikaty, QStringList{QStringLiteral("Serwer klasy %1 nie odpowiada.").arg(k.serwer) + kCzekaja});
+    EXPECT_EQ(znaczki, std::vector<bool>{false});
     EXPECT_EQ(skrzynka->Czekajace().size(), 3u);
     EXPECT_TRUE(skrzynka->Oznaczone().empty());
 
     ASSERT_TRUE(serwer->Uruchom());
     {
         NadawcaKlasy nadawca(k, skrzynka, kSzybko);
-        ASSERT_TRUE(Czekaj([&] { return skrzynka->Czekajace().empty(); }));
+        QObject::connect(&nadawca, &NadawcaKlasy::Polaczono, [&](bool tak) { znaczki.push_back(tak); });
+        ASSERT_TRUE(Czekaj([&] { return skrzynka->Czekajace().empty() && znaczki.size() == 2; }));
     }
+    EXPECT_EQ(znaczki, (std::vector<bool>{false, true}));
     EXPECT_TRUE(Takie(NaSerwerze(odczyt, QStringLiteral("Ola")), Wyslane(cwiczenia))) << odczyt.Blad().toStdString();
 }
 
