@@ -46,14 +46,31 @@ const char kDzieci[] =
 // One child: by its roster id, or ($2 = 0) by the name it has now.
 #define ZM_DZIECKO                                                                                                     \
     " CASE WHEN CAST($2 AS bigint) = 0 THEN coalesce(c.name, d.child) = $3 ELSE d.child_id = CAST($2 AS bigint) END"
-#define ZM_CWICZENIA(po)                                                                                               \
+// A page of one child's drills, in the order of the indexes (class, child,
+// ended_at, id) and (child_id, ended_at, id): by roster id; by a name no
+// roster child has (the drills sent under it); by a name roster children
+// have too (theirs and the drills sent under it).
+#define ZM_CWICZENIA(kto, po)                                                                                          \
     "SELECT CAST(d.id AS text), d.workstation, " ZM_EPOKA_MS("d.ended_at") ", d.operation, d.questions, d.pace_ms,"   \
     " d.narrator, d.good, d.bad, d.grade, d.draw, CAST(d.ended_at AS text), coalesce(c.name, d.child)"               \
     " FROM zoltava.drills d LEFT JOIN zoltava.children c ON c.id = d.child_id"                                        \
-    " WHERE d.class = $1 AND" ZM_DZIECKO " AND " ZM_DOBRE_CWICZENIE po                                                 \
-    " ORDER BY d.ended_at DESC, d.id DESC LIMIT $4"
-const char kCwiczenia[] = ZM_CWICZENIA("");
-const char kCwiczeniaPo[] = ZM_CWICZENIA(" AND (d.ended_at, d.id) < (CAST($5 AS timestamptz), CAST($6 AS uuid))");
+    " WHERE d.class = $1 AND " kto " AND " ZM_DOBRE_CWICZENIE po " ORDER BY d.ended_at DESC, d.id DESC LIMIT $4"
+#define ZM_PO " AND (d.ended_at, d.id) < (CAST($5 AS timestamptz), CAST($6 AS uuid))"
+#define ZM_ID "d.child_id = CAST($2 AS bigint) AND CAST($3 AS text) IS NOT NULL"
+#define ZM_IMIE "CAST($2 AS bigint) = 0 AND d.child_id IS NULL AND d.child = $3"
+#define ZM_IMIE_I_LISTA                                                                                                \
+    "CAST($2 AS bigint) = 0 AND (d.child_id IS NULL AND d.child = $3 OR d.child_id IN"                                \
+    " (SELECT c2.id FROM zoltava.children c2 WHERE c2.class = $1 AND c2.name = $3))"
+const char* const kCwiczenia[3][2] = {
+    {ZM_CWICZENIA(ZM_ID, ""), ZM_CWICZENIA(ZM_ID, ZM_PO)},
+    {ZM_CWICZENIA(ZM_IMIE, ""), ZM_CWICZENIA(ZM_IMIE, ZM_PO)},
+    {ZM_CWICZENIA(ZM_IMIE_I_LISTA, ""), ZM_CWICZENIA(ZM_IMIE_I_LISTA, ZM_PO)},
+};
+#undef ZM_IMIE_I_LISTA
+#undef ZM_IMIE
+#undef ZM_ID
+#undef ZM_PO
+const char kImieNaLiscie[] = "SELECT EXISTS (SELECT FROM zoltava.children WHERE class = $1 AND name = $2)";
 const char kPytania[] = "SELECT CAST(a.drill_id AS text), a.operand1, a.operand2, a.answer, a.correct, a.time_ms"
                         " FROM zoltava.answers a JOIN zoltava.drills d ON d.id = a.drill_id"
                         " WHERE a.drill_id = ANY (CAST(string_to_array($1, ',') AS uuid[])) AND " ZM_DOBRA_ODPOWIEDZ
@@ -76,7 +93,9 @@ const char kFaktyDziecka[] = ZM_FAKTY(" AND" ZM_DZIECKO);
 #undef ZM_DOBRE_CWICZENIE
 #undef ZM_EPOKA_MS
 
-const int kStronaDzieci = 250;
+// The children in one statement, bounded: one more than are shown tells
+// that more were left out.
+const int kStronaDzieci = OdczytKlasy::kMaksDzieci + 1;
 
 } // namespace
 
@@ -175,7 +194,14 @@ std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const KtoWKla
             wartosci.push_back(pg::Tekst(po->koniec));
             wartosci.push_back(pg::Tekst(po->id));
         }
-        const pg::Wynik w = polaczenie_->Wykonaj(po ? kCwiczeniaPo : kCwiczenia, wartosci);
+        int rodzaj = 0;
+        if (kto.id == 0) {
+            const pg::Wynik n =
+                polaczenie_->Wykonaj(kImieNaLiscie, {pg::Tekst(konfiguracja_.klasa), pg::Tekst(kto.imie)});
+            if (n.Wiersze() != 1) return porazka(n);
+            rodzaj = n.Prawda(0, 0) ? 2 : 1;
+        }
+        const pg::Wynik w = polaczenie_->Wykonaj(kCwiczenia[rodzaj][po ? 1 : 0], wartosci);
         if (!w.Dobry()) return porazka(w);
         for (int i = 0; i < w.Wiersze(); ++i) {
             CwiczenieZKlasy c{w.Tekst(i, 0), w.Tekst(i, 11), w.Tekst(i, 12), w.Tekst(i, 1), {}};

@@ -85,7 +85,9 @@ CREATE TABLE IF NOT EXISTS zoltava.drills (
     draw smallint NOT NULL DEFAULT 0 CHECK (draw IN (0, 1))); -- 0 random, 1 the child's difficult facts
 -- (A table made by an earlier run of this script gets the draw too.)
 ALTER TABLE zoltava.drills ADD COLUMN IF NOT EXISTS draw smallint NOT NULL DEFAULT 0 CHECK (draw IN (0, 1));
-CREATE INDEX IF NOT EXISTS drills_by_child ON zoltava.drills (class, child, ended_at);
+-- A child's drills a page at a time, newest first (version 2 adds the id).
+DROP INDEX IF EXISTS zoltava.drills_by_child;
+CREATE INDEX IF NOT EXISTS drills_by_child_page ON zoltava.drills (class, child, ended_at, id);
 CREATE INDEX IF NOT EXISTS drills_by_operation ON zoltava.drills (class, operation, ended_at);
 
 -- Every question of a drill with the answer typed.
@@ -113,7 +115,7 @@ CREATE TABLE IF NOT EXISTS zoltava.children (
     created_at timestamptz NOT NULL DEFAULT now());
 CREATE INDEX IF NOT EXISTS children_by_class ON zoltava.children (class, name, id);
 ALTER TABLE zoltava.drills ADD COLUMN IF NOT EXISTS child_id bigint REFERENCES zoltava.children (id);
-CREATE INDEX IF NOT EXISTS drills_by_child_id ON zoltava.drills (child_id, ended_at);
+CREATE INDEX IF NOT EXISTS drills_by_roster_child ON zoltava.drills (child_id, ended_at, id);
 
 -- The roster of a class as the workstations read it (they read no table).
 CREATE OR REPLACE FUNCTION zoltava.roster(p_class text) RETURNS TABLE (id bigint, name text, note text)
