@@ -218,17 +218,18 @@ private:
     // drills (the connection is open then), given to the outbox to keep.
     template <class Wspolne> bool PobierzListe(Wspolne& w)
     {
+        // Nothing waits: a failure here is only logged (and tried again
+        // after the pause); the user hears of the server when a drill waits.
         if (listaPobrana_ && !polaczenie_.Otwarte()) return true;
         if (const StanKlasy stan = Przygotuj(); !stan) {
-            w.Zglos(stan);
+            w.Zapisz(stan.calosc);
             return false;
         }
         const pg::Wynik r = polaczenie_.Wykonaj("SELECT id, name, note FROM zoltava.roster($1)",
                                                 {pg::Tekst(polaczenie_.Konfiguracja().klasa)});
         if (!r.Dobry()) {
-            const StanKlasy stan = polaczenie_.Blad(r);
+            w.Zapisz(polaczenie_.Blad(r).calosc);
             Rozlacz();
-            w.Zglos(stan);
             return false;
         }
         std::vector<DzieckoListy> lista;
