@@ -8,6 +8,8 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <array>
+#include <map>
 
 namespace zm {
 
@@ -70,6 +72,18 @@ const char* const kCwiczenia[3][2] = {
 #undef ZM_IMIE
 #undef ZM_ID
 #undef ZM_PO
+// Each child's three most missed questions (ties by operation and operands),
+// keyed as Dzieci keys the children: by roster id, or (0) by name.
+const char kNajslabsze[] =
+    "SELECT id, name, operation, operand1, operand2 FROM ("
+    " SELECT coalesce(d.child_id, 0) AS id, CASE WHEN d.child_id IS NULL THEN d.child ELSE '' END AS name,"
+    "  d.operation, a.operand1, a.operand2, row_number() OVER (PARTITION BY coalesce(d.child_id, 0),"
+    "  CASE WHEN d.child_id IS NULL THEN d.child ELSE '' END ORDER BY count(*) FILTER (WHERE NOT a.correct) DESC,"
+    "  d.operation, a.operand1, a.operand2) AS r"
+    " FROM zoltava.answers a JOIN zoltava.drills d ON d.id = a.drill_id"
+    " WHERE d.class = $1 AND " ZM_DOBRE_CWICZENIE " AND " ZM_DOBRA_ODPOWIEDZ
+    " GROUP BY 1, 2, d.operation, a.operand1, a.operand2 HAVING count(*) FILTER (WHERE NOT a.correct) > 0) t"
+    " WHERE r <= 3 ORDER BY id, name, r";
 const char kImieNaLiscie[] = "SELECT EXISTS (SELECT FROM zoltava.children WHERE class = $1 AND name = $2)";
 const char kPytania[] = "SELECT CAST(a.drill_id AS text), a.operand1, a.operand2, a.answer, a.correct, a.time_ms"
                         " FROM zoltava.answers a JOIN zoltava.drills d ON d.id = a.drill_id"
@@ -170,6 +184,18 @@ std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci(bool* obcieto, std:
             }
             if (w.Wiersze() < kStronaDzieci) break;
         }
+        const pg::Wynik n = polaczenie_->Wykonaj(kNajslabsze, {pg::Tekst(konfiguracja_.klasa)});
+        if (!n.Dobry()) return porazka(n);
+        std::map<std::pair<long long, QString>, QStringList> najslabsze;
+        for (int i = 0; i < n.Wiersze(); ++i) {
+            const auto dzialanie = static_cast<std::uint8_t>(n.Int(i, 2));
+            const long long a = n.Int(i, 3), b = n.Int(i, 4);
+            if (!OperandyWZakresie(dzialanie, a, b)) continue;
+            najslabsze[{n.Int(i, 0), n.Tekst(i, 1)}] << QStringLiteral("%1 %2 %3").arg(a).arg(QString::fromUtf8(
+                                                                                                  std::array{"×", ":", "+", "−"}[dzialanie]))
+                                                                                         .arg(b);
+        }
+        for (DzieckoKlasy& d : dzieci) d.najslabsze = najslabsze[{d.id, d.id ? QString() : d.imie}];
         return true;
     });
     if (!ok) return std::nullopt;

@@ -42,6 +42,7 @@ struct DzieckoKlasy {
     std::optional<double> sredniaOcen;
     std::optional<double> trend;
     QString ostatnieStanowisko;
+    QStringList najslabsze; // its three most missed questions, "7 × 8"
 };
 
 // A child of the class as the reads name it: by its roster id, or (id 0) by

@@ -29,9 +29,10 @@ TabelaKlasy::TabelaKlasy(QWidget* rodzic) : QTableWidget(rodzic)
 {
     setObjectName(QStringLiteral("TabelaKlasy"));
     setAccessibleName(QStringLiteral("Dzieci klasy"));
-    setColumnCount(6);
+    setColumnCount(7);
     setHorizontalHeaderLabels({QStringLiteral("Dziecko"), QStringLiteral("W tym tygodniu"), QStringLiteral("Wszystkie"),
-                               QStringLiteral("Średnia ocena"), QStringLiteral("Zmiana"), QStringLiteral("Ostatnio")});
+                               QStringLiteral("Średnia ocena"), QStringLiteral("Zmiana"), QStringLiteral("Najczęściej myli"),
+                               QStringLiteral("Ostatnio")});
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -54,7 +55,7 @@ void TabelaKlasy::Ustaw(const std::vector<DzieckoKlasy>& dzieci)
                                  .arg(DataCwiczenia(d.ostatnieMs), d.ostatnieStanowisko);
         const QStringList komorki = {d.uwaga.isEmpty() ? d.imie : QStringLiteral("%1 (%2)").arg(d.imie, d.uwaga),
                                      QString::number(d.wTygodniu), QString::number(d.cwiczen), Ocena(d.sredniaOcen),
-                                     Trend(d.trend), kiedy};
+                                     Trend(d.trend), d.najslabsze.join(QStringLiteral(", ")), kiedy};
         for (int k = 0; k < komorki.size(); ++k) setItem(i, k, new QTableWidgetItem(komorki[k]));
     }
     resizeColumnsToContents();

@@ -1,6 +1,7 @@
 // The teacher's overview of the class: one row for each child (the roster's
 // and every other name drills came under) with the drills this week and in
-// all, the mean grade and its trend, and when and where the child last
+// all, the mean grade and its trend, the questions it misses most, and
+// when and where the child last
 // practised; and the words for a fact of the class's table (how many
 // children miss it and who), for its tooltip and the screen reader. The
 // results window shows the table for "cała klasa" (WidokKlasy::Dzieci gives
