@@ -146,7 +146,8 @@ bool OdczytKlasy::porazka(const pg::Wynik& wynik)
     return false;
 }
 
-std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci(bool* obcieto, std::int64_t tydzienOdMs)
+std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci(bool* obcieto, std::int64_t tydzienOdMs,
+                                                            bool zNajslabszymi)
 {
     std::vector<DzieckoKlasy> dzieci;
     bool wiecej = false;
@@ -184,6 +185,7 @@ std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci(bool* obcieto, std:
             }
             if (w.Wiersze() < kStronaDzieci) break;
         }
+        if (!zNajslabszymi) return true;
         const pg::Wynik n = polaczenie_->Wykonaj(kNajslabsze, {pg::Tekst(konfiguracja_.klasa)});
         if (!n.Dobry()) return porazka(n);
         std::map<std::pair<long long, QString>, QStringList> najslabsze;

@@ -62,6 +62,13 @@ void WidokKlasy::Dzieci(std::function<void(std::vector<DzieckoKlasy>, QString)> 
                                       std::move(odpowiedz));
 }
 
+void WidokKlasy::Przeglad(std::function<void(std::vector<DzieckoKlasy>, QString)> odpowiedz)
+{
+    const std::int64_t tydzien = PoczatekTygodniaMs(QDateTime::currentDateTime());
+    czytaj<std::vector<DzieckoKlasy>>([tydzien](OdczytKlasy& o) { return o.Dzieci(nullptr, tydzien, true); },
+                                      std::move(odpowiedz));
+}
+
 void WidokKlasy::Cwiczenia(const QString& imie, bool zPytaniami,
                            std::function<void(std::vector<CwiczenieZKlasy>, QString)> odpowiedz)
 {

@@ -935,7 +935,7 @@ TEST_F(Klasa, TheRosterKeepsAChildThroughARenameAndTellsTwoOfOneNameApart)
     EXPECT_FALSE(nauczyciel.ZmienNaLiscie(*obcy, QStringLiteral("Cudzy"), QStringLiteral("")));
     // The overview, the week starting at Ania's second drill: drill n has
     // grade 1 + n and ends a minute after drill n - 1.
-    const auto dzieci = nauczyciel.Dzieci(nullptr, c[1].zapis.koniecMs);
+    const auto dzieci = nauczyciel.Dzieci(nullptr, c[1].zapis.koniecMs, true);
     ASSERT_TRUE(dzieci) << nauczyciel.Blad().toStdString();
     using Wiersz = std::tuple<std::int64_t, QString, QString, int, QStringList, int, std::optional<double>,
                               std::optional<double>, QString>;
