@@ -12,11 +12,14 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <algorithm>
 #include <cstdio>
 #include <mutex>
 #include <thread>
+#include <cstring>
+#include <optional>
 #include <vector>
 
 using namespace zm;
@@ -93,6 +96,59 @@ double Wyslij(test::SerwerPostgres& serwer, const QString& klasa, int ile, Gener
     return t.nsecsElapsed() / 1e9;
 }
 
+// A flood: 5,016 children of one drill each and 400,000 drills of one
+// child, written straight into the server. The teacher's reads take a page
+// at a time: memory stays bounded.
+int Powodz(test::SerwerPostgres& serwer)
+{
+    serwer.Psql(test::SerwerPostgres::kBaza,
+                {QStringLiteral("-c"),
+                 QStringLiteral("INSERT INTO zoltava.drills (id, class, workstation, child, ended_at, operation,"
+                                " questions, pace_ms, narrator, good, bad, grade)"
+                                " SELECT gen_random_uuid(), 'powodz', 'pc', 'Dziecko ' || i, now(), 0, 1, 60, false, 1,"
+                                " 0, 6 FROM generate_series(1, 5016) i;"
+                                "INSERT INTO zoltava.drills (id, class, workstation, child, ended_at, operation,"
+                                " questions, pace_ms, narrator, good, bad, grade)"
+                                " SELECT gen_random_uuid(), 'powodz', 'pc', 'Ola', now() - i * interval '1 second', 0,"
+                                " 1, 60, false, 1, 0, 6 FROM generate_series(1, 400000) i"),
+                 QStringLiteral("-c"), QStringLiteral("VACUUM ANALYZE zoltava.drills")});
+    const auto rss = [](const char* pole) {
+        QFile f(QStringLiteral("/proc/self/status"));
+        f.open(QIODevice::ReadOnly);
+        for (const QByteArray& w : f.readAll().split('\n'))
+            if (w.startsWith(pole)) return w.mid(int(std::strlen(pole))).trimmed().split(' ')[0].toLongLong() / 1024.0;
+        return 0.0;
+    };
+    const double przed = rss("VmRSS:");
+    OdczytKlasy powodz(serwer.Konfiguracja(QStringLiteral("powodz")));
+    QElapsedTimer t;
+    t.start();
+    bool obcieto = false;
+    const auto d = powodz.Dzieci(&obcieto);
+    const double czasDzieci = t.nsecsElapsed() / 1e6;
+    t.restart();
+    const auto okno = powodz.Cwiczenia(QStringLiteral("Ola"), false, nullptr, 2000);
+    const double czasOkna = t.nsecsElapsed() / 1e6;
+    t.restart();
+    long long wszystkie = 0;
+    std::optional<CwiczenieZKlasy> po;
+    for (;;) {
+        const auto strona = powodz.Cwiczenia(QStringLiteral("Ola"), false, po ? &*po : nullptr, 500);
+        if (!strona || strona->empty()) break;
+        wszystkie += qint64(strona->size());
+        po = strona->back();
+    }
+    const double czasWszystkich = t.nsecsElapsed() / 1e3 / 1e6;
+    std::printf("a flood of 5,016 children and 400,000 drills of one child (RSS %.0f MB before):\n", przed);
+    std::printf("  the children: %zu of them (more left out: %s), %.0f ms\n", d ? d->size() : 0, obcieto ? "yes" : "no",
+                czasDzieci);
+    std::printf("  the window's newest %zu drills: %.0f ms\n", okno ? okno->size() : 0, czasOkna);
+    std::printf("  every drill a page of 500 at a time (as the CSV is written): %lld in %.1f s\n", wszystkie,
+                czasWszystkich);
+    std::printf("  RSS after: %.0f MB, peak %.0f MB\n", rss("VmRSS:"), rss("VmHWM:"));
+    return d && okno && wszystkie == 400000 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -103,6 +159,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no PostgreSQL server: %s\n", qPrintable(serwer.Blad()));
         return 1;
     }
+    // Only the flood: zm_bench_class --powodz
+    if (argc > 1 && QByteArray(argv[1]) == "--powodz") return Powodz(serwer);
     GeneratorLosowy los(20261208);
 
     // Throughput: three runs of 30 × 100 drills, then the class of the
@@ -166,7 +224,7 @@ int main(int argc, char** argv)
                 bezczynny, wTrakcie, zamrozony);
 
     // The teacher's view of class 3b: 30 children × 200 drills.
-    std::vector<double> otwarcie, dzieci, lista, pytania, faktyKlasy, faktyDziecka;
+    std::vector<double> otwarcie, dzieci, przeglad, lista, pytania, faktyKlasy, faktyDziecka;
     for (int i = 0; i < 7; ++i) {
         QElapsedTimer t;
         t.start();
@@ -181,6 +239,9 @@ int main(int argc, char** argv)
         t.restart();
         odczyt.Dzieci();
         dzieci.push_back(t.nsecsElapsed() / 1e6);
+        t.restart();
+        odczyt.Dzieci(nullptr, 0, true);
+        przeglad.push_back(t.nsecsElapsed() / 1e6);
         t.restart();
         const auto c = odczyt.Cwiczenia(imie);
         lista.push_back(t.nsecsElapsed() / 1e6);
@@ -198,11 +259,13 @@ int main(int argc, char** argv)
     std::printf("teacher's view, 30 children x 200 drills (median of 7):\n");
     std::printf("  connect and read the children: %.1f ms\n", Mediana(otwarcie));
     std::printf("  the children again (connected): %.1f ms\n", Mediana(dzieci));
+    std::printf("  the overview with each child's most missed questions: %.1f ms\n", Mediana(przeglad));
     std::printf("  a child's list of 200 drills: %.1f ms; with its 6000 questions: %.1f ms\n", Mediana(lista),
                 Mediana(pytania));
     std::printf("  the class's fact table, one operation (about 45000 answers): %.1f ms\n", Mediana(faktyKlasy));
     std::printf("  a child's fact table, one operation: %.1f ms\n", Mediana(faktyDziecka));
     std::printf("  opening the class view (connect, children, a child's list, the class's facts): %.1f ms\n",
                 Mediana(otwarcie) + Mediana(lista) + Mediana(faktyKlasy));
-    return 0;
+
+    return Powodz(serwer);
 }

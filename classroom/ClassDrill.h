@@ -5,6 +5,7 @@
 
 #include "DrillRecord.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,15 @@ struct CwiczenieKlasy {
     std::string id;   // NowyIdentyfikatorCwiczenia(), made once when the drill is recorded
     std::string imie; // the child's name, UTF-8
     ZapisCwiczenia zapis;
+    std::int64_t idListy = 0; // the child's id on the class's roster (0: not on it; known by name)
+};
+
+// A child of the class's roster, as the workstations read it.
+struct DzieckoListy {
+    std::int64_t id = 0;
+    std::string imie;  // UTF-8
+    std::string uwaga; // the teacher's note that tells two of one name apart
+    bool operator==(const DzieckoListy&) const = default;
 };
 
 // A new drill's unique id: a random UUID as text, 36 characters, lower
@@ -38,6 +48,9 @@ public:
     // they could not be marked; they are then offered and sent again (after
     // the sender's pause), which the server ignores.
     virtual bool Wyslane(const std::vector<std::string>& ids) = 0;
+    // The class's roster as the server gives it now, to keep for when the
+    // server is away.
+    virtual void ZapiszListe(const std::vector<DzieckoListy>& lista) { (void)lista; }
 };
 
 } // namespace zm

@@ -29,7 +29,7 @@ namespace {
 const char kWstawCwiczenie[] =
     "SELECT zoltava.add_drill(CAST($1 AS uuid), $2, $3, $4, CAST($5 AS bigint), CAST($6 AS smallint),"
     " CAST($7 AS smallint), CAST($8 AS integer), CAST($9 AS boolean), CAST($10 AS smallint), CAST($11 AS smallint),"
-    " CAST($12 AS smallint), CAST($13 AS smallint), CAST($14 AS json))";
+    " CAST($12 AS smallint), CAST($13 AS smallint), CAST($14 AS json), CAST($15 AS bigint))";
 
 // PostgreSQL's text cannot hold NUL.
 QString Tekst(const std::string& s)
@@ -43,7 +43,8 @@ QString Tekst(const std::string& s)
 QString Niewysylalne(const CwiczenieKlasy& c)
 {
     const ZapisCwiczenia& z = c.zapis;
-    if (QString::fromStdString(c.imie).trimmed().isEmpty()) return QStringLiteral("dziecko nie ma imienia");
+    if (c.idListy <= 0 && QString::fromStdString(c.imie).trimmed().isEmpty())
+        return QStringLiteral("dziecko nie ma imienia");
     if (z.pytania.size() != std::size_t(z.iloscPytan) || z.dobrze < 0 || z.zle < 0 ||
         z.dobrze + z.zle != z.iloscPytan)
         return QStringLiteral("w dzienniku brakuje części jego pytań (%1 z %2)").arg(z.pytania.size()).arg(z.iloscPytan);
@@ -129,6 +130,16 @@ struct NadawcaKlasy::Wspolne {
         ostatnioZapisane = log;
     }
 
+    std::optional<bool> polaczono;
+    void Polaczono(bool tak)
+    {
+        if (polaczono == tak) return;
+        polaczono = tak;
+        std::lock_guard<std::mutex> l(m);
+        if (NadawcaKlasy* o = wlasciciel)
+            QMetaObject::invokeMethod(o, [o, tak] { emit o->Polaczono(tak); }, Qt::QueuedConnection);
+    }
+
     void Wyslano(int ile)
     {
         std::lock_guard<std::mutex> l(m);
@@ -158,7 +169,7 @@ public:
                 return false;
             }
             std::erase_if(*paczka, [&](const CwiczenieKlasy& c) { return odrzucone_.count(c.id) > 0; });
-            if (paczka->empty()) return true;
+            if (paczka->empty()) return PobierzListe(w);
             if (const StanKlasy stan = Przygotuj(); !stan) {
                 w.Zglos(stan);
                 return false;
@@ -203,6 +214,35 @@ public:
     void Rozlacz() { polaczenie_.Zamknij(); }
 
 private:
+    // The class's roster, once a run and after every round that sent
+    // drills (the connection is open then), given to the outbox to keep.
+    template <class Wspolne> bool PobierzListe(Wspolne& w)
+    {
+        // Nothing waits: a failure here is only logged (and tried again
+        // after the pause); the user hears of the server when a drill waits.
+        if (listaPobrana_ && !polaczenie_.Otwarte()) return true;
+        if (const StanKlasy stan = Przygotuj(); !stan) {
+            w.Zapisz(stan.calosc);
+            return false;
+        }
+        const pg::Wynik r = polaczenie_.Wykonaj("SELECT id, name, note FROM zoltava.roster($1)",
+                                                {pg::Tekst(polaczenie_.Konfiguracja().klasa)});
+        if (!r.Dobry()) {
+            w.Zapisz(polaczenie_.Blad(r).calosc);
+            Rozlacz();
+            return false;
+        }
+        std::vector<DzieckoListy> lista;
+        for (int i = 0; i < r.Wiersze(); ++i)
+            lista.push_back({r.Int(i, 0), r.Tekst(i, 1).toStdString(), r.Tekst(i, 2).toStdString()});
+        skrzynka_.ZapiszListe(lista);
+        listaPobrana_ = true;
+        return true;
+    }
+
+public:
+
+private:
     StanKlasy Przygotuj()
     {
         // A connection held since the last batch: the schema may have moved.
@@ -227,7 +267,8 @@ private:
             {pg::Tekst(id), pg::Tekst(k.klasa), pg::Tekst(k.stanowisko), pg::Tekst(Tekst(c.imie)),
              pg::Liczba(z.koniecMs), pg::Liczba(z.dzialanie), pg::Liczba(z.iloscPytan), pg::Liczba(z.predkosc),
              pg::Prawda(z.lektor), pg::Liczba(z.dobrze), pg::Liczba(z.zle), pg::Liczba(z.ocena),
-             pg::Liczba(z.losowanie), pg::Tekst(Odpowiedzi(z))});
+             pg::Liczba(z.losowanie), pg::Tekst(Odpowiedzi(z)),
+             c.idListy > 0 ? pg::Liczba(c.idListy) : pg::Wartosc()});
         if (w.Wiersze() != 1) return polaczenie_.Blad(w);
         const QString wynik = w.Tekst(0, 0);
         if (wynik == QLatin1String("other"))
@@ -242,6 +283,7 @@ private:
     ISkrzynkaKlasy& skrzynka_;
     PolaczenieKlasy& polaczenie_;
     std::set<std::string> odrzucone_; // this run's refused drills
+    bool listaPobrana_ = false;
 };
 
 } // namespace
@@ -280,7 +322,9 @@ NadawcaKlasy::NadawcaKlasy(const KonfiguracjaKlasy& konfiguracja, std::shared_pt
                     if (w->stop) break;
                     w->budzik = false;
                 }
-                if (wysylka->Runda(*w)) {
+                const bool udana = wysylka->Runda(*w);
+                w->Polaczono(udana);
+                if (udana) {
                     przerwa = std::chrono::milliseconds(0);
                     wysylka->Rozlacz(); // nothing to send: no connection held open
                 } else {

@@ -54,6 +54,10 @@ signals:
     void Niedostepna(const QString& tekst);
     // The server now holds `ile` more drills (and the outbox marks them).
     void Wyslano(int ile);
+    // Whether the last round reached the class (false: drills wait), each
+    // change once: for a quiet mark in the window while a child practises,
+    // where Niedostepna's sentence belongs to the teacher or the log.
+    void Polaczono(bool tak);
 
 private:
     struct Wspolne;

@@ -85,7 +85,9 @@ CREATE TABLE IF NOT EXISTS zoltava.drills (
     draw smallint NOT NULL DEFAULT 0 CHECK (draw IN (0, 1))); -- 0 random, 1 the child's difficult facts
 -- (A table made by an earlier run of this script gets the draw too.)
 ALTER TABLE zoltava.drills ADD COLUMN IF NOT EXISTS draw smallint NOT NULL DEFAULT 0 CHECK (draw IN (0, 1));
-CREATE INDEX IF NOT EXISTS drills_by_child ON zoltava.drills (class, child, ended_at);
+-- A child's drills a page at a time, newest first (version 2 adds the id).
+DROP INDEX IF EXISTS zoltava.drills_by_child;
+CREATE INDEX IF NOT EXISTS drills_by_child_page ON zoltava.drills (class, child, ended_at, id);
 CREATE INDEX IF NOT EXISTS drills_by_operation ON zoltava.drills (class, operation, ended_at);
 
 -- Every question of a drill with the answer typed.
@@ -98,6 +100,29 @@ CREATE TABLE IF NOT EXISTS zoltava.answers (
     correct boolean NOT NULL,
     time_ms integer NOT NULL CHECK (time_ms >= 0),
     PRIMARY KEY (drill_id, number));
+
+-- The class's roster (version 2): each child once, with an id that stays
+-- when the teacher renames the child; two children of one name are told
+-- apart by the teacher's note. Made by the teacher; a drill names its child
+-- by this id (drills sent before the roster, or from a child not on it,
+-- keep only the name).
+CREATE TABLE IF NOT EXISTS zoltava.children (
+    id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+    class text NOT NULL CHECK (char_length(class) BETWEEN 1 AND 100),
+    name text NOT NULL CHECK (btrim(name) <> '' AND char_length(name) <= 200),
+    note text NOT NULL DEFAULT '' CHECK (char_length(note) <= 200),
+    removed boolean NOT NULL DEFAULT false,
+    created_at timestamptz NOT NULL DEFAULT now());
+CREATE INDEX IF NOT EXISTS children_by_class ON zoltava.children (class, name, id);
+ALTER TABLE zoltava.drills ADD COLUMN IF NOT EXISTS child_id bigint REFERENCES zoltava.children (id);
+CREATE INDEX IF NOT EXISTS drills_by_roster_child ON zoltava.drills (child_id, ended_at, id);
+
+-- The roster of a class as the workstations read it (they read no table).
+CREATE OR REPLACE FUNCTION zoltava.roster(p_class text) RETURNS TABLE (id bigint, name text, note text)
+    LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog
+    AS $f$ SELECT c.id, c.name, c.note FROM zoltava.children c
+           WHERE c.class = p_class AND NOT c.removed ORDER BY c.name, c.id $f$;
+REVOKE ALL ON FUNCTION zoltava.roster(text) FROM PUBLIC;
 
 -- What the server refuses, whoever writes (version 2): a time that is not
 -- finite or not in this world (a drill ends between 2000 and 2200), an
@@ -125,8 +150,9 @@ ALTER TABLE zoltava.answers
 -- draws them: × 3–9 × 3–9; ÷ a quotient and a divisor of 3–9; + two
 -- numbers of 10–89 with a sum up to 99; − two numbers of 10–99, the first
 -- not smaller.
+-- (No SET clause: the planner inlines it into the teacher's reads.)
 CREATE OR REPLACE FUNCTION zoltava.operands_in_range(operation smallint, a integer, b integer) RETURNS boolean
-    LANGUAGE sql IMMUTABLE SET search_path = pg_catalog
+    LANGUAGE sql IMMUTABLE
     AS $f$
     SELECT CASE operation
         WHEN 0 THEN a BETWEEN 3 AND 9 AND b BETWEEN 3 AND 9
@@ -136,14 +162,15 @@ CREATE OR REPLACE FUNCTION zoltava.operands_in_range(operation smallint, a integ
         ELSE false END
     $f$;
 
--- A drill with its answers, in one call: the workstations' only way in.
+-- A drill with its answers, in one call (a child of the roster named by its
+-- id: the drill takes its name from the roster): the workstations' only way in.
 -- The drill is stored whole or not at all. A drill the server already holds
 -- is not stored again: the answer is 'same' when it is this drill (sent
 -- again), 'other' when another drill holds its id; 'new' when stored.
 CREATE OR REPLACE FUNCTION zoltava.add_drill(
     p_id uuid, p_class text, p_workstation text, p_child text, p_ended_ms bigint, p_operation smallint,
     p_questions smallint, p_pace_ms integer, p_narrator boolean, p_good smallint, p_bad smallint,
-    p_grade smallint, p_draw smallint, p_answers json) RETURNS text
+    p_grade smallint, p_draw smallint, p_answers json, p_child_id bigint) RETURNS text
     LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog
     AS $f$
 DECLARE
@@ -152,14 +179,21 @@ BEGIN
     IF p_ended_ms IS NULL OR p_ended_ms NOT BETWEEN 946684800000 AND 7258118400000 THEN
         RAISE EXCEPTION USING ERRCODE = 'check_violation', MESSAGE = 'the drill''s time is out of range';
     END IF;
+    IF p_child_id IS NOT NULL THEN
+        -- The roster's child, by its name now.
+        SELECT c.name INTO p_child FROM zoltava.children c WHERE c.id = p_child_id AND c.class = p_class;
+        IF NOT FOUND THEN
+            RAISE EXCEPTION USING ERRCODE = 'check_violation', MESSAGE = 'the child is not on the class''s roster';
+        END IF;
+    END IF;
     IF EXISTS (SELECT FROM json_to_recordset(p_answers) AS p(a integer, b integer)
                WHERE NOT coalesce(zoltava.operands_in_range(p_operation, p.a, p.b), false)) THEN
         RAISE EXCEPTION USING ERRCODE = 'check_violation', MESSAGE = 'an answer''s operands are out of range';
     END IF;
     INSERT INTO zoltava.drills (id, class, workstation, child, ended_at, operation, questions, pace_ms, narrator,
-                                good, bad, grade, draw)
+                                good, bad, grade, draw, child_id)
     VALUES (p_id, p_class, p_workstation, p_child, to_timestamp(p_ended_ms / 1000.0), p_operation, p_questions,
-            p_pace_ms, p_narrator, p_good, p_bad, p_grade, p_draw)
+            p_pace_ms, p_narrator, p_good, p_bad, p_grade, p_draw, p_child_id)
     ON CONFLICT (id) DO NOTHING;
     IF FOUND THEN
         INSERT INTO zoltava.answers (drill_id, number, operand1, operand2, answer, correct, time_ms)
@@ -171,9 +205,9 @@ BEGIN
     -- or another one.
     SELECT * INTO d FROM zoltava.drills WHERE id = p_id;
     IF (d.class, d.workstation, d.ended_at, d.operation, d.questions, d.pace_ms, d.narrator, d.good, d.bad,
-        d.grade, d.draw) IS NOT DISTINCT FROM
+        d.grade, d.draw, d.child_id) IS NOT DISTINCT FROM
        (p_class, p_workstation, to_timestamp(p_ended_ms / 1000.0), p_operation, p_questions, p_pace_ms,
-        p_narrator, p_good, p_bad, p_grade, p_draw)
+        p_narrator, p_good, p_bad, p_grade, p_draw, p_child_id)
        AND (SELECT count(*) FROM zoltava.answers WHERE drill_id = p_id) = json_array_length(p_answers)
        AND NOT EXISTS (
            SELECT FROM json_to_recordset(p_answers) AS p(n integer, a integer, b integer, o text, d boolean, t integer)
@@ -186,7 +220,7 @@ BEGIN
 END
 $f$;
 REVOKE ALL ON FUNCTION zoltava.add_drill(uuid, text, text, text, bigint, smallint, smallint, integer, boolean,
-    smallint, smallint, smallint, smallint, json) FROM PUBLIC;
+    smallint, smallint, smallint, smallint, json, bigint) FROM PUBLIC;
 
 -- The workstations add (through add_drill only); the teacher reads.
 REVOKE ALL ON ALL TABLES IN SCHEMA zoltava FROM PUBLIC, zoltava_stanowisko, zoltava_nauczyciel;
@@ -194,8 +228,12 @@ GRANT CONNECT ON DATABASE :"DBNAME" TO zoltava_stanowisko, zoltava_nauczyciel;
 GRANT USAGE ON SCHEMA zoltava TO zoltava_stanowisko, zoltava_nauczyciel;
 GRANT EXECUTE ON FUNCTION zoltava.schema_version() TO zoltava_stanowisko, zoltava_nauczyciel;
 GRANT EXECUTE ON FUNCTION zoltava.add_drill(uuid, text, text, text, bigint, smallint, smallint, integer, boolean,
-    smallint, smallint, smallint, smallint, json) TO zoltava_stanowisko;
+    smallint, smallint, smallint, smallint, json, bigint) TO zoltava_stanowisko;
+GRANT EXECUTE ON FUNCTION zoltava.roster(text) TO zoltava_stanowisko, zoltava_nauczyciel;
 GRANT SELECT ON ALL TABLES IN SCHEMA zoltava TO zoltava_nauczyciel;
+-- The teacher keeps the roster: adds children, renames them, notes them,
+-- takes them off it (their drills stay); never deletes one.
+GRANT INSERT (class, name, note), UPDATE (name, note, removed) ON zoltava.children TO zoltava_nauczyciel;
 
 -- The workstations share a role, and a role may end its own sessions: in
 -- this database no one but a superuser may end or cancel a session.

@@ -3,7 +3,107 @@
 #include "Children.h"
 #include "ResultsStore.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <algorithm>
+
 namespace zm {
+
+namespace {
+
+QString PlikListy(const QString& dziennik) { return dziennik + QStringLiteral(".lista-klasy"); }
+QString PlikPowiazan(const QString& dziennik) { return dziennik + QStringLiteral(".dzieci-klasy"); }
+
+// A small JSON file (at most 4 MiB), or an empty object.
+QJsonObject Czytaj(const QString& plik)
+{
+    QFile f(plik);
+    if (!f.open(QIODevice::ReadOnly) || f.size() > 4 * 1024 * 1024) return {};
+    return QJsonDocument::fromJson(f.readAll()).object();
+}
+
+// In one step, every write checked.
+bool Zapisz(const QString& plik, const QJsonObject& o)
+{
+    const QByteArray dane = QJsonDocument(o).toJson(QJsonDocument::Compact);
+    QSaveFile f(plik);
+    if (!f.open(QIODevice::WriteOnly) || f.write(dane) != dane.size() || !f.flush()) return false;
+    return f.commit();
+}
+
+} // namespace
+
+std::vector<DzieckoListy> ListaKlasyZapisana(const QString& dziennik)
+{
+    std::vector<DzieckoListy> lista;
+    for (const QJsonValue& v : Czytaj(PlikListy(dziennik)).value(QStringLiteral("dzieci")).toArray()) {
+        const QJsonObject o = v.toObject();
+        const qint64 id = o.value(QStringLiteral("id")).toInteger();
+        const QString imie = o.value(QStringLiteral("imie")).toString();
+        if (id > 0 && !imie.trimmed().isEmpty())
+            lista.push_back({id, imie.toStdString(), o.value(QStringLiteral("uwaga")).toString().toStdString()});
+    }
+    return lista;
+}
+
+std::map<std::int64_t, std::int64_t> PowiazaniaZListaKlasy(const QString& dziennik)
+{
+    std::map<std::int64_t, std::int64_t> wynik;
+    const QJsonObject o = Czytaj(PlikPowiazan(dziennik));
+    for (auto i = o.begin(); i != o.end(); ++i)
+        if (const qint64 dziecko = i.key().toLongLong(), idListy = i.value().toInteger(); dziecko > 0 && idListy > 0)
+            wynik[dziecko] = idListy;
+    return wynik;
+}
+
+bool PowiazZListaKlasy(const QString& dziennik, std::int64_t dziecko, std::int64_t idListy)
+{
+    QJsonObject o = Czytaj(PlikPowiazan(dziennik));
+    // One child of this computer for each child of the roster.
+    for (auto i = o.begin(); i != o.end();)
+        i = i.value().toInteger() == idListy ? o.erase(i) : i + 1;
+    o.insert(QString::number(dziecko), qint64(idListy));
+    return Zapisz(PlikPowiazan(dziennik), o);
+}
+
+QString WybierzZListyKlasy(IDzieci& dzieci, const QString& dziennik, const DzieckoListy& wybrane)
+{
+    const QList<Dziecko> lista = dzieci.Lista();
+    for (const auto& [dziecko, idListy] : PowiazaniaZListaKlasy(dziennik))
+        if (idListy == wybrane.id && std::any_of(lista.begin(), lista.end(), [&](const Dziecko& d) { return d.id == dziecko; })) {
+            dzieci.Wybierz(dziecko);
+            return {};
+        }
+    const QString imie = QString::fromStdString(wybrane.imie);
+    const QString uwaga = QString::fromStdString(wybrane.uwaga);
+    std::int64_t id = 0;
+    QString blad = dzieci.Dodaj(imie, id);
+    if (!blad.isEmpty() && !uwaga.isEmpty()) blad = dzieci.Dodaj(QStringLiteral("%1 (%2)").arg(imie, uwaga), id);
+    if (!blad.isEmpty()) blad = dzieci.Dodaj(QStringLiteral("%1 (%2)").arg(imie).arg(wybrane.id), id);
+    if (!blad.isEmpty()) return blad;
+    if (!PowiazZListaKlasy(dziennik, id, wybrane.id))
+        return QStringLiteral("Nie można zapisać pliku %1.").arg(dziennik + QStringLiteral(".dzieci-klasy"));
+    dzieci.Wybierz(id);
+    return {};
+}
+
+void SkrzynkaDziennika::ZapiszListe(const std::vector<DzieckoListy>& lista)
+{
+    QJsonArray dzieci;
+    for (const DzieckoListy& d : lista)
+        dzieci.append(QJsonObject{{QStringLiteral("id"), qint64(d.id)},
+                                  {QStringLiteral("imie"), QString::fromStdString(d.imie)},
+                                  {QStringLiteral("uwaga"), QString::fromStdString(d.uwaga)}});
+    QDir().mkpath(QFileInfo(plik_).absolutePath());
+    if (!Zapisz(PlikListy(plik_), QJsonObject{{QStringLiteral("dzieci"), dzieci}}))
+        qWarning("zoltava-mnozenia: klasa: the roster could not be kept in %s", qUtf8Printable(PlikListy(plik_)));
+}
 
 SkrzynkaDziennika::SkrzynkaDziennika(QString plik) : plik_(std::move(plik)) {}
 
@@ -38,9 +138,12 @@ std::optional<std::vector<CwiczenieKlasy>> SkrzynkaDziennika::Niewyslane(int ile
         baza_.reset();
         return std::nullopt;
     }
+    const std::map<std::int64_t, std::int64_t> powiazania = PowiazaniaZListaKlasy(plik_);
     for (auto& c : cwiczenia) {
         const QString imie = c.imie.trimmed().isEmpty() ? ImieDomyslne(c.zapis.dziecko) : c.imie;
-        wynik.push_back({c.uid.toStdString(), imie.toStdString(), std::move(c.zapis)});
+        const auto p = powiazania.find(c.zapis.dziecko);
+        const std::int64_t idListy = p != powiazania.end() ? p->second : 0;
+        wynik.push_back({c.uid.toStdString(), imie.toStdString(), std::move(c.zapis), idListy});
     }
     return wynik;
 }

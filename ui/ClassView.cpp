@@ -1,10 +1,12 @@
 #include "ClassView.h"
 
+#include "ClassOverview.h"
 #include "ClassServer.h"
 #include "JournalFiles.h"
 #include "Practice.h"
 #include "ResultsCsv.h"
 
+#include <QDateTime>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -55,7 +57,16 @@ void WidokKlasy::czytaj(std::function<std::optional<W>(OdczytKlasy&)> praca, std
 
 void WidokKlasy::Dzieci(std::function<void(std::vector<DzieckoKlasy>, QString)> odpowiedz)
 {
-    czytaj<std::vector<DzieckoKlasy>>([](OdczytKlasy& o) { return o.Dzieci(); }, std::move(odpowiedz));
+    const std::int64_t tydzien = PoczatekTygodniaMs(QDateTime::currentDateTime());
+    czytaj<std::vector<DzieckoKlasy>>([tydzien](OdczytKlasy& o) { return o.Dzieci(nullptr, tydzien); },
+                                      std::move(odpowiedz));
+}
+
+void WidokKlasy::Przeglad(std::function<void(std::vector<DzieckoKlasy>, QString)> odpowiedz)
+{
+    const std::int64_t tydzien = PoczatekTygodniaMs(QDateTime::currentDateTime());
+    czytaj<std::vector<DzieckoKlasy>>([tydzien](OdczytKlasy& o) { return o.Dzieci(nullptr, tydzien, true); },
+                                      std::move(odpowiedz));
 }
 
 void WidokKlasy::Cwiczenia(const QString& imie, bool zPytaniami,
@@ -86,13 +97,13 @@ void WidokKlasy::Eksportuj(const std::optional<QString>& imie, bool pytania, con
     czytaj<QString>(
         [imie, pytania, cel, dziennik](OdczytKlasy& o) -> std::optional<QString> {
             if (const QString odmowa = OdmowaEksportu(dziennik, cel); !odmowa.isEmpty()) return odmowa;
-            QStringList imiona;
+            std::vector<KtoWKlasie> imiona;
             if (imie) {
-                imiona << *imie;
+                imiona.push_back(*imie);
             } else {
                 const auto dzieci = o.Dzieci();
                 if (!dzieci) return std::nullopt;
-                for (const DzieckoKlasy& d : *dzieci) imiona << d.imie;
+                for (const DzieckoKlasy& d : *dzieci) imiona.push_back({d.id, d.imie});
             }
             QSaveFile f(cel);
             if (!f.open(QIODevice::WriteOnly)) return QStringLiteral("błąd zapisu pliku");
@@ -102,7 +113,7 @@ void WidokKlasy::Eksportuj(const std::optional<QString>& imie, bool pytania, con
             pisz(pytania ? PoczatekCsvPytan() : PoczatekCsv());
             // A page of drills at a time: a child with any number of drills
             // is written in bounded memory.
-            for (const QString& i : imiona) {
+            for (const KtoWKlasie& i : imiona) {
                 std::optional<CwiczenieZKlasy> po;
                 for (;;) {
                     const auto cwiczenia = o.Cwiczenia(i, pytania, po ? &*po : nullptr, kStronaEksportu);

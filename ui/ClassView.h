@@ -33,6 +33,9 @@ public:
 
     // Every answer: the result, or why the server could not give it ("").
     void Dzieci(std::function<void(std::vector<DzieckoKlasy>, QString blad)> odpowiedz);
+    // The same for the teacher's overview (TabelaKlasy): with each child's
+    // most missed questions.
+    void Przeglad(std::function<void(std::vector<DzieckoKlasy>, QString blad)> odpowiedz);
     void Cwiczenia(const QString& imie, bool zPytaniami,
                    std::function<void(std::vector<CwiczenieZKlasy>, QString blad)> odpowiedz);
     // The class's facts (or one child's), summed into the fact table's cells.

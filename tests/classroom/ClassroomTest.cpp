@@ -2,6 +2,7 @@
 // tests): thirty workstations sending through two restarts, a workstation
 // whose server is down, the roles' rights, each refusal's message, names
 // that must arrive as typed, and the configuration file.
+#include "ClassOverview.h"
 #include "ClassReads.h"
 #include "ClassSender.h"
 #include "ClassServer.h"
@@ -303,21 +304,26 @@ TEST_F(Klasa, AWorkstationWhoseServerIsDownKeepsItsDrillsAndSendsThemAtTheNextSt
     ASSERT_TRUE(odczyt.Dzieci());
     ASSERT_TRUE(serwer->Zatrzymaj());
     QStringList komunikaty;
+    std::vector<bool> znaczki; // the window's quiet mark
     {
         NadawcaKlasy nadawca(k, skrzynka, kSzybko);
         QObject::connect(&nadawca, &NadawcaKlasy::Niedostepna, [&](const QString& t) { komunikaty << t; });
+        QObject::connect(&nadawca, &NadawcaKlasy::Polaczono, [&](bool tak) { znaczki.push_back(tak); });
         nadawca.Obudz(); // a new drill: tried at once, as after a failure
         ASSERT_TRUE(Czekaj([&] { return skrzynka->Zapytania() >= 5; }));
     }
     EXPECT_EQ(komunikaty, QStringList{QStringLiteral("Serwer klasy %1 nie odpowiada.").arg(k.serwer) + kCzekaja});
+    EXPECT_EQ(znaczki, std::vector<bool>{false});
     EXPECT_EQ(skrzynka->Czekajace().size(), 3u);
     EXPECT_TRUE(skrzynka->Oznaczone().empty());
 
     ASSERT_TRUE(serwer->Uruchom());
     {
         NadawcaKlasy nadawca(k, skrzynka, kSzybko);
-        ASSERT_TRUE(Czekaj([&] { return skrzynka->Czekajace().empty(); }));
+        QObject::connect(&nadawca, &NadawcaKlasy::Polaczono, [&](bool tak) { znaczki.push_back(tak); });
+        ASSERT_TRUE(Czekaj([&] { return skrzynka->Czekajace().empty() && znaczki.size() == 2; }));
     }
+    EXPECT_EQ(znaczki, (std::vector<bool>{false, true}));
     EXPECT_TRUE(Takie(NaSerwerze(odczyt, QStringLiteral("Ola")), Wyslane(cwiczenia))) << odczyt.Blad().toStdString();
 }
 
@@ -348,7 +354,7 @@ TEST_F(Klasa, TheWorkstationsRoleMayOnlyAddAndTheTeachersOnlyRead)
         return QStringLiteral("SELECT zoltava.add_drill(gen_random_uuid(), '5c', 'pc', '%1', %2, CAST(%3 AS smallint),"
                               " CAST(1 AS smallint), 20, false, CAST(1 AS smallint), CAST(0 AS smallint),"
                               " CAST(6 AS smallint), CAST(0 AS smallint),"
-                              " CAST('[{\"n\":1,\"a\":%4,\"b\":%5,\"o\":\"7\",\"d\":true,\"t\":5}]' AS json))")
+                              " CAST('[{\"n\":1,\"a\":%4,\"b\":%5,\"o\":\"7\",\"d\":true,\"t\":5}]' AS json), NULL)")
             .arg(dziecko)
             .arg(koniecMs)
             .arg(dzialanie)
@@ -375,6 +381,15 @@ TEST_F(Klasa, TheWorkstationsRoleMayOnlyAddAndTheTeachersOnlyRead)
          " narrator, good, bad, grade) VALUES (gen_random_uuid(), '5c', 'pc', 'Ola', 'infinity', 0, 1, 20, false,"
          " 1, 0, 6)",
          "42501"},
+        // The roster: the teacher keeps it, the workstations read it through
+        // zoltava.roster() alone.
+        {true, "INSERT INTO zoltava.children (class, name) VALUES ('5c', 'Ola')", ""},
+        {true, "UPDATE zoltava.children SET name = 'Ola K.', note = 'z 5c' WHERE class = '5c'", ""},
+        {true, "DELETE FROM zoltava.children", "42501"},
+        {true, "UPDATE zoltava.children SET class = '5d'", "42501"},
+        {false, "SELECT count(*) FROM zoltava.roster('5c')", ""},
+        {false, "SELECT count(*) FROM zoltava.children", "42501"},
+        {false, "INSERT INTO zoltava.children (class, name) VALUES ('5c', 'Ola')", "42501"},
         {false, "SELECT count(*) FROM zoltava.drills", "42501"},
         {false, "SELECT count(*) FROM zoltava.answers", "42501"},
         {false, "SELECT version FROM zoltava.schema_version", "42501"},
@@ -524,6 +539,8 @@ TEST_F(Klasa, NamesArriveAsTypedAndTheTeacherReadsTheClassFacts)
     EXPECT_EQ(std::make_tuple(f.liczba1, f.liczba2, f.ile, f.bledy, f.sumaCzasuMs),
               std::make_tuple(3, 3, 2, 1, 1124LL));
     EXPECT_DOUBLE_EQ(f.sumaTykniec, 1124.0 / 20);
+    EXPECT_EQ(f.myla, QStringList{dlugie}); // who missed it
+    EXPECT_EQ(OpisFaktuKlasy(QStringLiteral("3 × 3"), 4, f), QStringLiteral("3 × 3 — myli 1 z 4 dzieci: ") + dlugie);
     // One child's since its drill: drill 4, whose ten questions are 7 facts.
     const auto jednego = odczyt.Fakty(DzialanieMnozenie, imiona[1], cwiczenia[1].zapis.koniecMs);
     ASSERT_TRUE(jednego);
@@ -871,4 +888,141 @@ TEST_F(Klasa, AWorkstationsLoginSeesNoValuesOfAnotherWhileItSendsNorEndsItsSessi
     EXPECT_TRUE(zapis.contains("add_drill"));
     EXPECT_FALSE(zapis.contains(test::SerwerPostgres::kHasloStanowisk));
     EXPECT_FALSE(zapis.contains(test::SerwerPostgres::kHasloNauczyciela));
+}
+
+TEST_F(Klasa, TheRosterKeepsAChildThroughARenameAndTellsTwoOfOneNameApart)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("9b"));
+    OdczytKlasy nauczyciel(k);
+    // A list pasted by the teacher: blank lines, blanks at the ends and a
+    // repeat; then a second Ola, told apart by a note.
+    EXPECT_EQ(nauczyciel.ImportujListe(QStringLiteral("Ania Nowak\n\n  Ola \nAnia Nowak\n")), 2);
+    EXPECT_EQ(nauczyciel.ImportujListe(QStringLiteral("Ola\n")), 0);
+    const auto ola2 = nauczyciel.DodajDoListy(QStringLiteral("Ola"), QStringLiteral("z 2a"));
+    ASSERT_TRUE(ola2) << nauczyciel.Blad().toStdString();
+    EXPECT_FALSE(nauczyciel.DodajDoListy(QStringLiteral("  ")));
+    EXPECT_EQ(nauczyciel.Blad(), QStringLiteral("Imię dziecka nie może być puste."));
+    const auto lista = nauczyciel.Dzieci();
+    ASSERT_TRUE(lista && lista->size() == 3u) << nauczyciel.Blad().toStdString();
+    const std::int64_t ania = (*lista)[0].id, ola1 = (*lista)[1].id;
+    EXPECT_EQ((*lista)[0].imie, QStringLiteral("Ania Nowak"));
+    EXPECT_EQ(std::make_tuple((*lista)[1].imie, (*lista)[1].uwaga, (*lista)[2].id, (*lista)[2].uwaga),
+              std::make_tuple(QStringLiteral("Ola"), QString(), *ola2, QStringLiteral("z 2a")));
+
+    // Ania on two workstations, under whatever name each knows her by; the
+    // second Ola once; a drill by name only; a child of another class's
+    // roster, refused.
+    OdczytKlasy innaKlasa(serwer->Konfiguracja(QStringLiteral("9c")));
+    const auto obcy = innaKlasa.DodajDoListy(QStringLiteral("Obcy"));
+    ASSERT_TRUE(obcy);
+    std::vector<CwiczenieKlasy> c;
+    for (int n = 0; n < 5; ++n)
+        c.push_back(Cwiczenie(n == 1 ? "Ania z pc-2" : "Ola", 10, n));
+    c[0].idListy = c[1].idListy = ania;
+    c[2].idListy = *ola2;
+    c[4].idListy = *obcy;
+    for (int s = 0; s < 2; ++s) {
+        KonfiguracjaKlasy ks = k;
+        ks.stanowisko = QStringLiteral("pc-%1").arg(s + 1);
+        auto skrzynka = std::make_shared<SkrzynkaWPamieci>();
+        for (int n = s; n < 5; n += 2)
+            skrzynka->Dodaj(c[std::size_t(n)]);
+        NadawcaKlasy nadawca(ks, skrzynka, kSzybko);
+        ASSERT_TRUE(Czekaj([&] { return skrzynka->Oznaczone().size() == 2u; }, 20s));
+    }
+    // The teacher renames Ania: her history stays hers.
+    ASSERT_TRUE(nauczyciel.ZmienNaLiscie(ania, QStringLiteral("Anna Nowak"), QStringLiteral("")));
+    EXPECT_FALSE(nauczyciel.ZmienNaLiscie(*obcy, QStringLiteral("Cudzy"), QStringLiteral("")));
+    // The overview, the week starting at Ania's second drill: drill n has
+    // grade 1 + n and ends a minute after drill n - 1.
+    const auto dzieci = nauczyciel.Dzieci(nullptr, c[1].zapis.koniecMs, true);
+    ASSERT_TRUE(dzieci) << nauczyciel.Blad().toStdString();
+    using Wiersz = std::tuple<std::int64_t, QString, QString, int, QStringList, int, std::optional<double>,
+                              std::optional<double>, QString>;
+    std::vector<Wiersz> widok;
+    for (const DzieckoKlasy& d : *dzieci)
+        widok.emplace_back(d.id, d.imie, d.uwaga, d.cwiczen, d.stanowiska, d.wTygodniu, d.sredniaOcen, d.trend,
+                           d.ostatnieStanowisko);
+    EXPECT_EQ(widok, (std::vector<Wiersz>{{ania, "Anna Nowak", "", 2, {"pc-1", "pc-2"}, 1, 1.5, 1.0, "pc-2"},
+                                          {0, "Ola", "", 1, {"pc-2"}, 1, 4.0, std::nullopt, "pc-2"},
+                                          {ola1, "Ola", "", 0, {}, 0, std::nullopt, std::nullopt, ""},
+                                          {*ola2, "Ola", "z 2a", 1, {"pc-1"}, 1, 3.0, std::nullopt, "pc-1"}}));
+    // As the teacher's window shows it.
+    TabelaKlasy tabela;
+    tabela.Ustaw(*dzieci);
+    QStringList pierwszy, trzeci;
+    for (int kolumna = 0; kolumna < tabela.columnCount(); ++kolumna) {
+        pierwszy << tabela.item(0, kolumna)->text();
+        trzeci << tabela.item(3, kolumna)->text();
+    }
+    // Ania missed 3 × 6, 6 × 9, 9 × 5 and 5 × 8 in drill 0 and 48 : 8, 36 : 4
+    // and 35 : 7 in drill 1, each once: the first three by operation and
+    // operands.
+    EXPECT_EQ(pierwszy, (QStringList{"Anna Nowak", "1", "2", "1,5", "↑ +1,0", "3 × 6, 5 × 8, 6 × 9",
+                                     DataCwiczenia(c[1].zapis.koniecMs) + ", pc-2"}));
+    EXPECT_EQ(trzeci[0], "Ola (z 2a)");
+    EXPECT_EQ(trzeci.mid(1, 4), (QStringList{"1", "1", "3,0", "–"}));
+    EXPECT_EQ(trzeci[6], DataCwiczenia(c[2].zapis.koniecMs) + ", pc-1");
+    EXPECT_EQ(tabela.item(2, 5)->text(), ""); // the first Ola has not practised
+    EXPECT_EQ(PoczatekTygodniaMs(QDateTime(QDate(2026, 12, 10), QTime(15, 0))),
+              QDateTime(QDate(2026, 12, 7), QTime(0, 0)).toMSecsSinceEpoch());
+
+    OdczytKlasy odczyt(k);
+    std::vector<std::string> jej;
+    for (const CwiczenieZKlasy& x : odczyt.Cwiczenia(KtoWKlasie(ania, {}), true).value_or(std::vector<CwiczenieZKlasy>{})) {
+        EXPECT_EQ(x.imie, QStringLiteral("Anna Nowak"));
+        jej.push_back(Opis(x.id.toStdString(), x.zapis));
+    }
+    EXPECT_TRUE(Takie(jej, Wyslane({c[0], c[1]})));
+    // By name: every drill under "Ola" now, the roster's and the others.
+    EXPECT_EQ(NaSerwerze(odczyt, QStringLiteral("Ola")).size(), 2u);
+    ASSERT_TRUE(nauczyciel.UsunZListy(ola1));
+    EXPECT_EQ(nauczyciel.Dzieci().value_or(std::vector<DzieckoKlasy>{}).size(), 3u);
+}
+
+TEST_F(Klasa, AChildWhoPicksTheirNameFromTheRosterOnTwoWorkstationsIsOneChildWithOneHistory)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("9d"));
+    OdczytKlasy nauczyciel(k);
+    const auto ania = nauczyciel.DodajDoListy(QStringLiteral("Ania"));
+    ASSERT_TRUE(ania) << nauczyciel.Blad().toStdString();
+    QTemporaryDir tmp;
+    for (int s = 0; s < 2; ++s) {
+        const QString plik = tmp.filePath(QStringLiteral("s%1/wyniki.sqlite").arg(s));
+        DziennikWynikow dziennik(plik);
+        ListaDzieci dzieci([&](const ZmianaDziecka& z) { dziennik.ZmienDziecko(z); });
+        std::int64_t id = 0;
+        // The second computer has an "Ania" of its own already.
+        if (s == 1) {
+            ASSERT_EQ(dzieci.Dodaj(QStringLiteral("Ania"), id), "");
+        }
+        KonfiguracjaKlasy ks = k;
+        ks.stanowisko = QStringLiteral("s%1").arg(s);
+        NadawcaKlasy nadawca(ks, std::make_shared<SkrzynkaDziennika>(plik), kSzybko);
+        // The roster as the sender fetched it, kept for when the server is away.
+        ASSERT_TRUE(Czekaj([&] { return ListaKlasyZapisana(plik).size() == 1; }, 20s));
+        EXPECT_EQ(ListaKlasyZapisana(plik), (std::vector<DzieckoListy>{{*ania, "Ania", ""}}));
+        ASSERT_EQ(WybierzZListyKlasy(dzieci, plik, ListaKlasyZapisana(plik)[0]), "");
+        EXPECT_EQ(dzieci.Imie(dzieci.Biezace()), s == 0 ? QStringLiteral("Ania") : QStringLiteral("Ania (%1)").arg(*ania));
+        EXPECT_NE(dzieci.Biezace(), id);
+        ZapisCwiczenia z = Cwiczenie("", s, 0).zapis;
+        z.dziecko = dzieci.Biezace();
+        dziennik.Zapisz(z);
+        ASSERT_TRUE(dziennik.Dokoncz(5s));
+        nadawca.Obudz();
+        ASSERT_TRUE(Czekaj([&] {
+            BazaWynikow b(plik, {BazaWynikow::Tryb::Odczyt});
+            std::vector<BazaWynikow::DoWyslania> zostalo;
+            return b.Niewyslane(10, zostalo) && zostalo.empty();
+        }, 20s));
+        // Chosen again: the same child of this computer.
+        const std::int64_t wybrane = dzieci.Biezace();
+        dzieci.Wybierz(id > 0 ? id : wybrane);
+        ASSERT_EQ(WybierzZListyKlasy(dzieci, plik, ListaKlasyZapisana(plik)[0]), "");
+        EXPECT_EQ(dzieci.Biezace(), wybrane);
+    }
+    const auto klasa = nauczyciel.Dzieci();
+    ASSERT_TRUE(klasa && klasa->size() == 1u) << nauczyciel.Blad().toStdString();
+    EXPECT_EQ(std::make_tuple((*klasa)[0].id, (*klasa)[0].imie, (*klasa)[0].cwiczen, (*klasa)[0].stanowiska),
+              std::make_tuple(*ania, QStringLiteral("Ania"), 2, QStringList{"s0", "s1"}));
 }
