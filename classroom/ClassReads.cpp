@@ -1,7 +1,7 @@
 #include "ClassReads.h"
 
 #include "ClassServer.h"
-#include "OperandRanges.h"
+#include "QuestionGenerator.h"
 
 #include <QCollator>
 #include <QHash>
@@ -192,7 +192,7 @@ std::optional<std::vector<DzieckoKlasy>> OdczytKlasy::Dzieci(bool* obcieto, std:
         for (int i = 0; i < n.Wiersze(); ++i) {
             const auto dzialanie = static_cast<std::uint8_t>(n.Int(i, 2));
             const long long a = n.Int(i, 3), b = n.Int(i, 4);
-            if (!OperandyWZakresie(dzialanie, a, b)) continue;
+            if (!PytanieMozliwe(dzialanie, a, b)) continue;
             najslabsze[{n.Int(i, 0), n.Tekst(i, 1)}] << QStringLiteral("%1 %2 %3").arg(a).arg(QString::fromUtf8(
                                                                                                   std::array{"×", ":", "+", "−"}[dzialanie]))
                                                                                          .arg(b);
@@ -259,7 +259,7 @@ std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const KtoWKla
         for (int i = 0; i < p.Wiersze(); ++i) {
             ZapisCwiczenia* z = wedlugId.value(p.Tekst(i, 0));
             const long long a = p.Int(i, 1), b = p.Int(i, 2);
-            if (!z || !OperandyWZakresie(z->dzialanie, a, b)) continue;
+            if (!z || !PytanieMozliwe(z->dzialanie, a, b)) continue;
             z->pytania.push_back({std::int32_t(a), std::int32_t(b), p.Tekst(i, 3).toStdString(), p.Prawda(i, 4),
                                   std::int32_t(p.Int(i, 5))});
         }
@@ -280,7 +280,7 @@ std::optional<std::vector<FaktKlasy>> OdczytKlasy::Fakty(std::uint8_t dzialanie,
                                            pg::Tekst(kto ? kto->imie : QString()), pg::Liczba(dzialanie), pg::Liczba(odMs)});
         if (!w.Dobry()) return porazka(w);
         for (int i = 0; i < w.Wiersze(); ++i)
-            if (OperandyWZakresie(dzialanie, w.Int(i, 0), w.Int(i, 1)))
+            if (PytanieMozliwe(dzialanie, w.Int(i, 0), w.Int(i, 1)))
                 fakty.push_back({std::int32_t(w.Int(i, 0)), std::int32_t(w.Int(i, 1)), int(w.Int(i, 2)),
                                  int(w.Int(i, 3)), w.Int(i, 4), w.Rzeczywista(i, 5),
                                  w.Tekst(i, 6).split(QLatin1Char('\n'), Qt::SkipEmptyParts)});

@@ -1,7 +1,7 @@
 #include "ClassSender.h"
 
 #include "ClassServer.h"
-#include "OperandRanges.h"
+#include "QuestionGenerator.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -49,7 +49,7 @@ QString Niewysylalne(const CwiczenieKlasy& c)
         z.dobrze + z.zle != z.iloscPytan)
         return QStringLiteral("w dzienniku brakuje części jego pytań (%1 z %2)").arg(z.pytania.size()).arg(z.iloscPytan);
     for (const PytanieCwiczenia& p : z.pytania)
-        if (!OperandyWZakresie(z.dzialanie, p.liczba1, p.liczba2) || p.czasMs < 0)
+        if (!PytanieMozliwe(z.dzialanie, p.liczba1, p.liczba2) || p.czasMs < 0)
             return QStringLiteral("pytanie %1 %2 %3 nie jest pytaniem tego programu")
                 .arg(p.liczba1)
                 .arg(QLatin1Char(z.dzialanie < 4 ? "*/+-"[z.dzialanie] : '?'))

@@ -147,9 +147,9 @@ ALTER TABLE zoltava.answers
     ADD CONSTRAINT answers_time_range CHECK (time_ms BETWEEN 0 AND 86400000) NOT VALID;
 
 -- Whether operands a, b can be a question of the operation, as the drill
--- draws them: × 3–9 × 3–9; ÷ a quotient and a divisor of 3–9; + two
--- numbers of 10–89 with a sum up to 99; − two numbers of 10–99, the first
--- not smaller.
+-- draws them (PytanieMozliwe in the program): × 3–9 × 3–9; ÷ a quotient
+-- and a divisor of 3–9; + two numbers of at least 10, the first at most 79,
+-- with a sum up to 99; − two numbers of 10–99, the first not smaller.
 -- (No SET clause: the planner inlines it into the teacher's reads.)
 CREATE OR REPLACE FUNCTION zoltava.operands_in_range(operation smallint, a integer, b integer) RETURNS boolean
     LANGUAGE sql IMMUTABLE
@@ -157,7 +157,7 @@ CREATE OR REPLACE FUNCTION zoltava.operands_in_range(operation smallint, a integ
     SELECT CASE operation
         WHEN 0 THEN a BETWEEN 3 AND 9 AND b BETWEEN 3 AND 9
         WHEN 1 THEN b BETWEEN 3 AND 9 AND a BETWEEN 9 AND 81 AND a % b = 0 AND a / b BETWEEN 3 AND 9
-        WHEN 2 THEN a BETWEEN 10 AND 89 AND b BETWEEN 10 AND 89 AND a + b <= 99
+        WHEN 2 THEN a BETWEEN 10 AND 79 AND b >= 10 AND a + b <= 99
         WHEN 3 THEN a BETWEEN 10 AND 99 AND b BETWEEN 10 AND 99 AND a >= b
         ELSE false END
     $f$;

@@ -1,5 +1,7 @@
 #include "Practice.h"
 
+#include "QuestionGenerator.h"
+
 #include <algorithm>
 #include <cmath>
 #include <ctime>
@@ -81,10 +83,11 @@ std::vector<Fakt> WszystkieFakty(std::uint8_t dzialanie, std::uint16_t tabliczki
 
 std::int64_t DzienLokalny(std::int64_t ms)
 {
-    const std::int64_t s = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+    // Floor division (a time read from a file may be any 64-bit value).
+    const std::int64_t s = ms / 1000 - (ms % 1000 < 0 ? 1 : 0);
     const std::time_t t = static_cast<std::time_t>(s);
     std::tm tm{};
-    if (!localtime_r(&t, &tm)) return s >= 0 ? s / 86400 : -((-s + 86399) / 86400);
+    if (!localtime_r(&t, &tm)) return s / 86400 - (s % 86400 < 0 ? 1 : 0);
     // Days from 1970-01-01 to the civil date (the proleptic Gregorian calendar).
     const std::int64_t y = std::int64_t{tm.tm_year} + 1900 - (tm.tm_mon < 2);
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
@@ -167,15 +170,12 @@ void LosujPytanieFaktu(const Fakt& f, GeneratorLosowy& los, std::int32_t& liczba
         liczba2 = f.b;
         return;
     }
-    // The tens that keep the question in range: addends of 10 to 79 and at
-    // least 10 with a sum of at most 99; two-digit numbers with a difference
-    // that is not negative.
+    // The tens that keep the question one the generator could draw.
     std::vector<std::pair<std::int32_t, std::int32_t>> pary;
     for (int x = 1; x <= 9; ++x)
         for (int y = 1; y <= 9; ++y) {
             const std::int32_t l1 = 10 * x + f.a, l2 = 10 * y + f.b;
-            const bool dobra = f.dzialanie == DzialanieDodawanie ? l1 <= 79 && l1 + l2 <= 99 : l1 >= l2;
-            if (dobra) pary.emplace_back(l1, l2);
+            if (PytanieMozliwe(f.dzialanie, l1, l2)) pary.emplace_back(l1, l2);
         }
     const auto& [l1, l2] = pary[los.Random(static_cast<std::uint32_t>(pary.size()))];
     liczba1 = l1;

@@ -1,5 +1,6 @@
 #include "DrillState.h"
 #include "QuestionGenerator.h"
+#include "RandomDraws.h"
 
 #include <gtest/gtest.h>
 
@@ -14,23 +15,8 @@
 
 using namespace zm;
 
-namespace {
-
-using Para = std::pair<int, int>;
-
-std::vector<Para> losuj(std::uint8_t dzialanie, std::uint32_t seed, int n)
-{
-    GeneratorLosowy los(seed);
-    std::vector<Para> out;
-    for (int i = 0; i < n; ++i) {
-        std::int32_t a = -1, b = -1;
-        LosujPytanie(dzialanie, los, a, b);
-        out.emplace_back(a, b);
-    }
-    return out;
-}
-
-} // namespace
+using test::Para;
+using test::losuj;
 
 TEST(RandomSource, StepsTheSeedAndTakesTheUpperHalfOfTheProduct)
 {

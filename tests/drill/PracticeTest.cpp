@@ -3,6 +3,7 @@
 #include "DrillState.h"
 #include "PracticePlan.h"
 #include "QuestionGenerator.h"
+#include "RandomDraws.h"
 
 #include <gtest/gtest.h>
 
@@ -20,23 +21,8 @@
 
 using namespace zm;
 
-namespace {
-
-using Para = std::pair<int, int>;
-
-std::vector<Para> losuj(std::uint8_t dzialanie, std::uint32_t seed, int n)
-{
-    GeneratorLosowy los(seed);
-    std::vector<Para> out;
-    for (int i = 0; i < n; ++i) {
-        std::int32_t a = -1, b = -1;
-        LosujPytanie(dzialanie, los, a, b);
-        out.emplace_back(a, b);
-    }
-    return out;
-}
-
-} // namespace
+using test::Para;
+using test::losuj;
 
 // The practice mode's draw.
 namespace {
@@ -347,6 +333,9 @@ TEST(PracticeSchedule, BoxesMoveOnQuickRightAnswersOnlyWhileDueByTheChildsCalend
     EXPECT_EQ(DzienLokalny(niedziela12), 20905);
     EXPECT_EQ(DzienLokalny(niedziela0030), DzienLokalny(niedziela2330)); // 22 hours, one day
     EXPECT_EQ(DzienLokalny(poniedzialek0010) - DzienLokalny(niedziela2330), 1); // 40 minutes, the next day
+    // Any time a file holds has a day (beyond the calendar, the UTC day).
+    EXPECT_EQ(DzienLokalny(INT64_MIN), -106751991168);
+    EXPECT_EQ(DzienLokalny(INT64_MAX), 106751991167);
     StanFaktu s;
     // Three quick right answers in one sitting: box 2, not mastered.
     for (int i = 0; i < 3; ++i) Zapamietaj(s, true, 1200, 60, sobota20 + i * 60000);
