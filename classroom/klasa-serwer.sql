@@ -201,13 +201,14 @@ BEGIN
         FROM json_to_recordset(p_answers) AS p(n integer, a integer, b integer, o text, d boolean, t integer);
         RETURN 'new';
     END IF;
-    -- Held already: the same drill (its child may have been renamed since),
-    -- or another one.
+    -- Held already: the same drill (its child may have been renamed or
+    -- put on the roster since, its workstation renamed), or another one.
     SELECT * INTO d FROM zoltava.drills WHERE id = p_id;
-    IF (d.class, d.workstation, d.ended_at, d.operation, d.questions, d.pace_ms, d.narrator, d.good, d.bad,
-        d.grade, d.draw, d.child_id) IS NOT DISTINCT FROM
-       (p_class, p_workstation, to_timestamp(p_ended_ms / 1000.0), p_operation, p_questions, p_pace_ms,
-        p_narrator, p_good, p_bad, p_grade, p_draw, p_child_id)
+    IF (d.class, d.ended_at, d.operation, d.questions, d.pace_ms, d.narrator, d.good, d.bad,
+        d.grade, d.draw) IS NOT DISTINCT FROM
+       (p_class, to_timestamp(p_ended_ms / 1000.0), p_operation, p_questions, p_pace_ms,
+        p_narrator, p_good, p_bad, p_grade, p_draw)
+       AND (d.child_id IS NULL OR p_child_id IS NULL OR d.child_id = p_child_id)
        AND (SELECT count(*) FROM zoltava.answers WHERE drill_id = p_id) = json_array_length(p_answers)
        AND NOT EXISTS (
            SELECT FROM json_to_recordset(p_answers) AS p(n integer, a integer, b integer, o text, d boolean, t integer)

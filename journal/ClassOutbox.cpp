@@ -1,6 +1,7 @@
 #include "ClassOutbox.h"
 
 #include "Children.h"
+#include "JournalFiles.h"
 #include "ResultsStore.h"
 
 #include <QDir>
@@ -9,9 +10,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <optional>
 
 namespace zm {
 
@@ -20,21 +21,26 @@ namespace {
 QString PlikListy(const QString& dziennik) { return dziennik + QStringLiteral(".lista-klasy"); }
 QString PlikPowiazan(const QString& dziennik) { return dziennik + QStringLiteral(".dzieci-klasy"); }
 
-// A small JSON file (at most 4 MiB), or an empty object.
-QJsonObject Czytaj(const QString& plik)
+// A small JSON file (at most 4 MiB): an empty object when there is none,
+// nothing when it is there but cannot be read (a FIFO, a device, too large,
+// not JSON), so that it is never written over as if it were empty.
+std::optional<QJsonObject> Czytaj(const QString& plik)
 {
+    const QFileInfo info(plik);
+    if (!info.exists() && !info.isSymLink()) return QJsonObject{};
+    if (!info.isFile() || info.size() > 4 * 1024 * 1024) return std::nullopt;
     QFile f(plik);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > 4 * 1024 * 1024) return {};
-    return QJsonDocument::fromJson(f.readAll()).object();
+    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+    QJsonParseError blad{};
+    const QJsonDocument d = QJsonDocument::fromJson(f.read(4 * 1024 * 1024 + 1), &blad);
+    if (blad.error != QJsonParseError::NoError || !d.isObject()) return std::nullopt;
+    return d.object();
 }
 
-// In one step, every write checked.
+// In one step, every write and the flush to the disk checked.
 bool Zapisz(const QString& plik, const QJsonObject& o)
 {
-    const QByteArray dane = QJsonDocument(o).toJson(QJsonDocument::Compact);
-    QSaveFile f(plik);
-    if (!f.open(QIODevice::WriteOnly) || f.write(dane) != dane.size() || !f.flush()) return false;
-    return f.commit();
+    return ZapiszCaly(plik, QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 
 } // namespace
@@ -42,7 +48,7 @@ bool Zapisz(const QString& plik, const QJsonObject& o)
 std::vector<DzieckoListy> ListaKlasyZapisana(const QString& dziennik)
 {
     std::vector<DzieckoListy> lista;
-    for (const QJsonValue& v : Czytaj(PlikListy(dziennik)).value(QStringLiteral("dzieci")).toArray()) {
+    for (const QJsonValue& v : Czytaj(PlikListy(dziennik)).value_or(QJsonObject{}).value(QStringLiteral("dzieci")).toArray()) {
         const QJsonObject o = v.toObject();
         const qint64 id = o.value(QStringLiteral("id")).toInteger();
         const QString imie = o.value(QStringLiteral("imie")).toString();
@@ -55,7 +61,7 @@ std::vector<DzieckoListy> ListaKlasyZapisana(const QString& dziennik)
 std::map<std::int64_t, std::int64_t> PowiazaniaZListaKlasy(const QString& dziennik)
 {
     std::map<std::int64_t, std::int64_t> wynik;
-    const QJsonObject o = Czytaj(PlikPowiazan(dziennik));
+    const QJsonObject o = Czytaj(PlikPowiazan(dziennik)).value_or(QJsonObject{});
     for (auto i = o.begin(); i != o.end(); ++i)
         if (const qint64 dziecko = i.key().toLongLong(), idListy = i.value().toInteger(); dziecko > 0 && idListy > 0)
             wynik[dziecko] = idListy;
@@ -64,7 +70,9 @@ std::map<std::int64_t, std::int64_t> PowiazaniaZListaKlasy(const QString& dzienn
 
 bool PowiazZListaKlasy(const QString& dziennik, std::int64_t dziecko, std::int64_t idListy)
 {
-    QJsonObject o = Czytaj(PlikPowiazan(dziennik));
+    std::optional<QJsonObject> czytane = Czytaj(PlikPowiazan(dziennik));
+    if (!czytane) return false; // the other children's links stay as they are
+    QJsonObject& o = *czytane;
     // One child of this computer for each child of the roster.
     for (auto i = o.begin(); i != o.end();)
         i = i.value().toInteger() == idListy ? o.erase(i) : i + 1;
@@ -74,6 +82,8 @@ bool PowiazZListaKlasy(const QString& dziennik, std::int64_t dziecko, std::int64
 
 QString WybierzZListyKlasy(IDzieci& dzieci, const QString& dziennik, const DzieckoListy& wybrane)
 {
+    if (!Czytaj(PlikPowiazan(dziennik)))
+        return QStringLiteral("Nie można odczytać pliku %1.").arg(PlikPowiazan(dziennik));
     const QList<Dziecko> lista = dzieci.Lista();
     for (const auto& [dziecko, idListy] : PowiazaniaZListaKlasy(dziennik))
         if (idListy == wybrane.id && std::any_of(lista.begin(), lista.end(), [&](const Dziecko& d) { return d.id == dziecko; })) {
@@ -88,7 +98,7 @@ QString WybierzZListyKlasy(IDzieci& dzieci, const QString& dziennik, const Dziec
     if (!blad.isEmpty()) blad = dzieci.Dodaj(QStringLiteral("%1 (%2)").arg(imie).arg(wybrane.id), id);
     if (!blad.isEmpty()) return blad;
     if (!PowiazZListaKlasy(dziennik, id, wybrane.id))
-        return QStringLiteral("Nie można zapisać pliku %1.").arg(dziennik + QStringLiteral(".dzieci-klasy"));
+        return QStringLiteral("Nie można zapisać pliku %1.").arg(PlikPowiazan(dziennik));
     dzieci.Wybierz(id);
     return {};
 }

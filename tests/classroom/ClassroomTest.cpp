@@ -372,6 +372,8 @@ TEST_F(Klasa, TheWorkstationsRoleMayOnlyAddAndTheTeachersOnlyRead)
         {false, dodaj(1796738580000, "Ola", DzialanieDzielenie, -2147483648LL, -1), "23514"},
         {false, dodaj(1796738580000, "Ola", DzialanieDzielenie, 57, 8), "23514"},
         {false, dodaj(1796738580000, "Ola", DzialanieDodawanie, 3, 4), "23514"},
+        {false, dodaj(1796738580000, "Ola", DzialanieDodawanie, 79, 20), ""},
+        {false, dodaj(1796738580000, "Ola", DzialanieDodawanie, 85, 12), "23514"},
         {false, dodaj(1796738580000, "Ola", DzialanieOdejmowanie, 12, 13), "23514"},
         {false, dodaj(9223372036854775807LL, "Ola", DzialanieMnozenie, 3, 4), "23514"},
         {false, dodaj(-1, "Ola", DzialanieMnozenie, 3, 4), "23514"},
@@ -1025,4 +1027,18 @@ TEST_F(Klasa, AChildWhoPicksTheirNameFromTheRosterOnTwoWorkstationsIsOneChildWit
     ASSERT_TRUE(klasa && klasa->size() == 1u) << nauczyciel.Blad().toStdString();
     EXPECT_EQ(std::make_tuple((*klasa)[0].id, (*klasa)[0].imie, (*klasa)[0].cwiczen, (*klasa)[0].stanowiska),
               std::make_tuple(*ania, QStringLiteral("Ania"), 2, QStringList{"s0", "s1"}));
+    // A file of links that cannot be read is neither written over nor taken
+    // as none: no child is added and the links stay as they were.
+    const QString plik = tmp.filePath(QStringLiteral("s0/wyniki.sqlite"));
+    QFile powiazania(plik + QStringLiteral(".dzieci-klasy"));
+    ASSERT_TRUE(powiazania.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    powiazania.write("{\"1\": 2, uszkodzony");
+    powiazania.close();
+    ListaDzieci dzieci([](const ZmianaDziecka&) {});
+    const qsizetype ile = dzieci.Lista().size();
+    EXPECT_EQ(WybierzZListyKlasy(dzieci, plik, {*ania + 1, "Ola", ""}),
+              QStringLiteral("Nie można odczytać pliku %1.dzieci-klasy.").arg(plik));
+    EXPECT_EQ(dzieci.Lista().size(), ile);
+    ASSERT_TRUE(powiazania.open(QIODevice::ReadOnly));
+    EXPECT_EQ(powiazania.readAll(), QByteArray("{\"1\": 2, uszkodzony"));
 }
