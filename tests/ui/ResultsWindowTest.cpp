@@ -4,6 +4,7 @@
 // after a drill. The window's rules (chart, colours, averages) as plain
 // functions.
 #include "ChartFigures.h"
+#include "ClassConfig.h"
 #include "ResultsFigures.h"
 #include "ResultsJournal.h"
 #include "ResultsWindow.h"
@@ -186,6 +187,28 @@ TEST_P(WindowCannotShow, SaysWhyAndDisablesTheExport)
     EXPECT_EQ(wyniki.findChild<QLabel*>("LabelPusto")->text(), tekst);
     EXPECT_TRUE(wyniki.findChild<QLabel*>("LabelPusto")->isVisibleTo(&wyniki));
     EXPECT_FALSE(wyniki.findChild<QAbstractButton*>("ButEksport")->isEnabled());
+    EXPECT_TRUE(komunikaty.lista.isEmpty());
+}
+
+TEST(Results, WhatKeepsTheClassFromTheTeacherIsSaidWrappedInTheClassPage)
+{
+    QTemporaryDir tmp;
+    test::ZapisaneKomunikaty komunikaty;
+    KonfiguracjaKlasy klasa; // a teacher's file that is there but wrong: no reads
+    klasa.klasa = QStringLiteral("3b");
+    const QString uwaga = "Plik konfiguracji klasy /etc/zoltava-mnozenia/klasa.conf: wiersz 9: nieznany klucz "
+                          "„dostep_nauczycielа” " + QString(300, QChar(u'x'));
+    TFrmWyniki wyniki(nullptr, tmp.filePath("wyniki.sqlite"), &komunikaty, nullptr, nullptr, &klasa, uwaga);
+    auto* zakladki = wyniki.findChild<QTabWidget*>("Zakladki");
+    ASSERT_EQ(zakladki->currentWidget()->objectName(), "StronaKlasy");
+    EXPECT_EQ(zakladki->tabText(zakladki->currentIndex()), "Klasa 3b");
+    auto* etykieta = wyniki.findChild<QLabel*>("LabelUwagaKlasy");
+    EXPECT_EQ(etykieta->text(), uwaga);
+    EXPECT_TRUE(etykieta->isVisibleTo(&wyniki));
+    // Wrapped within the window, never running past it.
+    EXPECT_TRUE(etykieta->wordWrap());
+    wyniki.show();
+    EXPECT_LE(etykieta->mapTo(&wyniki, QPoint(etykieta->width(), 0)).x(), wyniki.width());
     EXPECT_TRUE(komunikaty.lista.isEmpty());
 }
 
