@@ -1,6 +1,7 @@
 #include "ResultsWindow.h"
 
 #include "Children.h"
+#include "ClassOverview.h"
 #include "ClassView.h"
 #include "FactTable.h"
 #include "GradeChart.h"
@@ -202,6 +203,10 @@ TFrmWyniki::~TFrmWyniki() = default;
 
 void TFrmWyniki::wybranoZListy()
 {
+    // One child chosen while the class's page is shown: its drills.
+    if (StronaPrzegladu && Zakladki->currentWidget() == StronaPrzegladu &&
+        (ComboDziecko->currentData(Qt::UserRole + 2).isValid() || ComboDziecko->currentData().isValid()))
+        Zakladki->setCurrentIndex(0);
     if (ComboDziecko->currentData(Qt::UserRole + 1).toBool()) {
         const QVariant imie = ComboDziecko->currentData(Qt::UserRole + 2);
         wKlasie_ = true;

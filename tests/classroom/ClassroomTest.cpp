@@ -632,6 +632,11 @@ TEST_F(Klasa, TwoWorkstationsJournalsGoToTheServerAndTheTeachersWindowShowsBothC
     const QString opis = QString::fromUtf8("7 × 8 — myli 1 z 2 dzieci: Łucja \"Ł\"; ;");
     EXPECT_EQ(mylone->item(0)->text(), opis);
     EXPECT_EQ(mylone->item(0)->data(Qt::AccessibleTextRole).toString(), opis);
+    // The picture of the overview for the documentation, when asked for.
+    if (const QString zrzut = qEnvironmentVariable("ZM_ZRZUT_PRZEGLADU"); !zrzut.isEmpty()) {
+        wyniki.show();
+        EXPECT_TRUE(wyniki.grab().save(zrzut));
+    }
     // From a child of the table: her drills.
     DzieckoKlasy ola;
     ola.imie = QStringLiteral("Ola");
