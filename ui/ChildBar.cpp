@@ -177,8 +177,9 @@ void ProfilDziecka::zmienionoDziecko()
                znak);
     QString podpowiedz = QStringLiteral("Kto ćwiczy: %1. Kliknij, aby wybrać albo dodać dziecko.").arg(imie);
     if (!klasaOsiagalna_)
-        podpowiedz += QStringLiteral("\n⌁ Wyniki czekają na tym komputerze: %1")
-                          .arg(powodKlasy_.isEmpty() ? QStringLiteral("serwer klasy nie odpowiada.") : powodKlasy_);
+        podpowiedz += QStringLiteral("\n• %1").arg(powodKlasy_.isEmpty()
+                                                      ? QStringLiteral("Wyniki czekają na tym komputerze na serwer klasy.")
+                                                      : powodKlasy_);
     b->setToolTip(podpowiedz);
     b->setAccessibleName(QStringLiteral("Kto ćwiczy: %1").arg(imie));
     b->setAccessibleDescription(klasaOsiagalna_ ? QString() : QStringLiteral("Wyniki czekają na serwer klasy."));
