@@ -4,6 +4,7 @@
 #include "ChildPicker.h"
 #include "Children.h"
 #include "ClassOutbox.h"
+#include "ClassRosterPicker.h"
 #include "ClassSender.h"
 #include "DialogSupport.h"
 #include "ResultsJournal.h"
@@ -85,17 +86,34 @@ void ProfilDziecka::Wczytaj()
             if (!trwa_) zastosujUstawienia();
             czytajRekord();
             // Several children: who practises is asked at start.
-            if (dzieci_->Lista().size() > 1) QTimer::singleShot(0, this, &ProfilDziecka::WybierzDziecko);
+            // So is a child of a class's workstation: their name on the roster.
+            if (dzieci_->Lista().size() > 1 || !listaKlasy().empty())
+                QTimer::singleShot(0, this, &ProfilDziecka::WybierzDziecko);
         });
 }
 
 void ProfilDziecka::wlaczKlase(const WczytanieKlasy& klasa)
 {
-    if (klasa.stan == WczytanieKlasy::Stan::Blad) problem(klasa.blad);
+    // A configuration that cannot be read is the teacher's to mend: said in
+    // the results window and marked quietly on the bar, never to a child.
+    if (klasa.stan == WczytanieKlasy::Stan::Blad) {
+        bladKonfiguracji_ = powodKlasy_ = klasa.blad;
+        klasaOsiagalna_ = false;
+        zmienionoDziecko();
+    }
     if (klasa.stan != WczytanieKlasy::Stan::Wlaczona || !dziennik_) return;
     klasa_ = klasa.konfiguracja;
     nadawca_ = std::make_unique<NadawcaKlasy>(*klasa_, std::make_shared<SkrzynkaDziennika>(dziennik_->Plik()));
-    connect(nadawca_.get(), &NadawcaKlasy::Niedostepna, this, &ProfilDziecka::problem);
+    // The server's trouble is the teacher's: the child sees a quiet mark
+    // on the bar (its reason in the tooltip), never a message box.
+    connect(nadawca_.get(), &NadawcaKlasy::Niedostepna, this, [this](const QString& tekst) {
+        powodKlasy_ = tekst;
+        if (!klasaOsiagalna_) zmienionoDziecko();
+    });
+    connect(nadawca_.get(), &NadawcaKlasy::Polaczono, this, [this](bool tak) {
+        klasaOsiagalna_ = tak;
+        zmienionoDziecko();
+    });
     connect(dziennik_, &DziennikWynikow::Zapisano, nadawca_.get(), &NadawcaKlasy::Obudz);
 }
 
@@ -108,6 +126,17 @@ void ProfilDziecka::WybierzDziecko()
 {
     // Between drills only, and not over another dialog.
     if (trwa_ || okno_.kontroler.trwa() || DialogNadOknem(*okno_.okno)) return;
+    // On a workstation of a class a child picks their name from the
+    // class's roster (as last fetched: also while the server is away).
+    if (std::vector<DzieckoListy> lista = listaKlasy(); !lista.empty()) {
+        TFrmListaKlasy okno(std::move(lista), okno_.okno);
+        okno.exec();
+        if (const auto wybrane = okno.Wybrane()) {
+            const QString blad = WybierzZListyKlasy(*dzieci_, dziennik_->Plik(), *wybrane);
+            if (!blad.isEmpty()) okno_.komunikat(IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Kto ćwiczy?"), blad);
+        }
+        return;
+    }
     if (!wybor_) {
         TFrmDzieci::IleCwiczen ile;
         if (dziennik_)
@@ -126,6 +155,12 @@ void ProfilDziecka::WybierzDziecko()
     wybor_->Wybierz();
 }
 
+std::vector<DzieckoListy> ProfilDziecka::listaKlasy() const
+{
+    if (!klasa_ || !dziennik_) return {};
+    return ListaKlasyZapisana(dziennik_->Plik());
+}
+
 void ProfilDziecka::ZapiszUstawienia(const Ustawienia& ustawienia) { dzieci_->ZapiszUstawienia(ustawienia); }
 
 void ProfilDziecka::zmienionoDziecko()
@@ -133,9 +168,21 @@ void ProfilDziecka::zmienionoDziecko()
     const std::int64_t id = dzieci_->Biezace();
     const QString imie = dzieci_->Imie(id);
     TFlatSpeedButton* b = okno_.przycisk;
-    b->setText(QFontMetrics(b->font()).elidedText(QStringLiteral("Ćwiczy: %1").arg(imie), Qt::ElideRight, b->width() - 8));
-    b->setToolTip(QStringLiteral("Kto ćwiczy: %1. Kliknij, aby wybrać albo dodać dziecko.").arg(imie));
+    // A quiet mark while the class's server is not reached: the drills
+    // wait on this computer, and the reason is in the tooltip.
+    const QString znak = klasaOsiagalna_ ? QString() : QStringLiteral(" •");
+    const QFontMetrics fm(b->font());
+    b->setText(fm.elidedText(QStringLiteral("Ćwiczy: %1").arg(imie), Qt::ElideRight,
+                             b->width() - 8 - fm.horizontalAdvance(znak)) +
+               znak);
+    QString podpowiedz = QStringLiteral("Kto ćwiczy: %1. Kliknij, aby wybrać albo dodać dziecko.").arg(imie);
+    if (!klasaOsiagalna_)
+        podpowiedz += QStringLiteral("\n• %1").arg(powodKlasy_.isEmpty()
+                                                      ? QStringLiteral("Wyniki czekają na tym komputerze na serwer klasy.")
+                                                      : powodKlasy_);
+    b->setToolTip(podpowiedz);
     b->setAccessibleName(QStringLiteral("Kto ćwiczy: %1").arg(imie));
+    b->setAccessibleDescription(klasaOsiagalna_ ? QString() : QStringLiteral("Wyniki czekają na serwer klasy."));
     if (zapisywacz_) zapisywacz_->UstawDziecko(id);
     if (id == pokazaneDziecko_) return;
     pokazaneDziecko_ = id;
@@ -198,14 +245,22 @@ void ProfilDziecka::poCwiczeniu()
 
 void ProfilDziecka::PokazWyniki()
 {
-    // A teacher's file that is there but wrong: said once, where the class
-    // would have been shown.
-    if (klasa_ && !klasa_->nauczyciel && !klasa_->bladNauczyciela.isEmpty() && !bladNauczycielaPowiedziany_) {
-        bladNauczycielaPowiedziany_ = true;
-        okno_.komunikat(IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Wyniki"), klasa_->bladNauczyciela);
+    // The class's page: with the teacher's credentials (or a teacher's file
+    // that is there but wrong), or a configuration that cannot be read;
+    // what is wrong is said in the page, wrapped, with its file and line.
+    const KonfiguracjaKlasy bezKlasy;
+    const KonfiguracjaKlasy* klasa = nullptr;
+    QStringList uwagi;
+    if (klasa_ && (klasa_->nauczyciel || !klasa_->bladNauczyciela.isEmpty())) {
+        klasa = &*klasa_;
+        uwagi << klasa_->bladNauczyciela;
+    } else if (!bladKonfiguracji_.isEmpty()) {
+        klasa = &bezKlasy;
     }
+    if (klasa && !klasaOsiagalna_) uwagi << powodKlasy_;
+    uwagi.removeAll(QString());
     TFrmWyniki wyniki(okno_.okno, dziennik_ ? dziennik_->Plik() : DziennikWynikow::DomyslnyPlik(), okno_.komunikaty,
-                      dziennik_, dzieci_.get(), klasa_ && klasa_->nauczyciel ? &*klasa_ : nullptr);
+                      dziennik_, dzieci_.get(), klasa, uwagi.join(QLatin1Char('\n')));
     wyniki.exec();
 }
 

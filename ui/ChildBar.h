@@ -9,6 +9,7 @@
 
 #include "Children.h"
 #include "ClassConfig.h"
+#include "ClassDrill.h"
 #include "DrillController.h"
 #include "DrillEvents.h"
 #include "Messages.h"
@@ -85,6 +86,8 @@ private:
     void pokazProblemy();
     void poCwiczeniu();
     void wlaczKlase(const WczytanieKlasy& klasa);
+    // The class's roster as last fetched; empty without a class.
+    std::vector<DzieckoListy> listaKlasy() const;
     // Reads the journal on a reader of its own, gone with the answer (no
     // thread or connection stays between reads).
     template <class W>
@@ -99,7 +102,9 @@ private:
     TFrmDzieci* wybor_ = nullptr;
     QStringList problemy_;
     int probyWczytania_ = 0;         // reads of the children at start that met a lock
-    bool bladNauczycielaPowiedziany_ = false;
+    QString bladKonfiguracji_; // the class's configuration could not be read
+    bool klasaOsiagalna_ = true; // the class's server was reached (or there is no class)
+    QString powodKlasy_;         // why it was not, the sender's words
     bool trwa_ = false;              // a drill runs
     bool poCwiczeniu_ = false;       // a drill has ended and no other runs
     bool ustawieniaCzekaja_ = false; // the child changed during a drill

@@ -4,7 +4,13 @@
 
 #include <QDateTime>
 #include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
 #include <QLocale>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
 
 #include <cmath>
 
@@ -59,6 +65,56 @@ void TabelaKlasy::Ustaw(const std::vector<DzieckoKlasy>& dzieci)
         for (int k = 0; k < komorki.size(); ++k) setItem(i, k, new QTableWidgetItem(komorki[k]));
     }
     resizeColumnsToContents();
+}
+
+StronaKlasy::StronaKlasy(QWidget* rodzic)
+    : QWidget(rodzic), uwaga_(new QLabel(this)), tabela_(new TabelaKlasy(this)), mylone_(new QListWidget(this))
+{
+    setObjectName(QStringLiteral("StronaKlasy"));
+    auto* uklad = new QVBoxLayout(this);
+    uklad->setContentsMargins(0, 0, 0, 0);
+    uklad->setSpacing(2);
+    uwaga_->setObjectName(QStringLiteral("LabelUwagaKlasy"));
+    uwaga_->setWordWrap(true);
+    uwaga_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    uwaga_->setContentsMargins(6, 4, 6, 4);
+    uwaga_->setStyleSheet(QStringLiteral("background: rgb(255, 244, 200);"));
+    uwaga_->hide();
+    uklad->addWidget(uwaga_);
+    uklad->addWidget(tabela_, 3);
+    auto* naglowek = new QLabel(QStringLiteral("Najczęściej mylone (kto myli):"), this);
+    naglowek->setBuddy(mylone_);
+    uklad->addWidget(naglowek);
+    mylone_->setObjectName(QStringLiteral("ListaMylonych"));
+    mylone_->setAccessibleName(QStringLiteral("Najczęściej mylone działania klasy"));
+    mylone_->setWordWrap(true);
+    uklad->addWidget(mylone_, 2);
+}
+
+void StronaKlasy::Uwaga(const QString& tekst)
+{
+    uwaga_->setText(tekst);
+    uwaga_->setAccessibleName(tekst);
+    uwaga_->setVisible(!tekst.isEmpty());
+}
+
+void StronaKlasy::UstawMylone(std::uint8_t dzialanie, int dzieciWKlasie, std::vector<FaktKlasy> fakty)
+{
+    std::erase_if(fakty, [](const FaktKlasy& f) { return f.myla.isEmpty(); });
+    // Missed by the most children first; then by the most wrong answers.
+    std::stable_sort(fakty.begin(), fakty.end(), [](const FaktKlasy& x, const FaktKlasy& y) {
+        return std::pair(x.myla.size(), x.bledy) > std::pair(y.myla.size(), y.bledy);
+    });
+    mylone_->clear();
+    static const std::array<const char*, 4> kZnaki{"×", ":", "+", "−"};
+    const QString znak = QString::fromUtf8(kZnaki[dzialanie % kZnaki.size()]);
+    for (const FaktKlasy& f : fakty) {
+        const QString tekst =
+            OpisFaktuKlasy(QStringLiteral("%1 %2 %3").arg(f.liczba1).arg(znak).arg(f.liczba2), dzieciWKlasie, f);
+        auto* pozycja = new QListWidgetItem(tekst, mylone_);
+        pozycja->setData(Qt::AccessibleTextRole, tekst);
+    }
+    if (fakty.empty()) mylone_->addItem(QStringLiteral("Nikt w klasie nie myli żadnego działania."));
 }
 
 QString OpisFaktuKlasy(const QString& dzialanie, int dzieciWKlasie, const FaktKlasy& fakt)

@@ -11,9 +11,13 @@
 #include "ClassReads.h"
 
 #include <QTableWidget>
+#include <QWidget>
 
 #include <functional>
 #include <vector>
+
+class QLabel;
+class QListWidget;
 
 namespace zm {
 
@@ -26,6 +30,26 @@ public:
 
 private:
     std::vector<DzieckoKlasy> dzieci_;
+};
+
+// The results window's page of the class: what is wrong with the class's
+// configuration or its server (a wrapped message naming the file and the
+// line), the children's table, and under it the facts the class misses,
+// each with how many children miss it and who (its text is what a screen
+// reader says).
+class StronaKlasy : public QWidget {
+public:
+    explicit StronaKlasy(QWidget* rodzic = nullptr);
+    TabelaKlasy* Tabela() const { return tabela_; }
+    // "" hides the message.
+    void Uwaga(const QString& tekst);
+    // The facts of one operation the class missed, most missed first.
+    void UstawMylone(std::uint8_t dzialanie, int dzieciWKlasie, std::vector<FaktKlasy> fakty);
+
+private:
+    QLabel* uwaga_;
+    TabelaKlasy* tabela_;
+    QListWidget* mylone_;
 };
 
 // "24 : 8 — myli 2 z 3 dzieci: Ania, Ola" or "… — nikt nie myli".

@@ -89,6 +89,11 @@ void WidokKlasy::Fakty(std::uint8_t dzialanie, const std::optional<QString>& imi
         std::move(odpowiedz));
 }
 
+void WidokKlasy::FaktyKlasy(std::uint8_t dzialanie, std::function<void(std::vector<FaktKlasy>, QString)> odpowiedz)
+{
+    czytaj<std::vector<FaktKlasy>>([dzialanie](OdczytKlasy& o) { return o.Fakty(dzialanie); }, std::move(odpowiedz));
+}
+
 void WidokKlasy::Eksportuj(const std::optional<QString>& imie, bool pytania, const QString& cel,
                            const QString& dziennik, std::function<void(bool, QString)> odpowiedz)
 {
@@ -119,9 +124,9 @@ void WidokKlasy::Eksportuj(const std::optional<QString>& imie, bool pytania, con
                     const auto cwiczenia = o.Cwiczenia(i, pytania, po ? &*po : nullptr, kStronaEksportu);
                     if (!cwiczenia) return std::nullopt;
                     for (const CwiczenieZKlasy& c : *cwiczenia) {
-                        if (!pytania) pisz(WierszCsv(c.zapis, c.imie));
+                        if (!pytania) pisz(WierszCsv(c.zapis, c.imie, c.id));
                         for (const PytanieCwiczenia& p : pytania ? c.zapis.pytania : std::vector<PytanieCwiczenia>{})
-                            pisz(WierszCsvPytania(c.zapis, p, c.imie));
+                            pisz(WierszCsvPytania(c.zapis, p, c.imie, c.id));
                     }
                     if (int(cwiczenia->size()) < kStronaEksportu) break;
                     po = cwiczenia->back();

@@ -1,6 +1,7 @@
 #include "ResultsWindow.h"
 
 #include "Children.h"
+#include "ClassOverview.h"
 #include "ClassView.h"
 #include "FactTable.h"
 #include "GradeChart.h"
@@ -51,7 +52,7 @@ CwiczenieNaWykresie NaWykres(const WierszCwiczenia& c)
 
 
 TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komunikaty, DziennikWynikow* dziennik,
-                       const ListaDzieci* dzieci, const KonfiguracjaKlasy* klasa)
+                       const ListaDzieci* dzieci, const KonfiguracjaKlasy* klasa, const QString& uwagaKlasy)
     : DialogProgramu(parent, "FrmWyniki", QStringLiteral("Wyniki"), QSize(kSzerokosc, kWysokosc)), plik_(plik),
       komunikaty_(komunikaty), dziennik_(dziennik), dzieci_(dzieci), czytnik_(new CzytnikWynikow(plik, this))
 {
@@ -176,30 +177,13 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komuni
         }
     }
     connect(ComboDziecko, &QComboBox::currentIndexChanged, this, &TFrmWyniki::wybranoZListy);
-    if (klasa) {
-        // The class's children from the server, after this computer's.
-        klasa_ = new WidokKlasy(*klasa, this);
-        klasa_->Dzieci([this](std::vector<DzieckoKlasy> dzieci, QString blad) {
-            if (!blad.isEmpty()) {
-                ComboDziecko->addItem(QStringLiteral("Klasa %1: %2").arg(klasa_->Klasa(), blad));
-                ComboDziecko->setItemData(ComboDziecko->count() - 1, false, Qt::UserRole + 3);
-                return;
-            }
-            ComboDziecko->addItem(QStringLiteral("Klasa %1: cała klasa").arg(klasa_->Klasa()));
-            ComboDziecko->setItemData(ComboDziecko->count() - 1, true, Qt::UserRole + 1);
-            for (const DzieckoKlasy& d : dzieci) {
-                ComboDziecko->addItem(QStringLiteral("Klasa %1: %2").arg(klasa_->Klasa(), d.imie));
-                ComboDziecko->setItemData(ComboDziecko->count() - 1, true, Qt::UserRole + 1);
-                ComboDziecko->setItemData(ComboDziecko->count() - 1, d.imie, Qt::UserRole + 2);
-            }
-        });
-    }
     ButZamknij = new QPushButton(QStringLiteral("Zamknij"), this);
     ButZamknij->setObjectName(QStringLiteral("ButZamknij"));
     ButZamknij->setGeometry(kSzerokosc - 83, kWysokosc - 36, 75, 25);
     connect(ButZamknij, &QPushButton::clicked, this, &QDialog::accept);
     UstawKolejnoscTab({Zakladki, ButEksport, ButEksportPytan, ComboDziecko, ButZamknij});
 
+    if (klasa) wlaczKlase(*klasa, uwagaKlasy);
     if (dziennik_) {
         connect(dziennik_, &DziennikWynikow::Zapisano, this, &TFrmWyniki::Odswiez);
         connect(dziennik_, &DziennikWynikow::ZmianaPliku, this, [this] {
@@ -219,6 +203,10 @@ TFrmWyniki::~TFrmWyniki() = default;
 
 void TFrmWyniki::wybranoZListy()
 {
+    // One child chosen while the class's page is shown: its drills.
+    if (StronaPrzegladu && Zakladki->currentWidget() == StronaPrzegladu &&
+        (ComboDziecko->currentData(Qt::UserRole + 2).isValid() || ComboDziecko->currentData().isValid()))
+        Zakladki->setCurrentIndex(0);
     if (ComboDziecko->currentData(Qt::UserRole + 1).toBool()) {
         const QVariant imie = ComboDziecko->currentData(Qt::UserRole + 2);
         wKlasie_ = true;

@@ -30,6 +30,7 @@ class WykresOcen;
 class TabelaFaktow;
 
 class ListaDzieci;
+class StronaKlasy;
 class WidokKlasy;
 struct KonfiguracjaKlasy;
 
@@ -40,10 +41,14 @@ public:
     // if given, tells the window of new drills and of what happened to the
     // file (set aside, replaced). `dzieci`, if given, names the children and
     // says who practises now (shown first).
-    // `klasa`, if given, is the class on the school's server with the
-    // teacher's credentials: its children are offered too.
+    // `klasa`, if given, is the class on the school's server: the window
+    // opens on its page (ResultsClass.cpp), which with the teacher's
+    // credentials shows the class's overview and offers its children too,
+    // and shows `uwagaKlasy` (what is wrong with the class's configuration
+    // or server, for the teacher) wrapped at its top.
     TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komunikaty, DziennikWynikow* dziennik = nullptr,
-               const ListaDzieci* dzieci = nullptr, const KonfiguracjaKlasy* klasa = nullptr);
+               const ListaDzieci* dzieci = nullptr, const KonfiguracjaKlasy* klasa = nullptr,
+               const QString& uwagaKlasy = {});
     ~TFrmWyniki() override;
 
     // Reads the journal afresh.
@@ -74,6 +79,7 @@ private:
     void ButEksportClick(bool pytania);
     void wybranoZListy();
     void odswiezKlase();
+    void wlaczKlase(const KonfiguracjaKlasy& klasa, const QString& uwaga);
     QString imie(std::int64_t dziecko) const;
 
     QString plik_;
@@ -94,6 +100,7 @@ private:
     bool sprawdzenieZlecone_ = false;
 
     QTabWidget* Zakladki = nullptr;
+    StronaKlasy* StronaPrzegladu = nullptr; // with a class only
     QLabel* LabelPlik = nullptr;
     QTableView* ListaCwiczen = nullptr;
     ModelCwiczen* model_ = nullptr;

@@ -1,4 +1,5 @@
 #include "ChildPicker.h"
+#include "ClassRosterPicker.h"
 #include "Children.h"
 #include "DialogSupport.h"
 #include "Fonts.h"
@@ -551,6 +552,26 @@ TEST(Wybor, TheFirstRunsChildIsNamedAndResultsGoOnlyWhenAskedTwice)
         EXPECT_LE(pytanie->heightForWidth(pytanie->width()), pytanie->height());
         EXPECT_FALSE(pytanie->text().contains("jego"));
     });
+}
+
+TEST(ListaKlasy, AChildPicksTheirOwnNameAndTwoOfOneNameAreToldApartByTheTeachersNote)
+{
+    TFrmListaKlasy lista({{7, "Ania", "z 3a"}, {9, "Ania", "okulary"}, {4, "Ola", "nowa"}});
+    auto* imiona = lista.findChild<QListWidget*>("ListaKlasy");
+    QStringList teksty;
+    for (int i = 0; i < imiona->count(); ++i) teksty << imiona->item(i)->text();
+    EXPECT_EQ(teksty, (QStringList{"Ania (z 3a)", "Ania (okulary)", "Ola"}));
+    // No typing: an arrow and Enter pick the second Ania, by her id.
+    QTimer::singleShot(0, [&] {
+        QTest::keyClick(imiona, Qt::Key_Down);
+        QTest::keyClick(imiona, Qt::Key_Return);
+    });
+    lista.exec();
+    ASSERT_TRUE(lista.Wybrane());
+    EXPECT_EQ(lista.Wybrane()->id, 9);
+    QTimer::singleShot(0, [&] { lista.reject(); });
+    lista.exec();
+    EXPECT_FALSE(lista.Wybrane());
 }
 
 TEST_F(DialogiNadOknem, OnX11ADialogIsAWindowCentredOverTheMainWindowAndKeptOnTheScreen)

@@ -4,6 +4,8 @@
 // after a drill. The window's rules (chart, colours, averages) as plain
 // functions.
 #include "ChartFigures.h"
+#include "ChildBar.h"
+#include "ClassConfig.h"
 #include "ResultsFigures.h"
 #include "ResultsJournal.h"
 #include "ResultsWindow.h"
@@ -13,6 +15,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QTabBar>
 #include <QAbstractItemModel>
@@ -186,6 +189,28 @@ TEST_P(WindowCannotShow, SaysWhyAndDisablesTheExport)
     EXPECT_EQ(wyniki.findChild<QLabel*>("LabelPusto")->text(), tekst);
     EXPECT_TRUE(wyniki.findChild<QLabel*>("LabelPusto")->isVisibleTo(&wyniki));
     EXPECT_FALSE(wyniki.findChild<QAbstractButton*>("ButEksport")->isEnabled());
+    EXPECT_TRUE(komunikaty.lista.isEmpty());
+}
+
+TEST(Results, WhatKeepsTheClassFromTheTeacherIsSaidWrappedInTheClassPage)
+{
+    QTemporaryDir tmp;
+    test::ZapisaneKomunikaty komunikaty;
+    KonfiguracjaKlasy klasa; // a teacher's file that is there but wrong: no reads
+    klasa.klasa = QStringLiteral("3b");
+    const QString uwaga = "Plik konfiguracji klasy /etc/zoltava-mnozenia/klasa.conf: wiersz 9: nieznany klucz "
+                          "„dostep_nauczycielа” " + QString(300, QChar(u'x'));
+    TFrmWyniki wyniki(nullptr, tmp.filePath("wyniki.sqlite"), &komunikaty, nullptr, nullptr, &klasa, uwaga);
+    auto* zakladki = wyniki.findChild<QTabWidget*>("Zakladki");
+    ASSERT_EQ(zakladki->currentWidget()->objectName(), "StronaKlasy");
+    EXPECT_EQ(zakladki->tabText(zakladki->currentIndex()), "Klasa 3b");
+    auto* etykieta = wyniki.findChild<QLabel*>("LabelUwagaKlasy");
+    EXPECT_EQ(etykieta->text(), uwaga);
+    EXPECT_TRUE(etykieta->isVisibleTo(&wyniki));
+    // Wrapped within the window, never running past it.
+    EXPECT_TRUE(etykieta->wordWrap());
+    wyniki.show();
+    EXPECT_LE(etykieta->mapTo(&wyniki, QPoint(etykieta->width(), 0)).x(), wyniki.width());
     EXPECT_TRUE(komunikaty.lista.isEmpty());
 }
 
@@ -390,6 +415,35 @@ TEST(Results, AJournalProblemIsToldOnceAfterADrillAndNeverDuringOne)
     dziennik.Dokoncz(5s);
     QCoreApplication::processEvents();
     EXPECT_EQ(komunikaty.lista.size(), 1);
+}
+
+TEST(Results, TheClassServersTroubleIsAQuietMarkOnTheChildBarNeverAMessageToTheChild)
+{
+    QTemporaryDir tmp;
+    const auto zapisz = [&](const QString& nazwa, const QByteArray& tresc) {
+        QFile f(tmp.filePath(nazwa));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(tresc) == tresc.size());
+        return tmp.filePath(nazwa).toUtf8();
+    };
+    const QByteArray dostep = zapisz("stanowisko.dostep", "uzytkownik = zoltava_stanowisko\nhaslo = x\n");
+    // Nothing listens on port 1.
+    qputenv("ZM_KLASA_CONF", zapisz("klasa.conf", "serwer = 127.0.0.1\nport = 1\nbaza = zoltava_klasa\nklasa = 3b\n"
+                                                  "dostep = " + dostep + "\n"));
+    test::ZapisaneKomunikaty komunikaty;
+    DziennikWynikow dziennik(tmp.filePath("wyniki.sqlite"));
+    auto glowne = okno(komunikaty, dziennik);
+    glowne->Profil().Wczytaj();
+    zagraj(*glowne);
+    dziennik.Dokoncz(5s);
+    auto* przycisk = glowne->findChild<QAbstractButton*>("ButDziecko");
+    const bool oznaczono = QTest::qWaitFor([&] { return przycisk->toolTip().contains("127.0.0.1:1"); }, 10000);
+    qunsetenv("ZM_KLASA_CONF");
+    ASSERT_TRUE(oznaczono) << przycisk->toolTip().toStdString();
+    EXPECT_TRUE(przycisk->text().endsWith(QString::fromUtf8(" •"))) << przycisk->text().toStdString();
+    EXPECT_EQ(przycisk->toolTip().section('\n', 1, 1).left(41), QString::fromUtf8("• Serwer klasy 127.0.0.1:1 nie odpowiada."));
+    QTest::qWait(300);
+    EXPECT_TRUE(komunikaty.lista.isEmpty()) << komunikaty.lista.first().tekst.toStdString();
+    glowne->Profil().ZakonczKlase();
 }
 
 namespace {
