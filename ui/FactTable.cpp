@@ -224,8 +224,10 @@ void LegendaFaktow::paintEvent(QPaintEvent*)
     p.setPen(QPen(QColor(0, 90, 30), 2));
     p.drawPolyline(QPolygon{QPoint(2, y + 44 + 9), QPoint(4, y + 44 + 12), QPoint(8, y + 44 + 6)});
     p.setPen(Qt::black);
+    // The marks' lines; the last may take two.
     for (int i = 5; i < linie.size(); ++i) {
-        p.drawText(QRect(20, y - 1, width() - 20, 16), Qt::AlignLeft | Qt::AlignVCenter, linie[i]);
+        p.drawText(QRect(20, y, width() - 20, i + 1 < linie.size() ? 16 : 34),
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, linie[i]);
         y += 22;
     }
 }

@@ -54,11 +54,24 @@ double UdzialCzasu(const KomorkaFaktu& k)
     return k.ile > 0 ? k.sumaTykniec / static_cast<double>(k.ile) / kTykniecNaPytanie : 0;
 }
 
+namespace {
+
+// How much the time makes a fact hard: nothing for a quick answer as the
+// practice takes it (Szybka: within kSzybkoMs and before the time ran out,
+// here on average), at least yellow for any other, red at the whole time.
+double TrudnoscCzasu(const KomorkaFaktu& k)
+{
+    const double sredni = SredniCzasMs(k), udzial = UdzialCzasu(k);
+    if (std::isnan(sredni) || std::isnan(udzial)) return 1;
+    if (sredni <= kSzybkoMs && udzial < 1) return 0;
+    return std::max(0.5, (udzial - 0.2) / 0.8);
+}
+
+} // namespace
+
 double Trudnosc(const KomorkaFaktu& k)
 {
-    const double bledy = 2.0 * UdzialBledow(k);
-    const double czas = (UdzialCzasu(k) - 0.2) / 0.8;
-    return wPrzedziale(std::max(bledy, std::isnan(czas) ? 1.0 : czas), 0, 1);
+    return wPrzedziale(std::max(2.0 * UdzialBledow(k), TrudnoscCzasu(k)), 0, 1);
 }
 
 QColor KolorTrudnosci(double t)
@@ -139,8 +152,8 @@ StanFaktu stan(const KomorkaFaktu& k)
 
 bool WolnaKomorka(const KomorkaFaktu& k)
 {
-    const double czas = (UdzialCzasu(k) - 0.2) / 0.8;
-    return !(czas <= 2.0 * UdzialBledow(k)) && !(czas < 0.25);
+    const double czas = TrudnoscCzasu(k);
+    return czas > 0 && czas > 2.0 * UdzialBledow(k);
 }
 
 bool OpanowanaKomorka(const KomorkaFaktu& k) { return k.pudelko != 0 && Opanowany(stan(k)); }
@@ -214,13 +227,13 @@ QString OpisTabeli(std::uint8_t dzialanie)
 QStringList LiniaLegendy()
 {
     return {QStringLiteral("W kratce: ile było źle, średni czas (zawsze przy wolnej) i ile razy było pytanie."),
-            QStringLiteral("Zielony: zawsze dobrze i szybko."),
-            QStringLiteral("Żółty: co czwarta źle albo wolno."),
+            QStringLiteral("Zielony: zawsze dobrze i szybko (do %1 s).").arg(kSzybkoMs / 1000),
+            QStringLiteral("Żółty: co czwarta źle albo ponad %1 s.").arg(kSzybkoMs / 1000),
             QStringLiteral("Czerwony: co druga źle albo bardzo wolno."),
             QStringLiteral("Szary: jeszcze nie było."),
             QStringLiteral("Róg: z przeniesieniem albo pożyczką."),
             QStringLiteral("Kropka: do powtórki (ćwiczenie trudnych)."),
-            QStringLiteral("Ptaszek: opanowane.")};
+            QStringLiteral("Ptaszek: opanowane (dobrze i szybko w trzech różnych dniach).")};
 }
 
 } // namespace zm

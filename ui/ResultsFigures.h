@@ -33,9 +33,10 @@ double UdzialBledow(const KomorkaFaktu& k);
 double SredniCzasMs(const KomorkaFaktu& k);
 double UdzialCzasu(const KomorkaFaktu& k);
 // How hard a fact is, 0 (green) to 1 (red): missed half the time or
-// answered when the bar is full is red; a quarter missed or answered at 60
-// per cent of the bar is yellow; never missed and answered within the
-// first fifth of the bar is green.
+// answered when the bar is full is red; a quarter missed or answered slower
+// than a quick answer of the practice (Szybka, on average) is yellow, or
+// redder as the mean time nears the bar's end; never missed and quick is
+// green.
 double Trudnosc(const KomorkaFaktu& k);
 // green (0) → yellow (0.5) → red (1).
 QColor KolorTrudnosci(double trudnosc);

@@ -18,7 +18,9 @@
 #                  ScreenCast and RemoteDesktop interfaces (mutter_session.py).
 #                  Then the settings dialog opens inside the main window,
 #                  centred in its frame, and nothing else appears on the
-#                  screen.
+#                  screen; after the children picker closes (by its OK and
+#                  by Escape) the answer field holds the keyboard focus, as
+#                  the AT-SPI bus tells it, and Space starts a drill.
 # The desktop is photographed first, once it is drawn and still (two equal
 # screenshots, not black), without animations or a clock.
 set -euo pipefail
@@ -118,12 +120,16 @@ mutter)
     coproc M { "$(dirname "$0")/mutter_session.py" 2>"$work/session.log"; }
     polecenie() { # a command to mutter_session.py; its answer
         echo "$*" >&"${M[1]}"
-        local odp
-        read -r -t 30 odp <&"${M[0]}" && [ "$odp" = ok ]
+        local odp=
+        read -r -t 30 odp <&"${M[0]}" && [ "$odp" = ok ] || { echo "$*: ${odp:-no answer}"; return 1; }
     }
     read -r -t 30 odp <&"${M[0]}" && [ "$odp" = ok ] || { echo "no screen cast"; cat "$work/session.log"; exit 1; }
     zrzut() { polecenie shot "$1"; }
-    uruchom() { QT_QPA_PLATFORM=wayland SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/data" "$program" & pid=$!; }
+    uruchom() {
+        QT_QPA_PLATFORM=wayland QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/data" \
+            "$program" &
+        pid=$!
+    }
     ;;
 esac
 # sway names its socket itself.
@@ -179,6 +185,15 @@ for proba in $(seq 20); do
                 exit 1
             fi
         done
+        # The children picker, closed by its OK and by Escape: each time the
+        # keyboard is back in the answer field, and Space starts a drill.
+        for zamkniecie in "press OK" "key 1"; do
+            polecenie press "Kto ćwiczy" && polecenie button OK || { echo "the picker did not open"; exit 1; }
+            polecenie $zamkniecie && polecenie focus Odpowiedź ||
+                { echo "the picker closed by $zamkniecie: the focus not back"; exit 1; }
+        done
+        polecenie key 57 && polecenie button Stop || { echo "Space after the picker started no drill"; exit 1; }
+        echo "picker: closed by OK and by Escape, the focus back in the answer field; Space starts a drill"
         exit 0
     fi
 done

@@ -551,7 +551,13 @@ TEST(ResultsFigures, TheFactTableFollowsItsThresholdsForAnyValue)
         {{3, 3, 4, 1, 4 * 300.0, 4 * 0.1 * pelny}, 0.5, "25%", "0,3 s"},
         {{3, 3, 2, 1, 2 * 300.0, 2 * 0.1 * pelny}, 1.0, "50%", "0,3 s"},
         {{3, 3, 1, 0, 804.0, 0.2 * pelny}, 0.0, "0%", "0,8 s"},
-        {{3, 3, 1, 0, 2412.0, 0.6 * pelny}, 0.5, "0%", "2,4 s"},
+        // Quick as the practice counts it (within 3 s, before the time ran
+        // out) is green at any pace; slower is yellow, redder to the end.
+        {{3, 3, 1, 0, 2412.0, 0.6 * pelny}, 0.0, "0%", "2,4 s"},
+        {{3, 3, 1, 0, 3000.0, 0.3 * pelny}, 0.0, "0%", "3,0 s"},
+        {{3, 3, 1, 0, 3100.0, 0.3 * pelny}, 0.5, "0%", "3,1 s"},
+        {{3, 3, 1, 0, 2000.0, pelny}, 1.0, "0%", "2,0 s"},
+        {{3, 3, 1, 0, 6000.0, 0.8 * pelny}, 0.75, "0%", "6,0 s"},
         {{3, 3, 1, 0, 4020.0, pelny}, 1.0, "0%", "4,0 s"},
         // Values no drill gives: what a file written by another program may hold.
         {{3, 3, 2, 5, -3000.0, -2 * pelny}, 1.0, "100%", "?"},
@@ -717,4 +723,48 @@ TEST(Results, TheWindowIsATableOfNamedCellsAndTabGoesEverywhere)
     EXPECT_TRUE(wyniki.findChild<QLabel*>("LabelObjasnienie")->text().contains("kratka 7 + 5 to np. 27 + 15"));
     if (const QString zrzuty = qEnvironmentVariable("ZM_ZRZUTY"); !zrzuty.isEmpty())
         fakty->parentWidget()->grab().save(QDir(zrzuty).filePath("facts-page.png"));
+}
+
+// A list longer than a page, read as it is scrolled: a full page is not
+// the last, and every drill comes once, also where drills of the same
+// minute straddle a page's boundary.
+TEST(Results, TheListReadsPageAfterPageToTheLastDrill)
+{
+    const int ile = 1205; // the first page (200), a full one (1000) and 5
+    QTemporaryDir tmp;
+    QStringList oczekiwane;
+    {
+        std::vector<CwiczenieNaWykresie> cwiczenia;
+        for (int i = 0; i < ile; ++i) {
+            // Seven drills a minute: ties at every boundary.
+            const std::int64_t ms = 1796738580000LL - std::int64_t{i / 7} * 60000;
+            cwiczenia.push_back({ms, std::uint8_t(i % 4), std::uint8_t(1 + i % 6), false});
+            oczekiwane << QStringLiteral("%1|%2|%3")
+                              .arg(QDateTime::fromMSecsSinceEpoch(ms).toString("yyyy-MM-dd HH:mm"),
+                                   QStringList{"Mnożenie", "Dzielenie", "Dodawanie", "Odejmowanie"}[i % 4])
+                              .arg(1 + i % 6);
+        }
+        DziennikWynikow dziennik(tmp.filePath("wyniki.sqlite"));
+        zapisz(dziennik, cwiczenia);
+    }
+    test::ZapisaneKomunikaty komunikaty;
+    TFrmWyniki wyniki(nullptr, tmp.filePath("wyniki.sqlite"), &komunikaty);
+    ASSERT_TRUE(czekaj([&] { return wyniki.Wczytane(); }));
+    QAbstractItemModel* m = wyniki.findChild<QTableView*>("ListaCwiczen")->model();
+    EXPECT_EQ(m->rowCount(), 200);
+    QList<int> strony;
+    while (m->canFetchMore({}) && strony.size() < 5) {
+        m->fetchMore({});
+        ASSERT_TRUE(czekaj([&] { return wyniki.Wczytane(); }));
+        strony << m->rowCount();
+    }
+    EXPECT_EQ(strony, (QList<int>{1200, 1205}));
+    QStringList wiersze;
+    for (int r = 0; r < m->rowCount(); ++r)
+        wiersze << QStringLiteral("%1|%2|%3").arg(m->index(r, 0).data().toString(), m->index(r, 1).data().toString(),
+                                                  m->index(r, 5).data().toString());
+    for (int r = 1; r < wiersze.size(); ++r) ASSERT_GE(wiersze[r - 1].left(16), wiersze[r].left(16)) << r;
+    wiersze.sort();
+    oczekiwane.sort();
+    EXPECT_EQ(wiersze, oczekiwane);
 }
