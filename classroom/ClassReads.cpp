@@ -223,7 +223,9 @@ std::optional<std::vector<CwiczenieZKlasy>> OdczytKlasy::Cwiczenia(const KtoWKla
             wartosci.push_back(pg::Tekst(po->id));
         }
         int rodzaj = 0;
-        if (kto.id == 0) {
+        if (kto.id == 0 && kto.tylkoImie) {
+            rodzaj = 1;
+        } else if (kto.id == 0) {
             const pg::Wynik n =
                 polaczenie_->Wykonaj(kImieNaLiscie, {pg::Tekst(konfiguracja_.klasa), pg::Tekst(kto.imie)});
             if (n.Wiersze() != 1) return porazka(n);

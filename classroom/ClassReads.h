@@ -51,8 +51,13 @@ struct DzieckoKlasy {
 struct KtoWKlasie {
     KtoWKlasie(const QString& imie) : imie(imie) {} // NOLINT: a name is a child
     KtoWKlasie(std::int64_t id, const QString& imie) : id(id), imie(imie) {}
+    // A child as a row of OdczytKlasy::Dzieci names it: by its roster id, or
+    // (id 0) by the drills under that name alone, never with those of a
+    // roster child of the same name, which is a row of its own.
+    explicit KtoWKlasie(const DzieckoKlasy& d) : id(d.id), imie(d.imie), tylkoImie(d.id == 0) {}
     std::int64_t id = 0;
     QString imie;
+    bool tylkoImie = false;
 };
 
 struct CwiczenieZKlasy {

@@ -69,20 +69,20 @@ void WidokKlasy::Przeglad(std::function<void(std::vector<DzieckoKlasy>, QString)
                                       std::move(odpowiedz));
 }
 
-void WidokKlasy::Cwiczenia(const QString& imie, bool zPytaniami,
+void WidokKlasy::Cwiczenia(const KtoWKlasie& kto, bool zPytaniami,
                            std::function<void(std::vector<CwiczenieZKlasy>, QString)> odpowiedz)
 {
     czytaj<std::vector<CwiczenieZKlasy>>(
-        [imie, zPytaniami](OdczytKlasy& o) { return o.Cwiczenia(imie, zPytaniami, nullptr, kCwiczenWOknie); },
+        [kto, zPytaniami](OdczytKlasy& o) { return o.Cwiczenia(kto, zPytaniami, nullptr, kCwiczenWOknie); },
         std::move(odpowiedz));
 }
 
-void WidokKlasy::Fakty(std::uint8_t dzialanie, const std::optional<QString>& imie, std::int64_t odMs,
+void WidokKlasy::Fakty(std::uint8_t dzialanie, const std::optional<KtoWKlasie>& kto, std::int64_t odMs,
                        std::function<void(std::vector<KomorkaFaktu>, QString)> odpowiedz)
 {
     czytaj<std::vector<KomorkaFaktu>>(
-        [dzialanie, imie, odMs](OdczytKlasy& o) -> std::optional<std::vector<KomorkaFaktu>> {
-            const auto fakty = o.Fakty(dzialanie, imie, odMs);
+        [dzialanie, kto, odMs](OdczytKlasy& o) -> std::optional<std::vector<KomorkaFaktu>> {
+            const auto fakty = o.Fakty(dzialanie, kto, odMs);
             if (!fakty) return std::nullopt;
             return KomorkiKlasy(dzialanie, *fakty);
         },
@@ -94,21 +94,21 @@ void WidokKlasy::FaktyKlasy(std::uint8_t dzialanie, std::function<void(std::vect
     czytaj<std::vector<FaktKlasy>>([dzialanie](OdczytKlasy& o) { return o.Fakty(dzialanie); }, std::move(odpowiedz));
 }
 
-void WidokKlasy::Eksportuj(const std::optional<QString>& imie, bool pytania, const QString& cel,
+void WidokKlasy::Eksportuj(const std::optional<KtoWKlasie>& kto, bool pytania, const QString& cel,
                            const QString& dziennik, std::function<void(bool, QString)> odpowiedz)
 {
     // The answer is "" when the file is written, or why it is not; no answer
     // when the server failed (its reason comes instead).
     czytaj<QString>(
-        [imie, pytania, cel, dziennik](OdczytKlasy& o) -> std::optional<QString> {
+        [kto, pytania, cel, dziennik](OdczytKlasy& o) -> std::optional<QString> {
             if (const QString odmowa = OdmowaEksportu(dziennik, cel); !odmowa.isEmpty()) return odmowa;
             std::vector<KtoWKlasie> imiona;
-            if (imie) {
-                imiona.push_back(*imie);
+            if (kto) {
+                imiona.push_back(*kto);
             } else {
                 const auto dzieci = o.Dzieci();
                 if (!dzieci) return std::nullopt;
-                for (const DzieckoKlasy& d : *dzieci) imiona.push_back({d.id, d.imie});
+                for (const DzieckoKlasy& d : *dzieci) imiona.emplace_back(d);
             }
             QSaveFile f(cel);
             if (!f.open(QIODevice::WriteOnly)) return QStringLiteral("błąd zapisu pliku");

@@ -36,17 +36,17 @@ public:
     // The same for the teacher's overview (TabelaKlasy): with each child's
     // most missed questions.
     void Przeglad(std::function<void(std::vector<DzieckoKlasy>, QString blad)> odpowiedz);
-    void Cwiczenia(const QString& imie, bool zPytaniami,
+    void Cwiczenia(const KtoWKlasie& kto, bool zPytaniami,
                    std::function<void(std::vector<CwiczenieZKlasy>, QString blad)> odpowiedz);
     // The class's facts (or one child's), summed into the fact table's cells.
-    void Fakty(std::uint8_t dzialanie, const std::optional<QString>& imie, std::int64_t odMs,
+    void Fakty(std::uint8_t dzialanie, const std::optional<KtoWKlasie>& kto, std::int64_t odMs,
                std::function<void(std::vector<KomorkaFaktu>, QString blad)> odpowiedz);
     // The class's facts as they are, with who missed each (the overview).
     void FaktyKlasy(std::uint8_t dzialanie, std::function<void(std::vector<FaktKlasy>, QString blad)> odpowiedz);
     // Writes the drills (or every question) of one child, or of the whole
     // class, as CSV into `cel` in one step, never over this computer's
     // journal `dziennik` or its companion files; the answer is "" or why not.
-    void Eksportuj(const std::optional<QString>& imie, bool pytania, const QString& cel, const QString& dziennik,
+    void Eksportuj(const std::optional<KtoWKlasie>& kto, bool pytania, const QString& cel, const QString& dziennik,
                    std::function<void(bool, QString blad)> odpowiedz);
 
 private:

@@ -26,7 +26,8 @@ void TFrmWyniki::wlaczKlase(const KonfiguracjaKlasy& klasa, const QString& uwaga
     // From a child of the table: its drills, chart and facts.
     StronaPrzegladu->Tabela()->wybrano = [this](const DzieckoKlasy& d) {
         for (int i = 0; i < ComboDziecko->count(); ++i)
-            if (ComboDziecko->itemData(i, Qt::UserRole + 1).toBool() && ComboDziecko->itemData(i, Qt::UserRole + 2) == d.imie) {
+            if (ComboDziecko->itemData(i, Qt::UserRole + 1).toBool() && ComboDziecko->itemData(i, Qt::UserRole + 2) == d.imie &&
+                ComboDziecko->itemData(i, Qt::UserRole + 3).toLongLong() == d.id) {
                 ComboDziecko->setCurrentIndex(i);
                 Zakladki->setCurrentIndex(0);
                 return;
@@ -44,9 +45,12 @@ void TFrmWyniki::wlaczKlase(const KonfiguracjaKlasy& klasa, const QString& uwaga
         ComboDziecko->addItem(QStringLiteral("Klasa %1: cała klasa").arg(klasa_->Klasa()));
         ComboDziecko->setItemData(cala, true, Qt::UserRole + 1);
         for (const DzieckoKlasy& d : dzieci) {
-            ComboDziecko->addItem(QStringLiteral("Klasa %1: %2").arg(klasa_->Klasa(), d.imie));
+            // Two children of one name told apart by the teacher's note.
+            ComboDziecko->addItem(d.uwaga.isEmpty() ? QStringLiteral("Klasa %1: %2").arg(klasa_->Klasa(), d.imie)
+                                                    : QStringLiteral("Klasa %1: %2 (%3)").arg(klasa_->Klasa(), d.imie, d.uwaga));
             ComboDziecko->setItemData(ComboDziecko->count() - 1, true, Qt::UserRole + 1);
             ComboDziecko->setItemData(ComboDziecko->count() - 1, d.imie, Qt::UserRole + 2);
+            ComboDziecko->setItemData(ComboDziecko->count() - 1, qint64(d.id), Qt::UserRole + 3);
         }
         ComboDziecko->setCurrentIndex(cala);
         const auto dzialanie = static_cast<std::uint8_t>(std::max(0, Dzialania->checkedId()));

@@ -208,9 +208,16 @@ void TFrmWyniki::wybranoZListy()
         (ComboDziecko->currentData(Qt::UserRole + 2).isValid() || ComboDziecko->currentData().isValid()))
         Zakladki->setCurrentIndex(0);
     if (ComboDziecko->currentData(Qt::UserRole + 1).toBool()) {
+        // The class's child by its roster id (two of one name stay apart).
         const QVariant imie = ComboDziecko->currentData(Qt::UserRole + 2);
         wKlasie_ = true;
-        dzieckoKlasy_ = imie.isValid() ? std::optional<QString>(imie.toString()) : std::nullopt;
+        dzieckoKlasy_.reset();
+        if (imie.isValid()) {
+            DzieckoKlasy d;
+            d.id = ComboDziecko->currentData(Qt::UserRole + 3).toLongLong();
+            d.imie = imie.toString();
+            dzieckoKlasy_.emplace(d);
+        }
         Odswiez();
         return;
     }
@@ -418,7 +425,7 @@ void TFrmWyniki::PokazDziecko(std::int64_t dziecko)
 
 QString TFrmWyniki::imie(std::int64_t dziecko) const
 {
-    if (wKlasie_ && dzieckoKlasy_) return *dzieckoKlasy_;
+    if (wKlasie_ && dzieckoKlasy_) return dzieckoKlasy_->imie;
     const QString i = dzieci_ ? dzieci_->Imie(dziecko) : QString();
     return !i.isEmpty() ? i : ImieDomyslne(dziecko);
 }

@@ -7,6 +7,7 @@
 // that it waits, and never waits for the file itself.
 #pragma once
 
+#include "ClassReads.h"
 #include "DialogSupport.h"
 #include "Messages.h"
 #include "ResultsStore.h"
@@ -90,7 +91,7 @@ private:
     WidokKlasy* klasa_ = nullptr;
     // The class on the server is shown (one child of it, or all).
     bool wKlasie_ = false;
-    std::optional<QString> dzieckoKlasy_;
+    std::optional<KtoWKlasie> dzieckoKlasy_;
     CzytnikWynikow* czytnik_ = nullptr;
     std::uint64_t pokolenie_ = 0; // answers to an earlier reading are dropped
     int oczekujace_ = 0;

@@ -1030,6 +1030,11 @@ TEST_F(Klasa, TheRosterKeepsAChildThroughARenameAndTellsTwoOfOneNameApart)
     EXPECT_TRUE(Takie(jej, Wyslane({c[0], c[1]})));
     // By name: every drill under "Ola" now, the roster's and the others.
     EXPECT_EQ(NaSerwerze(odczyt, QStringLiteral("Ola")).size(), 2u);
+    // As a row of the overview: the drills under the name alone, not the
+    // second Ola's again (the window and the class's CSV name it so).
+    const auto tylkoImie = odczyt.Cwiczenia(KtoWKlasie((*dzieci)[1]), true);
+    ASSERT_TRUE(tylkoImie && tylkoImie->size() == 1u);
+    EXPECT_EQ(Opis((*tylkoImie)[0].id.toStdString(), (*tylkoImie)[0].zapis), Wyslane({c[3]})[0]);
     ASSERT_TRUE(nauczyciel.UsunZListy(ola1));
     EXPECT_EQ(nauczyciel.Dzieci().value_or(std::vector<DzieckoKlasy>{}).size(), 3u);
 }
