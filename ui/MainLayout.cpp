@@ -142,8 +142,11 @@ QLineEdit* poleWyniku(QWidget* okno, TImage* obraz)
     e->setPalette(p);
     // A touch desktop offers a number pad, not a full keyboard.
     e->setInputMethodHints(Qt::ImhDigitsOnly);
-    // Its font is set before its text, so that no other face is loaded for it.
-    e->setFont(fonts::Verdana(11, false));
+    // Its text is never seen (transparent, under the answer picture): it
+    // takes the window's own face, already loaded for the labels, before its
+    // text, so that no other face is loaded before the first frame (a
+    // regular sans face of its own cost a font file and its engine at start).
+    e->setFont(fonts::MsSansSerif(11));
     e->setMaxLength(3);
     e->setText(QStringLiteral("0"));
     e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), e));
