@@ -30,6 +30,10 @@ Biblioteka& Stan()
 
 void Wyladuj(Biblioteka& b)
 {
+    // ALSA's library keeps the configuration it read until it is told to
+    // free it: unloaded without that, each reading would leave it behind.
+    if (b.alsa)
+        if (auto zwolnij = reinterpret_cast<int (*)()>(::dlsym(b.alsa, "snd_config_update_free_global"))) zwolnij();
     if (b.alsa) ::dlclose(b.alsa);
     if (b.sdl) ::dlclose(b.sdl);
     b.alsa = b.sdl = nullptr;
