@@ -100,6 +100,8 @@ QString OpisPrzyczyny(const StanKlasy& stan, const KonfiguracjaKlasy& k, const D
         return QStringLiteral("Serwer klasy %1 odrzucił ćwiczenie: %2.").arg(serwer, stan.szczegoly);
     case PrzyczynaKlasy::Niewysylane:
         return QStringLiteral("Ćwiczenie nie zostało wysłane na serwer klasy %1: %2.").arg(serwer, stan.szczegoly);
+    case PrzyczynaKlasy::Biblioteka:
+        return QStringLiteral("Nie można połączyć się z serwerem klasy %1: %2.").arg(serwer, stan.szczegoly);
     case PrzyczynaKlasy::Inny:
         return QStringLiteral("Serwer klasy %1 zgłosił błąd: %2.").arg(serwer, stan.szczegoly);
     }
@@ -140,7 +142,8 @@ StanKlasy PolaczenieKlasy::Otworz()
     if (!konfiguracja_.tlsCa.isEmpty()) opcje.push_back({"sslrootcert", konfiguracja_.tlsCa.toUtf8()});
     StanKlasy stan;
     if (!pg_.Otworz(opcje))
-        stan = StanBledu({}, pg_.Blad(), false);
+        stan = pg_.BezBiblioteki() ? StanKlasy{PrzyczynaKlasy::Biblioteka, pg_.Blad(), pg_.Blad()}
+                                   : StanBledu({}, pg_.Blad(), false);
     else
         stan = SprawdzWersje();
     if (!stan) Zamknij();

@@ -32,6 +32,7 @@ enum class PrzyczynaKlasy {
     SchematNowszy, // the database was set up by a newer program
     Odrzucone,     // the server refused one drill's data
     Niewysylane,   // a drill kept on the workstation: not whole, or its id taken by another drill
+    Biblioteka,    // libpq could not be opened on this workstation
     Inny,
 };
 

@@ -1,7 +1,8 @@
 // A thin owner of libpq's connection and results. Every value goes to the
 // server as a bound parameter of the extended protocol (PQexecParams): the
 // statement's text, which other sessions may see in pg_stat_activity, holds
-// only placeholders ($1, $2, …). Results come as text.
+// only placeholders ($1, $2, …). Results come as text. libpq itself is
+// opened at the first connection (PgLibrary.h).
 #pragma once
 
 #include <QByteArray>
@@ -54,7 +55,9 @@ public:
     // Connects with libpq's keywords and their values (waits as long as
     // connect_timeout allows); false: Blad() says why.
     bool Otworz(const std::vector<std::pair<const char*, QByteArray>>& parametry);
-    bool Otwarte() const { return c_ && PQstatus(c_) == CONNECTION_OK; }
+    bool Otwarte() const;
+    // The last Otworz failed because libpq could not be opened.
+    bool BezBiblioteki() const { return !bladBiblioteki_.isEmpty(); }
     void Zamknij();
     // Runs one statement with its parameters bound.
     Wynik Wykonaj(const char* sql, const std::vector<Wartosc>& wartosci = {});
@@ -63,6 +66,7 @@ public:
 
 private:
     PGconn* c_ = nullptr;
+    QString bladBiblioteki_;
 };
 
 } // namespace zm::pg

@@ -1,12 +1,13 @@
 // The class on a real PostgreSQL server (one private server for all these
 // tests): thirty workstations sending through two restarts, a workstation
 // whose server is down, the roles' rights, each refusal's message, names
-// that must arrive as typed, and the configuration file.
+// that must arrive as typed, the configuration file, and libpq missing.
 #include "ClassOverview.h"
 #include "ClassReads.h"
 #include "ClassSender.h"
 #include "ClassServer.h"
 #include "DrillState.h"
+#include "PgLibrary.h"
 #include "PostgresServer.h"
 #include "QtPrint.h"
 #include "ResultsCsv.h"
@@ -729,6 +730,23 @@ TEST(KonfiguracjaKlasy, IsReadWhenRightAndRefusedWithItsReasonWhenNot)
     QFile::remove(plik);
     ASSERT_EQ(mkfifo(QFile::encodeName(plik).constData(), 0600), 0);
     EXPECT_EQ(WczytajKonfiguracjeKlasy(plik).blad, poczatek + "to nie jest zwykły plik" + koniec);
+}
+
+// libpq is opened at the first connection: a workstation without it, or
+// with a library of that name lacking a function, gets the reason.
+TEST(BibliotekaPq, IsOpenedWholeOrRefusedWithItsReason)
+{
+    QString blad;
+    EXPECT_EQ(pg::OtworzBiblioteke("libpq-nie-ma.so.5", blad), nullptr);
+    EXPECT_EQ(blad, "brak biblioteki libpq-nie-ma.so.5 (pakiet libpq5)");
+    EXPECT_EQ(pg::OtworzBiblioteke("libc.so.6", blad), nullptr);
+    EXPECT_EQ(blad, "biblioteka libc.so.6 nie ma funkcji PQconnectdbParams (pakiet libpq5)");
+
+    KonfiguracjaKlasy k;
+    k.serwer = QStringLiteral("szkola.lan");
+    EXPECT_EQ(OpisPrzyczyny({PrzyczynaKlasy::Biblioteka, blad, blad}, k, {}),
+              "Nie można połączyć się z serwerem klasy szkola.lan:5432: biblioteka libc.so.6 nie ma funkcji "
+              "PQconnectdbParams (pakiet libpq5).");
 }
 
 TEST_F(Klasa, EachDrillGoesWholeAndCorrectOrStaysWithItsReason)
