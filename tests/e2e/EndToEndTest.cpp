@@ -546,10 +546,17 @@ private:
             if (p == &demon_ && !Czekaj([&] { return QFileInfo::exists(katalog_ + "/rt/pipewire-0"); }, 5000, 20))
                 return false;
         }
-        return Czekaj([&] { return !Pactl({"info"}).isEmpty(); }, 10000, 50) &&
-               !Pactl({"load-module", "module-null-sink", "sink_name=zm", "rate=22050", "channels=1", "format=s16le"})
-                    .isEmpty() &&
-               !Pactl({"set-default-sink", "zm"}).isEmpty();
+        // pipewire-pulse may answer before its own link to the server is up
+        // (the sink's module then fails with a broken pipe): the sink is
+        // asked for again until it is there, never twice.
+        const auto ujscie = [&] { return Pactl({"list", "short", "sinks"}).contains("\tzm\t"); };
+        return Czekaj([&] { return !Pactl({"info"}).isEmpty(); }, 10000, 50) && Czekaj([&] {
+                   if (!ujscie())
+                       Pactl({"load-module", "module-null-sink", "sink_name=zm", "rate=22050", "channels=1",
+                              "format=s16le"});
+                   return ujscie();
+               }, 10000, 200) &&
+               Czekaj([&] { return !Pactl({"set-default-sink", "zm"}).isEmpty(); }, 5000, 100);
     }
 
     QString katalog_;
