@@ -1,5 +1,7 @@
 #include "ClassOverview.h"
 
+#include "DialogSupport.h"
+
 #include "ResultsCsv.h"
 
 #include <QDateTime>
@@ -68,18 +70,13 @@ void TabelaKlasy::Ustaw(const std::vector<DzieckoKlasy>& dzieci)
 }
 
 StronaKlasy::StronaKlasy(QWidget* rodzic)
-    : QWidget(rodzic), uwaga_(new QLabel(this)), tabela_(new TabelaKlasy(this)), mylone_(new QListWidget(this))
+    : QWidget(rodzic), uwaga_(EtykietaUwagi(this, "LabelUwagaKlasy")), tabela_(new TabelaKlasy(this)),
+      mylone_(new QListWidget(this))
 {
     setObjectName(QStringLiteral("StronaKlasy"));
     auto* uklad = new QVBoxLayout(this);
     uklad->setContentsMargins(0, 0, 0, 0);
     uklad->setSpacing(2);
-    uwaga_->setObjectName(QStringLiteral("LabelUwagaKlasy"));
-    uwaga_->setWordWrap(true);
-    uwaga_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    uwaga_->setContentsMargins(6, 4, 6, 4);
-    uwaga_->setStyleSheet(QStringLiteral("background: rgb(255, 244, 200);"));
-    uwaga_->hide();
     uklad->addWidget(uwaga_);
     uklad->addWidget(tabela_, 3);
     auto* naglowek = new QLabel(QStringLiteral("Najczęściej mylone (kto myli):"), this);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPainter>
@@ -261,6 +262,18 @@ void MinimalizujZRodzicem(QDialog& dialog, QEvent* e)
     if (!rodzic) return;
     dialog.setWindowState(dialog.windowState() & ~Qt::WindowMinimized);
     rodzic->showMinimized();
+}
+
+QLabel* EtykietaUwagi(QWidget* rodzic, const char* nazwa)
+{
+    auto* l = new QLabel(rodzic);
+    l->setObjectName(QString::fromLatin1(nazwa));
+    l->setWordWrap(true);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    l->setContentsMargins(6, 4, 6, 4);
+    l->setStyleSheet(QStringLiteral("background: rgb(255, 244, 200);"));
+    l->hide();
+    return l;
 }
 
 void UstawKolejnoscTab(std::initializer_list<QWidget*> kolejnosc)

@@ -21,6 +21,7 @@
 
 class QCoreApplication;
 class QKeyEvent;
+class QLabel;
 class QRadioButton;
 
 namespace zm {
@@ -44,6 +45,10 @@ bool DialogNadOknem(const QWidget& okno);
 void WysrodkujNadRodzicem(QWidget& okno);
 
 void UstawKolejnoscTab(std::initializer_list<QWidget*> kolejnosc);
+
+// A notice at the top of a page (wrapped, selectable, on a pale yellow),
+// hidden until it has something to say.
+QLabel* EtykietaUwagi(QWidget* rodzic, const char* nazwa);
 
 // A dialog's control of kind T (a button, a label, a group box…) with its
 // name, text and place.

@@ -65,13 +65,7 @@ TFrmWyniki::TFrmWyniki(QWidget* parent, const QString& plik, IKomunikaty* komuni
     auto* uklad = new QVBoxLayout(strona);
     uklad->setContentsMargins(0, 0, 0, 0);
     uklad->setSpacing(0);
-    LabelPlik = new QLabel(strona);
-    LabelPlik->setObjectName(QStringLiteral("LabelPlik"));
-    LabelPlik->setWordWrap(true);
-    LabelPlik->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    LabelPlik->setContentsMargins(6, 4, 6, 4);
-    LabelPlik->setStyleSheet(QStringLiteral("background: rgb(255, 244, 200);"));
-    LabelPlik->hide();
+    LabelPlik = EtykietaUwagi(strona, "LabelPlik");
     uklad->addWidget(LabelPlik);
     ListaCwiczen = new QTableView;
     ListaCwiczen->setObjectName(QStringLiteral("ListaCwiczen"));
