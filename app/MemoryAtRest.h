@@ -4,12 +4,18 @@
 // megabytes larger for the rest of its run.
 #pragma once
 
+#include <chrono>
+
 class QCoreApplication;
 
 namespace zm {
 
-// Once any dialog has been hidden (and, shortly after, destroyed with what
-// its threads read), gives the freed heap of every arena back to the system.
-void OddawajPamiecPoDialogach(QCoreApplication& app);
+// Qt's global thread pool (painting, image conversions, the dialogs'
+// readers) lets its threads go after `bezczynnosc`; once any dialog has been
+// hidden (and, shortly after, destroyed with what its threads read), the
+// freed heap of every arena goes back to the system, and again once the
+// pool's threads have ended. Large blocks are mapped apart from the heap,
+// so that freeing them gives them back at once.
+void OddawajPamiecWSpoczynku(QCoreApplication& app, std::chrono::milliseconds bezczynnosc);
 
 } // namespace zm

@@ -18,10 +18,8 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
-#include <QThreadPool>
 #include <QTimer>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -88,11 +86,9 @@ int main(int argc, char** argv)
     // The icon is a PNG: read as one, without loading every image plugin
     // to ask whether it can read it.
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(zm::assets::WczytajZasob(QStringLiteral(":/ikona.png"), "png"))));
-    // Qt's painting and image conversions run on its global thread pool:
-    // at rest no idle thread of it is kept.
-    zm::OddawajPamiecPoDialogach(app);
-    QThreadPool::globalInstance()->setExpiryTimeout(
-        static_cast<int>(std::chrono::milliseconds(zm::SdlOdtwarzacz::kBezczynnosc).count()));
+    // At rest no idle pooled thread is kept, and what a closed dialog took
+    // goes back to the system.
+    zm::OddawajPamiecWSpoczynku(app, zm::SdlOdtwarzacz::kBezczynnosc);
     zm::fonts::Zaladuj();
     zm::ZaladujTlumaczeniaQt(app); // Qt's standard dialogs in Polish
     zm::ZakonczNaSygnal();

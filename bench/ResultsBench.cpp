@@ -10,10 +10,14 @@
 // to the first rows, to the chart, to the fact table, to another
 // operation's facts, to a CSV export; the longest stall of the GUI thread
 // (a 1 ms timer's longest gap) over all of it; the resident memory before
-// the window's first opening, while it is open and after each closing.
+// the window's first opening (the main window shown and idle, as in the
+// program), while it is open and after each closing, once the window's and
+// the pool's threads have ended.
 #include "DrillState.h"
 #include "MemoryAtRest.h"
 #include "Messages.h"
+#include "SdlOdtwarzacz.h"
+#include "UnitMain.h"
 #include "QuestionGenerator.h"
 #include "RandomQuestions.h"
 #include "ResultsJournal.h"
@@ -307,6 +311,16 @@ void okno(const QString& plik, const QString& folder, int ile)
     BezOkien komunikaty;
     Przestoje przestoje;
     std::vector<double> wiersze, wykres, fakty, inneFakty, eksport, przed, otwarte, po, przestoj, przedAnon, poAnon;
+    // As in the program: the main window drawn and idle before the first
+    // opening (its faces, glyphs and libraries are already there).
+    TFrmMain::Opcje o;
+    o.katalogProgramu = QStringLiteral(ZM_BENCH_INSTALL);
+    o.komunikaty = &komunikaty;
+    TFrmMain glowne(o);
+    glowne.show();
+    QElapsedTimer czekaj;
+    czekaj.start();
+    doCzasu(czekaj, [&] { return czekaj.elapsed() > 1000; });
     for (int proba = 0; proba < 3; ++proba) {
         QCoreApplication::processEvents();
         przed.push_back(rssMiB());
@@ -341,7 +355,8 @@ void okno(const QString& plik, const QString& folder, int ile)
         w->close();
         delete w;
         t.restart();
-        doCzasu(t, [&] { return t.elapsed() > 1000; }); // the window's threads end, the heap is trimmed
+        // The window's threads and the pool's end, the heap is trimmed.
+        doCzasu(t, [&] { return t.elapsed() > std::chrono::milliseconds(SdlOdtwarzacz::kBezczynnosc).count() + 500; });
         przestoj.push_back(przestoje.Najdluzszy());
         po.push_back(rssMiB());
         poAnon.push_back(rssMiB("RssAnon:"));
@@ -362,7 +377,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    OddawajPamiecPoDialogach(app); // as the program does
+    OddawajPamiecWSpoczynku(app, SdlOdtwarzacz::kBezczynnosc); // as the program does
     if (argc == 4 && std::string(argv[1]) == "fill") {
         wypelnij(QString::fromLocal8Bit(argv[3]), std::atoi(argv[2]));
         opisz(QString::fromLocal8Bit(argv[3]));
