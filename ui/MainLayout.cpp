@@ -102,7 +102,9 @@ QImage tlo(QWidget* okno)
         tlo = assets::WczytajZasob(QStringLiteral(":/tlo@2x.png"), "png").convertToFormat(QImage::Format_RGB32);
         tlo.setDevicePixelRatio(2.0);
     } else {
-        tlo = assets::WczytajZasob(QStringLiteral(":/tlo.bmp"), "bmp").convertToFormat(QImage::Format_RGB32);
+        // Kept in its 256 colours (a quarter of the memory): the painter
+        // takes the colours of the part it draws from the palette.
+        tlo = assets::WczytajZasob(QStringLiteral(":/tlo.bmp"), "bmp");
     }
     if (PrzezroczysteNaroza()) {
         okno->setAttribute(Qt::WA_TranslucentBackground);
