@@ -53,9 +53,9 @@ void TFrmWyniki::wlaczKlase(const KonfiguracjaKlasy& klasa, const QString& uwaga
             ComboDziecko->setItemData(ComboDziecko->count() - 1, qint64(d.id), Qt::UserRole + 3);
         }
         ComboDziecko->setCurrentIndex(cala);
-        const auto dzialanie = static_cast<std::uint8_t>(std::max(0, Dzialania->checkedId()));
-        klasa_->FaktyKlasy(dzialanie, [this, dzialanie, n = int(dzieci.size())](std::vector<FaktKlasy> f, QString b) {
-            if (b.isEmpty()) StronaPrzegladu->UstawMylone(dzialanie, n, std::move(f));
+        // The missed facts of every operation, whichever the window shows.
+        klasa_->FaktyKlasy([this, n = int(dzieci.size())](std::vector<FaktKlasy> f, QString b) {
+            if (b.isEmpty()) StronaPrzegladu->UstawMylone(n, std::move(f));
         });
     });
 }
