@@ -33,9 +33,11 @@ void TFrmWyniki::wlaczKlase(const KonfiguracjaKlasy& klasa, const QString& uwaga
                 return;
             }
     };
-    klasa_->Przeglad([this](std::vector<DzieckoKlasy> dzieci, QString blad) {
+    klasa_->Przeglad([this, uwaga](std::vector<DzieckoKlasy> dzieci, QString blad) {
         if (!blad.isEmpty()) {
-            StronaPrzegladu->Uwaga(QStringLiteral("Nie można pokazać klasy %1. %2").arg(klasa_->Klasa(), blad));
+            // After what was said already (the configuration's notes).
+            const QString tekst = QStringLiteral("Nie można pokazać klasy %1. %2").arg(klasa_->Klasa(), blad);
+            StronaPrzegladu->Uwaga(uwaga.isEmpty() ? tekst : uwaga + QLatin1Char('\n') + tekst);
             return;
         }
         StronaPrzegladu->Tabela()->Ustaw(dzieci);
