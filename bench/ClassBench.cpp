@@ -224,7 +224,7 @@ int main(int argc, char** argv)
                 bezczynny, wTrakcie, zamrozony);
 
     // The teacher's view of class 3b: 30 children × 200 drills.
-    std::vector<double> otwarcie, dzieci, przeglad, lista, pytania, faktyKlasy, faktyDziecka;
+    std::vector<double> otwarcie, dzieci, przeglad, lista, pytania, faktyKlasy, faktyDziecka, mylone;
     for (int i = 0; i < 7; ++i) {
         QElapsedTimer t;
         t.start();
@@ -254,6 +254,10 @@ int main(int argc, char** argv)
         t.restart();
         odczyt.Fakty(std::uint8_t(i % 4), imie);
         faktyDziecka.push_back(t.nsecsElapsed() / 1e6);
+        // The overview's missed facts: every operation's, one after another.
+        t.restart();
+        for (std::uint8_t dzialanie = 0; dzialanie < 4; ++dzialanie) odczyt.Fakty(dzialanie);
+        mylone.push_back(t.nsecsElapsed() / 1e6);
         if (!c || c->size() != 200 || !f || f->empty()) return 1;
     }
     std::printf("teacher's view, 30 children x 200 drills (median of 7):\n");
@@ -264,6 +268,7 @@ int main(int argc, char** argv)
                 Mediana(pytania));
     std::printf("  the class's fact table, one operation (about 45000 answers): %.1f ms\n", Mediana(faktyKlasy));
     std::printf("  a child's fact table, one operation: %.1f ms\n", Mediana(faktyDziecka));
+    std::printf("  the overview's missed facts, every operation (180000 answers): %.1f ms\n", Mediana(mylone));
     std::printf("  opening the class view (connect, children, a child's list, the class's facts): %.1f ms\n",
                 Mediana(otwarcie) + Mediana(lista) + Mediana(faktyKlasy));
 

@@ -163,11 +163,16 @@ WczytanieKlasy WczytajKonfiguracjeKlasy(const QString& plik)
                   QStringLiteral("tls"), QStringLiteral("tls_ca")},
                  p);
     if (!zlyWiersz.isEmpty()) return blad(zlyWiersz);
-    for (const char* wymagany : {"serwer", "baza", "klasa", "dostep"})
+    for (const char* wymagany : {"serwer", "baza", "klasa"})
         if (p.value(QLatin1String(wymagany)).isEmpty())
             return blad(QStringLiteral("brak klucza „%1”").arg(QLatin1String(wymagany)));
+    // A workstation sends (dostep); a teacher's computer may only read
+    // (dostep_nauczyciela alone).
+    if (p.value(QStringLiteral("dostep")).isEmpty() && p.value(QStringLiteral("dostep_nauczyciela")).isEmpty())
+        return blad(QStringLiteral("brak klucza „dostep”"));
 
     KonfiguracjaKlasy& k = wynik.konfiguracja;
+    k.plik = plik;
     k.serwer = p.value(QStringLiteral("serwer"));
     if (k.serwer.contains(QLatin1Char(' '))) return blad(QStringLiteral("„serwer” nie może zawierać spacji"));
     if (p.contains(QStringLiteral("port"))) {
@@ -195,8 +200,11 @@ WczytanieKlasy WczytajKonfiguracjeKlasy(const QString& plik)
 
     int bladOdczytu = 0;
     const QString plikStanowisk = p.value(QStringLiteral("dostep"));
-    const QString zlyDostep = CzytajDostep(plikStanowisk, k.stanowiska, bladOdczytu);
-    if (!zlyDostep.isEmpty()) return blad(QStringLiteral("plik dostępu %1: %2").arg(plikStanowisk, zlyDostep));
+    k.wysyla = !plikStanowisk.isEmpty();
+    if (k.wysyla) {
+        const QString zlyDostep = CzytajDostep(plikStanowisk, k.stanowiska, bladOdczytu);
+        if (!zlyDostep.isEmpty()) return blad(QStringLiteral("plik dostępu %1: %2").arg(plikStanowisk, zlyDostep));
+    }
 
     const QString plikNauczyciela = p.value(QStringLiteral("dostep_nauczyciela"));
     if (!plikNauczyciela.isEmpty()) {

@@ -10,8 +10,10 @@
 //   klasa               the class's name, e.g. "3b"
 //   stanowisko          this workstation's name; the host name when not given
 //   dostep              the file with the workstations' user name and password
+//                       (not needed on a teacher's computer that only reads:
+//                       without it nothing is sent from this computer)
 //   dostep_nauczyciela  the teacher's file (optional); whoever can read it
-//                       sees the class's results
+//                       sees the class's results; one of the two is required
 //   tls                 libpq's sslmode: disable, allow, prefer (when not
 //                       given), require, verify-ca, verify-full
 //   tls_ca              the certificate authority's file for verify-ca and
@@ -38,12 +40,16 @@ struct DostepDoSerwera {
 };
 
 struct KonfiguracjaKlasy {
+    QString plik; // the configuration file it was read from
     QString serwer;
     int port = 5432;
     QString baza;
     QString klasa;
     QString stanowisko;
     DostepDoSerwera stanowiska;
+    // Whether this computer sends its drills (and offers the roster): false
+    // on a teacher's computer configured without "dostep".
+    bool wysyla = true;
     // Present when the teacher's file is configured and this user can read
     // it.
     std::optional<DostepDoSerwera> nauczyciel;

@@ -27,6 +27,22 @@ struct DzieckoListy {
     bool operator==(const DzieckoListy&) const = default;
 };
 
+// One answer of a child of the class's roster as the server gives it to the
+// workstations (zoltava.child_facts): what the practice's record is made of,
+// nothing more. A workstation merges these with its own answers
+// (ISkrzynkaKlasy::ScalRekord), so that the child's record follows the child.
+struct OdpowiedzDziecka {
+    std::string idCwiczenia; // the drill's id, lower-case hex digits without dashes (as the journal keeps it)
+    std::int64_t koniecMs = 0;
+    std::uint8_t dzialanie = 0;
+    std::int32_t predkosc = 0;
+    std::int32_t numer = 0; // the question's number in its drill, from 1
+    std::int32_t liczba1 = 0;
+    std::int32_t liczba2 = 0;
+    bool dobrze = false;
+    std::int32_t czasMs = 0;
+};
+
 // A new drill's unique id: a random UUID as text, 36 characters, lower
 // case, e.g. "3f2b8c1e-0d4a-4f6e-9b7a-1c2d3e4f5a6b".
 std::string NowyIdentyfikatorCwiczenia();
@@ -51,6 +67,15 @@ public:
     // The class's roster as the server gives it now, to keep for when the
     // server is away.
     virtual void ZapiszListe(const std::vector<DzieckoListy>& lista) { (void)lista; }
+    // The answers the server holds of the roster's child `idListy`, to be
+    // merged into the record of this computer's child bound to it; false
+    // when they could not be (the sender asks again later).
+    virtual bool ScalRekord(std::int64_t idListy, const std::vector<OdpowiedzDziecka>& odpowiedzi)
+    {
+        (void)idListy;
+        (void)odpowiedzi;
+        return true;
+    }
 };
 
 } // namespace zm

@@ -285,7 +285,7 @@ std::optional<std::vector<FaktKlasy>> OdczytKlasy::Fakty(std::uint8_t dzialanie,
             if (PytanieMozliwe(dzialanie, w.Int(i, 0), w.Int(i, 1)))
                 fakty.push_back({std::int32_t(w.Int(i, 0)), std::int32_t(w.Int(i, 1)), int(w.Int(i, 2)),
                                  int(w.Int(i, 3)), w.Int(i, 4), w.Rzeczywista(i, 5),
-                                 w.Tekst(i, 6).split(QLatin1Char('\n'), Qt::SkipEmptyParts)});
+                                 w.Tekst(i, 6).split(QLatin1Char('\n'), Qt::SkipEmptyParts), dzialanie});
         return true;
     });
     if (!ok) return std::nullopt;

@@ -78,6 +78,7 @@ struct FaktKlasy {
     std::int64_t sumaCzasuMs = 0;
     double sumaTykniec = 0; // Σ time / pace: the answers' times in the drill's ticks
     QStringList myla;       // the children who missed it at least once (the roster's names now), sorted
+    std::uint8_t dzialanie = 0; // its operation
 };
 
 class OdczytKlasy {

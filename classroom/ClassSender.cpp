@@ -1,5 +1,6 @@
 #include "ClassSender.h"
 
+#include "ClassRecord.h"
 #include "ClassServer.h"
 #include "QuestionGenerator.h"
 
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -140,6 +142,20 @@ struct NadawcaKlasy::Wspolne {
             QMetaObject::invokeMethod(o, [o, tak] { emit o->Polaczono(tak); }, Qt::QueuedConnection);
     }
 
+    // The roster's children whose records are asked for (under m), each
+    // with the number of its request: a request made while its record was
+    // being fetched stays.
+    std::map<std::int64_t, std::uint64_t> rekordy;
+    std::uint64_t prosby = 0;
+
+    void Scalono(std::int64_t idListy, std::uint64_t prosba, bool powiadom)
+    {
+        std::lock_guard<std::mutex> l(m);
+        if (const auto i = rekordy.find(idListy); i != rekordy.end() && i->second == prosba) rekordy.erase(i);
+        if (NadawcaKlasy* o = wlasciciel; o && powiadom)
+            QMetaObject::invokeMethod(o, [o, idListy] { emit o->RekordScalony(idListy); }, Qt::QueuedConnection);
+    }
+
     void Wyslano(int ile)
     {
         std::lock_guard<std::mutex> l(m);
@@ -169,7 +185,7 @@ public:
                 return false;
             }
             std::erase_if(*paczka, [&](const CwiczenieKlasy& c) { return odrzucone_.count(c.id) > 0; });
-            if (paczka->empty()) return PobierzListe(w);
+            if (paczka->empty()) return PobierzListe(w) && PobierzRekordy(w);
             if (const StanKlasy stan = Przygotuj(); !stan) {
                 w.Zglos(stan);
                 return false;
@@ -240,9 +256,44 @@ private:
         return true;
     }
 
-public:
+    // The records of the roster's children chosen here, merged with what
+    // the server holds. The server away: false (asked again after the
+    // pause); a refusal (a server whose schema lacks the function) drops the
+    // request, logged; a journal that cannot take the record now: false.
+    template <class Wspolne> bool PobierzRekordy(Wspolne& w)
+    {
+        std::map<std::int64_t, std::uint64_t> prosby;
+        {
+            std::lock_guard<std::mutex> l(w.m);
+            prosby = w.rekordy;
+        }
+        for (const auto& [idListy, prosba] : prosby) {
+            if (w.stop) return true;
+            if (const StanKlasy stan = Przygotuj(); !stan) {
+                w.Zapisz(stan.calosc);
+                return false;
+            }
+            StanKlasy blad;
+            const auto odpowiedzi = OdpowiedziDziecka(polaczenie_, idListy, blad);
+            if (!odpowiedzi) {
+                w.Zapisz(QStringLiteral("the record of the roster's child %1 could not be read: %2")
+                             .arg(idListy)
+                             .arg(blad.calosc.isEmpty() ? blad.szczegoly : blad.calosc));
+                Rozlacz();
+                if (blad.przyczyna == PrzyczynaKlasy::Nieosiagalny || blad.przyczyna == PrzyczynaKlasy::Inny)
+                    return false;
+                w.Scalono(idListy, prosba, false);
+                continue;
+            }
+            if (!skrzynka_.ScalRekord(idListy, *odpowiedzi)) {
+                w.Zapisz(QStringLiteral("the record of the roster's child %1 could not be merged now").arg(idListy));
+                return false;
+            }
+            w.Scalono(idListy, prosba, true);
+        }
+        return true;
+    }
 
-private:
     StanKlasy Przygotuj()
     {
         // A connection held since the last batch: the schema may have moved.
@@ -358,6 +409,17 @@ void NadawcaKlasy::Obudz()
 {
     {
         std::lock_guard<std::mutex> l(w_->m);
+        w_->budzik = true;
+    }
+    w_->cv.notify_all();
+}
+
+void NadawcaKlasy::PobierzRekord(std::int64_t idListy)
+{
+    if (idListy <= 0) return;
+    {
+        std::lock_guard<std::mutex> l(w_->m);
+        w_->rekordy[idListy] = ++w_->prosby;
         w_->budzik = true;
     }
     w_->cv.notify_all();

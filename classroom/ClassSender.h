@@ -40,6 +40,13 @@ public:
 
     // A new drill is in the outbox. Any thread; returns at once.
     void Obudz();
+    // A child of the class's roster was chosen on this workstation: its
+    // answers on the server are fetched (after the drills waiting are sent)
+    // and given to the outbox to merge into the child's record
+    // (ISkrzynkaKlasy::ScalRekord); asked again after each failure to reach
+    // the server, dropped when the server refuses. Any thread; returns at
+    // once.
+    void PobierzRekord(std::int64_t idListy);
 
     // Stops the sender, waiting at most `limit` for its thread. A thread
     // still held by the server after that (a connection being made to a
@@ -58,6 +65,9 @@ signals:
     // change once: for a quiet mark in the window while a child practises,
     // where Niedostepna's sentence belongs to the teacher or the log.
     void Polaczono(bool tak);
+    // The record of the roster's child `idListy` was merged with the
+    // server's: read it again.
+    void RekordScalony(qint64 idListy);
 
 private:
     struct Wspolne;

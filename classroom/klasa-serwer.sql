@@ -12,8 +12,10 @@
 -- It creates the schema "zoltava" (tables drills and answers, and the
 -- schema's version) and two login roles:
 --   zoltava_stanowisko  the workstations: may only add whole drills through
---                       zoltava.add_drill; cannot read, change or delete
---                       any row, its own included;
+--                       zoltava.add_drill, read their class's roster
+--                       (zoltava.roster) and a roster child's practice
+--                       record (zoltava.child_facts); cannot read, change
+--                       or delete any row, its own included;
 --   zoltava_nauczyciel  the teacher: reads everything, changes nothing.
 -- No login of the database may end or cancel another's session.
 -- Running it again keeps every row, sets the two passwords anew and brings
@@ -223,6 +225,32 @@ $f$;
 REVOKE ALL ON FUNCTION zoltava.add_drill(uuid, text, text, text, bigint, smallint, smallint, integer, boolean,
     smallint, smallint, smallint, smallint, json, bigint) FROM PUBLIC;
 
+-- A child's answers as the practice's record is made of them, for the
+-- workstations of its class (they read no table): for a child on the class's
+-- roster only, and only what the schedule needs (the drill's id and time,
+-- the operation, the pace, each question's operands, right or wrong, and the
+-- time taken): never the answer typed, the grade, the workstation or another
+-- child's rows. The newest 200,000 answers, rows the server should not hold
+-- skipped. A workstation merges them with its own by the drill's id.
+CREATE OR REPLACE FUNCTION zoltava.child_facts(p_class text, p_child_id bigint)
+    RETURNS TABLE (drill uuid, ended_ms bigint, operation smallint, pace_ms integer, number smallint,
+                   operand1 integer, operand2 integer, correct boolean, time_ms integer)
+    LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog
+    AS $f$
+    SELECT d.id, CAST(round(extract(epoch FROM d.ended_at) * 1000) AS bigint), d.operation, d.pace_ms, a.number,
+           a.operand1, a.operand2, a.correct, a.time_ms
+    FROM zoltava.children c
+    JOIN zoltava.drills d ON d.child_id = c.id AND d.class = c.class
+    JOIN zoltava.answers a ON a.drill_id = d.id
+    WHERE c.id = p_child_id AND c.class = p_class AND NOT c.removed
+      AND d.ended_at >= '2000-01-01 00:00:00+00' AND d.ended_at < '2200-01-01 00:00:00+00'
+      AND d.pace_ms BETWEEN 1 AND 60000 AND a.time_ms BETWEEN 0 AND 86400000
+      AND zoltava.operands_in_range(d.operation, a.operand1, a.operand2)
+    ORDER BY d.ended_at DESC, d.id DESC, a.number DESC
+    LIMIT 200000
+    $f$;
+REVOKE ALL ON FUNCTION zoltava.child_facts(text, bigint) FROM PUBLIC;
+
 -- The workstations add (through add_drill only); the teacher reads.
 REVOKE ALL ON ALL TABLES IN SCHEMA zoltava FROM PUBLIC, zoltava_stanowisko, zoltava_nauczyciel;
 GRANT CONNECT ON DATABASE :"DBNAME" TO zoltava_stanowisko, zoltava_nauczyciel;
@@ -231,6 +259,8 @@ GRANT EXECUTE ON FUNCTION zoltava.schema_version() TO zoltava_stanowisko, zoltav
 GRANT EXECUTE ON FUNCTION zoltava.add_drill(uuid, text, text, text, bigint, smallint, smallint, integer, boolean,
     smallint, smallint, smallint, smallint, json, bigint) TO zoltava_stanowisko;
 GRANT EXECUTE ON FUNCTION zoltava.roster(text) TO zoltava_stanowisko, zoltava_nauczyciel;
+-- A roster child's practice record follows the child to any workstation of its class.
+GRANT EXECUTE ON FUNCTION zoltava.child_facts(text, bigint) TO zoltava_stanowisko;
 GRANT SELECT ON ALL TABLES IN SCHEMA zoltava TO zoltava_nauczyciel;
 -- The teacher keeps the roster: adds children, renames them, notes them,
 -- takes them off it (their drills stay); never deletes one.

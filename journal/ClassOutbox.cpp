@@ -158,6 +158,22 @@ std::optional<std::vector<CwiczenieKlasy>> SkrzynkaDziennika::Niewyslane(int ile
     return wynik;
 }
 
+bool SkrzynkaDziennika::ScalRekord(std::int64_t idListy, const std::vector<OdpowiedzDziecka>& odpowiedzi)
+{
+    std::int64_t dziecko = 0;
+    for (const auto& [d, id] : PowiazaniaZListaKlasy(plik_))
+        if (id == idListy) dziecko = d;
+    if (dziecko == 0) return true;
+    BazaWynikow* b = baza();
+    if (!b) return false;
+    if (const WynikBazy w = b->ScalRekord(dziecko, odpowiedzi); !w) {
+        qWarning("zoltava-mnozenia: klasa: the record could not be merged: %s", qUtf8Printable(w.opis));
+        baza_.reset();
+        return false;
+    }
+    return true;
+}
+
 bool SkrzynkaDziennika::Wyslane(const std::vector<std::string>& ids)
 {
     BazaWynikow* b = baza();

@@ -29,6 +29,9 @@ public:
     bool Wyslane(const std::vector<std::string>& ids) override;
     // Kept beside the journal (ListaKlasyZapisana).
     void ZapiszListe(const std::vector<DzieckoListy>& lista) override;
+    // Into the record of this computer's child bound to `idListy` (none
+    // bound: nothing to do).
+    bool ScalRekord(std::int64_t idListy, const std::vector<OdpowiedzDziecka>& odpowiedzi) override;
 
 private:
     BazaWynikow* baza();

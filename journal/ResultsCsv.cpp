@@ -48,40 +48,63 @@ QByteArray wiersz(const QStringList& pola)
     return (wyjscie.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8();
 }
 
+// The header's columns, the class's two after the child's.
+QByteArray Naglowek(QStringList kolumny, bool zKlasa)
+{
+    if (zKlasa) kolumny.insert(2, QStringLiteral("Klasa")), kolumny.insert(3, QStringLiteral("Stanowisko"));
+    return QByteArray("\xEF\xBB\xBF") + (kolumny.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8();
+}
+
+QStringList ZMiejscem(QStringList pola, const MiejsceCwiczenia* miejsce)
+{
+    if (miejsce) pola.insert(2, miejsce->klasa), pola.insert(3, miejsce->stanowisko);
+    return pola;
+}
+
 } // namespace
 
-QByteArray PoczatekCsv()
+QByteArray PoczatekCsv(bool zKlasa)
 {
-    return QByteArray("\xEF\xBB\xBF") +
-           QStringLiteral("Nr ćwiczenia;Dziecko;Data;Działanie;Pytania;Tempo;Lektor;Losowanie;Dobre;Złe;Ocena\r\n").toUtf8();
+    return Naglowek({QStringLiteral("Nr ćwiczenia"), QStringLiteral("Dziecko"), QStringLiteral("Data"),
+                     QStringLiteral("Działanie"), QStringLiteral("Pytania"), QStringLiteral("Tempo"),
+                     QStringLiteral("Lektor"), QStringLiteral("Losowanie"), QStringLiteral("Dobre"),
+                     QStringLiteral("Złe"), QStringLiteral("Ocena")},
+                    zKlasa);
 }
 
-QByteArray WierszCsv(const WierszCwiczenia& c, const QString& dziecko, const QString& nr)
+QByteArray WierszCsv(const WierszCwiczenia& c, const QString& dziecko, const QString& nr,
+                     const MiejsceCwiczenia* miejsce)
 {
-    return wiersz({nr, dziecko, DataCwiczenia(c.koniecMs), NazwaDzialania(c.dzialanie), QString::number(c.iloscPytan),
-                   NazwaTempa(c.predkosc), c.lektor ? QStringLiteral("tak") : QStringLiteral("nie"),
-                   c.losowanie ? QStringLiteral("trudne") : QStringLiteral("losowe"), QString::number(c.dobrze),
-                   QString::number(c.zle), QString::number(c.ocena)});
+    return wiersz(ZMiejscem({nr, dziecko, DataCwiczenia(c.koniecMs), NazwaDzialania(c.dzialanie),
+                             QString::number(c.iloscPytan), NazwaTempa(c.predkosc),
+                             c.lektor ? QStringLiteral("tak") : QStringLiteral("nie"),
+                             c.losowanie ? QStringLiteral("trudne") : QStringLiteral("losowe"),
+                             QString::number(c.dobrze), QString::number(c.zle), QString::number(c.ocena)},
+                            miejsce));
 }
 
-QByteArray PoczatekCsvPytan()
+QByteArray PoczatekCsvPytan(bool zKlasa)
 {
-    return QByteArray("\xEF\xBB\xBF") +
-           QStringLiteral("Nr ćwiczenia;Dziecko;Data;Działanie;Liczba 1;Liczba 2;Wynik;Odpowiedź;Dobrze;Czas (ms)\r\n").toUtf8();
+    return Naglowek({QStringLiteral("Nr ćwiczenia"), QStringLiteral("Dziecko"), QStringLiteral("Data"),
+                     QStringLiteral("Działanie"), QStringLiteral("Liczba 1"), QStringLiteral("Liczba 2"),
+                     QStringLiteral("Wynik"), QStringLiteral("Odpowiedź"), QStringLiteral("Dobrze"),
+                     QStringLiteral("Czas (ms)")},
+                    zKlasa);
 }
 
 QByteArray WierszCsvPytania(const WierszCwiczenia& c, const PytanieCwiczenia& p, const QString& dziecko,
-                            const QString& nr)
+                            const QString& nr, const MiejsceCwiczenia* miejsce)
 {
     // The result only of a question the drill could have asked (operands
     // from a file or a server may be anything: "-2147483648 : -1").
     const QString wynik = PytanieMozliwe(c.dzialanie, p.liczba1, p.liczba2)
                               ? QString::number(WynikPoprawny(c.dzialanie, p.liczba1, p.liczba2))
                               : QStringLiteral("?");
-    return wiersz({nr, dziecko, DataCwiczenia(c.koniecMs), NazwaDzialania(c.dzialanie), QString::number(p.liczba1),
-                   QString::number(p.liczba2), wynik,
-                   QString::fromStdString(p.odpowiedz), p.dobrze ? QStringLiteral("tak") : QStringLiteral("nie"),
-                   QString::number(p.czasMs)});
+    return wiersz(ZMiejscem({nr, dziecko, DataCwiczenia(c.koniecMs), NazwaDzialania(c.dzialanie),
+                             QString::number(p.liczba1), QString::number(p.liczba2), wynik,
+                             QString::fromStdString(p.odpowiedz), p.dobrze ? QStringLiteral("tak") : QStringLiteral("nie"),
+                             QString::number(p.czasMs)},
+                            miejsce));
 }
 
 } // namespace zm

@@ -17,13 +17,23 @@ QString NazwaDzialania(std::uint8_t dzialanie);
 QString NazwaTempa(std::int32_t predkosc);
 QString DataCwiczenia(qint64 koniecMs); // local time, "2026-12-08 14:03"
 
-// The byte-order mark and the header row; then one line per drill. `nr`,
-// the drill's number in the file, joins a question's row to its drill's.
-QByteArray PoczatekCsv();
-QByteArray WierszCsv(const WierszCwiczenia& cwiczenie, const QString& dziecko, const QString& nr = {});
+// Where a drill of the class's server was made: the class's CSVs have the
+// columns "Klasa" and "Stanowisko" after the child's.
+struct MiejsceCwiczenia {
+    QString klasa;
+    QString stanowisko;
+};
+
+// The byte-order mark and the header row (with the class's columns when
+// `zKlasa`); then one line per drill (with them when `miejsce` is given).
+// `nr`, the drill's number in the file, joins a question's row to its
+// drill's.
+QByteArray PoczatekCsv(bool zKlasa = false);
+QByteArray WierszCsv(const WierszCwiczenia& cwiczenie, const QString& dziecko, const QString& nr = {},
+                     const MiejsceCwiczenia* miejsce = nullptr);
 // The same for every question.
-QByteArray PoczatekCsvPytan();
+QByteArray PoczatekCsvPytan(bool zKlasa = false);
 QByteArray WierszCsvPytania(const WierszCwiczenia& cwiczenie, const PytanieCwiczenia& pytanie, const QString& dziecko,
-                            const QString& nr = {});
+                            const QString& nr = {}, const MiejsceCwiczenia* miejsce = nullptr);
 
 } // namespace zm

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "Children.h"
+#include "ClassDrill.h"
 #include "DrillRecord.h"
 #include "Practice.h"
 
@@ -175,6 +176,11 @@ public:
     };
     WynikBazy Niewyslane(int ile, std::vector<DoWyslania>& cwiczenia);
     WynikBazy OznaczWyslane(const std::vector<QString>& uid);
+    // The child's record made again from its answers here and the answers
+    // the class's server holds of it (each drill once, by its id: a drill of
+    // this file that the server holds too counts once), replayed in the
+    // order they were given through the practice's rule (ResultsMerge.cpp).
+    WynikBazy ScalRekord(std::int64_t dziecko, const std::vector<OdpowiedzDziecka>& zSerwera);
 
     // Every statement and wait for a lock from now on ends by `termin`.
     void UstawTermin(std::chrono::steady_clock::time_point termin) { termin_ = termin; }

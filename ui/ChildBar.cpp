@@ -82,6 +82,7 @@ void ProfilDziecka::Wczytaj()
             wlaczKlase(s.klasa);
             std::vector<WierszDziecka>& dzieci = s.dzieci;
             dzieci_->Wczytaj(dzieci);
+            pobierzRekord();
             // The first child's own settings too, when they were changed.
             if (!trwa_) zastosujUstawienia();
             czytajRekord();
@@ -103,6 +104,9 @@ void ProfilDziecka::wlaczKlase(const WczytanieKlasy& klasa)
     }
     if (klasa.stan != WczytanieKlasy::Stan::Wlaczona || !dziennik_) return;
     klasa_ = klasa.konfiguracja;
+    // A teacher's computer without the workstations' file only reads the
+    // class: nothing is sent (the teacher's page says so).
+    if (!klasa_->wysyla) return;
     nadawca_ = std::make_unique<NadawcaKlasy>(*klasa_, std::make_shared<SkrzynkaDziennika>(dziennik_->Plik()));
     // The server's trouble is the teacher's: the child sees a quiet mark
     // on the bar (its reason in the tooltip), never a message box.
@@ -115,6 +119,18 @@ void ProfilDziecka::wlaczKlase(const WczytanieKlasy& klasa)
         zmienionoDziecko();
     });
     connect(dziennik_, &DziennikWynikow::Zapisano, nadawca_.get(), &NadawcaKlasy::Obudz);
+    // The record merged with the server's: the practice takes it from now.
+    connect(nadawca_.get(), &NadawcaKlasy::RekordScalony, this, &ProfilDziecka::czytajRekord);
+}
+
+void ProfilDziecka::pobierzRekord()
+{
+    // The child who practises, when bound to the class's roster: its
+    // record on the server (fetched and merged on the sender's thread; the
+    // local record serves meanwhile, and while the server is away).
+    if (!nadawca_) return;
+    const auto powiazania = PowiazaniaZListaKlasy(dziennik_->Plik());
+    if (const auto i = powiazania.find(dzieci_->Biezace()); i != powiazania.end()) nadawca_->PobierzRekord(i->second);
 }
 
 void ProfilDziecka::ZakonczKlase()
@@ -134,6 +150,7 @@ void ProfilDziecka::WybierzDziecko()
         if (const auto wybrane = okno.Wybrane()) {
             const QString blad = WybierzZListyKlasy(*dzieci_, dziennik_->Plik(), *wybrane);
             if (!blad.isEmpty()) okno_.komunikat(IKomunikaty::Rodzaj::Uwaga, QStringLiteral("Kto ćwiczy?"), blad);
+            else if (nadawca_) nadawca_->PobierzRekord(wybrane->id);
         }
         return;
     }
@@ -157,7 +174,7 @@ void ProfilDziecka::WybierzDziecko()
 
 std::vector<DzieckoListy> ProfilDziecka::listaKlasy() const
 {
-    if (!klasa_ || !dziennik_) return {};
+    if (!klasa_ || !klasa_->wysyla || !dziennik_) return {};
     return ListaKlasyZapisana(dziennik_->Plik());
 }
 
@@ -254,6 +271,10 @@ void ProfilDziecka::PokazWyniki()
     if (klasa_ && (klasa_->nauczyciel || !klasa_->bladNauczyciela.isEmpty())) {
         klasa = &*klasa_;
         uwagi << klasa_->bladNauczyciela;
+        if (!klasa_->wysyla)
+            uwagi << QStringLiteral("Ten komputer nie wysyła ćwiczeń na serwer klasy (w pliku %1 nie ma klucza „dostep”): "
+                                    "ćwiczenia zrobione na nim zostają tylko tutaj.")
+                         .arg(klasa_->plik);
     } else if (!bladKonfiguracji_.isEmpty()) {
         klasa = &bezKlasy;
     }

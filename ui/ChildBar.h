@@ -82,6 +82,7 @@ private:
     void zmienionoDziecko();
     void zastosujUstawienia();
     void czytajRekord();
+    void pobierzRekord();
     void problem(const QString& tekst);
     void pokazProblemy();
     void poCwiczeniu();

@@ -95,7 +95,7 @@ void StronaKlasy::Uwaga(const QString& tekst)
     uwaga_->setVisible(!tekst.isEmpty());
 }
 
-void StronaKlasy::UstawMylone(std::uint8_t dzialanie, int dzieciWKlasie, std::vector<FaktKlasy> fakty)
+void StronaKlasy::UstawMylone(int dzieciWKlasie, std::vector<FaktKlasy> fakty)
 {
     std::erase_if(fakty, [](const FaktKlasy& f) { return f.myla.isEmpty(); });
     // Missed by the most children first; then by the most wrong answers.
@@ -104,8 +104,8 @@ void StronaKlasy::UstawMylone(std::uint8_t dzialanie, int dzieciWKlasie, std::ve
     });
     mylone_->clear();
     static const std::array<const char*, 4> kZnaki{"×", ":", "+", "−"};
-    const QString znak = QString::fromUtf8(kZnaki[dzialanie % kZnaki.size()]);
     for (const FaktKlasy& f : fakty) {
+        const QString znak = QString::fromUtf8(kZnaki[f.dzialanie % kZnaki.size()]);
         const QString tekst =
             OpisFaktuKlasy(QStringLiteral("%1 %2 %3").arg(f.liczba1).arg(znak).arg(f.liczba2), dzieciWKlasie, f);
         auto* pozycja = new QListWidgetItem(tekst, mylone_);

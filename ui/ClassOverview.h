@@ -43,8 +43,8 @@ public:
     TabelaKlasy* Tabela() const { return tabela_; }
     // "" hides the message.
     void Uwaga(const QString& tekst);
-    // The facts of one operation the class missed, most missed first.
-    void UstawMylone(std::uint8_t dzialanie, int dzieciWKlasie, std::vector<FaktKlasy> fakty);
+    // The facts the class missed (of every operation), most missed first.
+    void UstawMylone(int dzieciWKlasie, std::vector<FaktKlasy> fakty);
 
 private:
     QLabel* uwaga_;

@@ -89,9 +89,19 @@ void WidokKlasy::Fakty(std::uint8_t dzialanie, const std::optional<KtoWKlasie>& 
         std::move(odpowiedz));
 }
 
-void WidokKlasy::FaktyKlasy(std::uint8_t dzialanie, std::function<void(std::vector<FaktKlasy>, QString)> odpowiedz)
+void WidokKlasy::FaktyKlasy(std::function<void(std::vector<FaktKlasy>, QString)> odpowiedz)
 {
-    czytaj<std::vector<FaktKlasy>>([dzialanie](OdczytKlasy& o) { return o.Fakty(dzialanie); }, std::move(odpowiedz));
+    czytaj<std::vector<FaktKlasy>>(
+        [](OdczytKlasy& o) -> std::optional<std::vector<FaktKlasy>> {
+            std::vector<FaktKlasy> wszystkie;
+            for (std::uint8_t dzialanie = 0; dzialanie < 4; ++dzialanie) {
+                auto fakty = o.Fakty(dzialanie);
+                if (!fakty) return std::nullopt;
+                wszystkie.insert(wszystkie.end(), fakty->begin(), fakty->end());
+            }
+            return wszystkie;
+        },
+        std::move(odpowiedz));
 }
 
 void WidokKlasy::Eksportuj(const std::optional<KtoWKlasie>& kto, bool pytania, const QString& cel,
@@ -100,7 +110,7 @@ void WidokKlasy::Eksportuj(const std::optional<KtoWKlasie>& kto, bool pytania, c
     // The answer is "" when the file is written, or why it is not; no answer
     // when the server failed (its reason comes instead).
     czytaj<QString>(
-        [kto, pytania, cel, dziennik](OdczytKlasy& o) -> std::optional<QString> {
+        [kto, pytania, cel, dziennik, klasa = konfiguracja_.klasa](OdczytKlasy& o) -> std::optional<QString> {
             if (const QString odmowa = OdmowaEksportu(dziennik, cel); !odmowa.isEmpty()) return odmowa;
             std::vector<KtoWKlasie> imiona;
             if (kto) {
@@ -115,7 +125,7 @@ void WidokKlasy::Eksportuj(const std::optional<KtoWKlasie>& kto, bool pytania, c
             // Every write checked: a full disk is not a file written.
             bool zapisano = true;
             const auto pisz = [&](const QByteArray& b) { zapisano = zapisano && f.write(b) == b.size(); };
-            pisz(pytania ? PoczatekCsvPytan() : PoczatekCsv());
+            pisz(pytania ? PoczatekCsvPytan(true) : PoczatekCsv(true));
             // A page of drills at a time: a child with any number of drills
             // is written in bounded memory.
             for (const KtoWKlasie& i : imiona) {
@@ -124,9 +134,10 @@ void WidokKlasy::Eksportuj(const std::optional<KtoWKlasie>& kto, bool pytania, c
                     const auto cwiczenia = o.Cwiczenia(i, pytania, po ? &*po : nullptr, kStronaEksportu);
                     if (!cwiczenia) return std::nullopt;
                     for (const CwiczenieZKlasy& c : *cwiczenia) {
-                        if (!pytania) pisz(WierszCsv(c.zapis, c.imie, c.id));
+                        const MiejsceCwiczenia miejsce{klasa, c.stanowisko};
+                        if (!pytania) pisz(WierszCsv(c.zapis, c.imie, c.id, &miejsce));
                         for (const PytanieCwiczenia& p : pytania ? c.zapis.pytania : std::vector<PytanieCwiczenia>{})
-                            pisz(WierszCsvPytania(c.zapis, p, c.imie, c.id));
+                            pisz(WierszCsvPytania(c.zapis, p, c.imie, c.id, &miejsce));
                     }
                     if (int(cwiczenia->size()) < kStronaEksportu) break;
                     po = cwiczenia->back();

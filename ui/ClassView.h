@@ -41,8 +41,9 @@ public:
     // The class's facts (or one child's), summed into the fact table's cells.
     void Fakty(std::uint8_t dzialanie, const std::optional<KtoWKlasie>& kto, std::int64_t odMs,
                std::function<void(std::vector<KomorkaFaktu>, QString blad)> odpowiedz);
-    // The class's facts as they are, with who missed each (the overview).
-    void FaktyKlasy(std::uint8_t dzialanie, std::function<void(std::vector<FaktKlasy>, QString blad)> odpowiedz);
+    // The class's facts of every operation as they are, with who missed
+    // each (the overview).
+    void FaktyKlasy(std::function<void(std::vector<FaktKlasy>, QString blad)> odpowiedz);
     // Writes the drills (or every question) of one child, or of the whole
     // class, as CSV into `cel` in one step, never over this computer's
     // journal `dziennik` or its companion files; the answer is "" or why not.

@@ -33,9 +33,11 @@ void TFrmWyniki::wlaczKlase(const KonfiguracjaKlasy& klasa, const QString& uwaga
                 return;
             }
     };
-    klasa_->Przeglad([this](std::vector<DzieckoKlasy> dzieci, QString blad) {
+    klasa_->Przeglad([this, uwaga](std::vector<DzieckoKlasy> dzieci, QString blad) {
         if (!blad.isEmpty()) {
-            StronaPrzegladu->Uwaga(QStringLiteral("Nie można pokazać klasy %1. %2").arg(klasa_->Klasa(), blad));
+            // After what was said already (the configuration's notes).
+            const QString tekst = QStringLiteral("Nie można pokazać klasy %1. %2").arg(klasa_->Klasa(), blad);
+            StronaPrzegladu->Uwaga(uwaga.isEmpty() ? tekst : uwaga + QLatin1Char('\n') + tekst);
             return;
         }
         StronaPrzegladu->Tabela()->Ustaw(dzieci);
@@ -53,9 +55,9 @@ void TFrmWyniki::wlaczKlase(const KonfiguracjaKlasy& klasa, const QString& uwaga
             ComboDziecko->setItemData(ComboDziecko->count() - 1, qint64(d.id), Qt::UserRole + 3);
         }
         ComboDziecko->setCurrentIndex(cala);
-        const auto dzialanie = static_cast<std::uint8_t>(std::max(0, Dzialania->checkedId()));
-        klasa_->FaktyKlasy(dzialanie, [this, dzialanie, n = int(dzieci.size())](std::vector<FaktKlasy> f, QString b) {
-            if (b.isEmpty()) StronaPrzegladu->UstawMylone(dzialanie, n, std::move(f));
+        // The missed facts of every operation, whichever the window shows.
+        klasa_->FaktyKlasy([this, n = int(dzieci.size())](std::vector<FaktKlasy> f, QString b) {
+            if (b.isEmpty()) StronaPrzegladu->UstawMylone(n, std::move(f));
         });
     });
 }

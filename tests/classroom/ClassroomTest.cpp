@@ -38,6 +38,7 @@
 #include <unistd.h>
 
 #include "ClassOutbox.h"
+#include "PracticePlan.h"
 #include "ResultsJournal.h"
 #include "ResultsWindow.h"
 #include "TestSupport.h"
@@ -104,12 +105,25 @@ public:
         std::lock_guard<std::mutex> l(m_);
         return zapytania_;
     }
+    // The roster's children whose records were merged, and their answers.
+    bool ScalRekord(std::int64_t idListy, const std::vector<OdpowiedzDziecka>& odpowiedzi) override
+    {
+        std::lock_guard<std::mutex> l(m_);
+        scalone_.emplace_back(idListy, odpowiedzi.size());
+        return true;
+    }
+    std::vector<std::pair<std::int64_t, std::size_t>> Scalone() const
+    {
+        std::lock_guard<std::mutex> l(m_);
+        return scalone_;
+    }
     int bledyOdczytu = 0; // set before the sender starts
 
 private:
     mutable std::mutex m_;
     std::vector<CwiczenieKlasy> niewyslane_;
     std::vector<std::string> oznaczone_;
+    std::vector<std::pair<std::int64_t, std::size_t>> scalone_;
     int zapytania_ = 0;
     int odmowy_;
     std::chrono::milliseconds przerwa_;
@@ -315,20 +329,26 @@ TEST_F(Klasa, AWorkstationWhoseServerIsDownKeepsItsDrillsAndSendsThemAtTheNextSt
         QObject::connect(&nadawca, &NadawcaKlasy::Niedostepna, [&](const QString& t) { komunikaty << t; });
         QObject::connect(&nadawca, &NadawcaKlasy::Polaczono, [&](bool tak) { znaczki.push_back(tak); });
         nadawca.Obudz(); // a new drill: tried at once, as after a failure
+        // A child chosen meanwhile: the local record serves, nothing more is said.
+        nadawca.PobierzRekord(1);
         ASSERT_TRUE(Czekaj([&] { return skrzynka->Zapytania() >= 5; }));
     }
     EXPECT_EQ(komunikaty, QStringList{QStringLiteral("Serwer klasy %1 nie odpowiada.").arg(k.serwer) + kCzekaja});
     EXPECT_EQ(znaczki, std::vector<bool>{false});
     EXPECT_EQ(skrzynka->Czekajace().size(), 3u);
     EXPECT_TRUE(skrzynka->Oznaczone().empty());
+    EXPECT_TRUE(skrzynka->Scalone().empty());
 
     ASSERT_TRUE(serwer->Uruchom());
     {
         NadawcaKlasy nadawca(k, skrzynka, kSzybko);
         QObject::connect(&nadawca, &NadawcaKlasy::Polaczono, [&](bool tak) { znaczki.push_back(tak); });
-        ASSERT_TRUE(Czekaj([&] { return skrzynka->Czekajace().empty() && znaczki.size() == 2; }));
+        nadawca.PobierzRekord(1);
+        ASSERT_TRUE(Czekaj([&] { return skrzynka->Czekajace().empty() && znaczki.size() == 2 && !skrzynka->Scalone().empty(); }));
     }
     EXPECT_EQ(znaczki, (std::vector<bool>{false, true}));
+    // No child 1 on the class's roster: nothing of it comes.
+    EXPECT_EQ(skrzynka->Scalone(), (std::vector<std::pair<std::int64_t, std::size_t>>{{1, 0}}));
     EXPECT_TRUE(Takie(NaSerwerze(odczyt, QStringLiteral("Ola")), Wyslane(cwiczenia))) << odczyt.Blad().toStdString();
 }
 
@@ -580,6 +600,13 @@ TEST_F(Klasa, TwoWorkstationsJournalsGoToTheServerAndTheTeachersWindowShowsBothC
         z.losowanie = stanowisko == 0 ? 1 : 0; // Ola practises her difficult facts
         z.pytania = {{7, 8, stanowisko == 0 ? "56" : "54", stanowisko == 0, 600}};
         dziennik.Zapisz(z);
+        if (stanowisko == 1) {
+            // A minute before, she missed 23 + 45 too.
+            z.koniecMs -= 60000;
+            z.dzialanie = DzialanieDodawanie;
+            z.pytania = {{23, 45, "67", false, 900}};
+            dziennik.Zapisz(z);
+        }
         ASSERT_TRUE(dziennik.Dokoncz(5s));
         if (stanowisko == 0) {
             BazaWynikow b(plik, {BazaWynikow::Tryb::Odczyt});
@@ -599,8 +626,8 @@ TEST_F(Klasa, TwoWorkstationsJournalsGoToTheServerAndTheTeachersWindowShowsBothC
             return b.Niewyslane(10, zostalo) && zostalo.empty();
         }, 20s)) << "the journal never marked its drill sent";
     }
-    EXPECT_EQ(Liczba(klasa), 2);
-    EXPECT_EQ(Liczba(klasa, QStringLiteral("answers")), 2);
+    EXPECT_EQ(Liczba(klasa), 3);
+    EXPECT_EQ(Liczba(klasa, QStringLiteral("answers")), 3);
 
     // The teacher's results window lists the class's children, and one of
     // them shows her drill.
@@ -627,14 +654,18 @@ TEST_F(Klasa, TwoWorkstationsJournalsGoToTheServerAndTheTeachersWindowShowsBothC
     };
     const QString kiedy = QDateTime::fromMSecsSinceEpoch(1796738580000LL).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     const QString kiedyLucji = QDateTime::fromMSecsSinceEpoch(1796738580001LL).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    EXPECT_EQ(wiersz(0), (QStringList{QString::fromUtf8("Łucja \"Ł\"; ;"), "1", "1,0", QString::fromUtf8("7 × 8"),
+    EXPECT_EQ(wiersz(0), (QStringList{QString::fromUtf8("Łucja \"Ł\"; ;"), "2", "1,0", QString::fromUtf8("7 × 8, 23 + 45"),
                                       kiedyLucji + ", s1"}));
     EXPECT_EQ(wiersz(1), (QStringList{"Ola", "1", "6,0", "", kiedy + ", s0"}));
+    // Every operation's, not only the one the window shows (multiplication).
     auto* mylone = wyniki.findChild<QListWidget*>("ListaMylonych");
-    ASSERT_TRUE(Czekaj([&] { return mylone->count() == 1; }, 10s));
-    const QString opis = QString::fromUtf8("7 × 8 — myli 1 z 2 dzieci: Łucja \"Ł\"; ;");
-    EXPECT_EQ(mylone->item(0)->text(), opis);
-    EXPECT_EQ(mylone->item(0)->data(Qt::AccessibleTextRole).toString(), opis);
+    ASSERT_TRUE(Czekaj([&] { return mylone->count() == 2; }, 10s));
+    const QStringList opisy{QString::fromUtf8("7 × 8 — myli 1 z 2 dzieci: Łucja \"Ł\"; ;"),
+                            QString::fromUtf8("23 + 45 — myli 1 z 2 dzieci: Łucja \"Ł\"; ;")};
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(mylone->item(i)->text(), opisy[i]);
+        EXPECT_EQ(mylone->item(i)->data(Qt::AccessibleTextRole).toString(), opisy[i]);
+    }
     // The picture of the overview for the documentation, when asked for.
     if (const QString zrzut = qEnvironmentVariable("ZM_ZRZUT_PRZEGLADU"); !zrzut.isEmpty()) {
         wyniki.show();
@@ -667,10 +698,32 @@ TEST_F(Klasa, TwoWorkstationsJournalsGoToTheServerAndTheTeachersWindowShowsBothC
     const QList<QByteArray> wiersze = csv.readAll().split('\n');
     ASSERT_EQ(wiersze.size(), 3); // the header, her drill, the end
     // Numbered by the drill's id, so her questions' CSV joins it.
+    // Each drill with its class and the workstation it was made on.
+    EXPECT_EQ(QString::fromUtf8(wiersze[0]),
+              QString::fromUtf8("\xEF\xBB\xBFNr ćwiczenia;Dziecko;Klasa;Stanowisko;Data;Działanie;Pytania;Tempo;Lektor;"
+                                "Losowanie;Dobre;Złe;Ocena\r"));
     EXPECT_EQ(QString::fromUtf8(wiersze[1]),
-              uidOli + ";Ola;" +
-                  QDateTime::fromMSecsSinceEpoch(1796738580000LL).toString(QStringLiteral("yyyy-MM-dd HH:mm")) +
-                  QString::fromUtf8(";Mnożenie;1;Średnie;nie;trudne;1;0;6\r"));
+              uidOli + ";Ola;4c;s0;" + kiedy + QString::fromUtf8(";Mnożenie;1;Średnie;nie;trudne;1;0;6\r"));
+    // The whole class's questions, the same way.
+    wyniki.findChild<QComboBox*>("ComboDziecko")->setCurrentIndex(1);
+    wyniki.Eksportuj(tmp.filePath("pytania.csv"), true);
+    ASSERT_TRUE(eksport.wait(10000));
+    EXPECT_TRUE(eksport[2][0].toBool());
+    QFile pytania(tmp.filePath("pytania.csv"));
+    ASSERT_TRUE(pytania.open(QIODevice::ReadOnly));
+    const QString naglowekPytan = QString::fromUtf8(
+        "\xEF\xBB\xBFNr ćwiczenia;Dziecko;Klasa;Stanowisko;Data;Działanie;Liczba 1;Liczba 2;Wynik;Odpowiedź;Dobrze;"
+        "Czas (ms)\r\n");
+    QStringList linie = QString::fromUtf8(pytania.readAll()).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(linie.size(), 5) << linie.join('|').toStdString(); // the header, Łucja's two, Ola's, the end
+    EXPECT_EQ(linie[0], naglowekPytan.chopped(2));
+    EXPECT_EQ(linie[3].left(37), uidOli + ";");
+    // After each drill's id (36 characters and the ";"), newest first.
+    const QString lucja = QString::fromUtf8("\"Łucja \"\"Ł\"\"; ;\";4c;s1;");
+    EXPECT_EQ(QStringList({linie[1].mid(37), linie[2].mid(37), linie[3].mid(37)}),
+              QStringList({lucja + kiedyLucji + QString::fromUtf8(";Mnożenie;7;8;56;54;nie;600"),
+                           lucja + DataCwiczenia(1796738580001LL - 60000) + ";Dodawanie;23;45;68;67;nie;900",
+                           "Ola;4c;s0;" + kiedy + QString::fromUtf8(";Mnożenie;7;8;56;56;tak;600")}));
 }
 
 TEST(KonfiguracjaKlasy, IsReadWhenRightAndRefusedWithItsReasonWhenNot)
@@ -713,6 +766,8 @@ TEST(KonfiguracjaKlasy, IsReadWhenRightAndRefusedWithItsReasonWhenNot)
         {QByteArray(dobra).replace("stanowisko.dostep", "brak.dostep"),
          "plik dostępu " + tmp.filePath("brak.dostep") + ": nie ma takiego pliku"},
         {dobra + "stanowisko\n", "wiersz 9: brak znaku „=” (oczekiwano „klucz = wartość”)"},
+        // Neither the workstations' file nor the teacher's.
+        {QByteArray(dobra).replace("dostep = " + dostep.toUtf8() + "\n", ""), "brak klucza „dostep”"},
     };
     for (const auto& z : zle) {
         ASSERT_TRUE(zapisz(plik, z.tresc));
@@ -727,6 +782,20 @@ TEST(KonfiguracjaKlasy, IsReadWhenRightAndRefusedWithItsReasonWhenNot)
     EXPECT_EQ(w.stan, WczytanieKlasy::Stan::Wlaczona);
     EXPECT_EQ(w.konfiguracja.bladNauczyciela, "Plik dostępu nauczyciela " + tmp.filePath("nauczyciel.dostep") +
                                                   ": brak klucza „haslo”. Wyniki klasy nie są dostępne.");
+    // A teacher's computer: the teacher's file alone gives the class's view
+    // and sends nothing.
+    const QString nauczyciela = tmp.filePath("nauczyciel-pelny.dostep");
+    ASSERT_TRUE(zapisz(nauczyciela, "uzytkownik = zoltava_nauczyciel\nhaslo = tajne\n"));
+    ASSERT_TRUE(zapisz(plik, QByteArray(dobra).replace("dostep = " + dostep.toUtf8(),
+                                                       "dostep_nauczyciela = " + nauczyciela.toUtf8())));
+    w = WczytajKonfiguracjeKlasy(plik);
+    ASSERT_EQ(w.stan, WczytanieKlasy::Stan::Wlaczona) << w.blad.toStdString();
+    EXPECT_EQ(std::make_tuple(w.konfiguracja.wysyla, w.konfiguracja.stanowiska.uzytkownik, w.konfiguracja.plik),
+              std::make_tuple(false, QString(), plik));
+    ASSERT_TRUE(w.konfiguracja.nauczyciel);
+    EXPECT_EQ(QStringList({w.konfiguracja.nauczyciel->uzytkownik, w.konfiguracja.nauczyciel->haslo}),
+              QStringList({"zoltava_nauczyciel", "tajne"}));
+    EXPECT_TRUE(WczytajKonfiguracjeKlasy(plik).konfiguracja.bladNauczyciela.isEmpty());
     QFile::remove(plik);
     ASSERT_EQ(mkfifo(QFile::encodeName(plik).constData(), 0600), 0);
     EXPECT_EQ(WczytajKonfiguracjeKlasy(plik).blad, poczatek + "to nie jest zwykły plik" + koniec);
@@ -1116,4 +1185,113 @@ TEST_F(Klasa, AChildWhoPicksTheirNameFromTheRosterOnTwoWorkstationsIsOneChildWit
     EXPECT_EQ(dzieci.Lista().size(), ile);
     ASSERT_TRUE(powiazania.open(QIODevice::ReadOnly));
     EXPECT_EQ(powiazania.readAll(), QByteArray("{\"1\": 2, uszkodzony"));
+}
+
+TEST_F(Klasa, AChildsPracticeRecordFollowsThemToAnotherWorkstationAndIsMergedOnce)
+{
+    const KonfiguracjaKlasy k = serwer->Konfiguracja(QStringLiteral("9e"));
+    OdczytKlasy nauczyciel(k);
+    const auto ola = nauczyciel.DodajDoListy(QStringLiteral("Ola"));
+    ASSERT_TRUE(ola) << nauczyciel.Blad().toStdString();
+    QTemporaryDir tmp;
+    // Noon of the days of one week, local time: the schedule counts the
+    // child's calendar days.
+    const auto dzien = [](int d) { return QDateTime(QDate(2026, 3, 2 + d), QTime(12, 0)).toMSecsSinceEpoch(); };
+    // Multiplication at the middle pace: an answer within 3 s is quick.
+    const auto cwiczenie = [](std::int64_t koniecMs, std::vector<PytanieCwiczenia> pytania) {
+        ZapisCwiczenia z;
+        z.koniecMs = koniecMs;
+        z.dzialanie = DzialanieMnozenie;
+        z.iloscPytan = int(pytania.size());
+        z.predkosc = PredkoscSrednio;
+        for (const PytanieCwiczenia& p : pytania) ++(p.dobrze ? z.dobrze : z.zle);
+        z.ocena = 3;
+        z.dziecko = kPierwszeDziecko;
+        z.losowanie = 1;
+        z.pytania = std::move(pytania);
+        return z;
+    };
+    using Stan = std::tuple<int, int, int, int, std::int64_t, std::int64_t, int>; // a, b, asked, missed, ms, last, box
+    const auto rekord = [](const QString& plik) {
+        BazaWynikow b(plik, {BazaWynikow::Tryb::Odczyt});
+        RekordFaktow r;
+        EXPECT_TRUE(b.Rekord(kPierwszeDziecko, r));
+        std::vector<Stan> wynik;
+        for (const auto& [f, s] : r) wynik.emplace_back(f.a, f.b, s.pytan, s.bledow, s.czasMs, s.ostatnioMs, s.pudelko);
+        return std::pair(wynik, r);
+    };
+    const QString plikA = tmp.filePath("a/wyniki.sqlite"), plikB = tmp.filePath("b/wyniki.sqlite");
+    const auto wyslane = [](const QString& plik) {
+        BazaWynikow b(plik, {BazaWynikow::Tryb::Odczyt});
+        std::vector<BazaWynikow::DoWyslania> zostalo;
+        return b.Niewyslane(10, zostalo) && zostalo.empty();
+    };
+    {
+        // Ola on workstation A, two days: 3 × 4 quick on both (box 2,
+        // then box 3 on the day it was due), 5 × 6 missed, 7 × 8 right but
+        // slow (box 1).
+        DziennikWynikow a(plikA);
+        a.Zapisz(cwiczenie(dzien(0), {{3, 4, "12", true, 1000}, {5, 6, "32", false, 2000}, {7, 8, "56", true, 5000}}));
+        a.Zapisz(cwiczenie(dzien(1), {{3, 4, "12", true, 1000}}));
+        ASSERT_TRUE(a.Dokoncz(5s));
+        ASSERT_TRUE(PowiazZListaKlasy(plikA, kPierwszeDziecko, *ola));
+        KonfiguracjaKlasy ka = k;
+        ka.stanowisko = QStringLiteral("A");
+        NadawcaKlasy nadawca(ka, std::make_shared<SkrzynkaDziennika>(plikA), kSzybko);
+        ASSERT_TRUE(Czekaj([&] { return wyslane(plikA); }, 20s));
+    }
+    // On workstation B she answered 5 × 6 quickly on the third day, before
+    // B knew her record.
+    {
+        DziennikWynikow b(plikB);
+        b.Zapisz(cwiczenie(dzien(2), {{5, 6, "30", true, 1500}}));
+        ASSERT_TRUE(b.Dokoncz(5s));
+    }
+    ASSERT_TRUE(PowiazZListaKlasy(plikB, kPierwszeDziecko, *ola));
+    EXPECT_EQ(rekord(plikB).first, (std::vector<Stan>{{5, 6, 1, 0, 1500, dzien(2), 2}}));
+    Ustawienia trudne;
+    trudne.Tryb = Losowanie::TrudneFakty;
+    PlanPytan plan;
+    const RekordFaktow tylkoB = rekord(plikB).second;
+    plan.Rozpocznij(trudne, &tylkoB, dzien(3));
+    EXPECT_TRUE(plan.Slabe().empty());
+
+    // She picks her name on B: B sends its drill, takes her record from the
+    // server and merges it, each drill once (B's own is on both sides), in
+    // the order the answers were given.
+    KonfiguracjaKlasy kb = k;
+    kb.stanowisko = QStringLiteral("B");
+    NadawcaKlasy nadawca(kb, std::make_shared<SkrzynkaDziennika>(plikB), kSzybko);
+    int scalono = 0;
+    QObject::connect(&nadawca, &NadawcaKlasy::RekordScalony, [&](qint64 id) { scalono += id == *ola; });
+    const std::vector<Stan> razem{{3, 4, 2, 0, 2000, dzien(1), 3},
+                                  {5, 6, 2, 1, 3500, dzien(2), 2},
+                                  {7, 8, 1, 0, 5000, dzien(0), 1}};
+    for (int raz = 1; raz <= 2; ++raz) {
+        nadawca.PobierzRekord(*ola);
+        ASSERT_TRUE(Czekaj([&] { return scalono == raz; }, 20s)) << raz;
+        EXPECT_TRUE(wyslane(plikB));
+        EXPECT_EQ(rekord(plikB).first, razem) << raz;
+    }
+    // On the fourth day 5 × 6 (box 2, a day after) and 7 × 8 (box 1) are
+    // due, 3 × 4 (box 3, two days after) is not; her practice on B takes
+    // up 7 × 8, the one she has not answered quickly yet.
+    const RekordFaktow r = rekord(plikB).second;
+    std::vector<std::pair<int, int>> zalegle;
+    for (const auto& [f, s] : r)
+        if (Zalegly(s, dzien(3))) zalegle.emplace_back(f.a, f.b);
+    EXPECT_EQ(zalegle, (std::vector<std::pair<int, int>>{{5, 6}, {7, 8}}));
+    plan.Rozpocznij(trudne, &r, dzien(3));
+    EXPECT_EQ(plan.Slabe(), (std::vector<Fakt>{{DzialanieMnozenie, 7, 8}}));
+
+    // A workstation's login reads a child of its own class's roster only,
+    // and only the schedule's columns.
+    pg::Polaczenie stanowisko;
+    ASSERT_TRUE(Polacz(stanowisko, k, k.stanowiska));
+    const auto ile = [&](const char* klasa) {
+        const pg::Wynik w = stanowisko.Wykonaj("SELECT count(*) FROM zoltava.child_facts($1, CAST($2 AS bigint))",
+                                               {pg::Tekst(QString::fromLatin1(klasa)), pg::Liczba(*ola)});
+        return w.Dobry() ? w.Int(0, 0) : -1;
+    };
+    EXPECT_EQ(std::pair(ile("9e"), ile("9f")), std::pair(5LL, 0LL));
 }

@@ -446,6 +446,55 @@ TEST(Results, TheClassServersTroubleIsAQuietMarkOnTheChildBarNeverAMessageToTheC
     glowne->Profil().ZakonczKlase();
 }
 
+TEST(Results, ATeachersComputerWithoutTheWorkstationsFileShowsTheClassAndSendsNothing)
+{
+    QTemporaryDir tmp;
+    const auto zapisz = [&](const QString& nazwa, const QByteArray& tresc) {
+        QFile f(tmp.filePath(nazwa));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(tresc) == tresc.size());
+        return tmp.filePath(nazwa).toUtf8();
+    };
+    const QByteArray nauczyciel = zapisz("nauczyciel.dostep", "uzytkownik = zoltava_nauczyciel\nhaslo = x\n");
+    const QByteArray konf = zapisz("klasa.conf", "serwer = 127.0.0.1\nport = 1\nbaza = zoltava_klasa\nklasa = 3b\n"
+                                                 "dostep_nauczyciela = " + nauczyciel + "\n");
+    qputenv("ZM_KLASA_CONF", konf);
+    test::ZapisaneKomunikaty komunikaty;
+    DziennikWynikow dziennik(tmp.filePath("wyniki.sqlite"));
+    auto glowne = okno(komunikaty, dziennik);
+    glowne->Profil().Wczytaj();
+    zagraj(*glowne);
+    dziennik.Dokoncz(5s);
+    QTest::qWait(300);
+    qunsetenv("ZM_KLASA_CONF");
+    // No sender: the child's bar has no mark, and the child is told nothing.
+    auto* przycisk = glowne->findChild<QAbstractButton*>("ButDziecko");
+    EXPECT_FALSE(przycisk->text().endsWith(QString::fromUtf8(" •"))) << przycisk->text().toStdString();
+    EXPECT_TRUE(komunikaty.lista.isEmpty());
+    // The teacher's Wyniki opens on the class, saying that this computer
+    // sends nothing.
+    QString uwaga, strona;
+    QTimer::singleShot(0, [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (auto* zakladki = w ? w->findChild<QTabWidget*>("Zakladki") : nullptr)
+            strona = zakladki->currentWidget()->objectName();
+        // With the server's trouble after it, once the read has failed.
+        if (auto* etykieta = w ? w->findChild<QLabel*>("LabelUwagaKlasy") : nullptr) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return etykieta->text().contains(QLatin1Char('\n')); }, 10000));
+            uwaga = etykieta->text();
+        }
+        if (w) w->close();
+    });
+    glowne->Profil().PokazWyniki();
+    EXPECT_EQ(strona, "StronaKlasy");
+    EXPECT_EQ(uwaga.section('\n', 0, 0),
+              QString::fromUtf8("Ten komputer nie wysyła ćwiczeń na serwer klasy (w pliku %1 nie ma klucza „dostep”): "
+                                "ćwiczenia zrobione na nim zostają tylko tutaj.")
+                  .arg(QString::fromUtf8(konf)));
+    EXPECT_TRUE(uwaga.section('\n', 1).startsWith(
+        QString::fromUtf8("Nie można pokazać klasy 3b. Serwer klasy 127.0.0.1:1 nie odpowiada.")))
+        << uwaga.toStdString();
+}
+
 namespace {
 
 // The process's time zone for one test.
