@@ -37,6 +37,9 @@ public:
         }
         poDialogu_.setInterval(kPoZamknieciu);
         poWatkach_.setInterval(bezczynnosc + kPoZamknieciu);
+        // What the start read on the pool's threads (who practises, the
+        // child's record) goes back once they have ended.
+        poWatkach_.start();
     }
 
     bool eventFilter(QObject* o, QEvent* e) override

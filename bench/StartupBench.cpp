@@ -8,7 +8,9 @@
 // resident and proportional memory once the program is idle; the CPU the
 // journal's thread spent after start; the time from SIGTERM to the end of
 // the process, once idle (median) and 100 ms after the first frame, while
-// the journal may still be at work (worst). Each run ends with SIGTERM, so
+// the journal may still be at work (worst). With two children in the
+// 10,000 drills' journal the child picker opens at start: its first frame
+// is the one awaited. Each run ends with SIGTERM, so
 // the next start follows a clean end. Every program runs with a home and data
 // folders of the benchmark's own.
 //   zm_bench_startup <journals-folder> [warm-runs] [cold-runs] [program=name...]
@@ -16,6 +18,7 @@
 // (zm_bench_results makes them). Other builds of the program (an earlier
 // version, say) may be given to run in the same interleaving; by default
 // the program built beside the benchmark.
+#include <sqlite3.h>
 #include <xcb/xcb.h>
 
 #include <dirent.h>
@@ -46,8 +49,11 @@ using Zegar = std::chrono::steady_clock;
 
 namespace {
 
+constexpr const char* kKlatkaOkna = "Flushing QRegion(0,0 682x485) of";
+
 struct Program {
     std::string nazwa, sciezka, argument, dane; // dane: the private home, or empty
+    std::string klatka = kKlatkaOkna;           // the painting log's line of the first frame awaited
 };
 
 struct Pomiar {
@@ -251,7 +257,7 @@ Pomiar zmierz(const Program& program, SerwerX* x, std::set<std::string>* pliki, 
             const ssize_t n = ::read(rura[0], blok, sizeof blok);
             if (n <= 0) break;
             bufor.append(blok, static_cast<std::size_t>(n));
-            if (p.klatka < 0 && bufor.find("Flushing QRegion(0,0 682x485) of") != std::string::npos) p.klatka = ms(t0);
+            if (p.klatka < 0 && bufor.find(program.klatka) != std::string::npos) p.klatka = ms(t0);
             if (bufor.size() > (1 << 20)) bufor.erase(0, bufor.size() - 4096);
         }
     }
@@ -332,6 +338,29 @@ int main(int argc, char** argv)
             }
         }
         programy.push_back({wersja + ", " + nazwa, sciezka, "", dom.string()});
+    }
+    // Two children in the 10,000 drills' journal: the picker opens at start,
+    // and its first frame is awaited.
+    for (const auto& [wersja, sciezka] : wersje) {
+        const fs::path dom = tmp / (std::string("dom-") + std::to_string(programy.size()));
+        const fs::path folder = dom / "XDG_DATA_HOME" / "Quorvin" / "Zoltava mnożenia";
+        fs::create_directories(folder);
+        fs::create_directories(dom / "runtime");
+        fs::permissions(dom / "runtime", fs::perms::owner_all);
+        const fs::path plik = folder / "wyniki.sqlite";
+        std::error_code e;
+        fs::copy_file(dzienniki / "drills-10000.sqlite", plik, e);
+        sqlite3* db = nullptr;
+        const bool dodane = !e && sqlite3_open(plik.c_str(), &db) == SQLITE_OK &&
+                            sqlite3_exec(db, "INSERT INTO children (id, name) VALUES (2, 'Ola')", nullptr, nullptr,
+                                         nullptr) == SQLITE_OK;
+        sqlite3_close(db);
+        if (!dodane) {
+            std::fprintf(stderr, "no second child in %s\n", plik.c_str());
+            return 1;
+        }
+        programy.push_back({wersja + ", two children: the picker", sciezka, "", dom.string(),
+                            "Flushing QRegion(0,0 300x300) of"});
     }
     const fs::path domMinimalny = tmp / "dom-minimalny";
     fs::create_directories(domMinimalny / "runtime");
