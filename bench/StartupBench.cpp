@@ -320,15 +320,21 @@ int main(int argc, char** argv)
     const fs::path tmp = ::mkdtemp(wzor);
 
     std::vector<Program> programy;
-    const std::pair<const char*, const char*> rozmiary[] = {
-        {"no journal", nullptr}, {"10,000 drills", "drills-10000.sqlite"}, {"1,000,000 drills", "drills-1000000.sqlite"}};
-    for (const auto& [wersja, sciezka] : wersje)
-    for (const auto& [nazwa, plik] : rozmiary) {
-        const fs::path dom = tmp / (std::string("dom-") + std::to_string(programy.size()));
+    // A home of the program's own; the data folder, where its journal goes.
+    const auto nowyDom = [&](fs::path& dom) {
+        dom = tmp / (std::string("dom-") + std::to_string(programy.size()));
         const fs::path folder = dom / "XDG_DATA_HOME" / "Quorvin" / "Zoltava mnożenia";
         fs::create_directories(folder);
         fs::create_directories(dom / "runtime");
         fs::permissions(dom / "runtime", fs::perms::owner_all);
+        return folder;
+    };
+    const std::pair<const char*, const char*> rozmiary[] = {
+        {"no journal", nullptr}, {"10,000 drills", "drills-10000.sqlite"}, {"1,000,000 drills", "drills-1000000.sqlite"}};
+    for (const auto& [wersja, sciezka] : wersje)
+    for (const auto& [nazwa, plik] : rozmiary) {
+        fs::path dom;
+        const fs::path folder = nowyDom(dom);
         if (plik) {
             std::error_code e;
             fs::copy_file(dzienniki / plik, folder / "wyniki.sqlite", e);
@@ -342,12 +348,8 @@ int main(int argc, char** argv)
     // Two children in the 10,000 drills' journal: the picker opens at start,
     // and its first frame is awaited.
     for (const auto& [wersja, sciezka] : wersje) {
-        const fs::path dom = tmp / (std::string("dom-") + std::to_string(programy.size()));
-        const fs::path folder = dom / "XDG_DATA_HOME" / "Quorvin" / "Zoltava mnożenia";
-        fs::create_directories(folder);
-        fs::create_directories(dom / "runtime");
-        fs::permissions(dom / "runtime", fs::perms::owner_all);
-        const fs::path plik = folder / "wyniki.sqlite";
+        fs::path dom;
+        const fs::path plik = nowyDom(dom) / "wyniki.sqlite";
         std::error_code e;
         fs::copy_file(dzienniki / "drills-10000.sqlite", plik, e);
         sqlite3* db = nullptr;

@@ -90,6 +90,14 @@ bool czekaj(const std::function<bool()>& warunek)
     return warunek();
 }
 
+// Writes a file of the folder; its path, as a configuration names it.
+QByteArray zapiszPlik(const QTemporaryDir& tmp, const QString& nazwa, const QByteArray& tresc)
+{
+    QFile f(tmp.filePath(nazwa));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(tresc) == tresc.size());
+    return tmp.filePath(nazwa).toUtf8();
+}
+
 QStringList wierszeListy(const TFrmWyniki& wyniki)
 {
     const QAbstractItemModel* m = wyniki.findChild<QTableView*>("ListaCwiczen")->model();
@@ -420,11 +428,7 @@ TEST(Results, AJournalProblemIsToldOnceAfterADrillAndNeverDuringOne)
 TEST(Results, TheClassServersTroubleIsAQuietMarkOnTheChildBarNeverAMessageToTheChild)
 {
     QTemporaryDir tmp;
-    const auto zapisz = [&](const QString& nazwa, const QByteArray& tresc) {
-        QFile f(tmp.filePath(nazwa));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(tresc) == tresc.size());
-        return tmp.filePath(nazwa).toUtf8();
-    };
+    const auto zapisz = [&](const QString& nazwa, const QByteArray& tresc) { return zapiszPlik(tmp, nazwa, tresc); };
     const QByteArray dostep = zapisz("stanowisko.dostep", "uzytkownik = zoltava_stanowisko\nhaslo = x\n");
     // Nothing listens on port 1.
     qputenv("ZM_KLASA_CONF", zapisz("klasa.conf", "serwer = 127.0.0.1\nport = 1\nbaza = zoltava_klasa\nklasa = 3b\n"
@@ -449,11 +453,7 @@ TEST(Results, TheClassServersTroubleIsAQuietMarkOnTheChildBarNeverAMessageToTheC
 TEST(Results, ATeachersComputerWithoutTheWorkstationsFileShowsTheClassAndSendsNothing)
 {
     QTemporaryDir tmp;
-    const auto zapisz = [&](const QString& nazwa, const QByteArray& tresc) {
-        QFile f(tmp.filePath(nazwa));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(tresc) == tresc.size());
-        return tmp.filePath(nazwa).toUtf8();
-    };
+    const auto zapisz = [&](const QString& nazwa, const QByteArray& tresc) { return zapiszPlik(tmp, nazwa, tresc); };
     const QByteArray nauczyciel = zapisz("nauczyciel.dostep", "uzytkownik = zoltava_nauczyciel\nhaslo = x\n");
     const QByteArray konf = zapisz("klasa.conf", "serwer = 127.0.0.1\nport = 1\nbaza = zoltava_klasa\nklasa = 3b\n"
                                                  "dostep_nauczyciela = " + nauczyciel + "\n");
