@@ -98,6 +98,29 @@ QByteArray zapiszPlik(const QTemporaryDir& tmp, const QString& nazwa, const QByt
     return tmp.filePath(nazwa).toUtf8();
 }
 
+// A computer of class 3b whose server does not answer (nothing listens on
+// port 1), with one access file under `klucz`, after one drill played.
+struct KlasaBezSerwera {
+    KlasaBezSerwera(const char* klucz, const QString& plik, const QByteArray& dostep)
+    {
+        const QByteArray sciezka = zapiszPlik(tmp, plik, dostep);
+        konfiguracja = zapiszPlik(tmp, QStringLiteral("klasa.conf"),
+                                  "serwer = 127.0.0.1\nport = 1\nbaza = zoltava_klasa\nklasa = 3b\n" + QByteArray(klucz) +
+                                      " = " + sciezka + "\n");
+        qputenv("ZM_KLASA_CONF", konfiguracja);
+        glowne = okno(komunikaty, dziennik);
+        glowne->Profil().Wczytaj();
+        zagraj(*glowne);
+        dziennik.Dokoncz(5s);
+    }
+    ~KlasaBezSerwera() { qunsetenv("ZM_KLASA_CONF"); }
+    QTemporaryDir tmp;
+    QByteArray konfiguracja;
+    test::ZapisaneKomunikaty komunikaty;
+    DziennikWynikow dziennik{tmp.filePath(QStringLiteral("wyniki.sqlite"))};
+    std::unique_ptr<TFrmMain> glowne;
+};
+
 QStringList wierszeListy(const TFrmWyniki& wyniki)
 {
     const QAbstractItemModel* m = wyniki.findChild<QTableView*>("ListaCwiczen")->model();
@@ -427,18 +450,9 @@ TEST(Results, AJournalProblemIsToldOnceAfterADrillAndNeverDuringOne)
 
 TEST(Results, TheClassServersTroubleIsAQuietMarkOnTheChildBarNeverAMessageToTheChild)
 {
-    QTemporaryDir tmp;
-    const auto zapisz = [&](const QString& nazwa, const QByteArray& tresc) { return zapiszPlik(tmp, nazwa, tresc); };
-    const QByteArray dostep = zapisz("stanowisko.dostep", "uzytkownik = zoltava_stanowisko\nhaslo = x\n");
-    // Nothing listens on port 1.
-    qputenv("ZM_KLASA_CONF", zapisz("klasa.conf", "serwer = 127.0.0.1\nport = 1\nbaza = zoltava_klasa\nklasa = 3b\n"
-                                                  "dostep = " + dostep + "\n"));
-    test::ZapisaneKomunikaty komunikaty;
-    DziennikWynikow dziennik(tmp.filePath("wyniki.sqlite"));
-    auto glowne = okno(komunikaty, dziennik);
-    glowne->Profil().Wczytaj();
-    zagraj(*glowne);
-    dziennik.Dokoncz(5s);
+    KlasaBezSerwera k("dostep", "stanowisko.dostep", "uzytkownik = zoltava_stanowisko\nhaslo = x\n");
+    auto& glowne = k.glowne;
+    auto& komunikaty = k.komunikaty;
     auto* przycisk = glowne->findChild<QAbstractButton*>("ButDziecko");
     const bool oznaczono = QTest::qWaitFor([&] { return przycisk->toolTip().contains("127.0.0.1:1"); }, 10000);
     qunsetenv("ZM_KLASA_CONF");
@@ -452,18 +466,10 @@ TEST(Results, TheClassServersTroubleIsAQuietMarkOnTheChildBarNeverAMessageToTheC
 
 TEST(Results, ATeachersComputerWithoutTheWorkstationsFileShowsTheClassAndSendsNothing)
 {
-    QTemporaryDir tmp;
-    const auto zapisz = [&](const QString& nazwa, const QByteArray& tresc) { return zapiszPlik(tmp, nazwa, tresc); };
-    const QByteArray nauczyciel = zapisz("nauczyciel.dostep", "uzytkownik = zoltava_nauczyciel\nhaslo = x\n");
-    const QByteArray konf = zapisz("klasa.conf", "serwer = 127.0.0.1\nport = 1\nbaza = zoltava_klasa\nklasa = 3b\n"
-                                                 "dostep_nauczyciela = " + nauczyciel + "\n");
-    qputenv("ZM_KLASA_CONF", konf);
-    test::ZapisaneKomunikaty komunikaty;
-    DziennikWynikow dziennik(tmp.filePath("wyniki.sqlite"));
-    auto glowne = okno(komunikaty, dziennik);
-    glowne->Profil().Wczytaj();
-    zagraj(*glowne);
-    dziennik.Dokoncz(5s);
+    KlasaBezSerwera k("dostep_nauczyciela", "nauczyciel.dostep", "uzytkownik = zoltava_nauczyciel\nhaslo = x\n");
+    auto& glowne = k.glowne;
+    auto& komunikaty = k.komunikaty;
+    const QByteArray konf = k.konfiguracja;
     QTest::qWait(300);
     qunsetenv("ZM_KLASA_CONF");
     // No sender: the child's bar has no mark, and the child is told nothing.
