@@ -4,12 +4,15 @@
 // with it. It plays through SdlOdtwarzacz and speaks PlayerProtocol.h on its
 // standard input and output, which are one socket.
 //   zoltava-mnozenia-lektor <name-in-the-mixer> <parent's-pid>
-// It ends when its input ends, when the program that started it is gone, and
+// Asked to get ready (a drill with the narrator runs), it keeps SDL loaded
+// until it ends. It ends when its input ends, when the program that started it is gone, and
 // at SIGTERM at once (the stream on the sound server goes with the process).
 #include "PlayerProtocol.h"
+#include "SdlBiblioteka.h"
 #include "SdlOdtwarzacz.h"
 
 #include <cerrno>
+#include <dlfcn.h>
 #include <csignal>
 #include <cstdlib>
 #include <mutex>
@@ -33,6 +36,17 @@ void Napisz(const std::string& linia)
     }
 }
 
+// Loads SDL, and the sound server's client library its driver will load,
+// held until the process ends: the first word then waits only for the device.
+void Przygotuj()
+{
+    zm::sdl::Sdl::Zaladuj();
+    const char* s = std::getenv("SDL_AUDIODRIVER");
+    const std::string sterownik = s ? s : "";
+    if (sterownik.empty() || sterownik.find("pulse") != std::string::npos) ::dlopen("libpulse.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (sterownik.find("pipewire") != std::string::npos) ::dlopen("libpipewire-0.3.so.0", RTLD_NOW | RTLD_LOCAL);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -47,6 +61,7 @@ int main(int argc, char** argv)
     if (argc < 3 || ::getppid() != static_cast<pid_t>(std::atoll(argv[2]))) return 2; // started by hand, or orphaned
 
     std::optional<zm::SdlOdtwarzacz> odtwarzacz(std::in_place, argv[1]);
+    bool przygotowany = false;
     std::string bufor;
     char kawalek[4096];
     for (;;) {
@@ -59,6 +74,11 @@ int main(int argc, char** argv)
             if (!p) continue;
             if (p->przerwij) {
                 odtwarzacz->Przerwij();
+                continue;
+            }
+            if (p->przygotuj) {
+                if (!przygotowany) Przygotuj();
+                przygotowany = true;
                 continue;
             }
             // Its length, for the program to wait no longer than that should

@@ -32,8 +32,9 @@ std::string Zdanie(std::uint64_t nr, const std::vector<std::string>& pliki)
 std::optional<Polecenie> CzytajPolecenie(std::string_view linia)
 {
     Polecenie p;
-    if (linia == kPrzerwij.substr(0, 1)) {
-        p.przerwij = true;
+    if (linia == kPrzerwij.substr(0, 1) || linia == kPrzygotuj.substr(0, 1)) {
+        p.przerwij = linia == kPrzerwij.substr(0, 1);
+        p.przygotuj = !p.przerwij;
         return p;
     }
     if (linia.substr(0, 2) != "C ") return std::nullopt;

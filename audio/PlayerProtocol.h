@@ -3,6 +3,8 @@
 // socket, the player's standard input and output. One line a message:
 //   program → player   "C <nr>\t<file>\t<file>…"  read sentence <nr>
 //                      "X"                        end the sentence being read
+//                      "P"                        get ready for a sentence (load the
+//                                                 sound library, open no device)
 //   player → program   "D <nr> <ms>"              sentence <nr> decoded: it plays <ms> long
 //                      "K <nr> <0|1> <driver>"    sentence <nr> ended (heard, or passed in
 //                                                 silence); 1: a word fell back to the beep
@@ -18,6 +20,7 @@
 namespace zm::lektor {
 
 inline constexpr std::string_view kPrzerwij = "X\n";
+inline constexpr std::string_view kPrzygotuj = "P\n";
 
 // The line that reads a sentence. A file name holding a tab or a line break
 // cannot be sent: it is sent empty, and the player plays the beep for it.
@@ -25,7 +28,7 @@ std::string Zdanie(std::uint64_t nr, const std::vector<std::string>& pliki);
 
 // What a program's line asks for; nothing for a line that is not one.
 struct Polecenie {
-    bool przerwij = false;
+    bool przerwij = false, przygotuj = false;
     std::uint64_t nr = 0;
     std::vector<std::string> pliki;
 };

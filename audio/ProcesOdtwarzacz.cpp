@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <malloc.h>
 #include <mutex>
 #include <optional>
 #include <poll.h>
@@ -72,6 +73,7 @@ struct ProcesOdtwarzacz::Stan : std::enable_shared_from_this<ProcesOdtwarzacz::S
     };
     std::optional<Zdanie> zdanie;
     bool koniecWToku = false, konczy = false, domyslny = false;
+    bool przygotowany = false; // a drill with the narrator runs
     std::string sterownik;
     int nieudane = 0; // processes in a row that ended without a line
     std::unique_ptr<SdlOdtwarzacz> zapasowy;
@@ -191,9 +193,10 @@ void ProcesOdtwarzacz::Stan::Obsluz(const std::shared_ptr<Proces>& p)
     while (uruchomiony) {
         const auto teraz = Zegar::now();
         const bool nasze = zdanie && zdanie->proces == p;
-        Zegar::time_point termin = p->zamkniete ? p->zamknieteOd + kLimitZakonczenia
-                                   : nasze      ? zdanie->termin
-                                                : p->ostatnio + SdlOdtwarzacz::kBezczynnosc;
+        Zegar::time_point termin = p->zamkniete                ? p->zamknieteOd + kLimitZakonczenia
+                                   : nasze                     ? zdanie->termin
+                                   : przygotowany && proces == p ? teraz + std::chrono::hours(1)
+                                                                 : p->ostatnio + SdlOdtwarzacz::kBezczynnosc;
         if (teraz >= termin) {
             if (p->zamkniete || nasze) {
                 // It does not answer, or does not end: the sentence goes on
@@ -236,6 +239,9 @@ void ProcesOdtwarzacz::Stan::Obsluz(const std::shared_ptr<Proces>& p)
     }
     ::close(p->gniazdo);
     ::close(p->budzik);
+    // At rest the freed heap of every thread's arena goes back to the system,
+    // this thread's own included.
+    if (p->zamkniete) ::malloc_trim(0);
     l.lock();
     if (!p->zamkniete && !konczy) {
         // Two processes in a row that never answered: the program cannot
@@ -299,8 +305,12 @@ void ProcesOdtwarzacz::Czytaj(std::vector<std::string> pliki, std::function<void
         porzucone = std::move(stan_->zdanie);
         stan_->zdanie.reset();
         stan_->CzekajNaKoniec(l);
-        if (!stan_->zapasowy && !stan_->proces && !(stan_->proces = stan_->Nowy()))
-            stan_->Zapasowy(std::strerror(errno));
+        if (!stan_->zapasowy && !stan_->proces) {
+            if (!(stan_->proces = stan_->Nowy()))
+                stan_->Zapasowy(std::strerror(errno));
+            else if (stan_->przygotowany)
+                stan_->proces->Wyslij(lektor::kPrzygotuj);
+        }
         zapasowy = stan_->zapasowy.get();
         if (!zapasowy) {
             Proces& p = *stan_->proces;
@@ -337,6 +347,18 @@ void ProcesOdtwarzacz::Przerwij()
         zapasowy = stan_->zapasowy.get();
     }
     if (zapasowy) zapasowy->Przerwij();
+}
+
+void ProcesOdtwarzacz::Przygotuj(bool tak)
+{
+    std::lock_guard l(stan_->m);
+    if (stan_->zapasowy || stan_->konczy) return;
+    stan_->przygotowany = tak;
+    if (tak && !stan_->proces && !(stan_->proces = stan_->Nowy())) return; // the first sentence tries again
+    if (!stan_->proces) return;
+    if (tak) stan_->proces->Wyslij(lektor::kPrzygotuj);
+    stan_->proces->ostatnio = Zegar::now();
+    stan_->proces->Obudz();
 }
 
 bool ProcesOdtwarzacz::OstatnioDomyslny() const

@@ -5,8 +5,9 @@
 // for the life of a process (they are linked with `-z nodelete`), so only a
 // process that ends can give them back.
 //
-// The process is started for a sentence and ended kBezczynnosc after the
-// last one (its input is closed). The caller's calls never wait for it: they
+// The process is started for a sentence, or ahead when a drill with the
+// narrator starts (Przygotuj), and ended kBezczynnosc after the last
+// sentence and the drill's end (its input is closed). The caller's calls never wait for it: they
 // write one line to a non-blocking socket. A thread of the player's own,
 // one for each player process and ending with it, starts the process, reads
 // its lines and ends each sentence: when the process reports it heard, or,
@@ -37,6 +38,10 @@ public:
 
     void Czytaj(std::vector<std::string> pliki, std::function<void()> koniec) override;
     void Przerwij() override;
+    // While a drill with the narrator runs, the player process is started
+    // ahead, gets SDL ready and stays; it ends kBezczynnosc after the drill
+    // and the last sentence.
+    void Przygotuj(bool tak) override;
 
     // Whether a word of the last sentence fell back to the beep, and the
     // driver it was played by (empty while none has been).

@@ -145,6 +145,11 @@ int stos(const std::string& nazwa, const std::string& katalog)
     auto sterownik = [&] { return wTym ? sdlTu->Sterownik() : proces->Sterownik(); };
     const double rssPrzed = rssMiB();
     const auto bibliotekiPrzed = biblioteki();
+    // A drill with the narrator starts, as the program tells its player
+    // (ZM_BENCH_PRZYGOTUJ=0: it does not).
+    const bool przygotuj = !std::getenv("ZM_BENCH_PRZYGOTUJ") || std::string(std::getenv("ZM_BENCH_PRZYGOTUJ")) != "0";
+    if (przygotuj) sdl.Przygotuj(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500)); // the drill's first question
 
     // The time from the call to the first sample of the sentence at the recorder.
     struct Czytanie {
@@ -283,7 +288,9 @@ int stos(const std::string& nazwa, const std::string& katalog)
                 static_cast<double>(najwiekszaCisza) / 22.05, static_cast<double>(najwiekszyUbytek) / 22.05,
                 najgorszaKorelacja);
 
-    // At rest, 10 s after the last reading (the recording let go of).
+    // At rest, 10 s after the last reading and the drill's end (the
+    // recording let go of).
+    sdl.Przygotuj(false);
     std::vector<std::int16_t>().swap(rec);
     nagrywarka.Oproznij();
     ::malloc_trim(0);
