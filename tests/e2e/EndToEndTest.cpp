@@ -668,10 +668,13 @@ TEST_P(DzwiekNaSerwerze, NeverHoldsTheDrillAndComesBack)
         EXPECT_LE(std::abs(przerwa), 22050 * 5 / 1000) << "gap before word " << i << ": " << przerwa << " samples";
     }
 
-    // At rest the player process has ended, and the program itself never
-    // held SDL or a sound server's client.
+    // The drill stopped: at rest the player process has ended, and the
+    // program itself never held SDL or a sound server's client. Then a new
+    // drill.
+    program.Klawisz("Escape");
     EXPECT_TRUE(Czekaj([&] { return procesLektora(program.Pid()) == 0; }, 6000)) << "the player process stayed";
     EXPECT_EQ(bibliotekiDzwieku(program.Pid()), "");
+    program.Kliknij({344, 375});
 
     // The server killed mid-sentence: the drill goes on within a second.
     ASSERT_FALSE(bladINaCzytanie(program, glyphy).isEmpty());
