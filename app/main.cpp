@@ -7,6 +7,7 @@
 #include "DialogSupport.h"
 #include "Fonts.h"
 #include "MemoryAtRest.h"
+#include "ProcesOdtwarzacz.h"
 #include "ResultsJournal.h"
 #include "SdlOdtwarzacz.h"
 #include "Signals.h"
@@ -93,8 +94,9 @@ int main(int argc, char** argv)
     zm::ZaladujTlumaczeniaQt(app); // Qt's standard dialogs in Polish
     zm::ZakonczNaSygnal();
 
-    // The sound device is opened at the first word, not here.
-    zm::SdlOdtwarzacz odtwarzacz(zm::config::kTytul);
+    // The narrator's player process is started at the first word, not here,
+    // and ends at rest with the sound library it loaded.
+    zm::ProcesOdtwarzacz odtwarzacz(zm::ProcesOdtwarzacz::ProgramObok(), zm::config::kTytul);
     // Finished drills are kept in the user's data folder; the file is
     // opened on the journal's own thread after the window's first frame.
     zm::DziennikWynikow dziennik(zm::DziennikWynikow::DomyslnyPlik());

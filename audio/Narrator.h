@@ -23,6 +23,10 @@ public:
     // Ends the sentence being read at once. Once it returns, the sentence's
     // `koniec` is not called any more.
     virtual void Przerwij() = 0;
+    // Sentences may come at any moment (a drill with the narrator runs), or
+    // no more than the last one. A player may get ready for the first word
+    // ahead (no sound, no device).
+    virtual void Przygotuj(bool) {}
 };
 
 class Narrator {
@@ -49,6 +53,10 @@ public:
 
     // Ends the sentence being read at once.
     void Przerwij() { odtwarzacz_.Przerwij(); }
+
+    // A drill starts (`trwa`) or ends: the player gets ready while one with
+    // the narrator on runs.
+    void Przygotuj(const Ustawienia& ustawienia, bool trwa) { odtwarzacz_.Przygotuj(trwa && ustawienia.Lektor); }
 
 private:
     IOdtwarzacz& odtwarzacz_;

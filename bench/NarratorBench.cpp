@@ -10,9 +10,12 @@
 // first sentence of the run, one soon after another, and one after a rest),
 // the holes in 18 sentences read while four processes keep both cores busy,
 // and, 10 s after the last reading, the process's threads, CPU, memory,
-// libraries and streams left on the server.
+// libraries and streams left on the server. It plays through the program's
+// player process (ProcesOdtwarzacz), or with ZM_BENCH_PLAYER=sdl through
+// SdlOdtwarzacz in its own process, as the program did before.
 //   zm_bench_narrator --stack <name> [sounds-folder]
 #include "Narrator.h"
+#include "ProcesOdtwarzacz.h"
 #include "SdlOdtwarzacz.h"
 #include "MonitorRecorder.h"
 #include "WordFinder.h"
@@ -27,6 +30,7 @@
 #include <fstream>
 #include <future>
 #include <malloc.h>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -40,7 +44,7 @@ namespace {
 
 using Zegar = std::chrono::steady_clock;
 
-double czytaj(zm::SdlOdtwarzacz& o, const std::vector<std::string>& pliki)
+double czytaj(zm::IOdtwarzacz& o, const std::vector<std::string>& pliki)
 {
     std::promise<void> p;
     const auto t0 = Zegar::now();
@@ -132,9 +136,20 @@ int stos(const std::string& nazwa, const std::string& katalog)
     const int watkiPrzed = watki();
     zm::bench::Nagrywarka nagrywarka;
     std::this_thread::sleep_for(std::chrono::milliseconds(700)); // the recorder runs
-    zm::SdlOdtwarzacz sdl;
+    const char* gracz = std::getenv("ZM_BENCH_PLAYER");
+    const bool wTym = gracz && std::string(gracz) == "sdl";
+    std::unique_ptr<zm::SdlOdtwarzacz> sdlTu = wTym ? std::make_unique<zm::SdlOdtwarzacz>() : nullptr;
+    std::unique_ptr<zm::ProcesOdtwarzacz> proces =
+        wTym ? nullptr : std::make_unique<zm::ProcesOdtwarzacz>(ZM_BENCH_LEKTOR, "Zoltava mnożenia");
+    zm::IOdtwarzacz& sdl = wTym ? static_cast<zm::IOdtwarzacz&>(*sdlTu) : *proces;
+    auto sterownik = [&] { return wTym ? sdlTu->Sterownik() : proces->Sterownik(); };
     const double rssPrzed = rssMiB();
     const auto bibliotekiPrzed = biblioteki();
+    // A drill with the narrator starts, as the program tells its player
+    // (ZM_BENCH_PRZYGOTUJ=0: it does not).
+    const bool przygotuj = !std::getenv("ZM_BENCH_PRZYGOTUJ") || std::string(std::getenv("ZM_BENCH_PRZYGOTUJ")) != "0";
+    if (przygotuj) sdl.Przygotuj(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500)); // the drill's first question
 
     // The time from the call to the first sample of the sentence at the recorder.
     struct Czytanie {
@@ -193,9 +208,13 @@ int stos(const std::string& nazwa, const std::string& katalog)
     }
     std::sort(poKolei.begin(), poKolei.end());
     std::sort(poPrzerwie.begin(), poPrzerwie.end());
+    std::printf("%s: player %s; just after a reading: threads %d (before the first reading %d), resident memory "
+                "%+.1f MiB against before the first reading\n",
+                nazwa.c_str(), wTym ? "in this process" : "in a process of its own", watki(), watkiPrzed,
+                rssMiB() - rssPrzed);
     std::printf("%s, driver %s: first sound after the call: first sentence %.0f ms; 0.5 s after another %.0f ms "
                 "(median of 3); after 6 s of rest %.0f ms (median of 3, worst %.0f ms)\n",
-                nazwa.c_str(), sdl.Sterownik().c_str(), pierwsze, poKolei[1], poPrzerwie[1], poPrzerwie[2]);
+                nazwa.c_str(), sterownik().c_str(), pierwsze, poKolei[1], poPrzerwie[1], poPrzerwie[2]);
 
     // Holes under load: four busy processes on the two cores (or as many as
     // ZM_BENCH_BUSY says).
@@ -269,7 +288,9 @@ int stos(const std::string& nazwa, const std::string& katalog)
                 static_cast<double>(najwiekszaCisza) / 22.05, static_cast<double>(najwiekszyUbytek) / 22.05,
                 najgorszaKorelacja);
 
-    // At rest, 10 s after the last reading (the recording let go of).
+    // At rest, 10 s after the last reading and the drill's end (the
+    // recording let go of).
+    sdl.Przygotuj(false);
     std::vector<std::int16_t>().swap(rec);
     nagrywarka.Oproznij();
     ::malloc_trim(0);

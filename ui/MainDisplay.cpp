@@ -144,6 +144,7 @@ void TFrmMain::WylaczTimer() { Timer->stop(); }
 
 void TFrmMain::PokazStartStop(bool stop)
 {
+    narrator_.Przygotuj(kontroler_.ustawienia(), stop);
     ButStartStop->setPicture(stop ? BmpStop : BmpStart);
     ButStartStop->setAccessibleName(stop ? QStringLiteral("Stop") : QStringLiteral("Start"));
     ButStartStop->repaint();

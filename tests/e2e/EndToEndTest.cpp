@@ -591,6 +591,30 @@ QString bladINaCzytanie(const Program& program, const Glyphy& glyphy)
     return pytanie;
 }
 
+// The narrator's player process of the program `rodzic`, or 0 when none runs.
+pid_t procesLektora(qint64 rodzic)
+{
+    for (const QString& d : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile f("/proc/" + d + "/cmdline");
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        const QList<QByteArray> a = f.readAll().split('\0');
+        if (a.size() >= 3 && a[0].endsWith("/zoltava-mnozenia-lektor") && a[2].toLongLong() == rodzic) return d.toInt();
+    }
+    return 0;
+}
+
+// The sound libraries the program has mapped.
+QString bibliotekiDzwieku(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/maps").arg(pid));
+    f.open(QIODevice::ReadOnly);
+    QString znalezione;
+    for (const QByteArray& linia : f.readAll().split('\n'))
+        for (const char* b : {"libSDL2", "libpulse", "libasound", "libpipewire"})
+            if (linia.contains(b)) znalezione += QString::fromUtf8(linia.mid(linia.lastIndexOf('/') + 1)) + " ";
+    return znalezione;
+}
+
 } // namespace
 
 // A sound stack of a Debian desktop, and the driver SDL is told to use.
@@ -644,6 +668,14 @@ TEST_P(DzwiekNaSerwerze, NeverHoldsTheDrillAndComesBack)
         EXPECT_LE(std::abs(przerwa), 22050 * 5 / 1000) << "gap before word " << i << ": " << przerwa << " samples";
     }
 
+    // The drill stopped: at rest the player process has ended, and the
+    // program itself never held SDL or a sound server's client. Then a new
+    // drill.
+    program.Klawisz("Escape");
+    EXPECT_TRUE(Czekaj([&] { return procesLektora(program.Pid()) == 0; }, 6000)) << "the player process stayed";
+    EXPECT_EQ(bibliotekiDzwieku(program.Pid()), "");
+    program.Kliknij({344, 375});
+
     // The server killed mid-sentence: the drill goes on within a second.
     ASSERT_FALSE(bladINaCzytanie(program, glyphy).isEmpty());
     QThread::msleep(200);
@@ -674,13 +706,18 @@ TEST_P(DzwiekNaSerwerze, NeverHoldsTheDrillAndComesBack)
     EXPECT_FALSE(czekajNaPytanie(program, glyphy, 10, 8000).isEmpty()) << "the drill stopped with the server";
     serwer.Sygnal(SIGCONT);
 
-    // SIGTERM during a reading: gone within half a second, no stream left.
+    // SIGTERM during a reading: gone within half a second with its player
+    // process, no stream left.
     ASSERT_FALSE(bladINaCzytanie(program, glyphy).isEmpty());
     QThread::msleep(200);
-    ::kill(static_cast<pid_t>(program.Pid()), SIGTERM);
+    const qint64 pid = program.Pid();
+    const pid_t lektor = procesLektora(pid);
+    EXPECT_GT(lektor, 0) << "the sentence was not read by the player process";
+    ::kill(static_cast<pid_t>(pid), SIGTERM);
     t0 = Zegar::now();
     EXPECT_TRUE(program.CzekajNaKoniec(500));
     EXPECT_LT(Zegar::now() - t0, std::chrono::milliseconds(500));
+    EXPECT_TRUE(Czekaj([&] { return procesLektora(pid) == 0; }, 500)) << "its player process stayed";
     EXPECT_TRUE(Czekaj([&] { return !serwer.Pactl({"list", "sink-inputs"}).contains("Zoltava"); }, 1000));
 }
 

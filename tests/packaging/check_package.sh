@@ -21,6 +21,7 @@ dpkg-deb -f "$deb" Depends | grep -q libsqlite3-0 || { echo "Depends lacks SQLit
 lintian --fail-on error,warning --display-info "$deb" || { echo "lintian found errors or warnings"; exit 1; }
 dpkg-deb -x "$deb" "$root"
 for f in usr/bin/zoltava-mnozenia usr/lib/zoltava-mnozenia/zoltava-mnozenia usr/lib/zoltava-mnozenia/graphics/7.bmp \
+         usr/lib/zoltava-mnozenia/zoltava-mnozenia-lektor \
          usr/lib/zoltava-mnozenia/sounds/rowna_sie.wav usr/share/icons/hicolor/64x64/apps/zoltava-mnozenia.png \
          usr/share/doc/zoltava-mnozenia/copyright usr/share/man/man1/zoltava-mnozenia.1.gz; do
     [ -e "$root/$f" ] || { echo "missing from the package: $f"; exit 1; }
