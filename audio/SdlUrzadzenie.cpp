@@ -112,7 +112,7 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
             // SDL converts the one stream format to whatever the device takes.
             id = ZM_SDL(OpenAudioDevice, nullptr, 0, &chce, &ma, 0);
             // It starts paused, and feeds the server silence while paused:
-            // it is held until the sentence is queued, so that the first
+            // it is held until the sentence is handed over, so that the first
             // word does not wait behind the server's buffer of silence.
             if (id) {
                 ZM_SDL(LockAudioDevice, id);
@@ -134,7 +134,7 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
     return true;
 }
 
-// Watches the queued sentence until it has been taken by the device, the
+// Watches the sentence handed over until the device has taken it all, the
 // sentence is interrupted, or the device is lost or falls behind. Called and
 // returns with the lock held; drops it for every SDL call.
 SdlOdtwarzacz::Stan::Wynik SdlOdtwarzacz::Stan::Graj(std::unique_lock<std::mutex>& l, std::uint64_t moj,
