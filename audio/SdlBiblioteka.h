@@ -16,8 +16,7 @@ namespace zm::sdl {
 // The SDL functions the player needs, each named once.
 #define ZM_SDL_FUNKCJE(X)                                                                                               \
     X(InitSubSystem) X(QuitSubSystem) X(OpenAudioDevice) X(CloseAudioDevice) X(GetCurrentAudioDriver)                  \
-    X(PauseAudioDevice) X(SetHint) X(QueueAudio) X(GetQueuedAudioSize) X(ClearQueuedAudio) X(GetAudioDeviceStatus)     \
-    X(GetError) X(LockAudioDevice) X(UnlockAudioDevice) X(Quit)
+    X(PauseAudioDevice) X(SetHint) X(GetAudioDeviceStatus) X(GetError) X(LockAudioDevice) X(UnlockAudioDevice) X(Quit)
 
 struct Sdl {
 #define ZM_POLE(f) decltype(&SDL_##f) f = nullptr;

@@ -1,7 +1,7 @@
 // Plays sentences through SDL2's audio subsystem, off the caller's thread.
 //
 // A sentence's words are read by our strict WAV reader, converted to the
-// one stream format (22050 Hz, mono, 16-bit) and queued as one buffer, so
+// one stream format (22050 Hz, mono, 16-bit) and handed to SDL as one buffer, so
 // that the words follow each other with no gap. A missing, empty, damaged or
 // overlong file becomes a short soft beep.
 //

@@ -6,6 +6,7 @@
 #include "SdlBiblioteka.h"
 #include "SdlOdtwarzacz.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -63,6 +64,17 @@ struct SdlOdtwarzacz::Stan : std::enable_shared_from_this<SdlOdtwarzacz::Stan> {
     enum class Wynik { Zagrane, Utracone, Wstrzymane, Nieruszone } wynik = Wynik::Zagrane;
     bool cichyZgloszony = false;
 
+    // The sentence as the device's callback hands it to SDL, then silence.
+    // The samples change only under SDL's device lock, under which SDL calls
+    // the callback; how far it has got is read without that lock, so that
+    // nothing of the player's holds the lock while a sentence plays (SDL's
+    // PipeWire driver fills the server's buffer under it, on time or not).
+    struct Odczyt {
+        std::vector<std::int16_t> probki;
+        std::atomic<std::size_t> wydane{0}; // samples handed to SDL
+    } odczyt;
+    static void Wypelnij(void* odczyt, Uint8* strumien, int bajty);
+
     // Used by the device thread only.
     const sdl::Sdl* sdl = nullptr;
     bool sdlInit = false;
@@ -79,9 +91,12 @@ struct SdlOdtwarzacz::Stan : std::enable_shared_from_this<SdlOdtwarzacz::Stan> {
         ZM_SDL(UnlockAudioDevice, id);
     }
 
+    // Hands `probki` to the callback from its first sample (none: silence),
+    // then starts the device. Called without the lock.
+    void Podaj(std::vector<std::int16_t> probki);
     void Nadzorca();
     void Urzadzenie();
-    Wynik Graj(std::unique_lock<std::mutex>& l, std::uint64_t moj, std::size_t probek, Uint32 poczatkowo, bool nowe);
+    Wynik Graj(std::unique_lock<std::mutex>& l, std::uint64_t moj, std::size_t probek, bool nowe);
     // Whether the device is open; `nowe` tells whether it was opened now.
     bool OtworzUrzadzenie(bool& nowe);
     void Zamknij();

@@ -1,6 +1,8 @@
 #include "SdlStan.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <malloc.h>
 #include <string_view>
 
@@ -18,6 +20,28 @@ void SdlOdtwarzacz::Stan::ZglosCisze(const char* dlaczego)
     if (cichyZgloszony) return;
     cichyZgloszony = true;
     std::fprintf(stderr, "%s: brak dźwięku (%s); lektor czyta po cichu.\n", nazwaProgramu.c_str(), dlaczego);
+}
+
+// Called by SDL on its own thread, under the device's lock.
+void SdlOdtwarzacz::Stan::Wypelnij(void* odczyt, Uint8* strumien, int bajty)
+{
+    auto& o = *static_cast<Odczyt*>(odczyt);
+    const std::size_t chce = static_cast<std::size_t>(bajty) / sizeof(std::int16_t);
+    const std::size_t od = o.wydane.load(std::memory_order_relaxed);
+    const std::size_t n = std::min(chce, o.probki.size() - std::min(od, o.probki.size()));
+    if (n) std::memcpy(strumien, o.probki.data() + od, n * sizeof(std::int16_t));
+    std::memset(strumien + n * sizeof(std::int16_t), 0, static_cast<std::size_t>(bajty) - n * sizeof(std::int16_t));
+    if (n) o.wydane.store(od + n, std::memory_order_release);
+}
+
+// Called without the lock.
+void SdlOdtwarzacz::Stan::Podaj(std::vector<std::int16_t> probki)
+{
+    ZM_SDL(LockAudioDevice, id);
+    odczyt.probki = std::move(probki);
+    odczyt.wydane.store(0, std::memory_order_relaxed);
+    ZM_SDL(UnlockAudioDevice, id);
+    Pusc();
 }
 
 // Called without the lock.
@@ -76,6 +100,8 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
             chce.freq = SdlOdtwarzacz::kCzestotliwosc;
             chce.format = AUDIO_S16SYS;
             chce.channels = 1;
+            chce.callback = Wypelnij;
+            chce.userdata = &odczyt;
             // SDL's PipeWire driver asks the server for a period of the
             // device's buffer and hands it one buffer a cycle: it gets the
             // larger one, which outlasts a busy machine's delays.
@@ -86,7 +112,7 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
             // SDL converts the one stream format to whatever the device takes.
             id = ZM_SDL(OpenAudioDevice, nullptr, 0, &chce, &ma, 0);
             // It starts paused, and feeds the server silence while paused:
-            // it is held until the sentence is queued, so that the first
+            // it is held until the sentence is handed over, so that the first
             // word does not wait behind the server's buffer of silence.
             if (id) {
                 ZM_SDL(LockAudioDevice, id);
@@ -108,11 +134,11 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
     return true;
 }
 
-// Watches the queued sentence until it has been taken by the device, the
+// Watches the sentence handed over until the device has taken it all, the
 // sentence is interrupted, or the device is lost or falls behind. Called and
 // returns with the lock held; drops it for every SDL call.
 SdlOdtwarzacz::Stan::Wynik SdlOdtwarzacz::Stan::Graj(std::unique_lock<std::mutex>& l, std::uint64_t moj,
-                                                     std::size_t probek, Uint32 poczatkowo, bool nowe)
+                                                     std::size_t probek, bool nowe)
 {
     auto przerwane = [&] { return moj != nr || koniecPracy; };
     // A new stream must start taking samples within kLimitStartu (a running
@@ -121,12 +147,12 @@ SdlOdtwarzacz::Stan::Wynik SdlOdtwarzacz::Stan::Graj(std::unique_lock<std::mutex
     auto termin = Zegar::now() + (nowe ? kLimitStartu : kLimitPostoju);
     bool ruszylo = false;
     auto ostatniRuch = Zegar::now();
-    for (Uint32 zostalo = poczatkowo; !przerwane();) {
+    for (std::size_t zostalo = probek; !przerwane();) {
         cv.wait_for(l, std::chrono::milliseconds(5), przerwane);
         if (przerwane()) break;
         l.unlock();
         const bool zatrzymane = ZM_SDL(GetAudioDeviceStatus, id) == SDL_AUDIO_STOPPED;
-        const Uint32 teraz = ZM_SDL(GetQueuedAudioSize, id);
+        const std::size_t teraz = probek - odczyt.wydane.load(std::memory_order_acquire);
         l.lock();
         if (zatrzymane) return Wynik::Utracone;
         const auto t = Zegar::now();
@@ -176,6 +202,7 @@ void SdlOdtwarzacz::Stan::Urzadzenie()
         }
         const std::uint64_t moj = nrGrania;
         std::vector<std::int16_t> probki = std::move(doZagrania);
+        const std::size_t probek = probki.size();
         l.unlock();
         bool nowe = false;
         bool otwarte = OtworzUrzadzenie(nowe); // may take as long as the server likes
@@ -189,6 +216,7 @@ void SdlOdtwarzacz::Stan::Urzadzenie()
                 // A running stream that took nothing (SDL's PipeWire stream
                 // after the server's graph changed) is opened anew, once.
                 Zamknij();
+                probki = std::move(odczyt.probki); // SDL's thread that read them has ended
                 otwarte = OtworzUrzadzenie(nowe);
                 if (!otwarte) {
                     l.lock();
@@ -196,12 +224,9 @@ void SdlOdtwarzacz::Stan::Urzadzenie()
                     break;
                 }
             }
-            ZM_SDL(ClearQueuedAudio, id);
-            ZM_SDL(QueueAudio, id, probki.data(), static_cast<Uint32>(probki.size() * sizeof(std::int16_t)));
-            Pusc();
-            const Uint32 poczatkowo = ZM_SDL(GetQueuedAudioSize, id);
+            Podaj(std::move(probki));
             l.lock();
-            w = Graj(l, moj, probki.size(), poczatkowo, nowe);
+            w = Graj(l, moj, probek, nowe);
             if (w != Wynik::Nieruszone) break;
         }
         // The sentence's end is known before the device is tidied up.
@@ -214,8 +239,7 @@ void SdlOdtwarzacz::Stan::Urzadzenie()
             // Whatever is left (an interrupted sentence, a stalled device)
             // must not play later; a device lost or stalled is opened anew
             // for the next sentence.
-            ZM_SDL(ClearQueuedAudio, id);
-            Pusc();
+            Podaj({});
             if (w != Wynik::Zagrane) Zamknij();
             l.lock();
         }

@@ -280,8 +280,8 @@ TEST_P(Wstrzymane, ACallHeldUpInSdlNeverHoldsTheCallerOrTheNextSentence)
 }
 
 INSTANTIATE_TEST_SUITE_P(Dysk, Wstrzymane,
-                         ::testing::Values("OpenAudioDevice", "QueueAudio", "GetQueuedAudioSize", "GetAudioDeviceStatus",
-                                           "ClearQueuedAudio"));
+                         ::testing::Values("OpenAudioDevice", "LockAudioDevice", "UnlockAudioDevice",
+                                           "GetAudioDeviceStatus", "PauseAudioDevice"));
 
 TEST_F(Dysk, ADeviceThatFallsBehindHasTheSentencesLengthAndAMarginNoLessNoMore)
 {
