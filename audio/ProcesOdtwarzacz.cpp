@@ -78,6 +78,15 @@ struct ProcesOdtwarzacz::Stan : std::enable_shared_from_this<ProcesOdtwarzacz::S
     int nieudane = 0; // processes in a row that ended without a line
     std::unique_ptr<SdlOdtwarzacz> zapasowy;
 
+    // The sentence being read, taken away: a new one or Przerwij ends it
+    // without its `koniec`. Under the lock; the caller lets it go after.
+    std::optional<Zdanie> Porzuc()
+    {
+        ++nr;
+        std::optional<Zdanie> z = std::move(zdanie);
+        zdanie.reset();
+        return z;
+    }
     void CzekajNaKoniec(std::unique_lock<std::mutex>& l)
     {
         if (!tWKoncu) cv.wait(l, [&] { return !koniecWToku; });
@@ -280,9 +289,7 @@ ProcesOdtwarzacz::~ProcesOdtwarzacz()
     std::optional<Stan::Zdanie> porzucone;
     std::unique_lock l(stan_->m);
     stan_->konczy = true;
-    ++stan_->nr;
-    porzucone = std::move(stan_->zdanie);
-    stan_->zdanie.reset();
+    porzucone = stan_->Porzuc();
     // Its stream goes at once; the threads end with their processes.
     if (stan_->proces) {
         if (stan_->proces->pid > 0) ::kill(stan_->proces->pid, SIGTERM);
@@ -301,9 +308,7 @@ void ProcesOdtwarzacz::Czytaj(std::vector<std::string> pliki, std::function<void
     {
         std::optional<Stan::Zdanie> porzucone;
         std::unique_lock l(stan_->m);
-        ++stan_->nr;
-        porzucone = std::move(stan_->zdanie);
-        stan_->zdanie.reset();
+        porzucone = stan_->Porzuc();
         stan_->CzekajNaKoniec(l);
         if (!stan_->zapasowy && !stan_->proces) {
             if (!(stan_->proces = stan_->Nowy()))
@@ -334,9 +339,7 @@ void ProcesOdtwarzacz::Przerwij()
     {
         std::optional<Stan::Zdanie> porzucone;
         std::unique_lock l(stan_->m);
-        ++stan_->nr;
-        porzucone = std::move(stan_->zdanie);
-        stan_->zdanie.reset();
+        porzucone = stan_->Porzuc();
         if (porzucone && porzucone->proces == stan_->proces && stan_->proces) {
             stan_->proces->Wyslij(lektor::kPrzerwij);
             stan_->proces->ostatnio = Zegar::now();

@@ -1,5 +1,6 @@
 // The player in a process of its own, on SDL's disk driver (the process
 // inherits the environment), with the program's own recordings.
+#include "DiskAudio.h"
 #include "ProcesOdtwarzacz.h"
 #include "SdlOdtwarzacz.h"
 #include "Sentence.h"
@@ -55,28 +56,13 @@ bool czekaj(const std::function<bool()>& warunek, std::chrono::milliseconds ile)
     return warunek();
 }
 
-class Proces : public ::testing::Test {
+class Proces : public test::DyskSdl {
 protected:
-    fs::path katalog, wyjscie;
-
-    void SetUp() override
-    {
-        katalog = fs::temp_directory_path() / ("zm_proces_" + std::to_string(::getpid()) + "_" +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(katalog);
-        wyjscie = katalog / "out.raw";
-        ::setenv("SDL_AUDIODRIVER", "disk", 1);
-        ::setenv("SDL_DISKAUDIOFILE", wyjscie.c_str(), 1);
-        ::setenv("SDL_DISKAUDIODELAY", "0", 1);
-    }
-    void TearDown() override { fs::remove_all(katalog); }
-
     // The non-zero samples written to the disk driver's file.
-    std::vector<std::int16_t> glosne()
+    std::vector<std::int16_t> glosne() const
     {
-        std::ifstream f(wyjscie, std::ios::binary);
         std::vector<std::int16_t> v;
-        for (std::int16_t s; f.read(reinterpret_cast<char*>(&s), 2);)
+        for (std::int16_t s : probki())
             if (s != 0) v.push_back(s);
         return v;
     }

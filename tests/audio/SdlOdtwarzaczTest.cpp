@@ -1,5 +1,6 @@
 // The real player on SDL's disk driver, which writes what would be heard to
 // a file as raw samples.
+#include "DiskAudio.h"
 #include "SdlOdtwarzacz.h"
 #include "Sentence.h"
 
@@ -25,22 +26,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Dysk : public ::testing::Test {
+class Dysk : public test::DyskSdl {
 protected:
-    fs::path katalog;
-    fs::path wyjscie;
-
-    void SetUp() override
-    {
-        katalog = fs::temp_directory_path() / ("zm_sdl_" + std::to_string(::getpid()) + "_" +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(katalog);
-        wyjscie = katalog / "out.raw";
-        ::setenv("SDL_AUDIODRIVER", "disk", 1);
-        ::setenv("SDL_DISKAUDIOFILE", wyjscie.c_str(), 1);
-        ::setenv("SDL_DISKAUDIODELAY", "0", 1);
-    }
-    void TearDown() override { fs::remove_all(katalog); }
 
     // A 16-bit WAV of `n` frames of value `v` in every channel.
     fs::path wav(const std::string& nazwa, std::int16_t v, std::uint32_t n, std::uint32_t hz = 22050,
@@ -64,15 +51,6 @@ protected:
         u32(2 * n * kanaly);
         for (std::uint32_t i = 0; i < n * kanaly; ++i) f.write(reinterpret_cast<const char*>(&v), 2);
         return p;
-    }
-
-    std::vector<std::int16_t> probki()
-    {
-        std::ifstream f(wyjscie, std::ios::binary);
-        std::vector<std::int16_t> v;
-        std::int16_t s;
-        while (f.read(reinterpret_cast<char*>(&s), 2)) v.push_back(s);
-        return v;
     }
 
     // Runs of equal non-zero samples, in order: (value, length).
