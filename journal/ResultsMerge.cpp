@@ -56,8 +56,7 @@ WynikBazy BazaWynikow::ScalRekord(std::int64_t dziecko, const std::vector<Odpowi
         std::map<Fakt, std::pair<StanFaktu, double>> fakty;
         for (const OdpowiedzDziecka& o : odpowiedzi) {
             auto& [stan, tykniecia] = fakty[FaktPytania(o.dzialanie, o.liczba1, o.liczba2)];
-            Zapamietaj(stan, o.dobrze, o.czasMs, o.predkosc, o.koniecMs);
-            tykniecia += static_cast<double>(o.czasMs) / o.predkosc;
+            zapamietaj(stan, tykniecia, o.dobrze, o.czasMs, o.predkosc, o.koniecMs);
         }
         sql::Zapytanie usun(db_, "DELETE FROM child_facts WHERE child_id = ?");
         usun.Wiaz(1, dziecko);

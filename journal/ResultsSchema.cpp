@@ -111,8 +111,7 @@ int BazaWynikow::wypelnijFakty()
     // Every answer in the order it was given, through the practice's own
     // rule, so that a child's record is what it would have been had it been
     // kept from the start.
-    std::map<std::tuple<std::int64_t, std::uint8_t, Fakt>, StanFaktu> fakty;
-    std::map<std::tuple<std::int64_t, std::uint8_t, Fakt>, double> tykniecia;
+    std::map<std::tuple<std::int64_t, std::uint8_t, Fakt>, std::pair<StanFaktu, double>> fakty;
     sql::Zapytanie q(db_, QStringLiteral("SELECT d.child_id, d.operation, a.operand1, a.operand2, a.correct, a.time_ms,"
                                          " d.pace_ms, d.ended_at_ms FROM answers a JOIN drills d ON d.id = a.drill_id"
                                          " WHERE %1 AND %2 AND %3 ORDER BY d.ended_at_ms, d.id, a.number")
@@ -122,13 +121,13 @@ int BazaWynikow::wypelnijFakty()
         const auto dz = static_cast<std::uint8_t>(q.Int(1));
         const Fakt f = FaktPytania(dz, static_cast<std::int32_t>(q.Int(2)), static_cast<std::int32_t>(q.Int(3)));
         const auto klucz = std::tuple(q.Int(0), dz, f);
-        Zapamietaj(fakty[klucz], q.Int(4) != 0, static_cast<std::int32_t>(q.Int(5)), static_cast<std::int32_t>(q.Int(6)),
+        auto& [stan, tykniecia] = fakty[klucz];
+        zapamietaj(stan, tykniecia, q.Int(4) != 0, static_cast<std::int32_t>(q.Int(5)), static_cast<std::int32_t>(q.Int(6)),
                    q.Int(7));
-        tykniecia[klucz] += static_cast<double>(q.Int(5)) / static_cast<double>(q.Int(6));
     }
     if (kod != SQLITE_DONE) return kod;
-    for (const auto& [klucz, stan] : fakty)
-        if (const int k = zapiszFakt(std::get<0>(klucz), std::get<2>(klucz), stan, tykniecia[klucz]); k != SQLITE_DONE)
+    for (const auto& [klucz, s] : fakty)
+        if (const int k = zapiszFakt(std::get<0>(klucz), std::get<2>(klucz), s.first, s.second); k != SQLITE_DONE)
             return k;
     return SQLITE_OK;
 }

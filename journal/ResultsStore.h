@@ -198,6 +198,10 @@ private:
     WynikBazy dociagnijSchemat();
     int wypelnijFakty();
     int zapiszFakt(std::int64_t dziecko, const Fakt& fakt, const StanFaktu& stan, double tykniecia);
+    // One answer into a fact's record by the practice's rule, its time also
+    // counted in ticks of the drill's pace.
+    static void zapamietaj(StanFaktu& stan, double& tykniecia, bool dobrze, std::int32_t czasMs, std::int32_t predkosc,
+                           std::int64_t kiedyMs);
     int zmienDziecko(const ZmianaDziecka& zmiana);
     QString kolumnyCwiczenia() const;
     QString tegoDziecka() const;

@@ -21,6 +21,13 @@ int BazaWynikow::zapiszFakt(std::int64_t dziecko, const Fakt& f, const StanFaktu
     return q.Krok();
 }
 
+void BazaWynikow::zapamietaj(StanFaktu& s, double& tykniecia, bool dobrze, std::int32_t czasMs, std::int32_t predkosc,
+                             std::int64_t kiedyMs)
+{
+    Zapamietaj(s, dobrze, czasMs, predkosc, kiedyMs);
+    tykniecia += static_cast<double>(czasMs) / predkosc;
+}
+
 WynikBazy BazaWynikow::Zapisz(std::span<const ZmianaDziecka> zmiany, std::span<const ZapisCwiczenia> zapisy)
 {
     if (!otwarcie_) return otwarcie_;
@@ -85,8 +92,7 @@ WynikBazy BazaWynikow::Zapisz(std::span<const ZmianaDziecka> zmiany, std::span<c
                     return kod;
                 }
                 fakt.Zeruj();
-                Zapamietaj(s, p.dobrze, p.czasMs, z.predkosc, z.koniecMs);
-                tykniecia += static_cast<double>(p.czasMs) / z.predkosc;
+                zapamietaj(s, tykniecia, p.dobrze, p.czasMs, z.predkosc, z.koniecMs);
                 if (const int kod = zapiszFakt(dziecko, f, s, tykniecia); kod != SQLITE_DONE) return kod;
             }
         }
