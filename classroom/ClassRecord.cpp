@@ -1,7 +1,6 @@
 #include "ClassRecord.h"
 
 #include <algorithm>
-#include <tuple>
 
 namespace zm {
 
@@ -23,10 +22,6 @@ std::optional<std::vector<OdpowiedzDziecka>> OdpowiedziDziecka(PolaczenieKlasy& 
                          static_cast<std::int32_t>(r.Int(i, 3)), static_cast<std::int32_t>(r.Int(i, 4)),
                          static_cast<std::int32_t>(r.Int(i, 5)), static_cast<std::int32_t>(r.Int(i, 6)), r.Prawda(i, 7),
                          static_cast<std::int32_t>(r.Int(i, 8))});
-    // The server gives the newest first (its limit keeps the newest).
-    std::sort(wynik.begin(), wynik.end(), [](const OdpowiedzDziecka& a, const OdpowiedzDziecka& b) {
-        return std::tie(a.koniecMs, a.idCwiczenia, a.numer) < std::tie(b.koniecMs, b.idCwiczenia, b.numer);
-    });
     return wynik;
 }
 

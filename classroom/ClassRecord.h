@@ -13,8 +13,9 @@
 
 namespace zm {
 
-// The answers of the roster's child `idListy` of the connection's class,
-// oldest first (none for a child not on that class's roster), or nothing and
+// The answers of the roster's child `idListy` of the connection's class, in
+// the server's order, newest first (none for a child not on that class's
+// roster; the merge puts them in the order they were given), or nothing and
 // `blad` says why. The connection must be open.
 std::optional<std::vector<OdpowiedzDziecka>> OdpowiedziDziecka(PolaczenieKlasy& polaczenie, std::int64_t idListy,
                                                                StanKlasy& blad);
