@@ -83,9 +83,8 @@ int main(int argc, char** argv)
             }
             // Its length, for the program to wait no longer than that should
             // this process stop answering.
-            std::size_t probki = 0;
-            for (const std::string& plik : p->pliki) probki += zm::SdlOdtwarzacz::WczytajSlowo(plik).probki.size();
-            Napisz(zm::lektor::Dlugosc(p->nr, static_cast<long long>(probki) * 1000 / zm::SdlOdtwarzacz::kCzestotliwosc));
+            const auto dlugosc = zm::SdlOdtwarzacz::DlugoscZdania(p->pliki);
+            Napisz(zm::lektor::Dlugosc(p->nr, std::chrono::duration_cast<std::chrono::milliseconds>(dlugosc).count()));
             zm::SdlOdtwarzacz& o = *odtwarzacz;
             odtwarzacz->Czytaj(p->pliki, [&o, nr = p->nr] {
                 Napisz(zm::lektor::Koniec(nr, o.OstatnioDomyslny(), o.Sterownik()));

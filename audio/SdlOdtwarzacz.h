@@ -94,6 +94,8 @@ public:
         bool domyslny = false;
     };
     static Slowo WczytajSlowo(const std::string& sciezka);
+    // How long the sentence plays (each word read as above).
+    static std::chrono::microseconds DlugoscZdania(const std::vector<std::string>& pliki);
 
     // For tests: called on the device thread before every SDL call with the
     // function's name without "SDL_"; it may block, as a stalled call does.

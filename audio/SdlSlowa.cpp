@@ -88,4 +88,11 @@ SdlOdtwarzacz::Slowo SdlOdtwarzacz::WczytajSlowo(const std::string& sciezka)
     return s;
 }
 
+std::chrono::microseconds SdlOdtwarzacz::DlugoscZdania(const std::vector<std::string>& pliki)
+{
+    std::size_t probki = 0;
+    for (const std::string& plik : pliki) probki += WczytajSlowo(plik).probki.size();
+    return std::chrono::microseconds(static_cast<long long>(probki) * 1000000 / kCzestotliwosc);
+}
+
 } // namespace zm

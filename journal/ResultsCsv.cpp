@@ -48,17 +48,18 @@ QByteArray wiersz(const QStringList& pola)
     return (wyjscie.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8();
 }
 
-// The header's columns, the class's two after the child's.
-QByteArray Naglowek(QStringList kolumny, bool zKlasa)
-{
-    if (zKlasa) kolumny.insert(2, QStringLiteral("Klasa")), kolumny.insert(3, QStringLiteral("Stanowisko"));
-    return QByteArray("\xEF\xBB\xBF") + (kolumny.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8();
-}
-
+// The class's two columns after the child's.
 QStringList ZMiejscem(QStringList pola, const MiejsceCwiczenia* miejsce)
 {
     if (miejsce) pola.insert(2, miejsce->klasa), pola.insert(3, miejsce->stanowisko);
     return pola;
+}
+
+// The header, after the byte order mark spreadsheets read UTF-8 by.
+QByteArray Naglowek(const QStringList& kolumny, bool zKlasa)
+{
+    const MiejsceCwiczenia naglowek{QStringLiteral("Klasa"), QStringLiteral("Stanowisko")};
+    return QByteArray("\xEF\xBB\xBF") + wiersz(ZMiejscem(kolumny, zKlasa ? &naglowek : nullptr));
 }
 
 } // namespace
