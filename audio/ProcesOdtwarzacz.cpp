@@ -187,9 +187,11 @@ void ProcesOdtwarzacz::Stan::Odpowiedz(std::unique_lock<std::mutex>& l, Proces& 
         }
         return;
     }
+    // A late end of an interrupted sentence tells nothing of the last one.
+    if (!nasze) return;
     domyslny = o->domyslny;
     sterownik = o->sterownik;
-    if (nasze) Zakoncz(l);
+    Zakoncz(l);
 }
 
 void ProcesOdtwarzacz::Stan::Obsluz(const std::shared_ptr<Proces>& p)
@@ -231,14 +233,16 @@ void ProcesOdtwarzacz::Stan::Obsluz(const std::shared_ptr<Proces>& p)
         [[maybe_unused]] const ssize_t b = ::read(p->budzik, &pobudki, sizeof pobudki);
         char kawalek[1024];
         ssize_t n = -1;
+        int bladOdczytu = 0; // before a sentence's `koniec` may change errno
         if (pf[0].revents != 0) {
             n = ::read(p->gniazdo, kawalek, sizeof kawalek);
+            bladOdczytu = errno;
             if (n > 0) bufor.append(kawalek, static_cast<std::size_t>(n));
         }
         l.lock();
         for (std::size_t k; (k = bufor.find('\n')) != std::string::npos; bufor.erase(0, k + 1))
             Odpowiedz(l, *p, std::string_view(bufor).substr(0, k));
-        if (pf[0].revents != 0 && n <= 0 && !(n < 0 && (errno == EINTR || errno == EAGAIN))) break; // it has ended
+        if (pf[0].revents != 0 && n <= 0 && !(n < 0 && (bladOdczytu == EINTR || bladOdczytu == EAGAIN))) break; // it has ended
     }
     if (proces == p) proces = nullptr;
     l.unlock();
@@ -265,11 +269,10 @@ void ProcesOdtwarzacz::Stan::Obsluz(const std::shared_ptr<Proces>& p)
         const std::vector<std::string> pliki = zdanie->pliki;
         const std::uint64_t moj = zdanie->nr;
         l.unlock();
-        std::size_t probki = 0;
-        for (const std::string& plik : pliki) probki += SdlOdtwarzacz::WczytajSlowo(plik).probki.size();
+        const auto dlugosc = SdlOdtwarzacz::DlugoscZdania(pliki);
         l.lock();
         if (!zdanie || zdanie->nr != moj) return;
-        zdanie->dlugosc = std::chrono::microseconds(static_cast<long long>(probki) * 1000000 / SdlOdtwarzacz::kCzestotliwosc);
+        zdanie->dlugosc = dlugosc;
     }
     const std::uint64_t moj = zdanie->nr;
     auto przerwane = [&] { return nr != moj || konczy; };
