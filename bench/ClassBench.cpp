@@ -256,7 +256,7 @@ int main(int argc, char** argv)
         faktyDziecka.push_back(t.nsecsElapsed() / 1e6);
         // The overview's missed facts: every operation's, one after another.
         t.restart();
-        for (std::uint8_t dzialanie = 0; dzialanie < 4; ++dzialanie) odczyt.Fakty(dzialanie);
+        odczyt.FaktyWszystkichDzialan();
         mylone.push_back(t.nsecsElapsed() / 1e6);
         if (!c || c->size() != 200 || !f || f->empty()) return 1;
     }

@@ -1,6 +1,7 @@
 #include "ClassReads.h"
 
 #include "ClassServer.h"
+#include "Operations.h"
 #include "QuestionGenerator.h"
 
 #include <QCollator>
@@ -290,6 +291,17 @@ std::optional<std::vector<FaktKlasy>> OdczytKlasy::Fakty(std::uint8_t dzialanie,
     });
     if (!ok) return std::nullopt;
     return fakty;
+}
+
+std::optional<std::vector<FaktKlasy>> OdczytKlasy::FaktyWszystkichDzialan()
+{
+    std::vector<FaktKlasy> wszystkie;
+    for (const FaktyDzialania& d : Dzialania()) {
+        auto fakty = Fakty(d.dzialanie);
+        if (!fakty) return std::nullopt;
+        wszystkie.insert(wszystkie.end(), fakty->begin(), fakty->end());
+    }
+    return wszystkie;
 }
 
 namespace {

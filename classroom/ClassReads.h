@@ -117,6 +117,8 @@ public:
     // failing whole, and checks each operand before any arithmetic.
     std::optional<std::vector<FaktKlasy>> Fakty(std::uint8_t dzialanie, const std::optional<KtoWKlasie>& kto = {},
                                                 std::int64_t odMs = 0);
+    // The class's facts of every operation, one operation after another.
+    std::optional<std::vector<FaktKlasy>> FaktyWszystkichDzialan();
 
     // The roster, kept by the teacher. A child added (its id), renamed or
     // noted (true when it is on the roster), taken off the roster (its

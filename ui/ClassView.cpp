@@ -92,15 +92,7 @@ void WidokKlasy::Fakty(std::uint8_t dzialanie, const std::optional<KtoWKlasie>& 
 void WidokKlasy::FaktyKlasy(std::function<void(std::vector<FaktKlasy>, QString)> odpowiedz)
 {
     czytaj<std::vector<FaktKlasy>>(
-        [](OdczytKlasy& o) -> std::optional<std::vector<FaktKlasy>> {
-            std::vector<FaktKlasy> wszystkie;
-            for (std::uint8_t dzialanie = 0; dzialanie < 4; ++dzialanie) {
-                auto fakty = o.Fakty(dzialanie);
-                if (!fakty) return std::nullopt;
-                wszystkie.insert(wszystkie.end(), fakty->begin(), fakty->end());
-            }
-            return wszystkie;
-        },
+        [](OdczytKlasy& o) { return o.FaktyWszystkichDzialan(); },
         std::move(odpowiedz));
 }
 
