@@ -8,6 +8,7 @@
 // until it ends. It ends when its input ends, when the program that started it is gone, and
 // at SIGTERM at once (the stream on the sound server goes with the process).
 #include "PlayerProtocol.h"
+#include "PwStrumien.h"
 #include "SdlBiblioteka.h"
 #include "SdlOdtwarzacz.h"
 
@@ -18,6 +19,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -38,13 +40,17 @@ void Napisz(const std::string& linia)
 
 // Loads SDL, and the sound server's client library its driver will load,
 // held until the process ends: the first word then waits only for the device.
+// PipeWire asked for is played without SDL (PwStrumien.h).
 void Przygotuj()
 {
+    if (zm::pw::ZadanyWSrodowisku()) {
+        zm::pw::Zaladuj();
+        return;
+    }
     zm::sdl::Sdl::Zaladuj();
     const char* s = std::getenv("SDL_AUDIODRIVER");
-    const std::string sterownik = s ? s : "";
-    if (sterownik.empty() || sterownik.find("pulse") != std::string::npos) ::dlopen("libpulse.so.0", RTLD_NOW | RTLD_LOCAL);
-    if (sterownik.find("pipewire") != std::string::npos) ::dlopen("libpipewire-0.3.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!s || !*s || std::string_view(s).find("pulse") != std::string_view::npos)
+        ::dlopen("libpulse.so.0", RTLD_NOW | RTLD_LOCAL);
 }
 
 } // namespace

@@ -19,6 +19,10 @@
 // no CPU), and so is a device that was lost or stalled: the next sentence
 // opens it anew.
 //
+// When SDL_AUDIODRIVER asks for PipeWire, or SDL chooses it, the device is a
+// stream on PipeWire's own protocol instead (PwStrumien.h), filled by the
+// same callback.
+//
 // PrzygotujSrodowisko, called at the start of main, sets PULSE_LATENCY_MSEC
 // (unless the user has) so that the PulseAudio client library keeps
 // kOpoznienieSerweraMs of sound at the server, which SDL cannot ask for.
@@ -76,10 +80,6 @@ public:
     // leaves holes under load.
     static constexpr int kBufor = 512;
     static constexpr int kOpoznienieSerweraMs = 100;
-    // SDL's own PipeWire driver asks for a server period of one device
-    // buffer and fills one buffer a cycle, so the buffer is the margin its
-    // stream thread has under load: 2048 samples (about 93 ms).
-    static constexpr int kBuforPipeWire = 1024;
 
     // Sets what the sound server's client library reads from the
     // environment (PULSE_LATENCY_MSEC=kOpoznienieSerweraMs, unless the user

@@ -3,6 +3,7 @@
 // device thread, which opens, reopens and closes the device (SdlUrzadzenie.cpp).
 #pragma once
 
+#include "PwStrumien.h"
 #include "SdlBiblioteka.h"
 #include "SdlOdtwarzacz.h"
 
@@ -79,6 +80,10 @@ struct SdlOdtwarzacz::Stan : std::enable_shared_from_this<SdlOdtwarzacz::Stan> {
     const sdl::Sdl* sdl = nullptr;
     bool sdlInit = false;
     SDL_AudioDeviceID id = 0;
+    // PipeWire, asked for or chosen by SDL, is played on a stream of the
+    // player's own (PwStrumien.h) instead of SDL's device.
+    bool przezPipeWire = pw::ZadanyWSrodowisku();
+    std::unique_ptr<pw::Strumien> pw;
     std::size_t bufor = SdlOdtwarzacz::kBufor; // the open device's buffer in samples
     bool wstrzymany = false; // opened, held, and not started yet
 
@@ -99,6 +104,7 @@ struct SdlOdtwarzacz::Stan : std::enable_shared_from_this<SdlOdtwarzacz::Stan> {
     Wynik Graj(std::unique_lock<std::mutex>& l, std::uint64_t moj, std::size_t probek, bool nowe);
     // Whether the device is open; `nowe` tells whether it was opened now.
     bool OtworzUrzadzenie(bool& nowe);
+    bool OtworzPipeWire(bool& nowe);
     void Zamknij();
     // Closes the device and gives back the thread's hold on SDL.
     void ZwolnijSdl();

@@ -37,6 +37,13 @@ void SdlOdtwarzacz::Stan::Wypelnij(void* odczyt, Uint8* strumien, int bajty)
 // Called without the lock.
 void SdlOdtwarzacz::Stan::Podaj(std::vector<std::int16_t> probki)
 {
+    if (pw) {
+        pw->Zablokuj();
+        odczyt.probki = std::move(probki);
+        odczyt.wydane.store(0, std::memory_order_relaxed);
+        pw->Odblokuj();
+        return;
+    }
     ZM_SDL(LockAudioDevice, id);
     odczyt.probki = std::move(probki);
     odczyt.wydane.store(0, std::memory_order_relaxed);
@@ -47,6 +54,12 @@ void SdlOdtwarzacz::Stan::Podaj(std::vector<std::int16_t> probki)
 // Called without the lock.
 void SdlOdtwarzacz::Stan::Zamknij()
 {
+    if (pw) {
+        pw.reset();
+        std::lock_guard l(m);
+        sterownik.clear();
+        return;
+    }
     if (!sdlInit) return;
     {
         std::lock_guard podsystem(sdl::PodsystemSdl());
@@ -70,8 +83,29 @@ void SdlOdtwarzacz::Stan::ZwolnijSdl()
 }
 
 // Called without the lock.
+bool SdlOdtwarzacz::Stan::OtworzPipeWire(bool& nowe)
+{
+    nowe = false;
+    if (pw && pw->Zatrzymany()) Zamknij();
+    if (pw) return true;
+    std::string blad;
+    pw = pw::Strumien::Otworz(nazwaProgramu, nazwaStrumienia, kCzestotliwosc, Wypelnij, &odczyt, blad);
+    if (!pw) {
+        ZglosCisze(blad.c_str());
+        return false;
+    }
+    // The last samples handed over play in the next cycle.
+    bufor = pw::Strumien::kOkres;
+    std::lock_guard l(m);
+    sterownik = "pipewire";
+    nowe = true;
+    return true;
+}
+
+// Called without the lock.
 bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
 {
+    if (przezPipeWire) return OtworzPipeWire(nowe);
     nowe = false;
     if (!sdl) sdl = sdl::Sdl::Zaladuj();
     if (!sdl) {
@@ -94,6 +128,13 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
                 sdlInit = true;
             else
                 blad = ZM_SDL(GetError);
+            // SDL's own choice of PipeWire is played as when asked for.
+            const char* d = sdlInit ? ZM_SDL(GetCurrentAudioDriver) : nullptr;
+            if (d && std::string_view(d) == "pipewire") {
+                ZM_SDL(QuitSubSystem, SDL_INIT_AUDIO);
+                sdlInit = false;
+                przezPipeWire = true;
+            }
         }
         if (sdlInit) {
             SDL_AudioSpec chce{};
@@ -102,12 +143,7 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
             chce.channels = 1;
             chce.callback = Wypelnij;
             chce.userdata = &odczyt;
-            // SDL's PipeWire driver asks the server for a period of the
-            // device's buffer and hands it one buffer a cycle: it gets the
-            // larger one, which outlasts a busy machine's delays.
-            const char* d = ZM_SDL(GetCurrentAudioDriver);
-            chce.samples = static_cast<Uint16>(d && std::string_view(d) == "pipewire" ? SdlOdtwarzacz::kBuforPipeWire
-                                                                                      : SdlOdtwarzacz::kBufor);
+            chce.samples = SdlOdtwarzacz::kBufor;
             SDL_AudioSpec ma{};
             // SDL converts the one stream format to whatever the device takes.
             id = ZM_SDL(OpenAudioDevice, nullptr, 0, &chce, &ma, 0);
@@ -120,6 +156,10 @@ bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
             } else
                 blad = ZM_SDL(GetError);
         }
+    }
+    if (przezPipeWire) {
+        ZwolnijSdl();
+        return OtworzPipeWire(nowe);
     }
     if (!id) {
         ZglosCisze(blad.c_str());
@@ -151,7 +191,7 @@ SdlOdtwarzacz::Stan::Wynik SdlOdtwarzacz::Stan::Graj(std::unique_lock<std::mutex
         cv.wait_for(l, std::chrono::milliseconds(5), przerwane);
         if (przerwane()) break;
         l.unlock();
-        const bool zatrzymane = ZM_SDL(GetAudioDeviceStatus, id) == SDL_AUDIO_STOPPED;
+        const bool zatrzymane = pw ? pw->Zatrzymany() : ZM_SDL(GetAudioDeviceStatus, id) == SDL_AUDIO_STOPPED;
         const std::size_t teraz = probek - odczyt.wydane.load(std::memory_order_acquire);
         l.lock();
         if (zatrzymane) return Wynik::Utracone;

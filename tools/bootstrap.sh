@@ -4,7 +4,7 @@
 # What building and running the program needs (./run.sh).
 ZM_BUILD_PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-qpa-plugins libsqlite3-dev libpq-dev libsdl2-dev libxcb1-dev
+    qt6-base-dev qt6-qpa-plugins libsqlite3-dev libpq-dev libsdl2-dev libpipewire-0.3-dev libxcb1-dev
     qt6-translations-l10n
     espeak-ng sox
     fonts-wine fonts-dejavu-core
