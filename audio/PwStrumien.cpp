@@ -61,8 +61,9 @@ bool ZadanyWSrodowisku()
 {
     const char* s = std::getenv("SDL_AUDIODRIVER");
     if (!s) return false;
-    const std::string_view v(s);
-    return v.substr(0, v.find(',')) == "pipewire";
+    // A list of drivers is left to SDL, which falls back along it; its
+    // choice of PipeWire is then played here as well.
+    return std::string_view(s) == "pipewire";
 }
 
 struct Zdarzenia {
@@ -73,8 +74,8 @@ struct Zdarzenia {
             if (blad && s.blad_.empty()) s.blad_ = blad;
             s.zatrzymany_.store(true, std::memory_order_release);
         }
-        if (stan == PW_STREAM_STATE_PAUSED || stan == PW_STREAM_STATE_STREAMING)
-            s.gotowy_.store(true, std::memory_order_release);
+        // Linked to a sink and running (a node with no sink stays paused).
+        if (stan == PW_STREAM_STATE_STREAMING) s.gotowy_.store(true, std::memory_order_release);
     }
 
     // In the data thread, every cycle.
@@ -100,6 +101,7 @@ struct Zdarzenia {
         d.chunk->stride = sizeof(std::int16_t);
         d.chunk->size = static_cast<std::uint32_t>(bajty);
         b->size = probek;
+        s.cykl_.store(probek, std::memory_order_relaxed);
         s.f_->pw_stream_queue_buffer(s.strumien_, b);
     }
 
@@ -156,10 +158,10 @@ std::unique_ptr<Strumien> Strumien::Otworz(const std::string& program, const std
     }
     pw->pw_thread_loop_unlock(s->petla_);
     if (wynik < 0) {
-        blad = s->strumien_ ? "PipeWire refused the stream" : "no PipeWire server";
+        blad = s->strumien_ ? "no PipeWire server" : "PipeWire's stream cannot be made";
         return nullptr;
     }
-    // The format agreed, or the server's refusal, or none in time.
+    // Running, or the server's refusal, or neither in time (no sink).
     const auto termin = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLimitPolaczeniaMs);
     while (!s->gotowy_.load(std::memory_order_acquire) && !s->Zatrzymany()) {
         if (std::chrono::steady_clock::now() > termin) {

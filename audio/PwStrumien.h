@@ -25,7 +25,7 @@ struct pw_stream;
 
 namespace zm::pw {
 
-// Whether SDL_AUDIODRIVER asks for PipeWire first.
+// Whether SDL_AUDIODRIVER asks for PipeWire alone.
 bool ZadanyWSrodowisku();
 // Loads the library ahead of the first stream; whether it could be.
 bool Zaladuj();
@@ -38,7 +38,8 @@ public:
 
     // The period asked of the graph, in samples of the stream (93 ms): a
     // cycle's wake may come that late under load, and a new stream still
-    // sounds within about a period.
+    // sounds within about a period. The graph gives at most its largest
+    // period (2048 of its own samples: 43 ms at 48 kHz).
     static constexpr int kOkres = 2048;
     // The longest wait for the server to take the stream.
     static constexpr int kLimitPolaczeniaMs = 2000;
@@ -56,6 +57,9 @@ public:
     void Odblokuj() { dostep_.unlock(); }
     // The server went away or refused the stream: it is opened anew.
     bool Zatrzymany() const { return zatrzymany_.load(std::memory_order_acquire); }
+    // The samples of the last cycle (the period the graph gave), until the
+    // first one kOkres.
+    std::size_t Cykl() const { return cykl_.load(std::memory_order_relaxed); }
 
     struct Funkcje;
 
@@ -70,6 +74,7 @@ private:
     void* dane_ = nullptr;
     std::mutex dostep_;
     std::atomic<bool> zatrzymany_{false}, gotowy_{false};
+    std::atomic<std::size_t> cykl_{kOkres};
     std::string blad_;
 };
 

@@ -94,8 +94,6 @@ bool SdlOdtwarzacz::Stan::OtworzPipeWire(bool& nowe)
         ZglosCisze(blad.c_str());
         return false;
     }
-    // The last samples handed over play in the next cycle.
-    bufor = pw::Strumien::kOkres;
     std::lock_guard l(m);
     sterownik = "pipewire";
     nowe = true;
@@ -205,7 +203,8 @@ SdlOdtwarzacz::Stan::Wynik SdlOdtwarzacz::Stan::Graj(std::unique_lock<std::mutex
         if (zostalo == 0) {
             // The last chunk is still in the device's buffer, and, through
             // PulseAudio's library, what it keeps at the server.
-            const auto ogon = CzasProbek(bufor) +
+            // On PipeWire's stream, what the next cycle plays.
+            const auto ogon = CzasProbek(pw ? pw->Cykl() : bufor) +
                               (sterownik == "pulseaudio" ? std::chrono::milliseconds(kOpoznienieSerweraMs)
                                                          : std::chrono::milliseconds(0));
             cv.wait_until(l, t + ogon, przerwane);

@@ -16,9 +16,13 @@ zm_ensure_packages "${ZM_BUILD_PACKAGES[@]}" "${ZM_TEST_PACKAGES[@]}" || exit 1
 benches=("$@")
 ((${#benches[@]})) || benches=(zm_bench_window zm_bench_narrator zm_bench_results zm_bench_startup zm_bench_practice
     zm_bench_class)
+# The start-up benchmark starts the program on the journals that the results
+# benchmark makes.
+targets=("${benches[@]}")
+[[ " ${benches[*]} " == *" zm_bench_startup "* ]] && targets+=(zm_bench_results)
 if [ -f build/CMakeCache.txt ] && ! grep -q '^ZM_BUILD_TESTS:BOOL=OFF' build/CMakeCache.txt; then
     echo "Building the benchmarks..."
-    cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target "${benches[@]}" zm_sounds >"build/bench.log" 2>&1 ||
+    cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target "${targets[@]}" zm_sounds >"build/bench.log" 2>&1 ||
         { cat build/bench.log >&2; exit 1; }
 else
     zm_build || exit 1
@@ -39,6 +43,12 @@ mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 # kept in the build folder (the largest takes minutes to make).
 journals=$PWD/build/bench/journals
 mkdir -p "$journals"
+if [[ " ${benches[*]} " == *" zm_bench_startup "* ]]; then
+    for n in 10000 1000000; do
+        [ -f "$journals/drills-$n.sqlite" ] || build/bench/zm_bench_results fill "$n" "$journals/drills-$n.sqlite" ||
+            exit 1
+    done
+fi
 cat >"$work/default.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1 socket=$work/native
 load-module module-null-sink sink_name=zm rate=22050 channels=1 format=s16le
