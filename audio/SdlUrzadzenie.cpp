@@ -37,17 +37,17 @@ void SdlOdtwarzacz::Stan::Wypelnij(void* odczyt, Uint8* strumien, int bajty)
 // Called without the lock.
 void SdlOdtwarzacz::Stan::Podaj(std::vector<std::int16_t> probki)
 {
-    if (pw) {
+    // Under the lock that the callback is called under (SDL's) or tries (PipeWire's).
+    if (pw)
         pw->Zablokuj();
-        odczyt.probki = std::move(probki);
-        odczyt.wydane.store(0, std::memory_order_relaxed);
-        pw->Odblokuj();
-        return;
-    }
-    ZM_SDL(LockAudioDevice, id);
+    else
+        ZM_SDL(LockAudioDevice, id);
     odczyt.probki = std::move(probki);
     odczyt.wydane.store(0, std::memory_order_relaxed);
-    ZM_SDL(UnlockAudioDevice, id);
+    if (pw)
+        pw->Odblokuj();
+    else
+        ZM_SDL(UnlockAudioDevice, id);
     Pusc();
 }
 
@@ -56,12 +56,8 @@ void SdlOdtwarzacz::Stan::Zamknij()
 {
     if (pw) {
         pw.reset();
-        std::lock_guard l(m);
-        sterownik.clear();
-        return;
-    }
-    if (!sdlInit) return;
-    {
+    } else {
+        if (!sdlInit) return;
         std::lock_guard podsystem(sdl::PodsystemSdl());
         if (id && wstrzymany) ZM_SDL(UnlockAudioDevice, id); // its thread waits for it to close
         wstrzymany = false;
