@@ -40,10 +40,11 @@ void Napisz(const std::string& linia)
 
 // Loads SDL, and the sound server's client library its driver will load,
 // held until the process ends: the first word then waits only for the device.
-// PipeWire asked for is played without SDL (PwStrumien.h).
+// PipeWire, asked for or behind the PulseAudio server, is played without SDL
+// (PwStrumien.h).
 void Przygotuj()
 {
-    if (zm::pw::ZadanyWSrodowisku()) {
+    if (zm::pw::PrzezPipeWire()) {
         zm::pw::Zaladuj();
         return;
     }

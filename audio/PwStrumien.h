@@ -1,5 +1,8 @@
 // A playback stream on PipeWire's own protocol, for the player's device
-// thread when SDL's `pipewire` driver is asked for (SDL_AUDIODRIVER) or chosen.
+// thread when SDL's `pipewire` driver is asked for (SDL_AUDIODRIVER) or
+// chosen, and when no driver is asked for and the PulseAudio server is
+// PipeWire's own (pipewire-pulse): there SDL 2.26 takes its `pulseaudio`
+// driver, whose every new stream waits for the server's buffer.
 //
 // SDL 2.26's driver fills each server buffer on a thread of its own that
 // the stream's data thread wakes every cycle, one buffer of its device a
@@ -27,6 +30,10 @@ namespace zm::pw {
 
 // Whether SDL_AUDIODRIVER asks for PipeWire alone.
 bool ZadanyWSrodowisku();
+// Whether this process plays on the stream: PipeWire asked for, or no driver
+// asked for, PipeWire's socket there, the PulseAudio server reached being
+// PipeWire's and the library loaded. Decided once, at the first call.
+bool PrzezPipeWire();
 // Loads the library ahead of the first stream; whether it could be.
 bool Zaladuj();
 

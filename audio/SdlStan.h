@@ -80,9 +80,10 @@ struct SdlOdtwarzacz::Stan : std::enable_shared_from_this<SdlOdtwarzacz::Stan> {
     const sdl::Sdl* sdl = nullptr;
     bool sdlInit = false;
     SDL_AudioDeviceID id = 0;
-    // PipeWire, asked for or chosen by SDL, is played on a stream of the
-    // player's own (PwStrumien.h) instead of SDL's device.
-    bool przezPipeWire = pw::ZadanyWSrodowisku();
+    // PipeWire, asked for, behind the PulseAudio server or chosen by SDL, is
+    // played on a stream of the player's own (PwStrumien.h) instead of SDL's
+    // device; decided at the first opening.
+    bool przezPipeWire = false, drogaWybrana = false;
     std::unique_ptr<pw::Strumien> pw;
     std::size_t bufor = SdlOdtwarzacz::kBufor; // the open device's buffer in samples
     bool wstrzymany = false; // opened, held, and not started yet

@@ -99,6 +99,8 @@ bool SdlOdtwarzacz::Stan::OtworzPipeWire(bool& nowe)
 // Called without the lock.
 bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
 {
+    if (!drogaWybrana) przezPipeWire = pw::PrzezPipeWire();
+    drogaWybrana = true;
     if (przezPipeWire) return OtworzPipeWire(nowe);
     nowe = false;
     if (!sdl) sdl = sdl::Sdl::Zaladuj();

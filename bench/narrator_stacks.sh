@@ -3,7 +3,8 @@
 # privately and headless with a null sink "zm" at the narrator's format:
 # PulseAudio (kept running by a stream of silence, as a sound card is), and
 # PipeWire with wireplumber and pipewire-pulse, played through SDL's
-# "pulseaudio" and "pipewire" drivers. For each: the time to the first sound,
+# "pulseaudio" driver asked for, and as on a desktop where no driver is asked
+# for (the player's own PipeWire stream). For each: the time to the first sound,
 # the holes under load, and what is left at rest (zm_bench_narrator --stack).
 #   narrator_stacks.sh <zm_bench_narrator> <sounds-folder> [stack...]
 # Stacks: pulseaudio, pipewire-pulse, pipewire (all by default).
@@ -46,7 +47,7 @@ fi
 # recording holds the very samples played, with a desktop's default period
 # (1024 samples at 48 kHz, about 21 ms).
 pipewire_stack() {
-    local driver=$1 d="$work/pw-$1"
+    local driver=$1 d="$work/pw-${1:-desktop}"
     mkdir -p "$d/config/pipewire/pipewire.conf.d"
     mkdir -m 700 "$d/rt"
     echo 'context.properties = { default.clock.rate = 22050 default.clock.quantum = 512 }' \
@@ -63,13 +64,17 @@ pipewire_stack() {
     wait_for_pactl
     pactl load-module module-null-sink sink_name=zm rate=22050 channels=1 format=s16le >/dev/null
     pactl set-default-sink zm
-    SDL_AUDIODRIVER=$driver "$bench" --stack "PipeWire ($driver)" "$sounds" 2>/dev/null
+    if [ -n "$driver" ]; then
+        SDL_AUDIODRIVER=$driver "$bench" --stack "PipeWire (SDL's $driver)" "$sounds" 2>/dev/null
+    else
+        env -u SDL_AUDIODRIVER "$bench" --stack "PipeWire (no driver asked: own stream)" "$sounds" 2>/dev/null
+    fi
     stop
 }
 export -f pipewire_stack stop wait_for_pactl
-for driver in pulseaudio pipewire; do
+for driver in pulseaudio ""; do
     stack=pipewire
     [[ $driver == pulseaudio ]] && stack=pipewire-pulse
     [[ $stacks == *" $stack "* ]] || continue
-    bench=$bench sounds=$sounds work=$work dbus-run-session -- bash -c "pids=(); pipewire_stack $driver"
+    bench=$bench sounds=$sounds work=$work dbus-run-session -- bash -c "pids=(); pipewire_stack '$driver'"
 done
