@@ -113,11 +113,12 @@ int main(int argc, char** argv)
 
     if (const int s = zm::OtrzymanySygnal()) return 128 + s;
     if (FrmMain.Konczy()) return 1; // a fatal start-up error: never a usable window
+    // Who practises is read on a reader's thread while the window is shown:
+    // the answer is there by the first frame, as a rule, so the first frame
+    // shows the child's own settings and the picker follows it at once.
+    FrmMain.Profil().Wczytaj();
     FrmMain.show();
-    new PoPierwszejKlatce(&FrmMain, [&dziennik, &FrmMain] {
-        dziennik.Otworz();
-        FrmMain.Profil().Wczytaj(); // who practises
-    });
+    new PoPierwszejKlatce(&FrmMain, [&dziennik] { dziennik.Otworz(); });
     const int kod = QApplication::exec();
     // The journal's last try and its spool take a bounded time; a journal
     // whose file does not answer is not waited for, nor a thread still

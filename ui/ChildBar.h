@@ -53,9 +53,10 @@ public:
     const ListaDzieci& Dzieci() const { return *dzieci_; }
     IDzieci& DzieciDoZmiany();
 
-    // The window's first frame is on the screen: the children are read,
-    // and the class's configuration (with a class, its drills are sent to
-    // the school's server).
+    // The window is being shown: the children are read on a reader's thread
+    // (the answer comes before its first frame, as a rule), and the class's
+    // configuration (with a class, its drills are sent to the school's
+    // server).
     void Wczytaj();
     // The program ends: the class's sender is stopped (briefly waited for).
     void ZakonczKlase();
