@@ -12,9 +12,9 @@ namespace zm {
 
 // Qt's global thread pool (painting, image conversions, the dialogs'
 // readers) lets its threads go after `bezczynnosc`; once any dialog has been
-// hidden (and, shortly after, destroyed with what its threads read), the
-// freed heap of every arena goes back to the system, and again once the
-// pool's threads have ended. Large blocks are mapped apart from the heap,
+// hidden (and, shortly after, destroyed with what its threads read), Qt's
+// pixmap cache is emptied and the freed heap of every arena goes back to
+// the system, and again once the pool's threads have ended. Large blocks are mapped apart from the heap,
 // so that freeing them gives them back at once.
 void OddawajPamiecWSpoczynku(QCoreApplication& app, std::chrono::milliseconds bezczynnosc);
 
