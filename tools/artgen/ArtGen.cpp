@@ -6,6 +6,7 @@
 //   zm_artgen <graphics-folder> <resource-folder>
 
 #include "CatalogueFiles.h"
+#include "Rle8.h"
 #include "WindowShape.h"
 #include "ZmConfig.h"
 
@@ -352,9 +353,10 @@ QImage do8Bitow(const QImage& rgb, const std::vector<QRgb>& wymagane)
     return out;
 }
 
-bool zapisz(const QImage& img, const QString& sciezka)
+// The program's own 8-bit pictures are compressed with run lengths.
+bool zapisz(const QImage& img, const QString& sciezka, bool rle8 = false)
 {
-    if (img.save(sciezka, "BMP")) return true;
+    if (rle8 ? zm::artgen::ZapiszRle8(img, sciezka) : img.save(sciezka, "BMP")) return true;
     std::fprintf(stderr, "zm_artgen: cannot write %s\n", qPrintable(sciezka));
     return false;
 }
@@ -400,10 +402,10 @@ int main(int argc, char** argv)
                                    qRgb(187, 190, 200), qRgb(79, 136, 167),  kPanel.rgb(),
                                    qRgb(242, 246, 255), qRgb(229, 230, 234), qRgb(186, 188, 197),
                                    qRgb(0, 0, 0),       qRgb(255, 255, 255)};
-    ok &= zapisz(do8Bitow(tlo(), kolory), zasoby + "/tlo.bmp");
+    ok &= zapisz(do8Bitow(tlo(), kolory), zasoby + "/tlo.bmp", true);
     ok &= tlo(2).save(zasoby + "/tlo@2x.png", "PNG");
-    ok &= zapisz(do8Bitow(pasekChrome(true), {}), zasoby + "/zamknij.bmp");
-    ok &= zapisz(do8Bitow(pasekChrome(false), {}), zasoby + "/minimalizuj.bmp");
+    ok &= zapisz(do8Bitow(pasekChrome(true), {}), zasoby + "/zamknij.bmp", true);
+    ok &= zapisz(do8Bitow(pasekChrome(false), {}), zasoby + "/minimalizuj.bmp", true);
     ok &= ikona().save(zasoby + "/ikona.png", "PNG");
     return ok ? 0 : 1;
 }
