@@ -1,5 +1,7 @@
 #include "PwStrumien.h"
 
+#include "SerwerPulse.h"
+
 #include <pipewire/pipewire.h>
 #include <spa/param/audio/format-utils.h>
 
@@ -8,13 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
-#include <fstream>
 #include <string_view>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <thread>
-#include <unistd.h>
 
 namespace zm::pw {
 
@@ -55,64 +52,16 @@ const Strumien::Funkcje* Biblioteka()
     return f;
 }
 
-std::string Zmienna(const char* nazwa)
-{
-    const char* s = std::getenv(nazwa);
-    return s ? s : "";
-}
-
-// Whether PipeWire's own socket is where its library looks for it.
-bool JestGniazdoPipeWire()
-{
-    std::string nazwa = Zmienna("PIPEWIRE_REMOTE");
-    if (nazwa.empty()) nazwa = "pipewire-0";
-    if (nazwa.front() != '/') {
-        std::string folder = Zmienna("PIPEWIRE_RUNTIME_DIR");
-        if (folder.empty()) folder = Zmienna("XDG_RUNTIME_DIR");
-        if (folder.empty()) return false;
-        nazwa = folder + "/" + nazwa;
-    }
-    struct stat st{};
-    return ::stat(nazwa.c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
-}
-
-// Whether the PulseAudio server libpulse would reach is PipeWire's: the
-// process at the other end of its socket. A remote server, a list of servers
-// or a peer out of sight (another PID namespace) is not.
-bool PulseToPipeWire()
-{
-    std::string gniazdo = Zmienna("PULSE_SERVER");
-    if (!gniazdo.empty()) {
-        if (gniazdo.rfind("unix:", 0) != 0 || gniazdo.find(' ') != std::string::npos) return false;
-        gniazdo.erase(0, 5);
-    } else if (const std::string r = Zmienna("PULSE_RUNTIME_PATH"); !r.empty())
-        gniazdo = r + "/native";
-    else if (const std::string x = Zmienna("XDG_RUNTIME_DIR"); !x.empty())
-        gniazdo = x + "/pulse/native";
-    sockaddr_un adres{};
-    adres.sun_family = AF_UNIX;
-    if (gniazdo.empty() || gniazdo.size() >= sizeof adres.sun_path) return false;
-    std::memcpy(adres.sun_path, gniazdo.c_str(), gniazdo.size());
-    // Never waits: a server with a full backlog is asked no further.
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) return false;
-    ucred kto{};
-    socklen_t n = sizeof kto;
-    const bool polaczono = ::connect(fd, reinterpret_cast<const sockaddr*>(&adres), sizeof adres) == 0 &&
-                           ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &kto, &n) == 0;
-    ::close(fd);
-    if (!polaczono || kto.pid <= 0) return false;
-    std::string program;
-    std::ifstream(std::string("/proc/") + std::to_string(kto.pid) + "/comm") >> program;
-    return program.rfind("pipewire", 0) == 0;
-}
-
 } // namespace
 
 bool PrzezPipeWire()
 {
-    static const bool tak = ZadanyWSrodowisku() || (Zmienna("SDL_AUDIODRIVER").empty() && JestGniazdoPipeWire() &&
-                                                   PulseToPipeWire() && Zaladuj());
+    static const bool tak = [] {
+        if (ZadanyWSrodowisku()) return true;
+        const char* s = std::getenv("SDL_AUDIODRIVER");
+        if (s && *s) return false; // another driver, or a list, asked of SDL
+        return pulse::JestPipeWire() && pulse::ToPipeWire(pulse::Gniazdo()) && Zaladuj();
+    }();
     return tak;
 }
 

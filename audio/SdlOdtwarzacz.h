@@ -19,9 +19,10 @@
 // no CPU), and so is a device that was lost or stalled: the next sentence
 // opens it anew.
 //
-// When SDL_AUDIODRIVER asks for PipeWire, or SDL chooses it, the device is a
-// stream on PipeWire's own protocol instead (PwStrumien.h), filled by the
-// same callback.
+// When SDL_AUDIODRIVER asks for PipeWire, or SDL chooses it, or no driver is
+// asked for and the PulseAudio server is PipeWire's (SerwerPulse.h), the
+// device is a stream on PipeWire's own protocol instead (PwStrumien.h),
+// filled by the same callback.
 //
 // PrzygotujSrodowisko, called at the start of main, sets PULSE_LATENCY_MSEC
 // (unless the user has) so that the PulseAudio client library keeps

@@ -82,8 +82,10 @@ struct SdlOdtwarzacz::Stan : std::enable_shared_from_this<SdlOdtwarzacz::Stan> {
     SDL_AudioDeviceID id = 0;
     // PipeWire, asked for, behind the PulseAudio server or chosen by SDL, is
     // played on a stream of the player's own (PwStrumien.h) instead of SDL's
-    // device; decided at the first opening.
-    bool przezPipeWire = false, drogaWybrana = false;
+    // device; decided at the first opening. Chosen for the server behind
+    // PulseAudio rather than asked for, it is on trial until its first stream
+    // runs: should that fail, SDL's driver plays instead.
+    bool przezPipeWire = false, drogaWybrana = false, pipeWireNaProbe = false;
     std::unique_ptr<pw::Strumien> pw;
     std::size_t bufor = SdlOdtwarzacz::kBufor; // the open device's buffer in samples
     bool wstrzymany = false; // opened, held, and not started yet
@@ -105,7 +107,8 @@ struct SdlOdtwarzacz::Stan : std::enable_shared_from_this<SdlOdtwarzacz::Stan> {
     Wynik Graj(std::unique_lock<std::mutex>& l, std::uint64_t moj, std::size_t probek, bool nowe);
     // Whether the device is open; `nowe` tells whether it was opened now.
     bool OtworzUrzadzenie(bool& nowe);
-    bool OtworzPipeWire(bool& nowe);
+    // `cicho`: a failure is not told (SDL's driver is tried next).
+    bool OtworzPipeWire(bool& nowe, bool cicho = false);
     void Zamknij();
     // Closes the device and gives back the thread's hold on SDL.
     void ZwolnijSdl();

@@ -79,7 +79,7 @@ void SdlOdtwarzacz::Stan::ZwolnijSdl()
 }
 
 // Called without the lock.
-bool SdlOdtwarzacz::Stan::OtworzPipeWire(bool& nowe)
+bool SdlOdtwarzacz::Stan::OtworzPipeWire(bool& nowe, bool cicho)
 {
     nowe = false;
     if (pw && pw->Zatrzymany()) Zamknij();
@@ -87,7 +87,7 @@ bool SdlOdtwarzacz::Stan::OtworzPipeWire(bool& nowe)
     std::string blad;
     pw = pw::Strumien::Otworz(nazwaProgramu, nazwaStrumienia, kCzestotliwosc, Wypelnij, &odczyt, blad);
     if (!pw) {
-        ZglosCisze(blad.c_str());
+        if (!cicho) ZglosCisze(blad.c_str());
         return false;
     }
     std::lock_guard l(m);
@@ -99,9 +99,19 @@ bool SdlOdtwarzacz::Stan::OtworzPipeWire(bool& nowe)
 // Called without the lock.
 bool SdlOdtwarzacz::Stan::OtworzUrzadzenie(bool& nowe)
 {
-    if (!drogaWybrana) przezPipeWire = pw::PrzezPipeWire();
-    drogaWybrana = true;
-    if (przezPipeWire) return OtworzPipeWire(nowe);
+    if (!drogaWybrana) {
+        przezPipeWire = pw::PrzezPipeWire();
+        pipeWireNaProbe = przezPipeWire && !pw::ZadanyWSrodowisku();
+        drogaWybrana = true;
+    }
+    if (przezPipeWire) {
+        const bool otwarte = OtworzPipeWire(nowe, pipeWireNaProbe);
+        if (otwarte || !pipeWireNaProbe) {
+            pipeWireNaProbe = false;
+            return otwarte;
+        }
+        przezPipeWire = pipeWireNaProbe = false;
+    }
     nowe = false;
     if (!sdl) sdl = sdl::Sdl::Zaladuj();
     if (!sdl) {

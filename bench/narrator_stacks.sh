@@ -54,6 +54,7 @@ pipewire_stack() {
         >"$d/config/pipewire/pipewire.conf.d/zm.conf"
     export XDG_RUNTIME_DIR="$d/rt" HOME="$d" XDG_CONFIG_HOME="$d/config" XDG_STATE_HOME="$d/state"
     export PULSE_SERVER="unix:$d/rt/pulse/native"
+    unset PIPEWIRE_REMOTE PIPEWIRE_RUNTIME_DIR PULSE_RUNTIME_PATH
     pipewire >"$d/pipewire.log" 2>&1 &
     pids+=($!)
     for _ in $(seq 100); do [ -S "$d/rt/pipewire-0" ] && break; sleep 0.05; done

@@ -3,6 +3,7 @@
 #include "DiskAudio.h"
 #include "SdlOdtwarzacz.h"
 #include "Sentence.h"
+#include "SerwerPulse.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,13 @@
 #include <fstream>
 #include <future>
 #include <memory>
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -325,4 +332,92 @@ TEST_F(Dysk, AtRestThePlayerHoldsNoDeviceAndNoThread)
     test::CzytajIZaczekaj(*o, {b.string()});
     o.reset();
     EXPECT_EQ(serie(), (std::vector<std::pair<int, int>>{{-2000, 4410}}));
+}
+
+namespace {
+
+// A sound server's socket at `sciezka`, listened on by a process named
+// `sluchacz`; with `serwer`, that process hands the socket on to a child of
+// that name which keeps it, as systemd does for the server it starts.
+// Gone with the object.
+class SerwerNaProbe {
+public:
+    SerwerNaProbe(const std::string& sciezka, const char* sluchacz, const char* serwer)
+    {
+        sockaddr_un adres{};
+        adres.sun_family = AF_UNIX;
+        std::strncpy(adres.sun_path, sciezka.c_str(), sizeof adres.sun_path - 1);
+        int gotowy[2];
+        if (::pipe(gotowy) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::setpgid(0, 0);
+            ::prctl(PR_SET_NAME, sluchacz);
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            if (::bind(fd, reinterpret_cast<sockaddr*>(&adres), sizeof adres) != 0 || ::listen(fd, 8) != 0) ::_exit(1);
+            if (serwer && ::fork() == 0) {
+                ::prctl(PR_SET_NAME, serwer);
+                if (::write(gotowy[1], "s", 1) != 1) ::_exit(1);
+                for (;;) ::pause();
+            }
+            if (::write(gotowy[1], "l", 1) != 1) ::_exit(1);
+            for (;;) ::pause();
+        }
+        ::close(gotowy[1]);
+        // One byte from the listener, one from the server it handed the socket to.
+        char b[2];
+        std::size_t przeczytane = 0;
+        const std::size_t ile = serwer ? 2 : 1;
+        for (ssize_t n = 1; pid_ > 0 && przeczytane < ile && n > 0; przeczytane += n > 0 ? std::size_t(n) : 0)
+            n = ::read(gotowy[0], b + przeczytane, ile - przeczytane);
+        gotowe_ = przeczytane == ile;
+        ::close(gotowy[0]);
+    }
+    ~SerwerNaProbe()
+    {
+        if (pid_ <= 0) return;
+        ::kill(-pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    bool Gotowy() const { return gotowe_; }
+
+private:
+    pid_t pid_ = -1;
+    bool gotowe_ = false;
+};
+
+} // namespace
+
+// The desktop's PulseAudio server is told apart from PipeWire's by the
+// process behind its socket, also where systemd listens for the server.
+TEST(SerwerPulse, PipeWiresServerIsFoundBehindTheSocketAlsoWhenSystemdListensForIt)
+{
+    struct Przypadek {
+        const char* sluchacz;
+        const char* serwer; // the process systemd handed the socket to, if any
+        bool pipeWire;
+    };
+    const Przypadek przypadki[] = {
+        {"pipewire-pulse", nullptr, true}, {"pipewire", nullptr, true},       {"pulseaudio", nullptr, false},
+        {"systemd", "pipewire-pulse", true}, {"systemd", "pulseaudio", false}, {"systemd", nullptr, false},
+    };
+    const fs::path folder = fs::temp_directory_path() / ("zm-pulse-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    for (const Przypadek& p : przypadki) {
+        const std::string gniazdo = (folder / "native").string();
+        fs::remove(gniazdo);
+        SerwerNaProbe serwer(gniazdo, p.sluchacz, p.serwer);
+        ASSERT_TRUE(serwer.Gotowy()) << p.sluchacz;
+        EXPECT_EQ(pulse::ToPipeWire(gniazdo), p.pipeWire) << p.sluchacz << " " << (p.serwer ? p.serwer : "-");
+    }
+    EXPECT_FALSE(pulse::ToPipeWire((folder / "none").string()));
+    fs::remove_all(folder);
+    // Where libpulse looks: a remote server or a list of servers is no socket here.
+    for (const auto& [zmienna, gniazdo] : std::vector<std::pair<const char*, std::string>>{
+             {"unix:/run/p/native", "/run/p/native"}, {"/run/p/native", "/run/p/native"},
+             {"tcp:host:4713", ""}, {"unix:/a/native unix:/b/native", ""}}) {
+        ::setenv("PULSE_SERVER", zmienna, 1);
+        EXPECT_EQ(pulse::Gniazdo(), gniazdo) << zmienna;
+    }
+    ::unsetenv("PULSE_SERVER");
 }

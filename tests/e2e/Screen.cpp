@@ -40,6 +40,8 @@ Program::Program(const QString& katalog, const std::map<QString, QString>& srodo
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    // Sound goes to the tests' own servers, never to a PipeWire the caller names.
+    env.remove(QStringLiteral("PIPEWIRE_REMOTE"));
     // A data folder of its own, unless the test gives one: a child's
     // settings and drills never pass from one test to the next.
     dane_ = std::make_unique<QTemporaryDir>();
