@@ -439,12 +439,10 @@ public:
         return "unix:" + katalog_ + (rodzaj_ == Rodzaj::PulseAudio ? "/native" : "/rt/pulse/native");
     }
     // What the program needs to play there, through SDL's `sterownik` (its
-    // own choice when empty).
+    // own choice when empty, whatever the caller's environment asks).
     std::map<QString, QString> Srodowisko(const QString& sterownik) const
     {
-        std::map<QString, QString> e{{"PULSE_SERVER", Adres()}, {"PIPEWIRE_RUNTIME_DIR", katalog_ + "/rt"}};
-        if (!sterownik.isEmpty()) e["SDL_AUDIODRIVER"] = sterownik;
-        return e;
+        return {{"PULSE_SERVER", Adres()}, {"PIPEWIRE_RUNTIME_DIR", katalog_ + "/rt"}, {"SDL_AUDIODRIVER", sterownik}};
     }
     bool Uruchom()
     {
