@@ -57,9 +57,9 @@ const Strumien::Funkcje* Biblioteka()
 bool PrzezPipeWire()
 {
     static const bool tak = [] {
-        if (ZadanyWSrodowisku()) return true;
-        const char* s = std::getenv("SDL_AUDIODRIVER");
-        if (s && *s) return false; // another driver, or a list, asked of SDL
+        // A driver asked of SDL: PipeWire alone is played here, another or a
+        // list is SDL's.
+        if (const char* s = std::getenv("SDL_AUDIODRIVER"); s && *s) return ZadanyWSrodowisku();
         return pulse::JestPipeWire() && pulse::ToPipeWire(pulse::Gniazdo()) && Zaladuj();
     }();
     return tak;
