@@ -38,31 +38,48 @@ void TFrmMain::WczytajGlyphy()
 {
     const QString katalog = sciezki_.KatalogGrafiki();
     const auto pliki = ZestawGlyphow::Pliki();
-    // A new set replaces the old one; loading stops at the first file that
-    // fails, and the ones after it stay empty (they then draw nothing).
+    // Every file is read and checked now, and the first one that fails is
+    // reported now; the pictures are kept from their first drawing on, so
+    // a window that has not drilled yet holds none of them. A new load
+    // replaces the old set; the files after a failed one stay empty (they
+    // then draw nothing).
     glyphy_ = ZestawGlyphow{};
-    for (std::size_t i = 0; i < pliki.size(); ++i) {
-        const auto obraz = WczytajObrazek(katalog + pliki[i], assets::BladObrazka::NieOtwarty);
-        if (!obraz) return;
-        glyphy_.obrazy[i] = *obraz;
-    }
+    glyphyGotowe_ = false;
+    dobreGlyphy_ = 0;
+    while (dobreGlyphy_ < pliki.size() && WczytajObrazek(katalog + pliki[dobreGlyphy_], assets::BladObrazka::NieOtwarty))
+        ++dobreGlyphy_;
 }
 
-const QImage* TFrmMain::GlyphDla(char znak) const { return glyphy_.Dla(znak); }
+const ZestawGlyphow& TFrmMain::Glyphy() const
+{
+    if (glyphyGotowe_) return glyphy_;
+    glyphyGotowe_ = true;
+    const QString katalog = sciezki_.KatalogGrafiki();
+    const auto pliki = ZestawGlyphow::Pliki();
+    // Drawing reports nothing: a file spoilt since the load draws nothing.
+    for (std::size_t i = 0; i < dobreGlyphy_; ++i) {
+        const assets::Obrazek bmp = assets::WczytajBmp(katalog + pliki[i]);
+        if (bmp.blad != assets::BladObrazka::Brak) break;
+        glyphy_.obrazy[i] = bmp.obraz.convertToFormat(QImage::Format_RGB32);
+    }
+    return glyphy_;
+}
+
+const QImage* TFrmMain::GlyphDla(char znak) const { return Glyphy().Dla(znak); }
 
 void TFrmMain::RysujPytanie(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2)
 {
     // The question text selects the glyphs; it is never shown as text.
     QImage& obraz = ImgPytanie->Picture();
     if (obraz.size() != ImgPytanie->size()) obraz = QImage(ImgPytanie->size(), QImage::Format_RGB32);
-    KomponujPytanie(obraz, glyphy_, TekstRownania(liczba1, dzialanie, liczba2));
+    KomponujPytanie(obraz, Glyphy(), TekstRownania(liczba1, dzialanie, liczba2));
     ImgPytanie->setAccessibleName(TekstPytania(liczba1, dzialanie, liczba2));
     ImgPytanie->update();
 }
 
 void TFrmMain::RysujWynik(std::string_view tekst)
 {
-    ImgWynik->Picture() = KomponujWynik(ImgWynik->size(), glyphy_, tekst);
+    ImgWynik->Picture() = KomponujWynik(ImgWynik->size(), Glyphy(), tekst);
     QString cyfry;
     for (char c : tekst)
         if (c >= '0' && c <= '9') cyfry += QLatin1Char(c);

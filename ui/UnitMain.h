@@ -65,7 +65,7 @@ public:
 
     // The glyph for a question or answer character, or null.
     const QImage* GlyphDla(char znak) const;
-    const QImage& BmpKursor() const { return glyphy_.Kursor(); }
+    const QImage& BmpKursor() const { return Glyphy().Kursor(); }
 
     // IOknoCwiczenia
     void RysujPytanie(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2) override;
@@ -104,6 +104,7 @@ private:
     void UtworzKomponenty();
     void WczytajPrzyciskStartStop(QImage& cel, const char* nazwa);
     void WczytajGlyphy();
+    const ZestawGlyphow& Glyphy() const;
     void ImgTloMouseDown(Qt::MouseButton przycisk, QPoint pozycja);
     void ImgTloMouseMove(QPoint globalna);
     void Shape1MouseDown();
@@ -125,7 +126,11 @@ private:
     std::unique_ptr<IOdtwarzacz> wlasnyOdtwarzacz_;
     Narrator narrator_;
 
-    ZestawGlyphow glyphy_;
+    // The set, decoded at its first drawing; `dobreGlyphy_`: how many files,
+    // from the first, the last load found good.
+    mutable ZestawGlyphow glyphy_;
+    mutable bool glyphyGotowe_ = false;
+    std::size_t dobreGlyphy_ = 0;
     QImage BmpStart;
     QImage BmpStop;
 

@@ -181,6 +181,23 @@ TEST_F(Instalacja, UnreadablePictureIsNamedAndTheProgramCarriesOn)
         okno->RysujPytanie(55, DzialanieMnozenie, 5);
         okno->RysujWynik("555");
     }
+    // Spoilt after the load and before the first drawing: the drawing says
+    // nothing, and that picture and the ones after it draw nothing.
+    const auto zapisz = [&](const QByteArray& dane) {
+        QFile::remove(sciezka);
+        QFile f(sciezka);
+        return f.open(QIODevice::WriteOnly) && f.write(dane) == dane.size();
+    };
+    ASSERT_TRUE(zapisz(dobry));
+    komunikaty.lista.clear();
+    auto okno = otworz();
+    EXPECT_TRUE(komunikaty.lista.isEmpty());
+    ASSERT_TRUE(zapisz("BM this is not a bitmap"));
+    okno->RysujPytanie(55, DzialanieMnozenie, 5);
+    EXPECT_TRUE(komunikaty.lista.isEmpty());
+    EXPECT_NE(okno->GlyphDla('4'), nullptr);
+    EXPECT_EQ(okno->GlyphDla('5'), nullptr);
+    EXPECT_EQ(okno->GlyphDla('='), nullptr);
 }
 
 TEST_F(Instalacja, DeepInstallationFolderIsNamedInFull)
