@@ -6,8 +6,8 @@ A start maps every page of the program's code within reach of one it runs
 (the kernel maps pages around each fault), so functions the start needs,
 spread among the rest, brought in most of the program. This runs the built
 program under callgrind on a private Xvfb, twice (a new home, then the same
-home again, as at every later start), until it is idle, and lists every
-function of the program that ran, under each of its names.
+home again, as at every later start), 25 s each (idle well before that),
+and lists every function of the program that ran, under each of its names.
 
 Usage: tools/start_order.py <build>/zoltava-mnozenia [app/StartOrder.ld]
 Needs valgrind, Xvfb and binutils' nm. Run it again after larger changes to
@@ -18,13 +18,14 @@ import bisect
 import os
 import re
 import select
+import shutil
 import signal
 import subprocess
 import sys
 import tempfile
 import time
 
-TEKST_FUNKCJI = set("tTwWiu")
+TEKST_FUNKCJI = set("tTwWi")  # nm's kinds of code symbols
 
 
 def ekran_xvfb():
@@ -131,6 +132,11 @@ def main():
     if len(sys.argv) not in (2, 3):
         sys.exit(__doc__)
     program = os.path.abspath(sys.argv[1])
+    for narzedzie in ("valgrind", "Xvfb", "nm"):
+        if not shutil.which(narzedzie):
+            sys.exit("%s is needed (apt-get install valgrind xvfb binutils)" % narzedzie)
+    if not os.access(program, os.X_OK):
+        sys.exit("no program at " + program)
     cel = sys.argv[2] if len(sys.argv) == 3 else os.path.normpath(os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "app", "StartOrder.ld"))
     xvfb, ekran = ekran_xvfb()

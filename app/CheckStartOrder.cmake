@@ -1,0 +1,25 @@
+# Checks that the program's link laid out the functions a start runs ahead of
+# the rest of the code: the section is there and holds main and the main
+# window's constructor. A build without a section per function, or a list
+# of functions gone stale (tools/start_order.py writes it again), fails.
+find_program(READELF readelf REQUIRED)
+find_program(NM nm REQUIRED)
+execute_process(COMMAND ${READELF} -SW ${EXE} OUTPUT_VARIABLE sekcje RESULT_VARIABLE rc)
+string(REGEX MATCH "\\.text\\.start +PROGBITS +([0-9a-f]+) +[0-9a-f]+ +([0-9a-f]+)" linia "${sekcje}")
+if(NOT rc EQUAL 0 OR NOT linia)
+    message(FATAL_ERROR "no .text.start section in ${EXE}")
+endif()
+math(EXPR poczatek "0x${CMAKE_MATCH_1}")
+math(EXPR koniec "0x${CMAKE_MATCH_1} + 0x${CMAKE_MATCH_2}")
+execute_process(COMMAND ${NM} --defined-only ${EXE} OUTPUT_VARIABLE symbole)
+foreach(symbol main _ZN2zm8TFrmMainC2ENS0_5OpcjeE)
+    string(REGEX MATCH "([0-9a-f]+) [tT] ${symbol}\n" znaleziony "${symbole}")
+    if(NOT znaleziony)
+        message(FATAL_ERROR "${symbol} is not in ${EXE}")
+    endif()
+    math(EXPR adres "0x${CMAKE_MATCH_1}")
+    if(adres LESS poczatek OR NOT adres LESS koniec)
+        message(FATAL_ERROR "${symbol} lies outside .text.start: the list of the start's functions is stale")
+    endif()
+endforeach()
+message(STATUS ".text.start: ${linia}")
