@@ -5,6 +5,7 @@ SECTIONS
 {
   .text.start :
   {
+    *crt1.o(.text) *crti.o(.text) *crtbegin*.o(.text) *crtend*.o(.text) *crtn.o(.text)
     *(.text.NaSygnal .text.startup.NaSygnal)
     *(.text._GLOBAL__sub_I_ChartFigures.cpp .text.startup._GLOBAL__sub_I_ChartFigures.cpp)
     *(.text._GLOBAL__sub_I_ResultsMerge.cpp .text.startup._GLOBAL__sub_I_ResultsMerge.cpp)
@@ -143,6 +144,7 @@ SECTIONS
     *(.text._ZN2zm15GeneratorLosowy9RandomizeEv .text.startup._ZN2zm15GeneratorLosowy9RandomizeEv)
     *(.text._ZN2zm15OtrzymanySygnalEv .text.startup._ZN2zm15OtrzymanySygnalEv)
     *(.text._ZN2zm15PrzygotujDialogER7QDialogRK7QString5QSize .text.startup._ZN2zm15PrzygotujDialogER7QDialogRK7QString5QSize)
+    *(.text._ZN2zm15SpakowaneGlyphy8ZachowajEmRK6QImage .text.startup._ZN2zm15SpakowaneGlyphy8ZachowajEmRK6QImage)
     *(.text._ZN2zm15TabNaZaznaczonyESt16initializer_listIP12QRadioButtonE .text.startup._ZN2zm15TabNaZaznaczonyESt16initializer_listIP12QRadioButtonE)
     *(.text._ZN2zm15ZakonczNaSygnalEv .text.startup._ZN2zm15ZakonczNaSygnalEv)
     *(.text._ZN2zm16BlokadaDziennika6ZajmijERKSt6atomicIbENSt6chrono8durationIlSt5ratioILl1ELl1000EEEE .text.startup._ZN2zm16BlokadaDziennika6ZajmijERKSt6atomicIbENSt6chrono8durationIlSt5ratioILl1ELl1000EEEE)

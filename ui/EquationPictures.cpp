@@ -7,6 +7,8 @@
 
 #include <QPainter>
 
+#include <cstring>
+
 namespace zm {
 
 std::array<QString, ZestawGlyphow::kLiczba> ZestawGlyphow::Pliki()
@@ -33,6 +35,28 @@ const QImage* ZestawGlyphow::Dla(char znak) const
             if (f.znak == znak) i = 11 + f.dzialanie;
     if (i < 0 || obrazy[static_cast<std::size_t>(i)].isNull()) return nullptr;
     return &obrazy[static_cast<std::size_t>(i)];
+}
+
+void SpakowaneGlyphy::Zachowaj(std::size_t i, const QImage& obraz)
+{
+    const QImage rgb = obraz.convertToFormat(QImage::Format_RGB32);
+    rozmiary[i] = rgb.size();
+    dane[i] = qCompress(rgb.constBits(), static_cast<qsizetype>(rgb.sizeInBytes()), 1);
+    dane[i].squeeze(); // qCompress keeps room for the uncompressed size
+}
+
+ZestawGlyphow SpakowaneGlyphy::Rozpakuj() const
+{
+    ZestawGlyphow z;
+    for (std::size_t i = 0; i < ZestawGlyphow::kLiczba; ++i) {
+        if (dane[i].isEmpty()) continue;
+        const QByteArray piksele = qUncompress(dane[i]);
+        QImage obraz(rozmiary[i], QImage::Format_RGB32);
+        if (obraz.isNull() || piksele.size() != obraz.sizeInBytes()) continue;
+        std::memcpy(obraz.bits(), piksele.constData(), static_cast<std::size_t>(piksele.size()));
+        z.obrazy[i] = obraz;
+    }
+    return z;
 }
 
 std::string TekstRownania(std::int32_t liczba1, std::uint8_t dzialanie, std::int32_t liczba2)

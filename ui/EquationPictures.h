@@ -3,6 +3,7 @@
 // without a window.
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -23,6 +24,18 @@ struct ZestawGlyphow {
     // The picture for a question or answer character, or null.
     const QImage* Dla(char znak) const;
     const QImage& Kursor() const { return obrazy[kLiczba - 1]; }
+};
+
+// The set as it was loaded, compressed (a tenth of its size) until its
+// first drawing: a window that has not drilled holds it so.
+struct SpakowaneGlyphy {
+    std::array<QByteArray, ZestawGlyphow::kLiczba> dane; // empty: not loaded
+    std::array<QSize, ZestawGlyphow::kLiczba> rozmiary;
+
+    // Keeps the 32-bit picture `i`.
+    void Zachowaj(std::size_t i, const QImage& obraz);
+    // The set, every picture as it was kept.
+    ZestawGlyphow Rozpakuj() const;
 };
 
 // The question's characters as the pictures show them: "7*8=" (at most ten).

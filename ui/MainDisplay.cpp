@@ -38,31 +38,22 @@ void TFrmMain::WczytajGlyphy()
 {
     const QString katalog = sciezki_.KatalogGrafiki();
     const auto pliki = ZestawGlyphow::Pliki();
-    // Every file is read and checked now, and the first one that fails is
-    // reported now; the pictures are kept from their first drawing on, so
-    // a window that has not drilled yet holds none of them. A new load
-    // replaces the old set; the files after a failed one stay empty (they
-    // then draw nothing).
-    glyphy_ = ZestawGlyphow{};
-    glyphyGotowe_ = false;
-    dobreGlyphy_ = 0;
-    while (dobreGlyphy_ < pliki.size() && WczytajObrazek(katalog + pliki[dobreGlyphy_], assets::BladObrazka::NieOtwarty))
-        ++dobreGlyphy_;
+    // A new set replaces the old one; loading stops at the first file that
+    // fails, and the ones after it stay empty (they then draw nothing). The
+    // set is kept compressed until its first drawing (Glyphy).
+    spakowane_ = SpakowaneGlyphy{};
+    glyphy_.reset();
+    for (std::size_t i = 0; i < pliki.size(); ++i) {
+        const auto obraz = WczytajObrazek(katalog + pliki[i], assets::BladObrazka::NieOtwarty);
+        if (!obraz) return;
+        spakowane_.Zachowaj(i, *obraz);
+    }
 }
 
 const ZestawGlyphow& TFrmMain::Glyphy() const
 {
-    if (glyphyGotowe_) return glyphy_;
-    glyphyGotowe_ = true;
-    const QString katalog = sciezki_.KatalogGrafiki();
-    const auto pliki = ZestawGlyphow::Pliki();
-    // Drawing reports nothing: a file spoilt since the load draws nothing.
-    for (std::size_t i = 0; i < dobreGlyphy_; ++i) {
-        const assets::Obrazek bmp = assets::WczytajBmp(katalog + pliki[i]);
-        if (bmp.blad != assets::BladObrazka::Brak) break;
-        glyphy_.obrazy[i] = bmp.obraz.convertToFormat(QImage::Format_RGB32);
-    }
-    return glyphy_;
+    if (!glyphy_) glyphy_ = spakowane_.Rozpakuj();
+    return *glyphy_;
 }
 
 const QImage* TFrmMain::GlyphDla(char znak) const { return Glyphy().Dla(znak); }

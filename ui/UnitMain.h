@@ -126,11 +126,9 @@ private:
     std::unique_ptr<IOdtwarzacz> wlasnyOdtwarzacz_;
     Narrator narrator_;
 
-    // The set, decoded at its first drawing; `dobreGlyphy_`: how many files,
-    // from the first, the last load found good.
-    mutable ZestawGlyphow glyphy_;
-    mutable bool glyphyGotowe_ = false;
-    std::size_t dobreGlyphy_ = 0;
+    // The glyph set as loaded, and as drawn from its first drawing on.
+    SpakowaneGlyphy spakowane_;
+    mutable std::optional<ZestawGlyphow> glyphy_;
     QImage BmpStart;
     QImage BmpStop;
 
