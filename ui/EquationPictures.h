@@ -26,8 +26,8 @@ struct ZestawGlyphow {
     const QImage& Kursor() const { return obrazy[kLiczba - 1]; }
 };
 
-// The set as it was loaded, compressed (a tenth of its size) until its
-// first drawing: a window that has not drilled holds it so.
+// The set as it was loaded, as runs of equal pixels (a quarter of its size)
+// until its first drawing: a window that has not drilled holds it so.
 struct SpakowaneGlyphy {
     std::array<QByteArray, ZestawGlyphow::kLiczba> dane; // empty: not loaded
     std::array<QSize, ZestawGlyphow::kLiczba> rozmiary;

@@ -40,7 +40,7 @@ void TFrmMain::WczytajGlyphy()
     const auto pliki = ZestawGlyphow::Pliki();
     // A new set replaces the old one; loading stops at the first file that
     // fails, and the ones after it stay empty (they then draw nothing). The
-    // set is kept compressed until its first drawing (Glyphy).
+    // set is kept as runs of pixels until its first drawing (Glyphy).
     spakowane_ = SpakowaneGlyphy{};
     glyphy_.reset();
     for (std::size_t i = 0; i < pliki.size(); ++i) {
