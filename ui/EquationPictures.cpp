@@ -8,7 +8,7 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <cstring>
+#include <limits>
 
 namespace zm {
 
@@ -38,14 +38,6 @@ const QImage* ZestawGlyphow::Dla(char znak) const
     return &obrazy[static_cast<std::size_t>(i)];
 }
 
-namespace {
-
-// A run: how many equal pixels follow (2 bytes), then the pixel (4 bytes).
-constexpr qsizetype kRekord = 6;
-constexpr quint16 kNajdluzszy = 0xFFFF;
-
-} // namespace
-
 void SpakowaneGlyphy::Zachowaj(std::size_t i, const QImage& obraz)
 {
     // The drawn glyphs are a few flat areas: their runs of equal pixels
@@ -53,41 +45,36 @@ void SpakowaneGlyphy::Zachowaj(std::size_t i, const QImage& obraz)
     // the time zlib takes (the start waits for the writing).
     const QImage rgb = obraz.convertToFormat(QImage::Format_RGB32);
     rozmiary[i] = rgb.size();
-    QByteArray& d = dane[i];
-    d.clear();
+    Przebiegi& r = przebiegi[i];
+    r = {};
     const auto* p = reinterpret_cast<const quint32*>(rgb.constBits());
     const qsizetype n = rgb.sizeInBytes() / 4;
     for (qsizetype k = 0; k < n;) {
-        const quint32 piksel = p[k];
         quint16 ile = 1;
-        while (k + ile < n && ile < kNajdluzszy && p[k + ile] == piksel) ++ile;
-        char rekord[kRekord];
-        std::memcpy(rekord, &ile, sizeof ile);
-        std::memcpy(rekord + sizeof ile, &piksel, sizeof piksel);
-        d.append(rekord, kRekord);
+        while (k + ile < n && ile < std::numeric_limits<quint16>::max() && p[k + ile] == p[k]) ++ile;
+        r.dlugosci.push_back(ile);
+        r.piksele.push_back(p[k]);
         k += ile;
     }
-    d.squeeze();
+    r.dlugosci.shrink_to_fit();
+    r.piksele.shrink_to_fit();
 }
 
 ZestawGlyphow SpakowaneGlyphy::Rozpakuj() const
 {
     ZestawGlyphow z;
     for (std::size_t i = 0; i < ZestawGlyphow::kLiczba; ++i) {
-        if (dane[i].isEmpty()) continue;
+        const Przebiegi& r = przebiegi[i];
+        if (r.piksele.empty()) continue;
         QImage obraz(rozmiary[i], QImage::Format_RGB32);
         if (obraz.isNull()) continue;
         auto* cel = reinterpret_cast<quint32*>(obraz.bits());
         const qsizetype n = obraz.sizeInBytes() / 4;
         qsizetype k = 0;
-        for (qsizetype j = 0; j + kRekord <= dane[i].size(); j += kRekord) {
-            quint16 ile = 0;
-            quint32 piksel = 0;
-            std::memcpy(&ile, dane[i].constData() + j, sizeof ile);
-            std::memcpy(&piksel, dane[i].constData() + j + sizeof ile, sizeof piksel);
-            if (ile > n - k) break; // never the case for the runs written above
-            std::fill_n(cel + k, ile, piksel);
-            k += ile;
+        for (std::size_t j = 0; j < r.piksele.size(); ++j) {
+            if (r.dlugosci[j] > n - k) break; // never the case for the runs written above
+            std::fill_n(cel + k, r.dlugosci[j], r.piksele[j]);
+            k += r.dlugosci[j];
         }
         if (k == n) z.obrazy[i] = obraz;
     }

@@ -3,13 +3,13 @@
 // without a window.
 #pragma once
 
-#include <QByteArray>
 #include <QImage>
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace zm {
 
@@ -29,7 +29,11 @@ struct ZestawGlyphow {
 // The set as it was loaded, as runs of equal pixels (a quarter of its size)
 // until its first drawing: a window that has not drilled holds it so.
 struct SpakowaneGlyphy {
-    std::array<QByteArray, ZestawGlyphow::kLiczba> dane; // empty: not loaded
+    struct Przebiegi {
+        std::vector<quint16> dlugosci; // how many equal pixels follow
+        std::vector<quint32> piksele;  // the pixel of each run
+    };
+    std::array<Przebiegi, ZestawGlyphow::kLiczba> przebiegi; // empty: not loaded
     std::array<QSize, ZestawGlyphow::kLiczba> rozmiary;
 
     // Keeps the 32-bit picture `i`.
