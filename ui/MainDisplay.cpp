@@ -52,7 +52,10 @@ void TFrmMain::WczytajGlyphy()
 
 const ZestawGlyphow& TFrmMain::Glyphy() const
 {
-    if (!glyphy_) glyphy_ = spakowane_.Rozpakuj();
+    if (!glyphy_) {
+        glyphy_ = spakowane_.Rozpakuj();
+        spakowane_ = {}; // the set drawn from now on is the unpacked one
+    }
     return *glyphy_;
 }
 

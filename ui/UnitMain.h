@@ -126,8 +126,8 @@ private:
     std::unique_ptr<IOdtwarzacz> wlasnyOdtwarzacz_;
     Narrator narrator_;
 
-    // The glyph set as loaded, and as drawn from its first drawing on.
-    SpakowaneGlyphy spakowane_;
+    // The glyph set as loaded, until its first drawing; then as drawn.
+    mutable SpakowaneGlyphy spakowane_;
     mutable std::optional<ZestawGlyphow> glyphy_;
     QImage BmpStart;
     QImage BmpStop;
